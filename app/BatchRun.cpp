@@ -1,0 +1,149 @@
+#include "BatchRun.h"
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+#include "initial_data/TaskData.h"
+#include "solvers/Cp1251.h"
+#include "solvers/Errors.h"
+#include "solvers/Report.h"
+#include "solvers/RunOpt.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: reactopt-batch [--print] [--chart FILE] CODE_OR_TASKFILE [P1 ... P10]";
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct Options {
+  bool print = false;
+  std::string chartFile;
+  std::string task;
+  std::vector<double> values;
+};
+
+bool AllDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+Options ParseArguments(const std::vector<std::string>& args) {
+  Options o;
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    if (args[i] == "--print") {
+      o.print = true;
+    } else if (args[i] == "--chart") {
+      if (++i == args.size()) throw UsageError("--chart needs a file name");
+      o.chartFile = args[i];
+    } else if (args[i].size() > 2 && args[i].compare(0, 2, "--") == 0) {
+      throw UsageError("unknown option " + args[i]);
+    } else {
+      break;
+    }
+  }
+  if (i == args.size()) throw UsageError("missing task code or task file");
+  o.task = args[i++];
+  if (args.size() - i > 10) throw UsageError("at most 10 values P1 ... P10");
+  for (; i < args.size(); ++i) {
+    double v = 0;
+    if (!ParseRealNumber(args[i], v)) throw UsageError("not a number: " + args[i]);
+    o.values.push_back(v);
+  }
+  return o;
+}
+
+// Sets TaskCode from the first argument; returns the task file name to report.
+void SelectTask(const std::string& task) {
+  if (AllDigits(task)) {
+    TaskCode = task.size() <= 3 ? std::stoi(task) : 0;
+  } else {
+    ParseTaskCode(FirstChars(FileNamePart(task), 10));
+  }
+  if (!FindSolver(TaskCode) || TaskCode < 101 || TaskCode > 125)
+    throw UsageError("no task 101-125 in " + task);
+}
+
+// The slots the command line leaves open take what the data dialog would
+// store for the task: the first offered value of each field, through its
+// 5-decimal text, or the untouched combo box's own text.
+void FillParameters(const std::vector<double>& values) {
+  for (std::size_t j = 0; j < values.size(); ++j) TaskParams.Slot(static_cast<int>(j) + 1) = values[j];
+  const int k = SlotCount(TaskCode);
+  if (static_cast<int>(values.size()) >= k) return;
+  ReadFromFile();
+  for (int j = static_cast<int>(values.size()) + 1; j <= k; ++j) {
+    const TaskField& field = TaskFieldTable[j];
+    const std::string text =
+        field.Flag > 0 ? OfferedValueText(field.Values[0]) : "ComboBox" + std::to_string(j);
+    TaskParams.Slot(j) = RunTimeRealValue(text);
+  }
+}
+
+void PrintReport(std::ostream& out) {
+  std::ifstream in(kReportFileName, std::ios::binary);
+  if (!in) throw CannotOpenFile(kReportFileName);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string text = cp1251::ToUtf8(bytes);
+  std::string lf;
+  lf.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
+  out << lf;
+}
+
+std::string Number17(double v) {
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
+  return std::string(buf, res.ptr);
+}
+
+void WriteChart(const std::string& file) {
+  const int last = PrepareChartPointCount(TaskCode);
+  std::ostringstream csv;
+  csv << "k,x,y1,y2\n";
+  for (int k = 0; k <= last; ++k)
+    csv << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ','
+        << Number17(ChartY2[k]) << '\n';
+  std::ofstream f(file, std::ios::binary | std::ios::trunc);
+  if (!f) throw CannotCreateFile(file);
+  f << csv.str();
+  f.close();
+  if (!f) throw IoError(101);
+}
+
+}  // namespace
+
+int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Options options;
+  try {
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+      out << kUsage << '\n';
+      return 0;
+    }
+    options = ParseArguments(args);
+    SelectTask(options.task);
+  } catch (const UsageError& e) {
+    err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
+    return 2;
+  }
+  try {
+    FillParameters(options.values);
+    RunCurrentTask();
+    if (options.print) PrintReport(out);
+    if (!options.chartFile.empty()) WriteChart(options.chartFile);
+  } catch (const std::runtime_error& e) {
+    err << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The initial data of the current task: the parameter vector the solvers read,
+// and the field table read from "DataFile.dat" for the dialog.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+// Ten parameter slots P1 to P10, written by the data dialog, read by the
+// solvers. Slots a task does not use keep whatever they held.
+struct TTaskParams {
+  double P1 = 0, P2 = 0, P3 = 0, P4 = 0, P5 = 0, P6 = 0, P7 = 0, P8 = 0, P9 = 0, P10 = 0;
+  // Slot Pj, j = 1 to 10.
+  double& Slot(int j);
+};
+extern TTaskParams TaskParams;
+
+struct TaskField {
+  std::int32_t Flag = 0;  // > 0: the field is in use
+  std::string LabelText;  // up to 17 Windows-1251 bytes, blanks included
+  double Values[3] = {0, 0, 0};  // offered values; the first is the default
+};
+
+// Records 1 to 10 of the current task.
+struct TTaskFieldTable {
+  TaskField& operator[](int i) { return records[i - 1]; }
+  const TaskField& operator[](int i) const { return records[i - 1]; }
+  TaskField records[10];
+};
+extern TTaskFieldTable TaskFieldTable;
+
+inline constexpr const char* kDataFileName = "DataFile.dat";
+
+// Reads the block of TaskCode from "DataFile.dat" in the working directory
+// into TaskFieldTable. Raises InOutError ("File not found", "Invalid numeric
+// input", "I/O error %d"); the table then holds the records read until then.
+void ReadFromFile();
+// The same from an open file (the caller closes it).
+void ReadFromFile(std::FILE* file);
+
+// Number of parameter slots the dialog stores for a task code (0 outside
+// 101 to 125).
+int SlotCount(int code);
+
+// A value as the dialog offers it: fixed, 5 decimals, at least 8 characters.
+std::string OfferedValueText(double value);
+
+// The run-time real conversion of a combo-box text: the value of a number
+// (leading blanks, sign, digits, point, exponent) that fills the text; for any
+// other text the decimal digits met before the first character that does not
+// fit, read as one whole number (0 if there are none).
+double RunTimeRealValue(std::string_view text);
+
+// True when `text` is a number in that syntax from its first to its last
+// character, its value then stored in `value`. Values beyond the range of a
+// double are not numbers.
+bool ParseRealNumber(std::string_view text, double& value);

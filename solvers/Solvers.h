@@ -1,0 +1,6 @@
+#pragma once
+// The task solvers: each reads TaskParams, rewrites "opt.out" and fills the
+// chart buffers. Pairs that share every formula share one source.
+
+void Task101();
+void Task102();

@@ -1,0 +1,92 @@
+#pragma once
+// What every solver's conversion sweep shares: the working-number type, the
+// conversion of a step, the printed steps, the chart points and the optimum.
+
+#include <string>
+
+#include "RunOpt.h"
+
+// A named working quantity. It is stored as a double, but every formula it
+// enters is evaluated in extended precision: the only conversion it offers is to
+// long double, so arithmetic on Reals (and on Reals mixed with ints or doubles)
+// runs in long double, and storing the result into a Real rounds it to double.
+class Real {
+ public:
+  constexpr Real() = default;
+  constexpr Real(long double x) : v_(static_cast<double>(x)) {}  // NOLINT: rounding on store is the point
+  constexpr operator long double() const { return v_; }          // NOLINT
+  constexpr double value() const { return v_; }
+
+ private:
+  double v_ = 0;
+};
+
+// The conversion step and the integration step of most tasks: the extended
+// constant nearest to 0.001.
+inline constexpr long double kStep = 0.001L;
+
+// Xa of step i.
+inline Real Conversion(int i) { return i * kStep; }
+
+// A table row is printed at every multiple of 50 and at the last step.
+inline bool IsPrintedStep(int i, int lastStep) { return i % 50 == 0 || i == lastStep; }
+
+// Chart index of a printed step: i / 50 rounded to the nearest whole number.
+inline int ChartIndex(int i) { return (i + 25) / 50; }
+
+// Point 0 before the sweep: (0, y1, 0 * y1).
+inline void SetChartOrigin(double y1) {
+  ChartX[0] = 0;
+  ChartY1[0] = y1;
+  ChartY2[0] = ChartX[0] * ChartY1[0];
+}
+
+inline void SetChartPoint(int k, double x, double y1, double y2) {
+  ChartX[k] = x;
+  ChartY1[k] = y1;
+  ChartY2[k] = y2;
+}
+
+// Point k, and, for the tasks that count their points, the count.
+inline void SetCountedChartPoint(int k, double x, double y1, double y2) {
+  SetChartPoint(k, x, y1, y2);
+  ChartPointCount = k;
+}
+
+// Optimum search over the sweep. The best value and everything recorded with
+// it start at 0 (or at `initial`); by default a step must beat the best
+// strictly, so of equal values the earliest wins.
+enum class Ties { EarliestWins, LatestWins };
+
+template <class Recorded>
+class Optimum {
+ public:
+  explicit Optimum(Ties ties = Ties::EarliestWins, Recorded initial = {})
+      : ties_(ties), at_(initial) {}
+
+  // Returns true when `value` became the optimum.
+  bool Offer(double value, const Recorded& at) {
+    const bool better = ties_ == Ties::EarliestWins ? value > best_ : value >= best_;
+    if (better) {
+      best_ = value;
+      at_ = at;
+    }
+    return better;
+  }
+
+  double Best() const { return best_; }
+  const Recorded& At() const { return at_; }
+
+ private:
+  Ties ties_;
+  double best_ = 0;
+  Recorded at_;
+};
+
+// Ends a run whose data make a divisor of the task's formulas zero, before
+// anything is written. `condition` names the data, e.g. "k(1) = 0".
+[[noreturn]] void RefuseData(const std::string& condition);
+// Refuses the run when `value` is zero; `name` is the parameter's report label.
+inline void RequireNonZero(double value, const char* name) {
+  if (value == 0) RefuseData(std::string(name) + " = 0");
+}

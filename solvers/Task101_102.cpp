@@ -1,0 +1,105 @@
+// First-order networks in a continuous stirred tank, where every outlet
+// concentration follows in closed form from the conversion of A.
+//   101: A -> R (k1), R -> S (k2); maximum yield of R.
+//   102: A -> R (k1), R -> S (k2), S -> M (k3), R -> D (k4) at feed rate v;
+//        maximum of R and the reactor volume.
+
+#include "../initial_data/TaskData.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+void Task101() {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  RequireNonZero(k1, "k1");
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, 1/с");
+  out << "k1 =" << Fixed(k1, 6, 3) << "  k2 =" << Fixed(k2, 6, 3) << Eol;
+  out.Line("     Результаты расчета");
+  out.Line("Конверсия Селективность Выход");
+  out.Line("   Xa        продукта     R");
+
+  SetChartOrigin(1);
+  struct At {
+    Real Xa, SelR;
+  };
+  Optimum<At> best;
+  // The sweep stops at 0.991; its last row is the one at 0.950.
+  for (int i = 1; i <= 991; ++i) {
+    const Real Xa = Conversion(i);
+    const Real SelR = 1 / (1 + (k2 / k1) * (Xa / (1 - Xa)));
+    const Real CR = SelR * Xa;
+    best.Offer(CR, {Xa, SelR});
+    if (i % 50 == 0) {
+      out << Fixed(Xa, 9, 3) << Fixed(SelR, 10, 3) << Fixed(CR, 10, 3) << Eol;
+      SetChartPoint(ChartIndex(i), Xa, SelR, CR);
+    }
+  }
+  // Full conversion leaves no R.
+  ChartX[20] = 1;
+  ChartY1[20] = 0;
+  ChartY2[20] = ChartX[20] * ChartY1[20];
+
+  const Real CSopt = (1 - best.At().SelR) * best.At().Xa;
+  out << "Максимальный выход продукта R,  CRmax =" << Fixed(best.Best(), 6, 3) << Eol;
+  out << "Степень превращения при CRmax,     Xa =" << Fixed(best.At().Xa, 6, 3) << Eol;
+  out << "Концентрация продукта S при CRmax, CS =" << Fixed(CSopt, 6, 3) << Eol;
+  EndReport();
+}
+
+void Task102() {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  const Real k4 = TaskParams.P4;
+  const Real v = TaskParams.P5;
+  RequireNonZero(k1, "k(1)");
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, 1/с");
+  out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
+  out << "k(3) =" << Fixed(k3, 6, 3) << "  k(4) =" << Fixed(k4, 6, 3) << Eol;
+  out << "Скорость подачи реагентов, м куб./с =" << Fixed(v, 6, 3) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line("  XA    CA    CR    CS    CM    CD    Vr");
+
+  SetChartOrigin(1);
+  struct At {
+    Real Xa, Vr, CA, CS, CD, CM;
+  };
+  Optimum<At> best;
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    const Real CA = 1 - Xa;
+    const Real SelR = (1 - Xa) * k1 / ((1 - Xa) * k1 + k2 * Xa + k4 * Xa);
+    const Real CR = Xa * SelR;
+    const Real SelD = k4 * Xa * SelR / ((1 - Xa) * k1);
+    const Real CD = Xa * SelD;
+    const Real SelS = k2 * Xa * SelR / ((1 - Xa) * k1 + k3 * Xa);
+    const Real CS = Xa * SelS;
+    const Real CM = (1 - SelR - SelS - SelD) * Xa;
+    const Real Vr = v * Xa / ((1 - Xa) * k1);
+    best.Offer(CR, {Xa, Vr, CA, CS, CD, CM});
+    if (IsPrintedStep(i, 999)) {
+      out << Fixed(Xa, 6, 3) << Fixed(CA, 6, 3) << Fixed(CR, 6, 3) << Fixed(CS, 6, 3)
+          << Fixed(CM, 6, 3) << Fixed(CD, 6, 3) << Fixed(Vr, 6, 1) << Eol;
+      SetChartPoint(ChartIndex(i), Xa, SelR, CR);
+    }
+  }
+
+  const At& at = best.At();
+  out.Line("Максимальная отн. концентрация");
+  out << "продукта R CR =" << Fixed(best.Best(), 6, 3) << " наблюдается" << Eol;
+  out << "при степени конверсии XA =" << Fixed(at.Xa, 6, 3) << Eol;
+  out.Line("Объем реактора при этих условиях");
+  out << "Vr =" << Fixed(at.Vr, 5, 2) << " м куб." << Eol;
+  out.Line("Относительные концентрации");
+  out.Line("остальных продуктов:");
+  out << "CA =" << Fixed(at.CA, 6, 3) << Eol;
+  out << "CS =" << Fixed(at.CS, 6, 3) << Eol;
+  out << "CM =" << Fixed(at.CM, 6, 3) << Eol;
+  out << "CD =" << Fixed(at.CD, 6, 3) << Eol;
+  EndReport();
+}

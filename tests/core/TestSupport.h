@@ -1,0 +1,36 @@
+#pragma once
+// Helpers shared by the core tests.
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+// Each test runs in a fresh temporary working directory, removed afterwards.
+class InTempDir : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  std::string dir_;
+
+ private:
+  std::string oldCwd_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+
+// Windows-1251 bytes of UTF-8 text.
+std::string Cp(const std::string& utf8);
+
+// The lines of "opt.out" in UTF-8; fails the test unless every line ends with
+// CR LF.
+std::vector<std::string> ReportLines();
+
+// P1, P2, ... := values.
+void SetParams(std::initializer_list<double> values);
+
+// Runs the solver of `code` with `params` and returns the report lines.
+std::vector<std::string> RunWith(int code, std::initializer_list<double> params);
