@@ -40,62 +40,60 @@ std::string FormatFixed(double v, int w, int d) {
   return std::string(buf, n);
 }
 
-TReportFile::~TReportFile() { Abandon(); }
-
-void TReportFile::Rewrite(const char* name) {
-  Abandon();
-  name_ = name;
-  errno = 0;
-  file_ = std::fopen(name, "wb");
-  if (!file_) throw CannotCreateFile(name_);
+TReportFile::TReportFile() {
+  // Room for any report, so that runs do not allocate.
+  bytes_.reserve(1 << 16);
 }
 
-void TReportFile::Put(const char* bytes, std::size_t n) {
-  if (!file_) throw IoError(103);  // file not open
-  errno = 0;
-  if (std::fwrite(bytes, 1, n, file_) != n) throw IoError(ErrorCode());
+void TReportFile::Rewrite(const char* name) {
+  name_ = name;
+  bytes_.clear();
+  open_ = true;
 }
 
 TReportFile& TReportFile::operator<<(const char* text) {
-  char chunk[256];
-  std::size_t used = 0;
+  if (!open_) throw IoError(103);  // file not open
   const std::string_view utf8(text);
   std::size_t pos = 0;
   while (pos < utf8.size()) {
     const int b = cp1251::FromCodePoint(cp1251::NextCodePoint(utf8, pos));
     if (b < 0) throw std::logic_error("report text outside Windows-1251");
-    chunk[used++] = static_cast<char>(b);
-    if (used == sizeof chunk) {
-      Put(chunk, used);
-      used = 0;
-    }
+    bytes_.push_back(static_cast<char>(b));
   }
-  if (used > 0) Put(chunk, used);
   return *this;
 }
 
 TReportFile& TReportFile::operator<<(Fixed number) {
+  if (!open_) throw IoError(103);
   char buf[kFixedBufferSize];
-  Put(buf, FormatFixed(buf, sizeof buf, number));
+  bytes_.append(buf, FormatFixed(buf, sizeof buf, number));
   return *this;
 }
 
 TReportFile& TReportFile::operator<<(EndOfLine) {
-  Put("\r\n", 2);
+  if (!open_) throw IoError(103);
+  bytes_.append("\r\n", 2);
   return *this;
 }
 
 void TReportFile::Close() {
-  if (!file_) throw IoError(103);
-  std::FILE* f = file_;
-  file_ = nullptr;
+  if (!open_) throw IoError(103);
+  open_ = false;
   errno = 0;
-  if (std::fclose(f) != 0) throw IoError(ErrorCode());
+  std::FILE* f = std::fopen(name_.c_str(), "wb");
+  if (!f) throw CannotCreateFile(name_);
+  errno = 0;
+  const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), f) == bytes_.size();
+  const int writeError = ErrorCode();
+  errno = 0;
+  const bool closed = std::fclose(f) == 0;
+  if (!written) throw IoError(writeError);
+  if (!closed) throw IoError(ErrorCode());
 }
 
 void TReportFile::Abandon() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
+  open_ = false;
+  bytes_.clear();
 }
 
 TReportFile& BeginReport() {

@@ -25,37 +25,41 @@ std::string FormatFixed(double v, int w, int d);
 struct EndOfLine {};
 inline constexpr EndOfLine Eol{};
 
+// The report of a run. Its lines are assembled in memory and the file is
+// written when the report is complete, so a run that ends early (data refused,
+// a numerical failure) leaves the previous report as it was.
 class TReportFile {
  public:
-  TReportFile() = default;
+  TReportFile();
   TReportFile(const TReportFile&) = delete;
   TReportFile& operator=(const TReportFile&) = delete;
-  ~TReportFile();
 
-  // Creates `name` afresh (in the working directory when bare).
+  // Starts a new report for the file `name` (in the working directory when
+  // bare); nothing is written yet.
   void Rewrite(const char* name);
   // Literal text, given in UTF-8 and written in Windows-1251.
   TReportFile& operator<<(const char* text);
   TReportFile& operator<<(Fixed number);
   TReportFile& operator<<(EndOfLine);
   void Line(const char* text) { *this << text << Eol; }
+  // Creates the file, writes the report and closes it, checking each step.
   void Close();
-  // Drops the file handle after a failed run without raising anything.
+  // Drops an unfinished report.
   void Abandon();
-  bool IsOpen() const { return file_ != nullptr; }
+  bool IsOpen() const { return open_; }
 
  private:
-  void Put(const char* bytes, std::size_t n);
-  std::FILE* file_ = nullptr;
   std::string name_;
+  std::string bytes_;
+  bool open_ = false;
 };
 
 // The one report file of all solvers.
 extern TReportFile ReportFile;
 inline constexpr const char* kReportFileName = "opt.out";
 
-// The frame every solver opens with: "opt.out" created and its first line,
-// "Исходные данные", written.
+// The frame every solver opens with: a new report for "opt.out" and its first
+// line, "Исходные данные".
 TReportFile& BeginReport();
-// The frame every solver ends with: the file closed.
+// The frame every solver ends with: the file written and closed.
 void EndReport();

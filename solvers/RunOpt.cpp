@@ -103,7 +103,7 @@ void RunCurrentTask() {
   try {
     solver();
   } catch (...) {
-    ReportFile.Abandon();  // the report stays as far as it got
+    ReportFile.Abandon();  // an unfinished report is never written
     throw;
   }
   RunSucceeded = true;
