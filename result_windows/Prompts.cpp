@@ -1,0 +1,49 @@
+#include "Prompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace prompts {
+namespace {
+
+Script* current = nullptr;
+
+QString FollowedByWorkingDirectory(const QString& chosen) {
+  if (!chosen.isEmpty()) QDir::setCurrent(QFileInfo(chosen).absolutePath());
+  return chosen;
+}
+
+}  // namespace
+
+void SetScript(Script* script) { current = script; }
+
+QMessageBox::StandardButton Confirm(QWidget* parent, const QString& text) {
+  if (current && current->confirm) return current->confirm(text);
+  return QMessageBox::question(parent, QStringLiteral("Confirm"), text,
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                               QMessageBox::Yes);
+}
+
+void Error(QWidget* parent, const QString& text) {
+  if (current && current->error) {
+    current->error(text);
+    return;
+  }
+  QMessageBox::critical(parent, QStringLiteral("ReactOpt"), text);
+}
+
+QString OpenFileName(QWidget* parent, const QString& filter) {
+  if (current && current->openFileName) return FollowedByWorkingDirectory(current->openFileName());
+  return FollowedByWorkingDirectory(
+      QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QDir::currentPath(), filter));
+}
+
+QString SaveFileName(QWidget* parent, const QString& filter, const QString& preset) {
+  if (current && current->saveFileName) return FollowedByWorkingDirectory(current->saveFileName(preset));
+  return FollowedByWorkingDirectory(QFileDialog::getSaveFileName(
+      parent, QStringLiteral("Save As"), preset.isEmpty() ? QDir::currentPath() : preset, filter,
+      nullptr, QFileDialog::DontConfirmOverwrite));
+}
+
+}  // namespace prompts
