@@ -1,0 +1,43 @@
+#pragma once
+// Activation of the program's windows. A window (the main window, a document
+// window, the data dialog) is activated when the keyboard focus passes into it
+// from another window of the program, or reaches it for the first time, and
+// deactivated when the focus leaves it for another window of the program.
+// Switching to another application and back, or to a message box or file
+// dialog and back, does neither. This tracker is the only place that decides
+// it; every activation and deactivation handler runs from here.
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+// A window of the program with activation handlers.
+class TActivatable {
+ public:
+  virtual ~TActivatable() = default;
+  virtual void WindowActivated() = 0;
+  virtual void WindowDeactivated() {}
+};
+
+class TActivationTracker : public QObject {
+  Q_OBJECT
+ public:
+  // Starts following the application's focus.
+  static TActivationTracker& Instance();
+
+  // A window that is created or shown takes the focus at once; this runs its
+  // activation now, so that its handler comes before the creator's next step
+  // whatever the windowing system's timing. The focus event that follows
+  // then changes nothing.
+  void Activate(QWidget* window);
+
+  // The window of the program that holds the focus, or null.
+  QWidget* Current() const { return current_; }
+
+ private:
+  TActivationTracker();
+  void OnFocusChanged(QWidget* old, QWidget* now);
+  void Switch(QWidget* window);
+  QPointer<QWidget> current_;
+};
