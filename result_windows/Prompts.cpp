@@ -35,8 +35,14 @@ void Error(QWidget* parent, const QString& text) {
 
 QString OpenFileName(QWidget* parent, const QString& filter) {
   if (current && current->openFileName) return FollowedByWorkingDirectory(current->openFileName());
-  return FollowedByWorkingDirectory(
-      QFileDialog::getOpenFileName(parent, QStringLiteral("Open"), QDir::currentPath(), filter));
+  // The dialog does not insist that the file exists: a name typed for a
+  // missing file reaches the document window, which reports it.
+  QFileDialog dialog(parent, QStringLiteral("Open"), QDir::currentPath(), filter);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Open"));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return FollowedByWorkingDirectory(dialog.selectedFiles().front());
 }
 
 QString SaveFileName(QWidget* parent, const QString& filter, const QString& preset) {
