@@ -1,13 +1,18 @@
-# Set-up, build, run and test on Debian. `make run` and `make test` install
-# whatever system packages are missing first.
+# Set-up, build, run and test on Debian. Every target installs whatever system
+# packages are missing first.
 
 BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+FUZZ_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 600
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-dev \
-            libgtest-dev libgmock-dev fonts-liberation fonts-dejavu-core
+            libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
+            fonts-liberation fonts-dejavu-core
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+FUZZ_TARGETS := DataFileFuzz TaskCodeFuzz NumberFuzz SolverFuzz
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps build run test test-main test-asan test-fuzz fuzz clean
 
 all: build
 
@@ -22,19 +27,40 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
 	fi
 
-$(BUILD_DIR)/build.ninja: | deps
+build: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja
-
-configure: deps $(BUILD_DIR)/build.ninja
-
-build: configure
 	cmake --build $(BUILD_DIR)
 
 run: build
 	cd tasks && ../$(BUILD_DIR)/reactopt
 
-test: build
+# The whole suite: the program's tests, the core again under AddressSanitizer
+# and UndefinedBehaviorSanitizer, and a short run of every fuzz target.
+test: test-main test-asan test-fuzz
+
+test-main: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
 
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DREACTOPT_GUI=OFF -DREACTOPT_SANITIZE=ON
+	cmake --build $(ASAN_DIR)
+	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j 2
+
+$(FUZZ_DIR)/build.ninja: | deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DREACTOPT_GUI=OFF -DREACTOPT_FUZZ=ON \
+	  -DCMAKE_CXX_COMPILER=clang++
+
+test-fuzz: deps $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR)
+	cd $(FUZZ_DIR) && ctest --output-on-failure
+
+fuzz: deps $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR)
+	@for t in $(FUZZ_TARGETS); do \
+	  echo "== $$t for $(FUZZ_SECONDS) s"; \
+	  tests/fuzz/run_fuzzer.sh $(CURDIR)/$(FUZZ_DIR)/tests/fuzz/$$t $(CURDIR)/tests/fuzz/corpus/$$t $(FUZZ_SECONDS) || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
