@@ -12,7 +12,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-d
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 FUZZ_TARGETS := DataFileFuzz TaskCodeFuzz NumberFuzz SolverFuzz
 
-.PHONY: all deps build run test test-main test-asan test-fuzz fuzz clean
+.PHONY: all deps build run test test-main test-asan test-fuzz fuzz bench clean
 
 all: build
 
@@ -61,6 +61,10 @@ fuzz: deps $(FUZZ_DIR)/build.ninja
 	  echo "== $$t for $(FUZZ_SECONDS) s"; \
 	  tests/fuzz/run_fuzzer.sh $(CURDIR)/$(FUZZ_DIR)/tests/fuzz/$$t $(CURDIR)/tests/fuzz/corpus/$$t $(FUZZ_SECONDS) || exit 1; \
 	done
+
+# Solver timings with the default data, on one core.
+bench: build
+	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench --benchmark_min_time=0.2
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -81,12 +81,7 @@ void FillParameters(const std::vector<double>& values) {
   const int k = SlotCount(TaskCode);
   if (static_cast<int>(values.size()) >= k) return;
   ReadFromFile();
-  for (int j = static_cast<int>(values.size()) + 1; j <= k; ++j) {
-    const TaskField& field = TaskFieldTable[j];
-    const std::string text =
-        field.Flag > 0 ? OfferedValueText(field.Values[0]) : "ComboBox" + std::to_string(j);
-    TaskParams.Slot(j) = RunTimeRealValue(text);
-  }
+  for (int j = static_cast<int>(values.size()) + 1; j <= k; ++j) TaskParams.Slot(j) = DefaultSlotValue(j);
 }
 
 void PrintReport(std::ostream& out) {

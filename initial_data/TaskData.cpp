@@ -38,6 +38,13 @@ std::string OfferedValueText(double value) {
   return text;
 }
 
+double DefaultSlotValue(int j) {
+  const TaskField& field = TaskFieldTable[j];
+  const std::string text =
+      field.Flag > 0 ? OfferedValueText(field.Values[0]) : "ComboBox" + std::to_string(j);
+  return RunTimeRealValue(text);
+}
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }

@@ -39,6 +39,11 @@ void ReadFromFile();
 // The same from an open file (the caller closes it).
 void ReadFromFile(std::FILE* file);
 
+// The value the data dialog stores in slot j for the table just read, when
+// nobody has touched the dialog: the first offered value through its 5-decimal
+// text, or, for a field not in use, its untouched combo box's own text.
+double DefaultSlotValue(int j);
+
 // Number of parameter slots the dialog stores for a task code (0 outside
 // 101 to 125).
 int SlotCount(int code);

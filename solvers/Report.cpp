@@ -79,6 +79,7 @@ TReportFile& TReportFile::operator<<(EndOfLine) {
 void TReportFile::Close() {
   if (!open_) throw IoError(103);
   open_ = false;
+  if (inMemory_) return;
   errno = 0;
   std::FILE* f = std::fopen(name_.c_str(), "wb");
   if (!f) throw CannotCreateFile(name_);

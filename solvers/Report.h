@@ -48,10 +48,17 @@ class TReportFile {
   void Abandon();
   bool IsOpen() const { return open_; }
 
+  // With `on`, Close leaves the report in memory and writes no file: for
+  // timing the solvers apart from the disk.
+  void KeepInMemory(bool on) { inMemory_ = on; }
+  // The bytes of the last report.
+  const std::string& Bytes() const { return bytes_; }
+
  private:
   std::string name_;
   std::string bytes_;
   bool open_ = false;
+  bool inMemory_ = false;
 };
 
 // The one report file of all solvers.
