@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 #include <stdexcept>
 
 #include "Cp1251.h"
@@ -80,16 +82,29 @@ void TReportFile::Close() {
   if (!open_) throw IoError(103);
   open_ = false;
   if (inMemory_) return;
+  // Overwritten in place and cut to length rather than truncated first: the
+  // next report of a task has the same size, so no disk blocks are freed and
+  // taken again on every run.
   errno = 0;
-  std::FILE* f = std::fopen(name_.c_str(), "wb");
-  if (!f) throw CannotCreateFile(name_);
+  const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) throw CannotCreateFile(name_);
+  const char* p = bytes_.data();
+  std::size_t left = bytes_.size();
+  int failure = 0;
+  while (left > 0 && failure == 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      failure = ErrorCode();
+      break;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  if (failure == 0 && ::ftruncate(fd, static_cast<off_t>(bytes_.size())) != 0) failure = ErrorCode();
   errno = 0;
-  const bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), f) == bytes_.size();
-  const int writeError = ErrorCode();
-  errno = 0;
-  const bool closed = std::fclose(f) == 0;
-  if (!written) throw IoError(writeError);
-  if (!closed) throw IoError(ErrorCode());
+  if (::close(fd) != 0 && failure == 0) failure = ErrorCode();
+  if (failure != 0) throw IoError(failure);
 }
 
 void TReportFile::Abandon() {
