@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace prompts {
 namespace {
@@ -50,6 +54,40 @@ QString SaveFileName(QWidget* parent, const QString& filter, const QString& pres
   return FollowedByWorkingDirectory(QFileDialog::getSaveFileName(
       parent, QStringLiteral("Save As"), preset.isEmpty() ? QDir::currentPath() : preset, filter,
       nullptr, QFileDialog::DontConfirmOverwrite));
+}
+
+QString SaveImageFileName(QWidget* parent, const QString& preset) {
+  if (current && current->saveImageFileName) return current->saveImageFileName(preset);
+  return QFileDialog::getSaveFileName(parent, QStringLiteral("Save Chart As"),
+                                      preset.isEmpty() ? QDir::currentPath() : preset,
+                                      QStringLiteral("PNG Images (*.png);;All Files (*)"));
+}
+
+bool Print(QWidget* parent, QPrinter& printer) {
+  if (current && current->print) return current->print(printer);
+  QPrintDialog dialog(&printer, parent);
+  // Only whole documents are printed.
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+void PrinterSetup(QWidget* parent, QPrinter& printer) {
+  if (current && current->printerSetup) {
+    current->printerSetup(printer);
+    return;
+  }
+  QPageSetupDialog dialog(&printer, parent);
+  dialog.exec();
+}
+
+bool ChooseFont(QWidget* parent, QFont& font) {
+  if (current && current->chooseFont) return current->chooseFont(font);
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(&ok, font, parent, QStringLiteral("Font"));
+  if (ok) font = chosen;
+  return ok;
 }
 
 }  // namespace prompts

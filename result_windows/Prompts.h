@@ -2,10 +2,12 @@
 // Every modal question, error box and file dialog of the program goes through
 // these functions, so that tests can answer them without a user.
 
+#include <QFont>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
 
+class QPrinter;
 class QWidget;
 
 namespace prompts {
@@ -22,6 +24,18 @@ void Error(QWidget* parent, const QString& text);
 QString OpenFileName(QWidget* parent, const QString& filter);
 QString SaveFileName(QWidget* parent, const QString& filter, const QString& preset);
 
+// Where to save a picture of a chart. Unlike the document dialogs it leaves the
+// working directory alone: a picture has nothing to do with the task's files.
+QString SaveImageFileName(QWidget* parent, const QString& preset);
+
+// The print dialog on `printer`; false when the user cancelled.
+bool Print(QWidget* parent, QPrinter& printer);
+// The printer set-up dialog on `printer`.
+void PrinterSetup(QWidget* parent, QPrinter& printer);
+// The font dialog preset with `font`; true, with `font` replaced, when the user
+// confirmed a choice.
+bool ChooseFont(QWidget* parent, QFont& font);
+
 // Answers given instead of the dialogs while a test runs. Unset members fall
 // back to the real dialogs.
 struct Script {
@@ -29,6 +43,10 @@ struct Script {
   std::function<void(const QString& text)> error;
   std::function<QString()> openFileName;
   std::function<QString(const QString& preset)> saveFileName;
+  std::function<QString(const QString& preset)> saveImageFileName;
+  std::function<bool(QPrinter& printer)> print;
+  std::function<void(QPrinter& printer)> printerSetup;
+  std::function<bool(QFont& font)> chooseFont;
 };
 // nullptr restores the real dialogs.
 void SetScript(Script* script);

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <clocale>
 
 #include "GuiTestSupport.h"
 #include "initial_data/DataForm.h"
@@ -25,7 +24,6 @@ class DataFormTest : public QObject {
   }
 
  private slots:
-  void initTestCase() { std::setlocale(LC_NUMERIC, "C"); }
   // As at start-up, every dialog is created before any task is open.
   void init() { TaskCode = 0; }
 
@@ -41,7 +39,7 @@ class DataFormTest : public QObject {
   }
 
   void preparingATaskFillsItsRowsAndStoresTheDefaults() {
-    TempWorkingDir dir;
+    TempWorkDir dir;
     dir.CopyDataFile();
     TDataForm form;
     ResetParams();
@@ -59,7 +57,7 @@ class DataFormTest : public QObject {
   }
 
   void okStoresTheEditedTextsAndCancelTheDefaults() {
-    TempWorkingDir dir;
+    TempWorkDir dir;
     dir.CopyDataFile();
     TDataForm form;
     TaskCode = 101;
@@ -83,7 +81,7 @@ class DataFormTest : public QObject {
   }
 
   void okRefusesATextThatIsNotANumber() {
-    TempWorkingDir dir;
+    TempWorkDir dir;
     dir.CopyDataFile();
     ScriptedPrompts prompts;
     TDataForm form;
@@ -102,11 +100,11 @@ class DataFormTest : public QObject {
   }
 
   void slotsWithoutAFieldTakeTheirComboBoxText() {
-    TempWorkingDir dir;
+    TempWorkDir dir;
     // Task 101's block has only its first field in use.
     QByteArray file = "1 k1              0.5 1 2\r\n";
     for (int i = 2; i <= 10; ++i) file += "0\r\n";
-    WriteBytes(dir.Path(QStringLiteral("DataFile.dat")), file);
+    WriteBytes(dir.path(QStringLiteral("DataFile.dat")), file);
     TDataForm form;
     ResetParams();
     TaskCode = 101;
@@ -120,9 +118,9 @@ class DataFormTest : public QObject {
   }
 
   void valuesAreOfferedWithFiveDecimals() {
-    TempWorkingDir dir;
+    TempWorkDir dir;
     QByteArray file = "1 k1              123.5 3E-6 -2\r\n";
-    WriteBytes(dir.Path(QStringLiteral("DataFile.dat")), file);
+    WriteBytes(dir.path(QStringLiteral("DataFile.dat")), file);
     TDataForm form;
     TaskCode = 111;  // the file ends early: task 111's block reads as empty
     form.FormCreate();
@@ -135,7 +133,7 @@ class DataFormTest : public QObject {
   }
 
   void deactivationHidesTheRowsButKeepsTheirTexts() {
-    TempWorkingDir dir;
+    TempWorkDir dir;
     dir.CopyDataFile();
     TDataForm form;
     TaskCode = 101;
@@ -148,7 +146,7 @@ class DataFormTest : public QObject {
   }
 
   void aMissingDataFileIsReportedAndChangesNothing() {
-    TempWorkingDir dir;
+    TempWorkDir dir;
     ScriptedPrompts prompts;
     TDataForm form;
     ResetParams();
@@ -161,5 +159,5 @@ class DataFormTest : public QObject {
   }
 };
 
-QTEST_MAIN(DataFormTest)
+REACTOPT_GUI_TEST_MAIN(DataFormTest)
 #include "DataFormTest.moc"

@@ -2,55 +2,48 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTest>
-
-TempWorkingDir::TempWorkingDir() : old_(QDir::currentPath()) {
-  QDir::setCurrent(dir_.path());
-}
-
-TempWorkingDir::~TempWorkingDir() { QDir::setCurrent(old_); }
-
-void TempWorkingDir::CopyDataFile() const {
-  QFile::remove(Path(QStringLiteral("DataFile.dat")));
-  QFile::copy(QStringLiteral(REACTOPT_TASKS_DIR "/DataFile.dat"), Path(QStringLiteral("DataFile.dat")));
-}
 
 ScriptedPrompts::ScriptedPrompts() {
-  script_.confirm = [this](const QString& text) {
-    confirmations << text;
-    if (confirmAnswers.empty()) {
-      QTest::qFail("unexpected question", __FILE__, __LINE__);
-      return QMessageBox::Cancel;
-    }
-    const auto answer = confirmAnswers.front();
-    confirmAnswers.pop_front();
-    return answer;
+  script.confirm = [this](const QString& text) {
+    confirmTexts << text;
+    return confirmAnswers.isEmpty() ? QMessageBox::Cancel : confirmAnswers.takeFirst();
   };
-  script_.error = [this](const QString& text) { errors << text; };
-  script_.openFileName = [this]() {
-    if (openAnswers.empty()) return QString();
-    const QString answer = openAnswers.front();
-    openAnswers.pop_front();
-    return answer;
+  script.error = [this](const QString& text) { errors << text; };
+  script.openFileName = [this]() {
+    return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
   };
-  script_.saveFileName = [this](const QString&) {
-    if (saveAnswers.empty()) return QString();
-    const QString answer = saveAnswers.front();
-    saveAnswers.pop_front();
-    return answer;
+  script.saveFileName = [this](const QString& preset) {
+    savePresets << preset;
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
   };
-  prompts::SetScript(&script_);
+  prompts::SetScript(&script);
 }
 
 ScriptedPrompts::~ScriptedPrompts() { prompts::SetScript(nullptr); }
 
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  f.write(bytes);
+TempWorkDir::TempWorkDir() : oldCwd_(QDir::currentPath()) {
+  QDir::setCurrent(dir_.path());
+}
+
+TempWorkDir::~TempWorkDir() { QDir::setCurrent(oldCwd_); }
+
+QStringList TempWorkDir::entries() const {
+  return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+void TempWorkDir::CopyDataFile() const {
+  QFile::remove(path(QStringLiteral("DataFile.dat")));
+  QFile::copy(QStringLiteral(REACTOPT_TASKS_DIR "/DataFile.dat"), path(QStringLiteral("DataFile.dat")));
 }
 
 QByteArray ReadBytes(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
+  return file.readAll();
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  QCOMPARE(file.write(bytes), bytes.size());
 }

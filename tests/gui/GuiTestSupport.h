@@ -1,43 +1,62 @@
 #pragma once
-// Helpers shared by the Qt tests: a temporary working directory and scripted
-// answers to the program's message boxes and file dialogs.
+// Helpers shared by the window tests: a scripted stand-in for the program's
+// dialogs, a temporary working directory and file access in bytes.
 
+#include <QApplication>
+#include <QByteArray>
+#include <QList>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <deque>
+#include <QtTest>
+#include <clocale>
 
 #include "result_windows/Prompts.h"
 
-// Makes a fresh temporary directory the working directory for its lifetime.
-class TempWorkingDir {
- public:
-  TempWorkingDir();
-  ~TempWorkingDir();
-  QString Path(const QString& name) const { return dir_.filePath(name); }
-  // Copies the delivered data file into the directory.
-  void CopyDataFile() const;
-
- private:
-  QTemporaryDir dir_;
-  QString old_;
-};
-
-// Answers the program's prompts from queues; every error box is recorded.
+// Answers the dialogs from queues and records what was asked. An empty queue
+// answers Cancel; every question and error box is kept for the test to check.
 class ScriptedPrompts {
  public:
   ScriptedPrompts();
   ~ScriptedPrompts();
-  std::deque<QMessageBox::StandardButton> confirmAnswers;
-  std::deque<QString> openAnswers;  // "" cancels
-  std::deque<QString> saveAnswers;  // "" cancels
-  QStringList confirmations;        // texts of the questions asked
-  QStringList errors;               // texts of the error boxes shown
 
- private:
-  prompts::Script script_;
+  QList<QMessageBox::StandardButton> confirmAnswers;
+  QStringList openAnswers;  // "" cancels the dialog
+  QStringList saveAnswers;  // "" cancels the dialog
+  QStringList confirmTexts;
+  QStringList savePresets;
+  QStringList errors;
+
+  prompts::Script script;
 };
 
-void WriteBytes(const QString& path, const QByteArray& bytes);
+// A fresh temporary directory that is the working directory while it lives.
+class TempWorkDir {
+ public:
+  TempWorkDir();
+  ~TempWorkDir();
+  QString path(const QString& name) const { return dir_.filePath(name); }
+  // Names in the directory, hidden and special files included.
+  QStringList entries() const;
+  // Copies the delivered "DataFile.dat" into the directory.
+  void CopyDataFile() const;
+
+ private:
+  QTemporaryDir dir_;
+  QString oldCwd_;
+};
+
 QByteArray ReadBytes(const QString& path);
+void WriteBytes(const QString& path, const QByteArray& bytes);
+
+// Offscreen unless the caller chose a platform; numbers in the C locale.
+#define REACTOPT_GUI_TEST_MAIN(TestClass)                                        \
+  int main(int argc, char** argv) {                                              \
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))                           \
+      qputenv("QT_QPA_PLATFORM", "offscreen");                                   \
+    QApplication app(argc, argv);                                                \
+    std::setlocale(LC_NUMERIC, "C");                                             \
+    TestClass test;                                                              \
+    return QTest::qExec(&test, argc, argv);                                      \
+  }

@@ -1,0 +1,9 @@
+#include "FrameCalls.h"
+
+namespace {
+TFrameCalls* frameCalls = nullptr;
+}
+
+TFrameCalls* FrameCalls() { return frameCalls; }
+
+void SetFrameCalls(TFrameCalls* frame) { frameCalls = frame; }

@@ -1,0 +1,421 @@
+#include "MDIEdit.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QRandomGenerator>
+#include <QTextDocument>
+#include <cstdio>
+#include <functional>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+#include "ChartOpt.h"
+#include "DocumentText.h"
+#include "FrameCalls.h"
+#include "Prompts.h"
+#include "TextPrinter.h"
+#include "solvers/RunOpt.h"
+
+namespace {
+
+// Designed geometry of the text area and the chart.
+constexpr QRect kMemoRect(0, 0, 297, 393);
+constexpr QRect kChartRect(296, 0, 353, 393);
+
+// The window's client area: children at fixed places, except that the text
+// area may be told to follow the client area's size.
+class TEditClient : public QWidget {
+ public:
+  explicit TEditClient(QWidget* parent) : QWidget(parent) {}
+  std::function<void()> onResize;
+  QSize sizeHint() const override { return {kChartRect.right() + 1, kChartRect.bottom() + 1}; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QWidget::resizeEvent(event);
+    if (onResize) onResize();
+  }
+};
+
+QFont MemoFont() {
+  QFont font(QStringLiteral("Courier New"));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setPixelSize(13);
+  return font;
+}
+
+// The text as the document holds it: block ends are paragraph separators and
+// non-breaking spaces stay what they are (toPlainText would turn them into
+// blanks, which then would be saved).
+QString RawText(const QPlainTextEdit* memo) { return memo->document()->toRawText(); }
+
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+bool RenameReplacing(const QString& from, const QString& to) {
+  return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+}  // namespace
+
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {
+  setFont(MemoFont());
+  QPalette pal = palette();
+  pal.setColor(QPalette::Text, Qt::black);
+  setPalette(pal);
+  // The strip between the client area's edge and the text is the text's
+  // background, not the window's.
+  setBackgroundRole(QPalette::Base);
+  setAutoFillBackground(true);
+  setFrameShape(QFrame::NoFrame);
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+void TMemo::SetTextMargins(int horizontal, int vertical) {
+  // The document margin is the same on all sides; the viewport margins add the
+  // rest at the left and right.
+  document()->setDocumentMargin(vertical);
+  const int extra = std::max(0, horizontal - vertical);
+  setViewportMargins(extra, 0, extra, 0);
+}
+
+TEditForm::TEditForm(QWidget* parent) : QMdiSubWindow(parent) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(QStringLiteral("Untitled"));
+
+  auto* client = new TEditClient(this);
+  client_ = client;
+  Memo1 = new TMemo(client_);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setGeometry(kMemoRect);
+  ChartOpt = new TChartOpt(client_);
+  ChartOpt->setObjectName(QStringLiteral("ChartOpt"));
+  ChartOpt->setGeometry(kChartRect);
+  ChartOpt->hide();
+  client->onResize = [this] {
+    if (!resultLayout_) Memo1->setGeometry(client_->rect());
+  };
+  client_->setFocusProxy(Memo1);
+  setWidget(client_);
+
+  CreateMenus();
+  connect(Memo1, &QWidget::customContextMenuRequested, this, &TEditForm::ShowMemoPopUp);
+  Memo1->setTabStopDistance(8 * Memo1->fontMetrics().averageCharWidth());
+  SetMemoMargins();
+  adjustSize();
+  Memo1->setFocus();
+}
+
+void TEditForm::CreateMenus() {
+  const auto item = [this](QMenu* menu, const char* name, const QString& text,
+                           const QKeySequence& key = {}) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!key.isEmpty()) {
+      action->setShortcut(key);
+      // The window's shortcuts work while the focus is in it, whether or not
+      // its menus are on show, and never reach another document window.
+      action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+      addAction(action);
+    }
+    return action;
+  };
+  const auto separator = [](QMenu* menu, const char* name = nullptr) {
+    QAction* action = menu->addSeparator();
+    if (name) action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+
+  File1 = new QMenu(QStringLiteral("&File"), this);
+  File1->setObjectName(QStringLiteral("File1"));
+  New1 = item(File1, "New1", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
+  Open1 = item(File1, "Open1", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
+  Close1 = item(File1, "Close1", QStringLiteral("&Close"));
+  N1 = separator(File1, "N1");
+  Save1 = item(File1, "Save1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
+  SaveAs1 = item(File1, "SaveAs1", QStringLiteral("Save &As..."));
+  N2 = separator(File1, "N2");
+  Print1 = item(File1, "Print1", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P));
+  PrintSetup1 = item(File1, "PrintSetup1", QStringLiteral("Prin&t Setup..."));
+  N3 = separator(File1, "N3");
+  Exit1 = item(File1, "Exit1", QStringLiteral("E&xit"));
+
+  Edit1 = new QMenu(QStringLiteral("&Edit"), this);
+  Edit1->setObjectName(QStringLiteral("Edit1"));
+  Cut1 = item(Edit1, "Cut1", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
+  Copy1 = item(Edit1, "Copy1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
+  Paste1 = item(Edit1, "Paste1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
+  Delete1 = item(Edit1, "Delete1", QStringLiteral("De&lete"), QKeySequence(Qt::Key_Delete));
+  separator(Edit1);
+  SelectAll1 = item(Edit1, "SelectAll1", QStringLiteral("Select &All"));
+
+  Character1 = new QMenu(QStringLiteral("&Character"), this);
+  Character1->setObjectName(QStringLiteral("Character1"));
+  Left1 = item(Character1, "Left1", QStringLiteral("&Left"));
+  Right1 = item(Character1, "Right1", QStringLiteral("&Right"));
+  Center1 = item(Character1, "Center1", QStringLiteral("&Center"));
+  separator(Character1);
+  WordWrap1 = item(Character1, "WordWrap1", QStringLiteral("&WordWrap"));
+  separator(Character1);
+  Font1 = item(Character1, "Font1", QStringLiteral("&Font..."));
+
+  MemoPopUp = new QMenu(this);
+  MemoPopUp->setObjectName(QStringLiteral("MemoPopUp"));
+  Cut2 = item(MemoPopUp, "Cut2", QStringLiteral("Cut"));
+  Copy2 = item(MemoPopUp, "Copy2", QStringLiteral("Copy"));
+  Paste2 = item(MemoPopUp, "Paste2", QStringLiteral("Paste"));
+
+  alignGroup_ = new QActionGroup(this);
+  for (QAction* a : {Left1, Right1, Center1}) {
+    a->setCheckable(true);
+    alignGroup_->addAction(a);
+  }
+  Left1->setChecked(true);
+  WordWrap1->setCheckable(true);
+
+  const auto toFrame = [](void (TFrameCalls::*call)()) {
+    return [call] {
+      if (TFrameCalls* frame = FrameCalls()) (frame->*call)();
+    };
+  };
+  connect(New1, &QAction::triggered, this, toFrame(&TFrameCalls::NewChild));
+  connect(Open1, &QAction::triggered, this, toFrame(&TFrameCalls::OpenChild));
+  connect(Exit1, &QAction::triggered, this, toFrame(&TFrameCalls::Exit1Click));
+  connect(Close1, &QAction::triggered, this, &QWidget::close);
+  connect(Save1, &QAction::triggered, this, &TEditForm::Save1Click);
+  connect(SaveAs1, &QAction::triggered, this, &TEditForm::SaveAs1Click);
+  connect(Print1, &QAction::triggered, this, &TEditForm::Print1Click);
+  connect(PrintSetup1, &QAction::triggered, this, &TEditForm::PrintSetup1Click);
+
+  for (QAction* a : {Cut1, Cut2}) connect(a, &QAction::triggered, Memo1, &QPlainTextEdit::cut);
+  for (QAction* a : {Copy1, Copy2}) connect(a, &QAction::triggered, Memo1, &QPlainTextEdit::copy);
+  for (QAction* a : {Paste1, Paste2}) connect(a, &QAction::triggered, Memo1, &QPlainTextEdit::paste);
+  connect(Delete1, &QAction::triggered, this, [this] { Memo1->textCursor().removeSelectedText(); });
+  connect(SelectAll1, &QAction::triggered, Memo1, &QPlainTextEdit::selectAll);
+  connect(Edit1, &QMenu::aboutToShow, this, &TEditForm::UpdateEditItems);
+  connect(MemoPopUp, &QMenu::aboutToShow, this, &TEditForm::UpdateEditItems);
+
+  connect(alignGroup_, &QActionGroup::triggered, this, &TEditForm::AlignClick);
+  connect(WordWrap1, &QAction::triggered, this, &TEditForm::SetWordWrap);
+  connect(Font1, &QAction::triggered, this, &TEditForm::SetFont);
+}
+
+bool TEditForm::Open(const QString& name) {
+  fileName_ = name;
+  QFile file(name);
+  QByteArray bytes;
+  // Only regular files: a folder cannot be read, and reading a pipe or a device
+  // could wait or go on for ever.
+  bool ok = QFileInfo(name).isFile() && file.open(QIODevice::ReadOnly);
+  if (ok) {
+    bytes = file.readAll();
+    ok = file.error() == QFileDevice::NoError;
+  }
+  if (!ok) {
+    prompts::Error(this, QStringLiteral("Cannot open file ") + name);
+    return false;
+  }
+  Memo1->setPlainText(doctext::Decode(bytes));
+  setWindowTitle(name);
+  Memo1->moveCursor(QTextCursor::Start);
+  Memo1->document()->setModified(false);
+  return true;
+}
+
+void TEditForm::SetResultLayout(bool withChart) {
+  resultLayout_ = withChart;
+  ChartOpt->setVisible(withChart);
+  if (withChart) {
+    Memo1->setGeometry(kMemoRect);
+    adjustSize();
+  } else {
+    Memo1->setGeometry(client_->rect());
+  }
+}
+
+void TEditForm::ChartDisplay(int code) {
+  const int last = PrepareChartPointCount(code);
+  if (!RunSucceeded) return;
+  ChartOpt->Series1->clear();
+  ChartOpt->Series2->clear();
+  for (int i = 0; i <= last; ++i) {
+    ChartOpt->Series1->AddXY(ChartX[i], ChartY1[i]);
+    ChartOpt->Series2->AddXY(ChartX[i], ChartY2[i]);
+  }
+}
+
+void TEditForm::FormActivate() {
+  if (TFrameCalls* frame = FrameCalls()) frame->RunBtnVis(windowTitle());
+}
+
+bool TEditForm::FormCloseQuery() {
+  if (!Memo1->document()->isModified()) return true;
+  switch (prompts::Confirm(this, QStringLiteral("Save Changes to '") + windowTitle() + QStringLiteral("'?"))) {
+    case QMessageBox::Yes:
+      // A save that was cancelled or failed keeps the window and its text.
+      return Save1Click();
+    case QMessageBox::No:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TEditForm::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  QMdiSubWindow::closeEvent(event);
+}
+
+void TEditForm::UpdateEditItems() {
+  const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+  const bool canPaste = clip && clip->hasText();
+  Paste1->setEnabled(canPaste);
+  Paste2->setEnabled(canPaste);
+  const bool selected = Memo1->textCursor().hasSelection();
+  for (QAction* a : {Cut1, Copy1, Delete1, Cut2, Copy2}) a->setEnabled(selected);
+}
+
+void TEditForm::ShowMemoPopUp(const QPoint& pos) {
+  MemoPopUp->popup(Memo1->mapToGlobal(pos));
+}
+
+bool TEditForm::Save1Click() {
+  if (fileName_.isEmpty()) return SaveAs1Click();
+  const QString text = RawText(Memo1);
+  QByteArray bytes;
+  int badPos = -1;
+  char32_t bad = 0;
+  if (!doctext::Encode(text, bytes, &badPos, &bad)) {
+    // Show the student where the character is, so it can be replaced.
+    QTextCursor cursor(Memo1->document());
+    cursor.setPosition(badPos);
+    cursor.setPosition(badPos + (bad > 0xFFFF ? 2 : 1), QTextCursor::KeepAnchor);
+    Memo1->setTextCursor(cursor);
+    const QString shown = bad >= 0x20 && !QChar::isSpace(bad) && bad != 0xFFFD
+                              ? QStringLiteral("'") + QString::fromUcs4(&bad, 1) + QStringLiteral("' ")
+                              : QString();
+    prompts::Error(this, QStringLiteral("Cannot save file %1: the character %2(U+%3) cannot be "
+                                        "stored in Windows-1251")
+                             .arg(fileName_, shown,
+                                  QStringLiteral("%1").arg(static_cast<uint>(bad), 4, 16, QLatin1Char('0')).toUpper()));
+    return false;
+  }
+  if (!WriteFile(fileName_, bytes)) {
+    prompts::Error(this, QStringLiteral("Cannot create file ") + fileName_);
+    return false;
+  }
+  Memo1->document()->setModified(false);
+  return true;
+}
+
+bool TEditForm::SaveAs1Click() {
+  const QString name = prompts::SaveFileName(
+      this, QStringLiteral("Text Files (*.txt);;All Files (*)"), fileName_);
+  if (name.isEmpty()) return false;
+  fileName_ = name;
+  setWindowTitle(fileName_);
+  return Save1Click();
+}
+
+bool TEditForm::MakeBackup(const QString& name) {
+  const QString backup = doctext::BackupName(name);
+  // A ".BAK" file is its own backup: nothing to keep. Names are compared as
+  // the file systems of the program's origin do, without regard to case.
+  if (SameName(backup, name) || !QFileInfo(name).isFile()) return false;
+  QFile::remove(backup);
+  return QFile::rename(name, backup);
+}
+
+bool TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
+  const QFileInfo target(name);
+  // Only a regular file is replaced: a folder, a pipe or a device under that
+  // name must not be renamed away or overwritten by a file.
+  if (target.exists() && !target.isFile()) return false;
+
+  // The new text goes into a fresh file beside the target first; the old file
+  // and its backup are not touched until that file is complete on disk.
+  QFile temp;
+  for (int attempt = 0; attempt < 100 && !temp.isOpen(); ++attempt) {
+    const QString candidate = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                              QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->bounded(1000000));
+    if (QFileInfo::exists(candidate)) continue;
+    temp.setFileName(candidate);
+    if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+  }
+  if (!temp.isOpen()) return false;
+  if (target.exists()) temp.setPermissions(target.permissions());
+  bool ok = temp.write(bytes) == bytes.size() && temp.flush();
+#ifdef Q_OS_UNIX
+  ok = ok && ::fsync(temp.handle()) == 0;
+#endif
+  temp.close();
+  ok = ok && temp.error() == QFileDevice::NoError;
+  if (!ok) {
+    temp.remove();
+    return false;
+  }
+
+  const bool backedUp = MakeBackup(name);
+  if (!RenameReplacing(temp.fileName(), name)) {
+    if (backedUp) QFile::rename(doctext::BackupName(name), name);
+    temp.remove();
+    return false;
+  }
+  return true;
+}
+
+void TEditForm::Print1Click() {
+  QPrinter& printer = textprint::SharedPrinter();
+  if (!prompts::Print(this, printer)) return;
+  const QFont font = textprint::ForPrinter(Memo1->font(), Memo1->logicalDpiY());
+  if (!textprint::PrintLines(printer, doctext::Lines(RawText(Memo1)), font))
+    prompts::Error(this, QStringLiteral("Printing failed"));
+}
+
+void TEditForm::PrintSetup1Click() { prompts::PrinterSetup(this, textprint::SharedPrinter()); }
+
+void TEditForm::AlignClick(QAction* sender) {
+  for (QAction* a : {Left1, Right1, Center1}) a->setChecked(a == sender);
+  Qt::Alignment alignment = Qt::AlignLeft;
+  if (Right1->isChecked())
+    alignment = Qt::AlignRight;
+  else if (Center1->isChecked())
+    alignment = Qt::AlignHCenter;
+  QTextOption option = Memo1->document()->defaultTextOption();
+  option.setAlignment(alignment);
+  Memo1->document()->setDefaultTextOption(option);
+}
+
+void TEditForm::SetWordWrap() {
+  const bool wrap = Memo1->lineWrapMode() == QPlainTextEdit::NoWrap;
+  Memo1->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  Memo1->setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+  WordWrap1->setChecked(wrap);
+  SetMemoMargins();
+}
+
+void TEditForm::SetFont() {
+  QFont font = Memo1->font();
+  if (prompts::ChooseFont(this, font)) {
+    Memo1->setFont(font);
+    Memo1->setTabStopDistance(8 * Memo1->fontMetrics().averageCharWidth());
+  }
+  SetMemoMargins();
+}
+
+void TEditForm::SetMemoMargins() { Memo1->SetTextMargins(3, 2); }

@@ -1,0 +1,102 @@
+#pragma once
+// The document window: a small plain-text editor for task statements, new
+// texts and reports, with the result chart beside the text in result windows.
+
+#include <QList>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QString>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class TChartOpt;
+
+// The text area; it keeps its text off the edges of its client area.
+class TMemo : public QPlainTextEdit {
+  Q_OBJECT
+ public:
+  explicit TMemo(QWidget* parent = nullptr);
+  // Margins between the client area and the text, in pixels.
+  void SetTextMargins(int horizontal, int vertical);
+};
+
+class TEditForm : public QMdiSubWindow {
+  Q_OBJECT
+ public:
+  explicit TEditForm(QWidget* parent = nullptr);
+
+  TMemo* Memo1;
+  TChartOpt* ChartOpt;
+
+  // Menus the main window shows in its menu bar while this window is active,
+  // in order: "&File", "&Edit", "&Character".
+  QMenu* File1;
+  QMenu* Edit1;
+  QMenu* Character1;
+  QMenu* MemoPopUp;
+  QList<QMenu*> MergedMenus() const { return {File1, Edit1, Character1}; }
+
+  QAction *New1, *Open1, *Close1, *N1, *Save1, *SaveAs1, *N2, *Print1, *PrintSetup1, *N3, *Exit1;
+  QAction *Cut1, *Copy1, *Paste1, *Delete1, *SelectAll1;
+  QAction *Left1, *Right1, *Center1, *WordWrap1, *Font1;
+  QAction *Cut2, *Copy2, *Paste2;
+
+  // The file the text was loaded from and is saved to; empty for a new text.
+  QString FileName() const { return fileName_; }
+
+  // Loads a Windows-1251 text file; the caption becomes `name`. On failure an
+  // error box names the file, FileName() is `name` and the text and caption
+  // stay as they were.
+  bool Open(const QString& name);
+
+  // Result windows keep the text at its designed size with the chart at its
+  // right; task and new windows give the whole window to the text and hide the
+  // chart.
+  void SetResultLayout(bool withChart);
+
+  // Fills the chart once from the chart buffers of the run of task `code`.
+  void ChartDisplay(int code);
+
+  // What happens each time the window is activated: the main window learns its
+  // caption.
+  void FormActivate();
+
+  // Whether the window may close; asks to save a modified text. The main window
+  // calls it for every window before the program ends.
+  bool FormCloseQuery();
+
+  // Enables the editing commands that apply to the selection and clipboard.
+  void UpdateEditItems();
+
+  // Keeps the present version of `name` as its ".BAK" file. False when no
+  // backup was made (no such file, the backup name is the file's own, or the
+  // rename failed).
+  static bool MakeBackup(const QString& name);
+
+ public slots:
+  // Both return true when the text was written.
+  bool Save1Click();
+  bool SaveAs1Click();
+  void Print1Click();
+  void PrintSetup1Click();
+  void AlignClick(QAction* sender);
+  void SetWordWrap();
+  void SetFont();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateMenus();
+  void SetMemoMargins();
+  void ShowMemoPopUp(const QPoint& pos);
+  // Writes the text to `name` through a temporary file, keeping the previous
+  // version as backup. False, with nothing changed, when it cannot.
+  bool WriteFile(const QString& name, const QByteArray& bytes);
+
+  QWidget* client_;
+  QActionGroup* alignGroup_;
+  QString fileName_;
+  bool resultLayout_ = true;
+};

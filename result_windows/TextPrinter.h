@@ -1,0 +1,44 @@
+#pragma once
+// Printing a document's lines the way a line printer channel lays them out:
+// from the top left of the printable area, a line too wide for the page goes
+// on in the next printed row, a full page starts the next one, and a tab
+// advances to the next multiple of eight average character widths.
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QList>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+class QPrinter;
+
+namespace textprint {
+
+// A run of text without tabs, starting at x.
+struct Piece {
+  qreal x = 0;
+  QString text;
+};
+
+// One printed row: its page (from 0), the top of the row and its pieces.
+struct Row {
+  int page = 0;
+  qreal y = 0;
+  QList<Piece> pieces;
+};
+
+QList<Row> Layout(const QStringList& lines, const QFontMetricsF& metrics, const QSizeF& page);
+
+// The font of `screenFont` at the same physical size on a printer; fonts given
+// in screen pixels would otherwise shrink to printer dots.
+QFont ForPrinter(const QFont& screenFont, int screenDpi);
+
+// The printer of the program, shared by printing and printer set-up so that a
+// choice made in either holds for the next job.
+QPrinter& SharedPrinter();
+
+// Prints `lines` in `font` as one job. False when the printer failed.
+bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font);
+
+}  // namespace textprint
