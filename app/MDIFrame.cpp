@@ -1,9 +1,334 @@
 #include "MDIFrame.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStackedLayout>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <stdexcept>
+
+#include "SpeedIcons.h"
+#include "initial_data/DataForm.h"
+#include "result_windows/MDIEdit.h"
+#include "result_windows/Prompts.h"
+#include "solvers/Errors.h"
+#include "solvers/Report.h"
+#include "solvers/RunOpt.h"
+
+TFrameForm* FrameForm = nullptr;
+QString TaskFileName;
+QString TaskFileExt;
+std::int32_t ResultWindowCounters[30];
+
+namespace {
+
+const QString kUntitled = QStringLiteral("Untitled");
+
+// The start text: a title page of the course and of the collection the tasks
+// come from.
+const char* const kStartLines[15] = {
+    "",
+    "",
+    "Демонстрационные примеры решения задач по ",
+    "курсу",
+    "\"Оптимизация химических реакторов",
+    "и химико-технологических процессов\"",
+    "",
+    "",
+    "",
+    "",
+    "Коллектив кафедры химической технологии",
+    "Сборник примеров и задач",
+    "по оптимизации химических реакторов",
+    "Учебное пособие",
+    "Город: Издательство кафедры, 2026. - 120 с.",
+};
+
+QString FileNamePartOf(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
+
+void ParseTaskCodeOf(const QString& name) { ParseTaskCode(name.toStdString()); }
+
+QToolButton* SpeedButton(QWidget* panel, int left, SpeedPicture picture, const QString& hint,
+                         const char* name) {
+  auto* button = new QToolButton(panel);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(left, 1, 25, 25);
+  button->setIcon(SpeedIcon(picture));
+  button->setIconSize(QSize(20, 20));
+  button->setAutoRaise(true);
+  button->setFocusPolicy(Qt::NoFocus);
+  // The tooltip is the hint's text before "|".
+  const QString tip = hint.section(QLatin1Char('|'), 0, 0);
+  button->setToolTip(tip);
+  button->setStatusTip(tip);
+  return button;
+}
+
+}  // namespace
 
 TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
+  FrameForm = this;
+  SetFrameCalls(this);
   setWindowTitle(QStringLiteral("Задание №1"));
-  setCentralWidget(new QMdiArea(this));
-  resize(900, 600);
+  setWindowIcon(FrameIcon());
+  QFont font(QStringLiteral("System"));
+  font.setPixelSize(13);
+  setFont(font);
+
+  // Speed buttons at fixed places on a panel of their height.
+  auto* toolBar = new QToolBar(QStringLiteral("SpeedPanel"), this);
+  toolBar->setObjectName(QStringLiteral("SpeedPanelBar"));
+  toolBar->setMovable(false);
+  toolBar->setFloatable(false);
+  toolBar->toggleViewAction()->setVisible(false);
+  toolBar->setContentsMargins(0, 0, 0, 0);
+  SpeedPanel = new QWidget(toolBar);
+  SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+  SpeedPanel->setFixedHeight(27);
+  SpeedPanel->setMinimumWidth(240);
+  toolBar->addWidget(SpeedPanel);
+  addToolBar(Qt::TopToolBarArea, toolBar);
+
+  OpenBtn = SpeedButton(SpeedPanel, 7, SpeedPicture::Open, QStringLiteral("Open|"), "OpenBtn");
+  ExitBtn = SpeedButton(SpeedPanel, 40, SpeedPicture::Exit, QStringLiteral("Exit|"), "ExitBtn");
+  SaveBtn = SpeedButton(SpeedPanel, 71, SpeedPicture::Save, QStringLiteral("Save|"), "SaveBtn");
+  CutBtn = SpeedButton(SpeedPanel, 104, SpeedPicture::Cut, QStringLiteral("Cut|"), "CutBtn");
+  CopyBtn = SpeedButton(SpeedPanel, 128, SpeedPicture::Copy, QStringLiteral("Copy|"), "CopyBtn");
+  PasteBtn = SpeedButton(SpeedPanel, 152, SpeedPicture::Paste, QStringLiteral("Paste|"), "PasteBtn");
+  PasteBtn->setToolTip(QString());  // its tooltip is switched off
+  EditDataBtn = SpeedButton(SpeedPanel, 184, SpeedPicture::DataEdit, QStringLiteral("Data Edit"), "EditDataBtn");
+  RunBtn = SpeedButton(SpeedPanel, 208, SpeedPicture::Run, QStringLiteral("Run"), "RunBtn");
+  for (QToolButton* hidden : {SaveBtn, CutBtn, CopyBtn, PasteBtn, EditDataBtn, RunBtn}) hidden->hide();
+  connect(OpenBtn, &QToolButton::clicked, this, &TFrameForm::OpenChild);
+  connect(ExitBtn, &QToolButton::clicked, this, &TFrameForm::Exit1Click);
+  connect(EditDataBtn, &QToolButton::clicked, this, &TFrameForm::EditDataBtnClick);
+  connect(RunBtn, &QToolButton::clicked, this, &TFrameForm::RunBtnClick);
+
+  // The client area: the start text over the document windows' area.
+  auto* client = new QWidget(this);
+  clientStack_ = new QStackedLayout(client);
+  clientStack_->setContentsMargins(0, 0, 0, 0);
+  MdiArea = new QMdiArea(client);
+  MdiArea->setObjectName(QStringLiteral("MdiArea"));
+  MemoBegin = new QTextEdit(client);
+  MemoBegin->setObjectName(QStringLiteral("MemoBegin"));
+  QFont startFont(QStringLiteral("Courier New"));
+  startFont.setStyleHint(QFont::TypeWriter);
+  startFont.setPixelSize(16);
+  startFont.setBold(true);
+  MemoBegin->setFont(startFont);
+  MemoBegin->setTextColor(Qt::black);
+  QTextCursor cursor(MemoBegin->document());
+  QTextBlockFormat centred;
+  centred.setAlignment(Qt::AlignHCenter);
+  for (int i = 0; i < 15; ++i) {
+    if (i > 0) cursor.insertBlock();
+    cursor.setBlockFormat(centred);
+    cursor.insertText(QString::fromUtf8(kStartLines[i]));
+  }
+  MemoBegin->document()->setModified(false);
+  clientStack_->addWidget(MemoBegin);
+  clientStack_->addWidget(MdiArea);
+  clientStack_->setCurrentWidget(MemoBegin);
+  setCentralWidget(client);
+  // Typing into the start screen is taken as the wish to open a task.
+  connect(MemoBegin, &QTextEdit::textChanged, this, &TFrameForm::OpenChild);
+
+  // Menus. While a document window is active its "&File", "&Edit" and
+  // "&Character" take the place of this "&File", before "&Window".
+  File1 = new QMenu(QStringLiteral("&File"), this);
+  New1 = File1->addAction(QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N), this,
+                          &TFrameForm::NewChild);
+  Open1 = File1->addAction(QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), this,
+                           &TFrameForm::OpenChild);
+  File1->addSeparator();
+  Exit1 = File1->addAction(QStringLiteral("E&xit"), this, &TFrameForm::Exit1Click);
+  Window1 = new QMenu(QStringLiteral("&Window"), this);
+  Tile1 = Window1->addAction(QStringLiteral("&Tile"), this, &TFrameForm::Tile1Click);
+  Cascade1 = Window1->addAction(QStringLiteral("&Cascade"), this, &TFrameForm::Cascade1Click);
+  ArrangeIcons1 = Window1->addAction(QStringLiteral("&Arrange Icons"), this, &TFrameForm::ArrangeIcons1Click);
+  windowListSeparator_ = Window1->addSeparator();
+  connect(Window1, &QMenu::aboutToShow, this, &TFrameForm::FillWindowMenu);
+  connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFrameForm::MergeMenus);
+  MergeMenus(nullptr);
+
+  std::fill(std::begin(ResultWindowCounters), std::end(ResultWindowCounters), 0);
+  resize(900, 640);
+}
+
+TFrameForm::~TFrameForm() {
+  // The document windows go before the menu bar they stand in.
+  disconnect(MdiArea, nullptr, this, nullptr);
+  SetFrameCalls(nullptr);
+  if (FrameForm == this) FrameForm = nullptr;
+}
+
+TEditForm* TFrameForm::CreateChild() {
+  auto* child = new TEditForm;
+  MdiArea->addSubWindow(child);
+  child->show();
+  child->Memo1->setFocus();
+  // A new window is active at once: its activation handler runs now, with
+  // the caption it has at its creation.
+  TActivationTracker::Instance().Activate(child);
+  return child;
+}
+
+void TFrameForm::HideMemoBegin() {
+  clientStack_->setCurrentWidget(MdiArea);
+  MemoBegin->hide();
+}
+
+void TFrameForm::NewChild() {
+  HideMemoBegin();
+  TEditForm* child = CreateChild();
+  child->setWindowTitle(kUntitled);
+  TaskFileName = kUntitled;
+  child->SetResultLayout(false);
+  child->show();
+  VisibleSpeedButton();
+  RunBtnVis(kUntitled);
+}
+
+void TFrameForm::OpenChild() {
+  const QString file =
+      prompts::OpenFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"));
+  if (file.isEmpty()) return;
+  HideMemoBegin();
+  TEditForm* child = CreateChild();
+  child->SetResultLayout(false);
+  if (!child->Open(file)) return;
+  TaskFileName = FileNamePartOf(file).left(10);
+  child->show();
+  ParseTaskCodeOf(TaskFileName);
+  VisibleSpeedButton();
+  try {
+    DataForm->PreparationTask();
+  } catch (const InOutError& e) {
+    prompts::Error(this, QString::fromUtf8(e.what()));
+  }
+}
+
+void TFrameForm::RunBtnClick() {
+  const std::int32_t saved = TaskCode;
+  try {
+    RunTask(TaskFileName.toStdString());
+  } catch (const std::runtime_error& e) {
+    // Input, output and data errors end the run; no window opens.
+    prompts::Error(this, QString::fromUtf8(e.what()));
+    return;
+  }
+  if (!RunSucceeded) return;
+  const QString prefix = TaskFileName.left(6);
+  const std::int32_t count = ++ResultWindowCounters[TaskCode - 101];
+  const QString number = QStringLiteral("%1").arg(count, 2).left(2);
+  TEditForm* child = CreateChild();
+  // The report is written and read under one name on this case-sensitive
+  // file system.
+  const bool loaded = child->Open(QString::fromLatin1(kReportFileName));
+  TaskCode = saved;
+  if (!loaded) return;
+  child->setWindowTitle(prefix + QStringLiteral(".out(") + number + QLatin1Char(')'));
+  child->ChartDisplay(saved);
+  child->SetResultLayout(true);
+  child->show();
+}
+
+void TFrameForm::EditDataBtnClick() {
+  DataForm->show();
+  DataForm->raise();
+  DataForm->activateWindow();
+}
+
+void TFrameForm::Exit1Click() { close(); }
+
+void TFrameForm::Tile1Click() { MdiArea->tileSubWindows(); }
+
+void TFrameForm::Cascade1Click() { MdiArea->cascadeSubWindows(); }
+
+void TFrameForm::ArrangeIcons1Click() {
+  // Minimised windows in a row along the bottom of the client area.
+  int left = 0;
+  const int bottom = MdiArea->viewport()->height();
+  for (QMdiSubWindow* window : MdiArea->subWindowList(QMdiArea::CreationOrder)) {
+    if (!window->isMinimized()) continue;
+    window->move(left, bottom - window->height());
+    left += window->width();
+  }
+}
+
+void TFrameForm::RunBtnVis(const QString& name) {
+  const QString namePart = FileNamePartOf(name);
+  TaskFileName = namePart.left(10);
+  const int dot = namePart.lastIndexOf(QLatin1Char('.'));
+  TaskFileExt = dot < 0 ? QString() : namePart.mid(dot).left(4);
+  ParseTaskCodeOf(TaskFileName);
+  const bool taskWindow = TaskFileName != kUntitled && TaskFileExt != QStringLiteral(".out");
+  RunBtn->setVisible(taskWindow);
+  EditDataBtn->setVisible(taskWindow);
+}
+
+void TFrameForm::VisibleSpeedButton() {
+  for (QToolButton* button : {RunBtn, EditDataBtn, SaveBtn, CutBtn, CopyBtn, PasteBtn}) button->show();
+}
+
+void TFrameForm::FormActivate() {
+  if (!isMaximized()) showMaximized();
+  std::fill(std::begin(ResultWindowCounters), std::end(ResultWindowCounters), 0);
+}
+
+void TFrameForm::closeEvent(QCloseEvent* event) {
+  // Every document window is asked once; a Cancel keeps it and the program.
+  const QList<QMdiSubWindow*> windows = MdiArea->subWindowList(QMdiArea::StackingOrder);
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    auto* child = qobject_cast<TEditForm*>(*it);
+    if (child && !child->FormCloseQuery()) {
+      event->ignore();
+      return;
+    }
+  }
+  event->accept();
+  if (DataForm) DataForm->hide();
+}
+
+void TFrameForm::MergeMenus(QMdiSubWindow* active) {
+  QMenuBar* bar = menuBar();
+  bar->clear();
+  if (auto* child = qobject_cast<TEditForm*>(active)) {
+    for (QMenu* menu : child->MergedMenus()) bar->addMenu(menu);
+  } else {
+    bar->addMenu(File1);
+  }
+  bar->addMenu(Window1);
+  // The frame's own shortcuts must not compete with the document window's.
+  for (QAction* action : {New1, Open1}) action->setEnabled(!active);
+}
+
+void TFrameForm::FillWindowMenu() {
+  const QList<QAction*> actions = Window1->actions();
+  for (int i = actions.indexOf(windowListSeparator_) + 1; i < actions.size(); ++i) {
+    Window1->removeAction(actions[i]);
+    actions[i]->deleteLater();
+  }
+  const QList<QMdiSubWindow*> windows = MdiArea->subWindowList(QMdiArea::CreationOrder);
+  windowListSeparator_->setVisible(!windows.isEmpty());
+  int n = 0;
+  for (QMdiSubWindow* window : windows) {
+    ++n;
+    QAction* item = Window1->addAction(QStringLiteral("&%1 %2").arg(n).arg(window->windowTitle()));
+    item->setCheckable(true);
+    item->setChecked(window == MdiArea->activeSubWindow());
+    connect(item, &QAction::triggered, this, [this, target = QPointer<QMdiSubWindow>(window)] {
+      if (target) MdiArea->setActiveSubWindow(target);
+    });
+  }
 }

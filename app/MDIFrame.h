@@ -1,10 +1,80 @@
 #pragma once
-// The main window: a multi-document frame.
+// The main window: a multi-document frame that opens task statements, prepares
+// their initial data, runs them and shows each report in a numbered result
+// window beside its chart.
 
 #include <QMainWindow>
+#include <QString>
+#include <cstdint>
 
-class TFrameForm : public QMainWindow {
+#include "result_windows/Activation.h"
+#include "result_windows/FrameCalls.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QStackedLayout;
+class QTextEdit;
+class QToolButton;
+class TEditForm;
+
+// The current task file's name without directory, at most 10 characters, or
+// "Untitled".
+extern QString TaskFileName;
+// The extension of the name last given to RunBtnVis, dot included, at most 4
+// characters.
+extern QString TaskFileExt;
+// Result windows opened per task since the frame was last activated; entry i
+// belongs to task 101 + i.
+extern std::int32_t ResultWindowCounters[30];
+
+class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
   Q_OBJECT
  public:
   explicit TFrameForm(QWidget* parent = nullptr);
+  ~TFrameForm() override;
+
+  // Commands.
+  void OpenChild() override;
+  void NewChild() override;
+  void RunBtnClick();
+  void EditDataBtnClick();
+  void Exit1Click() override;
+  void Tile1Click();
+  void Cascade1Click();
+  void ArrangeIcons1Click();
+
+  // Derives TaskFileName, TaskFileExt and TaskCode from a document window's
+  // caption and shows Run and Data Edit unless it is a new or result window.
+  void RunBtnVis(const QString& name) override;
+  // Save, Cut, Copy, Paste, Data Edit and Run become visible.
+  void VisibleSpeedButton();
+  // Each time the frame itself is activated: it fills the screen again and the
+  // result windows are numbered from 1 again.
+  void FormActivate();
+  void WindowActivated() override { FormActivate(); }
+
+  QMdiArea* MdiArea;
+  QTextEdit* MemoBegin;
+  QWidget* SpeedPanel;
+  QToolButton *OpenBtn, *ExitBtn, *SaveBtn, *CutBtn, *CopyBtn, *PasteBtn, *EditDataBtn, *RunBtn;
+  QMenu *File1, *Window1;
+  QAction *New1, *Open1, *Exit1, *Tile1, *Cascade1, *ArrangeIcons1;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // A document window, created visible and active at once.
+  TEditForm* CreateChild();
+  void HideMemoBegin();
+  void MergeMenus(QMdiSubWindow* active);
+  void FillWindowMenu();
+
+  QStackedLayout* clientStack_;
+  QAction* windowListSeparator_;
 };
+
+// The one main window, while it exists.
+extern TFrameForm* FrameForm;

@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+#include "Activation.h"
+
 class QAction;
 class QActionGroup;
 class QMenu;
@@ -21,7 +23,7 @@ class TMemo : public QPlainTextEdit {
   void SetTextMargins(int horizontal, int vertical);
 };
 
-class TEditForm : public QMdiSubWindow {
+class TEditForm : public QMdiSubWindow, public TActivatable {
   Q_OBJECT
  public:
   explicit TEditForm(QWidget* parent = nullptr);
@@ -61,6 +63,7 @@ class TEditForm : public QMdiSubWindow {
   // What happens each time the window is activated: the main window learns its
   // caption.
   void FormActivate();
+  void WindowActivated() override { FormActivate(); }
 
   // Whether the window may close; asks to save a modified text. The main window
   // calls it for every window before the program ends.

@@ -1,0 +1,318 @@
+// The whole road of a student: open a task, look at and change its data, run
+// it and read the numbered result window with its chart.
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QToolButton>
+#include <memory>
+
+#include "GuiTestSupport.h"
+#include "app/MDIFrame.h"
+#include "initial_data/DataForm.h"
+#include "initial_data/TaskData.h"
+#include "result_windows/Activation.h"
+#include "result_windows/ChartOpt.h"
+#include "result_windows/MDIEdit.h"
+#include "solvers/Cp1251.h"
+#include "solvers/RunOpt.h"
+
+namespace {
+
+QString ReportText() {
+  return QString::fromStdString(cp1251::ToUtf8(ReadBytes(QStringLiteral("opt.out")).toStdString()))
+      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+QString Visible(const TFrameForm& frame) {
+  QString shown;
+  for (QToolButton* b : {frame.OpenBtn, frame.ExitBtn, frame.SaveBtn, frame.CutBtn, frame.CopyBtn,
+                         frame.PasteBtn, frame.EditDataBtn, frame.RunBtn})
+    if (!b->isHidden()) shown += b->objectName().chopped(3) + QLatin1Char(' ');
+  return shown.trimmed();
+}
+
+}  // namespace
+
+class FrameTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TempWorkDir> dir_;
+  std::unique_ptr<ScriptedPrompts> prompts_;
+  std::unique_ptr<TFrameForm> frame_;
+  std::unique_ptr<TDataForm> data_;
+
+  TEditForm* Active() const { return qobject_cast<TEditForm*>(frame_->MdiArea->activeSubWindow()); }
+  QList<QMdiSubWindow*> Windows() const { return frame_->MdiArea->subWindowList(QMdiArea::CreationOrder); }
+
+  // A task statement in the working directory, opened through the Open dialog.
+  TEditForm* OpenTask(const QString& name) {
+    const QString path = dir_->path(name);
+    if (!QFile::exists(path)) WriteBytes(path, QByteArray("Задача\r\n"));
+    prompts_->openAnswers << path;
+    frame_->OpenChild();
+    return Active();
+  }
+  TEditForm* Run() {
+    const int before = Windows().size();
+    frame_->RunBtnClick();
+    return Windows().size() > before ? Active() : nullptr;
+  }
+  void Focus(QWidget* w) {
+    w->activateWindow();
+    w->setFocus();
+    QCoreApplication::processEvents();
+  }
+
+ private slots:
+  void init() {
+    TaskCode = 0;
+    dir_ = std::make_unique<TempWorkDir>();
+    dir_->CopyDataFile();
+    prompts_ = std::make_unique<ScriptedPrompts>();
+    TActivationTracker::Instance();
+    frame_ = std::make_unique<TFrameForm>();
+    data_ = std::make_unique<TDataForm>();
+    DataForm = data_.get();
+    frame_->show();
+    frame_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(frame_.get()));
+    frame_->MemoBegin->setFocus();
+    QCoreApplication::processEvents();
+  }
+  void cleanup() {
+    // Closing without questions: the tests that want them ask themselves.
+    for (QMdiSubWindow* w : Windows())
+      if (auto* child = qobject_cast<TEditForm*>(w)) child->Memo1->document()->setModified(false);
+    frame_.reset();
+    DataForm = nullptr;
+    data_.reset();
+    prompts_.reset();
+    dir_.reset();
+  }
+
+  void startScreen() {
+    QCOMPARE(frame_->windowTitle(), QStringLiteral("Задание №1"));
+    QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit"));
+    QVERIFY(frame_->MemoBegin->isVisible());
+    QCOMPARE(frame_->MemoBegin->document()->blockCount(), 15);
+    QCOMPARE(frame_->MemoBegin->document()->findBlockByNumber(2).text(),
+             QStringLiteral("Демонстрационные примеры решения задач по "));
+    QCOMPARE(frame_->RunBtn->toolTip(), QStringLiteral("Run"));
+    QCOMPARE(frame_->EditDataBtn->toolTip(), QStringLiteral("Data Edit"));
+    QCOMPARE(frame_->PasteBtn->toolTip(), QString());
+    QCOMPARE(data_->windowTitle(), QStringLiteral("InitialData Task №"));
+    QCOMPARE(frame_->menuBar()->actions().size(), 2);
+  }
+
+  void openAndRunGivesNumberedResultWindows() {
+    TEditForm* task = OpenTask(QStringLiteral("zad105.txt"));
+    QVERIFY(task);
+    QCOMPARE(task->windowTitle(), dir_->path(QStringLiteral("zad105.txt")));
+    QCOMPARE(TaskFileName, QStringLiteral("zad105.txt"));
+    QCOMPARE(TaskCode, 105);
+    QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit Save Cut Copy Paste EditData Run"));
+    QVERIFY(!frame_->MemoBegin->isVisible());
+    QCOMPARE(TaskParams.P1, 1.0);  // the defaults are stored at once
+
+    TEditForm* result = Run();
+    QVERIFY(result);
+    QCOMPARE(result->windowTitle(), QStringLiteral("zad105.out( 1)"));
+    QCOMPARE(result->Memo1->toPlainText() + QLatin1Char('\n'), ReportText());
+    QVERIFY(result->ChartOpt->isVisible());
+    QCOMPARE(result->ChartOpt->Series1->count(), 21);
+    QCOMPARE(result->ChartOpt->Series2->count(), 21);
+    QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit Save Cut Copy Paste"));
+    QCOMPARE(TaskCode, 105);  // restored after the window's own activation
+
+    // A second run from the task window gets the next number.
+    Focus(task->Memo1);
+    QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit Save Cut Copy Paste EditData Run"));
+    QCOMPARE(Run()->windowTitle(), QStringLiteral("zad105.out( 2)"));
+    // The menus of the active document window stand in the menu bar.
+    QCOMPARE(frame_->menuBar()->actions().size(), 4);
+  }
+
+  void dataEditedAndConfirmedReachesTheRun() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    frame_->EditDataBtnClick();
+    QVERIFY(data_->isVisible());
+    QCOMPARE(data_->windowTitle(), QStringLiteral("InitialData Task №101"));
+    data_->ComboBox(2)->setEditText(QStringLiteral("0.25"));
+    data_->ButtonOkClick();
+    QVERIFY(!data_->isVisible());
+    Focus(task->Memo1);
+    QVERIFY(Run());
+    QVERIFY(ReportText().contains(QStringLiteral("k1 = 1.000  k2 = 0.250")));
+
+    // Cancel brings back the defaults.
+    Focus(task->Memo1);
+    frame_->EditDataBtnClick();
+    data_->ComboBox(2)->setEditText(QStringLiteral("0.75"));
+    data_->ButtonCancelClick();
+    Focus(task->Memo1);
+    QVERIFY(Run());
+    QVERIFY(ReportText().contains(QStringLiteral("k1 = 1.000  k2 = 1.000")));
+  }
+
+  void aDataDialogRoundTripKeepsTheNumbering() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    QVERIFY(Run());
+    Focus(task->Memo1);
+    QVERIFY(Run());
+    Focus(task->Memo1);
+    frame_->EditDataBtnClick();
+    Focus(data_->ComboBox(1));
+    data_->ButtonOkClick();
+    Focus(task->Memo1);
+    QCOMPARE(Run()->windowTitle(), QStringLiteral("zad101.out( 3)"));
+  }
+
+  void newHidesTheTaskCommands() {
+    OpenTask(QStringLiteral("zad101.txt"));
+    frame_->NewChild();
+    QCOMPARE(Active()->windowTitle(), QStringLiteral("Untitled"));
+    QCOMPARE(TaskFileName, QStringLiteral("Untitled"));
+    QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit Save Cut Copy Paste"));
+  }
+
+  void newOnAFreshStartShowsTheEditingButtons() {
+    frame_->NewChild();
+    QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit Save Cut Copy Paste"));
+    QVERIFY(!frame_->MemoBegin->isVisible());
+  }
+
+  void switchingWindowsFollowsTheirCaptions() {
+    TEditForm* first = OpenTask(QStringLiteral("zad101.txt"));
+    TEditForm* second = OpenTask(QStringLiteral("abc107.txt"));
+    TEditForm* result = Run();
+    QVERIFY(result);
+    QCOMPARE(result->windowTitle(), QStringLiteral("abc107.out( 1)"));
+    Focus(first->Memo1);
+    QCOMPARE(TaskCode, 101);
+    QVERIFY(frame_->RunBtn->isVisible());
+    Focus(result->Memo1);
+    QVERIFY(!frame_->RunBtn->isVisible());
+    QCOMPARE(TaskFileName, QStringLiteral("abc107.out"));
+    Focus(second->Memo1);
+    QCOMPARE(TaskCode, 107);
+    QVERIFY(frame_->RunBtn->isVisible());
+  }
+
+  void anExtensionOutShowsRunOnlyUntilTheNextActivation() {
+    TEditForm* out = OpenTask(QStringLiteral("old101.out"));
+    QVERIFY(frame_->RunBtn->isVisible());
+    frame_->NewChild();
+    Focus(out->Memo1);
+    QVERIFY(!frame_->RunBtn->isVisible());
+    TEditForm* upper = OpenTask(QStringLiteral("new101.OUT"));
+    frame_->NewChild();
+    Focus(upper->Memo1);
+    QVERIFY(frame_->RunBtn->isVisible());
+  }
+
+  void anUnknownCodeOpensTheFileButRunsNothing() {
+    TEditForm* task = OpenTask(QStringLiteral("notes.txt"));
+    QVERIFY(task);
+    QCOMPARE(TaskCode, 0);
+    QVERIFY(frame_->RunBtn->isVisible());
+    WriteBytes(QStringLiteral("opt.out"), "old");
+    QVERIFY(!Run());
+    QCOMPARE(ReadBytes(QStringLiteral("opt.out")), QByteArray("old"));
+    QVERIFY(prompts_->errors.isEmpty());
+  }
+
+  void aShortNameIsItsOwnPrefix() {
+    QDir().mkdir(QStringLiteral("d"));
+    QFile::copy(QStringLiteral("DataFile.dat"), QStringLiteral("d/DataFile.dat"));
+    OpenTask(QStringLiteral("a"));  // no code: Run does nothing
+    QVERIFY(!Run());
+    // A name of exactly six characters carrying a code.
+    TEditForm* task = OpenTask(QStringLiteral("xyz104"));
+    QVERIFY(task);
+    QCOMPARE(Run()->windowTitle(), QStringLiteral("xyz104.out( 1)"));
+  }
+
+  void aLongNameIsCutToTenCharacters() {
+    OpenTask(QStringLiteral("task101-statement.txt"));
+    QCOMPARE(TaskFileName, QStringLiteral("task101-st"));
+    QCOMPARE(TaskCode, 101);
+    QCOMPARE(Run()->windowTitle(), QStringLiteral("task10.out( 1)"));
+  }
+
+  void theCounterShowsItsFirstTwoDigits() {
+    OpenTask(QStringLiteral("zad101.txt"));
+    ResultWindowCounters[0] = 8;
+    QCOMPARE(Run()->windowTitle(), QStringLiteral("zad101.out( 9)"));
+    QCOMPARE(Run()->windowTitle(), QStringLiteral("zad101.out(10)"));
+    ResultWindowCounters[0] = 99;
+    QCOMPARE(Run()->windowTitle(), QStringLiteral("zad101.out(10)"));  // 100
+  }
+
+  void errorsAreShownAndTheProgramGoesOn() {
+    // A file that cannot be read leaves an empty window.
+    prompts_->openAnswers << dir_->path(QStringLiteral("missing101.txt"));
+    frame_->OpenChild();
+    QCOMPARE(prompts_->errors.size(), 1);
+    QVERIFY(prompts_->errors[0].startsWith(QStringLiteral("Cannot open file ")));
+    QCOMPARE(Active()->windowTitle(), QStringLiteral("Untitled"));
+
+    // Without a data file the task still opens.
+    QFile::remove(QStringLiteral("DataFile.dat"));
+    TEditForm* task = OpenTask(QStringLiteral("zad102.txt"));
+    QCOMPARE(prompts_->errors.last(), QStringLiteral("File not found"));
+    QCOMPARE(task->windowTitle(), dir_->path(QStringLiteral("zad102.txt")));
+
+    // Data a solver cannot take end the run with a message and no window.
+    dir_->CopyDataFile();
+    TaskParams.P1 = 0;
+    WriteBytes(QStringLiteral("opt.out"), "old");
+    QVERIFY(!Run());
+    QCOMPARE(prompts_->errors.last(), QStringLiteral("Недопустимые исходные данные: k(1) = 0"));
+    QCOMPARE(ReadBytes(QStringLiteral("opt.out")), QByteArray("old"));
+  }
+
+  void theWorkingDirectoryFollowsTheChosenFile() {
+    QDir().mkdir(QStringLiteral("elsewhere"));
+    const QString other = dir_->path(QStringLiteral("elsewhere"));
+    QFile::copy(QStringLiteral("DataFile.dat"), other + QStringLiteral("/DataFile.dat"));
+    WriteBytes(other + QStringLiteral("/zad111.txt"), "text");
+    prompts_->openAnswers << other + QStringLiteral("/zad111.txt");
+    frame_->OpenChild();
+    QCOMPARE(QDir::currentPath(), QDir(other).canonicalPath());
+    QVERIFY(Run());
+    QVERIFY(QFile::exists(other + QStringLiteral("/opt.out")));
+    QVERIFY(!QFile::exists(dir_->path(QStringLiteral("opt.out"))));
+  }
+
+  void typingIntoTheStartTextAsksForAFile() {
+    frame_->MemoBegin->insertPlainText(QStringLiteral("x"));  // the dialog is cancelled
+    QVERIFY(frame_->MemoBegin->isVisible());
+    QVERIFY(frame_->MemoBegin->toPlainText().contains(QLatin1Char('x')));
+    QVERIFY(Windows().isEmpty());
+  }
+
+  void exitAsksAboutModifiedWindows() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    task->Memo1->insertPlainText(QStringLiteral("edit"));
+    prompts_->confirmAnswers << QMessageBox::Cancel;
+    frame_->Exit1Click();
+    QCOMPARE(prompts_->confirmTexts,
+             QStringList{QStringLiteral("Save Changes to '%1'?").arg(task->windowTitle())});
+    QVERIFY(frame_->isVisible());
+    QCOMPARE(Windows().size(), 1);
+
+    prompts_->confirmAnswers << QMessageBox::No;
+    frame_->Exit1Click();
+    QVERIFY(!frame_->isVisible());
+    QCOMPARE(prompts_->confirmTexts.size(), 2);  // asked once per window
+  }
+};
+
+REACTOPT_GUI_TEST_MAIN(FrameTest)
+#include "FrameTest.moc"
