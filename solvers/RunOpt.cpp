@@ -28,6 +28,8 @@ struct CatalogueEntry {
 constexpr CatalogueEntry kCatalogue[] = {
     {101, Task101},
     {102, Task102},
+    {103, Task103},
+    {104, Task104},
 };
 
 int DigitValue(char32_t c, int base) {
