@@ -30,6 +30,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {102, Task102},
     {103, Task103},
     {104, Task104},
+    {113, Task113},
+    {114, Task114},
 };
 
 int DigitValue(char32_t c, int base) {

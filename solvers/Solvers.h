@@ -6,3 +6,5 @@ void Task101();
 void Task102();
 void Task103();
 void Task104();
+void Task113();
+void Task114();
