@@ -32,6 +32,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {104, Task104},
     {113, Task113},
     {114, Task114},
+    {118, Task118},
+    {125, Task125},
 };
 
 int DigitValue(char32_t c, int base) {

@@ -8,3 +8,5 @@ void Task103();
 void Task104();
 void Task113();
 void Task114();
+void Task118();
+void Task125();
