@@ -33,6 +33,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {113, Task113},
     {114, Task114},
     {118, Task118},
+    {120, Task120},
+    {121, Task121},
     {125, Task125},
 };
 

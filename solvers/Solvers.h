@@ -9,4 +9,6 @@ void Task104();
 void Task113();
 void Task114();
 void Task118();
+void Task120();
+void Task121();
 void Task125();
