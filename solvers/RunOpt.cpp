@@ -35,6 +35,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {118, Task118},
     {120, Task120},
     {121, Task121},
+    {123, Task123},
+    {124, Task124},
     {125, Task125},
 };
 

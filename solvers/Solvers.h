@@ -11,4 +11,6 @@ void Task114();
 void Task118();
 void Task120();
 void Task121();
+void Task123();
+void Task124();
 void Task125();
