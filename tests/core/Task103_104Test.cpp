@@ -97,6 +97,15 @@ TEST_F(Task103, BUsedUpAtTheFirstStepLeavesOnlyTheOrigin) {
   EXPECT_EQ(PrepareChartPointCount(103), 0);
 }
 
+TEST_F(Task103, EqualProductionRatesKeepTheEarliest) {
+  // Without feed every production rate is 0, never above the starting best.
+  const auto lines = RunWith(103, {1, 0.5, 0.2, 1, 2, 0});
+  ASSERT_EQ(lines.size(), 9u + 14u + 10u);
+  EXPECT_EQ(lines[23], "При степени конверсии Xa = 0.000 достигается");
+  EXPECT_EQ(lines[25], "по продукту R, кмоль/с             =0.00000");
+  EXPECT_EQ(lines[28], "                      вещества А Са=0.0000");
+}
+
 TEST_F(Task103, ZeroDivisorsAreRefusedAndTheOldReportStays) {
   WriteFile("opt.out", "old");
   ChartPointCount = 5;
@@ -110,6 +119,27 @@ TEST_F(Task103, ZeroDivisorsAreRefusedAndTheOldReportStays) {
   // Unusual but harmless data still run.
   EXPECT_EQ(RefusalOf(103, {1, 0.5, 0, 1, 2, 0}), "");
   EXPECT_EQ(RefusalOf(103, {1, 0.5, 0.2, 1, 0, 0.01}), "");
+}
+
+TEST_F(Task103, ASingularJacobianEndsTheRunAndKeepsTheOldReport) {
+  // With these extreme data the Jacobian of the first step has a zero column.
+  RunWith(101, {1, 1});
+  WriteFile("opt.out", "old");
+  SetParams({1e-20, 3, 1e-20, -2, -2, 0.001});
+  TaskCode = 103;
+  testing::internal::CaptureStdout();
+  try {
+    RunCurrentTask();
+    ADD_FAILURE() << "no error";
+  } catch (const NumericalError& e) {
+    EXPECT_STREQ(e.what(), "ранг матрицы = 0");
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_FALSE(RunSucceeded);
+  EXPECT_EQ(ReadFile("opt.out"), "old");
+  // The program goes on: the next run works.
+  RunWith(103, {1, 0.5, 0.2, 1, 2, 0.01});
+  EXPECT_EQ(ChartPointCount, 14);
 }
 
 TEST_F(Task104, ReportByteForByte) {
