@@ -28,6 +28,16 @@ struct CatalogueEntry {
 constexpr CatalogueEntry kCatalogue[] = {
     {101, Task101},
     {102, Task102},
+    {103, Task103},
+    {104, Task104},
+    {113, Task113},
+    {114, Task114},
+    {118, Task118},
+    {120, Task120},
+    {121, Task121},
+    {123, Task123},
+    {124, Task124},
+    {125, Task125},
 };
 
 int DigitValue(char32_t c, int base) {

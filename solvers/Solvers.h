@@ -4,3 +4,13 @@
 
 void Task101();
 void Task102();
+void Task103();
+void Task104();
+void Task113();
+void Task114();
+void Task118();
+void Task120();
+void Task121();
+void Task123();
+void Task124();
+void Task125();

@@ -1,0 +1,148 @@
+// Second-order reactions of A with a second reagent B in a continuous stirred
+// tank. The selectivities at each conversion come from the tank's balances,
+// solved numerically; the sweep ends when B is used up.
+//   103: A + B -> R (k1), R + B -> S (k2), A + B -> T (k3) at feed rate v;
+//        maximum production rate of R (system of two balances).
+//   104: A + B -> R (k1), A + R -> S (k2) in a tank of volume V; maximum
+//        yield of R and the feed rate (one balance).
+
+#include "../initial_data/TaskData.h"
+#include "../numeric/Proc.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+void Task103() {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  const Real Ca0 = TaskParams.P4;
+  const Real Cb0 = TaskParams.P5;
+  const Real v = TaskParams.P6;
+  // A zero k1 or k2 drives a selectivity to exactly 0, where the system
+  // solver's difference step and convergence test divide by it.
+  RequireNonZero(k1, "k(1)");
+  RequireNonZero(k2, "k(2)");
+  if (k1 + k3 == 0) RefuseData("k(1) + k(3) = 0");
+  RequireNonZero(Ca0, "Ca0");
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, м куб./(кмоль*с)");
+  out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
+  out << "k(3) =" << Fixed(k3, 6, 3) << Eol;
+  out.Line("Концентрации реагентов, кмоль/м куб.:");
+  out << "Ca0 =" << Fixed(Ca0, 4, 1) << "  Cb0 =" << Fixed(Cb0, 4, 1) << Eol;
+  out << "Скорость подачи реагентов, м куб./с =" << Fixed(v, 6, 3) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line("  xa    ca    cb    cr    cs    ct    Fr");
+
+  // Selectivities to R and S; each step starts from the previous solution.
+  UnknownVector[1] = 0.5;
+  UnknownVector[2] = 0.1;
+  UnknownBounds[1] = {0, 1};
+  UnknownBounds[2] = {0, 1};
+  SetChartOrigin(Real(k1 / (k1 + k3)));
+  ChartPointCount = 0;  // nothing older is drawn if B runs out before the first row
+
+  struct At {
+    Real xa, ca, cb, cr, cs, ct;
+  };
+  Optimum<At> best;
+  for (int i = 1; i <= 700; ++i) {
+    const Real xa = Conversion(i);
+    CurrentConversion = xa;
+    SolveNonlinearSystem(TaskCode, 2, ResidualVector, 1.0E-4, UnknownVector, RunSucceeded);
+    const Real x1 = UnknownVector[1];
+    const Real x2 = UnknownVector[2];
+    const Real ca = (1 - xa) * Ca0;
+    const Real cr = Ca0 * xa * x1;
+    const Real cs = Ca0 * xa * x2;
+    const Real ct = Ca0 * xa * (1 - x1 - x2);
+    const Real cb = Cb0 - cr - 2 * cs - ct;
+    if (!(cb > 0)) break;
+    const Real Fr = cr * v;
+    best.Offer(Fr, {xa, ca, cb, cr, cs, ct});
+    if (i % 50 == 0) {
+      out << Fixed(xa, 6, 3) << Fixed(ca, 6, 3) << Fixed(cb, 6, 3) << Fixed(cr, 6, 3)
+          << Fixed(cs, 6, 3) << Fixed(ct, 6, 3) << Fixed(Fr, 6, 3) << Eol;
+      SetCountedChartPoint(i / 50, xa, x1, Real(cr / Ca0));
+    }
+  }
+
+  const At& at = best.At();
+  out << "При степени конверсии Xa =" << Fixed(at.xa, 6, 3) << " достигается" << Eol;
+  out.Line("максимальная производительность");
+  out << "по продукту R, кмоль/с             =" << Fixed(best.Best(), 7, 5) << Eol;
+  out.Line("При этом концентрации веществ на выходе");
+  out.Line("из реактора, кмоль/м куб.:");
+  out << "                      вещества А Са=" << Fixed(at.ca, 6, 4) << Eol;
+  out << "                      ващества В Св=" << Fixed(at.cb, 6, 4) << Eol;
+  out << "                      вещества R Cr=" << Fixed(at.cr, 6, 4) << Eol;
+  out << "                      вещества S Cs=" << Fixed(at.cs, 6, 4) << Eol;
+  out << "                      вещества Т Сt=" << Fixed(at.ct, 6, 4) << Eol;
+  EndReport();
+}
+
+void Task104() {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real Ca0 = TaskParams.P3;
+  const Real Cb0 = TaskParams.P4;
+  const Real V = TaskParams.P5;
+  RequireNonZero(Ca0, "Ca0");
+  // Both rates vanish and the balance divides by their sum.
+  if (k1 == 0 && k2 == 0) RefuseData("k(1) = 0, k(2) = 0");
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, м куб./(кмоль*с)");
+  out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
+  out.Line("Концентрации реагентов, кмоль/м куб.:");
+  out << "Ca0  =" << Fixed(Ca0, 6, 3) << "  Cb0  =" << Fixed(Cb0, 6, 3) << Eol;
+  out << "Объем реактора, м куб. =" << Fixed(V, 6, 3) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line("   Xa     Ca     Cb     Cr     Cs     W0");
+
+  SetChartOrigin(1);
+  ChartPointCount = 0;  // nothing older is drawn if B runs out before the first row
+  // The balance is solved from the same start at every conversion.
+  const double Start = 1.0;
+  double Root = 0;
+  RunSucceeded = true;
+
+  struct At {
+    Real W0, Xa, Cb, Cs, Ca;
+  };
+  Optimum<At> best(Ties::LatestWins);
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    CurrentConversion = Xa;
+    SolveFixedPoint(TaskCode, Root, Start, RunSucceeded);
+    const Real x = Root;
+    const Real Xr = Xa * x;
+    const Real Ca = (1 - Xa) * Ca0;
+    const Real Cr = Ca0 * Xa * x;
+    const Real Cs = (Ca0 - Ca - Cr) / 2;
+    const Real Cb = Cb0 - Cr - Cs;
+    if (!(Cb > 0)) break;
+    const Real r1 = k1 * Ca * Cb;
+    const Real r2 = k2 * Ca * Cr;
+    const Real W0 = V * (r1 + r2) / (Ca0 * Xa);
+    best.Offer(Xr, {W0, Xa, Cb, Cs, Ca});
+    if (IsPrintedStep(i, 999)) {
+      out << Fixed(Xa, 7, 3) << Fixed(Ca, 7, 3) << Fixed(Cb, 7, 3) << Fixed(Cr, 7, 3)
+          << Fixed(Cs, 7, 3) << Fixed(W0, 9, 5) << Eol;
+      SetCountedChartPoint(ChartIndex(i), Xa, x, Xr);
+    }
+  }
+
+  const At& at = best.At();
+  out << "максимальный выход продукта R: Xr =" << Fixed(best.Best(), 6, 3) << Eol;
+  out.Line("При скорости подачи ");
+  out << "исходных реагентов          W0opt =" << Fixed(at.W0, 9, 6) << Eol;
+  out << "и степени конверсии         Xaopt =" << Fixed(at.Xa, 6, 3) << Eol;
+  out.Line("Концентрации остальных продуктов");
+  out << "                               Cs =" << Fixed(at.Cs, 6, 3) << Eol;
+  out << "                               Cb =" << Fixed(at.Cb, 6, 3) << Eol;
+  out << "                               Ca =" << Fixed(at.Ca, 6, 3) << Eol;
+  EndReport();
+}

@@ -1,0 +1,112 @@
+// The parallel-consecutive scheme A -> R (k1), R -> S (k2), A -> D (k3), with
+// concentrations relative to the inlet concentration of A; maximum of R.
+//   113: plug-flow reactor; R and S integrated along the conversion.
+//   114: stirred tank; the selectivities to R and D are the roots of the
+//        tank's balances.
+
+#include "../initial_data/TaskData.h"
+#include "../numeric/Proc.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+namespace {
+
+// The report up to the column heading; the tasks differ only in the heading.
+TReportFile& BeginParallelConsecutiveReport(Real k1, Real k2, Real k3, const char* heading) {
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, 1/с");
+  out << "k(1) =" << Fixed(k1, 6, 5) << "  k(2) =" << Fixed(k2, 6, 5) << Eol;
+  out << "k(3) =" << Fixed(k3, 6, 5) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line(heading);
+  return out;
+}
+
+struct AtMaximum {
+  Real Xa, CS, CD;
+};
+
+void WriteParallelConsecutiveSummary(TReportFile& out, const Optimum<AtMaximum>& best) {
+  const AtMaximum& at = best.At();
+  out << "Максимальная отн. концентрация продукта R      Cr =" << Fixed(best.Best(), 6, 3) << Eol;
+  out << "наблюдается при степени конверсии              Xa =" << Fixed(at.Xa, 6, 3) << Eol;
+  out << "Относительные концентрации остальных продуктов Cs =" << Fixed(at.CS, 6, 3) << Eol;
+  out << "                                               Cd =" << Fixed(at.CD, 6, 3) << Eol;
+  EndReport();
+}
+
+}  // namespace
+
+void Task113() {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  if (k1 + k3 == 0) RefuseData("k(1) + k(3) = 0");
+
+  TReportFile& out = BeginParallelConsecutiveReport(k1, k2, k3, "   Xa     Cr     Cs     Cb");
+  SetChartOrigin(Real(k1 / (k1 + k3)));
+
+  // At zero conversion the selectivity to R is k1 / (k1 + k3) and no S forms.
+  Real SelR = k1 / (k1 + k3);
+  Real IR = 0, IS = 0;
+  Real fR_prev = k1 / (k1 + k3);
+  Real fS_prev = 0;
+  Optimum<AtMaximum> best;
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    // dCR/dXa and dCS/dXa with CR predicted from the previous selectivity.
+    const Real fR = ((1 - Xa) * k1 - k2 * Xa * SelR) / ((k1 + k3) * (1 - Xa));
+    const Real fS = k2 * Xa * SelR / ((k1 + k3) * (1 - Xa));
+    IR = IR + (fR_prev + fR) / 2 * kStep;
+    IS = IS + (fS_prev + fS) / 2 * kStep;
+    SelR = IR / Xa;
+    const Real SelS = IS / Xa;
+    const Real CR = Xa * SelR;
+    const Real CS = Xa * SelS;
+    const Real CD = (1 - SelR - SelS) * Xa;
+    best.Offer(CR, {Xa, CS, CD});
+    fR_prev = fR;
+    fS_prev = fS;
+    if (IsPrintedStep(i, 999)) {
+      out << Fixed(Xa, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3) << Fixed(CD, 7, 3) << Eol;
+      SetChartPoint(ChartIndex(i), Xa, SelR, CR);
+    }
+  }
+  WriteParallelConsecutiveSummary(out, best);
+}
+
+void Task114() {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  if (k1 + k3 == 0) RefuseData("k(1) + k(3) = 0");
+
+  TReportFile& out = BeginParallelConsecutiveReport(k1, k2, k3, "   Xa     Cr     Cs     Cd");
+  SetChartOrigin(Real(k1 / (k1 + k3)));
+
+  // Both balances are solved from the same starts at every conversion; the
+  // roots are plain doubles because the solver writes them in place.
+  const double StartR = Real(k1 / (k1 + k3)).value();
+  const double StartD = Real(k3 / (k1 + k3)).value();
+  double rootR = 0, rootD = 0;
+  RunSucceeded = true;
+  Optimum<AtMaximum> best;
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    CurrentConversion = Xa;
+    SolveFixedPoint(1141, rootR, StartR, RunSucceeded);
+    SolveFixedPoint(1142, rootD, StartD, RunSucceeded);
+    const Real SelR = rootR;
+    const Real SelD = rootD;
+    const Real CR = Xa * SelR;
+    const Real CD = Xa * SelD;
+    const Real CS = (1 - SelR - SelD) * Xa;
+    best.Offer(CR, {Xa, CS, CD});
+    if (IsPrintedStep(i, 999)) {
+      out << Fixed(Xa, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3) << Fixed(CD, 7, 3) << Eol;
+      SetChartPoint(ChartIndex(i), Xa, SelR, CR);
+    }
+  }
+  WriteParallelConsecutiveSummary(out, best);
+}

@@ -1,0 +1,90 @@
+// The reversible consecutive scheme A -> R (k(1)), R -> S (k(2)), S -> R
+// (k(-2)) in a continuous stirred tank; the selectivity to R is the root of the
+// tank's balance, and the maximum yield of R is reported.
+//   118: given reactor volume; the feed rate of each conversion.
+//   125: given feed rate; the reactor volume of each conversion.
+
+#include "../initial_data/TaskData.h"
+#include "../numeric/Proc.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+namespace {
+
+// What tells the two tasks apart: the fourth input and the quantity it gives.
+struct ReversibleTank {
+  const char* givenLabel;
+  int givenWidth, givenDecimals;
+  const char* heading;
+  const char* resultLabel;
+  int resultWidth, resultDecimals;
+  // Feed rate or volume at conversion X from the given P4 and k(1).
+  Real (*derived)(Real P4, Real P1, Real X);
+};
+
+const ReversibleTank kTask118 = {
+    "Объем реактора, м куб. =", 4, 1,
+    "   Xa       Xr      W0 ",
+    "Скорость подачи, м куб./с,                W0 = ", 7, 5,
+    [](Real P4, Real P1, Real X) -> Real { return P4 * P1 * (1 - X) / X; },
+};
+
+const ReversibleTank kTask125 = {
+    "Скорость подачи, м куб./с =", 7, 4,
+    "   Xa       Xr      Vr ",
+    "Объем реактора, м куб.,                   Vr = ", 4, 2,
+    [](Real P4, Real P1, Real X) -> Real { return P4 / ((1 - X) * P1 / X); },
+};
+
+void RunReversibleTank(const ReversibleTank& task) {
+  const Real P1 = TaskParams.P1;
+  const Real P2 = TaskParams.P2;
+  const Real P3 = TaskParams.P3;
+  const Real P4 = TaskParams.P4;
+
+  RunSucceeded = true;
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, 1/с");
+  out << "k(1) =" << Fixed(P1, 7, 4) << "  k(2) =" << Fixed(P2, 7, 4) << Eol;
+  out << "k(-2)=" << Fixed(P3, 7, 4) << Eol;
+  out << task.givenLabel << Fixed(P4, task.givenWidth, task.givenDecimals) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line(task.heading);
+
+  SetChartOrigin(1.0);
+  double Start = 1.0;
+  double root = 0;
+  struct At {
+    Real X, derived;
+  };
+  Optimum<At> best;
+  for (int i = 1; i <= 999; ++i) {
+    const Real X = Conversion(i);
+    CurrentConversion = X;
+    SolveFixedPoint(118, root, Start, RunSucceeded);
+    const Real phi = root;
+    const Real Xr = X * phi;
+    const Real derived = task.derived(P4, P1, X);
+    Start = phi;
+    best.Offer(Xr, {X, derived});
+    if (IsPrintedStep(i, 999)) {
+      out << Fixed(X, 7, 3) << "  " << Fixed(Xr, 7, 3) << "   " << Fixed(derived, 7, 5) << Eol;
+      SetChartPoint(ChartIndex(i), X, phi, Xr);
+    }
+  }
+
+  out << "Максимальный выход продукта R,            Xr = " << Fixed(best.Best(), 5, 3) << Eol;
+  out << "Оптимальная степень конверсии вещества А, Xa = " << Fixed(best.At().X, 5, 3) << Eol;
+  out << task.resultLabel << Fixed(best.At().derived, task.resultWidth, task.resultDecimals) << Eol;
+  EndReport();
+}
+
+}  // namespace
+
+void Task118() { RunReversibleTank(kTask118); }
+
+void Task125() {
+  RequireNonZero(TaskParams.P1, "k(1)");  // the volume divides by it
+  RunReversibleTank(kTask125);
+}

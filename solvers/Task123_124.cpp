@@ -1,0 +1,87 @@
+// The consecutive scheme A + B -> R (k(1)), R + B -> S (k(2)), S + B -> D
+// (k(3)) in a continuous stirred tank, with concentrations relative to the
+// inlet concentration of A. The selectivities to R and S are the roots of the
+// tank's two balances; the sweep ends when B is used up.
+//   123: B fed as much as A; maximum of R.
+//   124: B fed twice as much as A; maximum of S.
+
+#include "../initial_data/TaskData.h"
+#include "../numeric/Proc.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+namespace {
+
+enum class Product { R, S };
+
+struct ConsecutiveTank {
+  double B0;  // inlet concentration of B relative to that of A
+  Product target;
+  const char* resultLabel;
+};
+
+const ConsecutiveTank kTask123 = {1, Product::R,
+                                  "Максимальная отн. концентрация продукта R Cr ="};
+const ConsecutiveTank kTask124 = {2, Product::S,
+                                  "Максимальная отн. концентрация продукта S Cs ="};
+
+void RunConsecutiveTank(const ConsecutiveTank& task) {
+  const Real P1 = TaskParams.P1;
+  const Real P2 = TaskParams.P2;
+  const Real P3 = TaskParams.P3;
+  const Real B0 = task.B0;
+  RequireNonZero(P1, "k(1)");  // both balances divide by k(1) * (1 - X)
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, м куб./(кмоль*с)");
+  out << "k(1) =" << Fixed(P1, 6, 3) << "  k(2) =" << Fixed(P2, 6, 3) << Eol;
+  out << "k(3) =" << Fixed(P3, 6, 3) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line("   Xa     Ca     Cr     Cs     Cd");
+
+  // The target's selectivity at zero conversion: all converted A is found as R.
+  SetChartOrigin(task.target == Product::R ? 1.0 : 0.0);
+  ChartPointCount = 0;  // only the points of this run are drawn
+  RunSucceeded = true;
+  double startR = 1.0, startS = 0;
+  double rootR = 0, rootS = 0;
+  struct At {
+    Real X;
+  };
+  Optimum<At> best;
+  for (int i = 1; i <= 999; ++i) {
+    const Real X = Conversion(i);
+    CurrentConversion = X;
+    SolveFixedPoint(1231, rootR, startR, RunSucceeded);
+    const Real phiR = rootR;
+    PriorRoot = phiR;
+    SolveFixedPoint(1232, rootS, startS, RunSucceeded);
+    const Real phiS = rootS;
+    const Real CA = 1 - X;
+    const Real CR = X * phiR;
+    const Real CS = X * phiS;
+    const Real CD = (1 - phiR - phiS) * X;
+    // R, S and D have taken one, two and three molecules of B.
+    const Real CB = B0 - CR - 2 * CS - 3 * CD;
+    if (!(CB > 0)) break;
+    startR = phiR;
+    startS = phiS;
+    const bool forR = task.target == Product::R;
+    best.Offer(forR ? CR : CS, {X});
+    if (IsPrintedStep(i, 999)) {
+      out << Fixed(X, 7, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3)
+          << Fixed(CD, 7, 3) << Eol;
+      SetCountedChartPoint(ChartIndex(i), X, forR ? phiR : phiS, forR ? CR : CS);
+    }
+  }
+
+  out << task.resultLabel << Fixed(best.Best(), 6, 3) << Eol;
+  out << "наблюдается при степени конверсии         Xa =" << Fixed(best.At().X, 6, 3) << Eol;
+  EndReport();
+}
+
+}  // namespace
+
+void Task123() { RunConsecutiveTank(kTask123); }
+void Task124() { RunConsecutiveTank(kTask124); }

@@ -1,0 +1,243 @@
+// Tasks 103 and 104: second-order reactions with reagent B in a stirred tank.
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "solvers/Errors.h"
+#include "solvers/RunOpt.h"
+
+namespace {
+
+class Task103 : public InTempDir {};
+class Task104 : public InTempDir {};
+
+// The message of a run refused for its data, or "" when it ran.
+std::string RefusalOf(int code, std::initializer_list<double> params) {
+  SetParams(params);
+  TaskCode = code;
+  try {
+    RunCurrentTask();
+  } catch (const InvalidDataError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+TEST_F(Task103, WorkedExampleReportByteForByte) {
+  // These data never push a selectivity out of its bounds, so no random
+  // offset enters the solution and the report is exactly reproducible.
+  RunWith(103, {1, 0.5, 0.2, 1, 2, 0.01});
+  const std::string expected = Cp(
+      "Исходные данные\r\n"
+      "Константы скорости, м куб./(кмоль*с)\r\n"
+      "k(1) = 1.000  k(2) = 0.500\r\n"
+      "k(3) = 0.200\r\n"
+      "Концентрации реагентов, кмоль/м куб.:\r\n"
+      "Ca0 = 1.0  Cb0 = 2.0\r\n"
+      "Скорость подачи реагентов, м куб./с = 0.010\r\n"
+      "    Результаты расчета\r\n"
+      "  xa    ca    cb    cr    cs    ct    Fr\r\n"
+      " 0.050 0.950 1.949 0.041 0.001 0.008 0.000\r\n"
+      " 0.100 0.900 1.896 0.080 0.004 0.017 0.001\r\n"
+      " 0.150 0.850 1.841 0.116 0.009 0.025 0.001\r\n"
+      " 0.200 0.800 1.784 0.151 0.016 0.033 0.002\r\n"
+      " 0.250 0.750 1.725 0.183 0.025 0.042 0.002\r\n"
+      " 0.300 0.700 1.662 0.212 0.038 0.050 0.002\r\n"
+      " 0.350 0.650 1.597 0.238 0.053 0.058 0.002\r\n"
+      " 0.400 0.600 1.528 0.261 0.072 0.067 0.003\r\n"
+      " 0.450 0.550 1.455 0.280 0.095 0.075 0.003\r\n"
+      " 0.500 0.500 1.377 0.294 0.123 0.083 0.003\r\n"
+      " 0.550 0.450 1.295 0.304 0.155 0.092 0.003\r\n"
+      " 0.600 0.400 1.208 0.308 0.192 0.100 0.003\r\n"
+      " 0.650 0.350 1.114 0.305 0.236 0.108 0.003\r\n"
+      " 0.700 0.300 1.012 0.296 0.288 0.117 0.003\r\n"
+      "При степени конверсии Xa = 0.608 достигается\r\n"
+      "максимальная производительность\r\n"
+      "по продукту R, кмоль/с             =0.00308\r\n"
+      "При этом концентрации веществ на выходе\r\n"
+      "из реактора, кмоль/м куб.:\r\n"
+      "                      вещества А Са=0.3920\r\n"
+      "                      ващества В Св=1.1931\r\n"
+      "                      вещества R Cr=0.3078\r\n"
+      "                      вещества S Cs=0.1989\r\n"
+      "                      вещества Т Сt=0.1013\r\n");
+  EXPECT_EQ(ReadFile("opt.out"), expected);
+  EXPECT_EQ(ChartPointCount, 14);
+  EXPECT_DOUBLE_EQ(ChartY1[0], 1 / 1.2);
+  EXPECT_EQ(ChartY2[0], 0.0);
+  EXPECT_EQ(ChartX[14], 0.7);
+  EXPECT_NEAR(ChartY2[12], 0.308, 0.0005);  // cr / Ca0 near its maximum
+  EXPECT_NEAR(ChartY1[12], 0.308 / 0.6, 0.001);
+}
+
+TEST_F(Task103, BUsedUpEndsTheSweepAndTheChartAtTheLastRow) {
+  RunWith(101, {1, 1});  // fills all 21 chart points
+  const double stale = ChartX[15];
+  const auto lines = RunWith(103, {1, 0.5, 0.2, 1, 0.5, 0.01});
+  // cb is last positive at xa = 0.419: the rows stop at 0.400.
+  ASSERT_EQ(lines.size(), 9u + 8u + 10u);
+  EXPECT_EQ(lines[16], " 0.400 0.600 0.028 0.261 0.072 0.067 0.003");
+  EXPECT_EQ(lines[17], "При степени конверсии Xa = 0.419 достигается");
+  EXPECT_EQ(lines[19], "по продукту R, кмоль/с             =0.00268");
+  EXPECT_EQ(lines[23], "                      ващества В Св=0.0003");
+  EXPECT_EQ(ChartPointCount, 8);
+  EXPECT_EQ(PrepareChartPointCount(103), 8);
+  EXPECT_EQ(ChartX[15], stale);  // kept, but not drawn
+}
+
+TEST_F(Task103, BUsedUpAtTheFirstStepLeavesOnlyTheOrigin) {
+  RunWith(101, {1, 1});
+  const auto lines = RunWith(103, {1, 0.5, 0.2, 1, 0.0005, 0.01});
+  ASSERT_EQ(lines.size(), 9u + 10u);
+  EXPECT_EQ(lines[8], "  xa    ca    cb    cr    cs    ct    Fr");
+  EXPECT_EQ(lines[9], "При степени конверсии Xa = 0.000 достигается");
+  EXPECT_EQ(lines[11], "по продукту R, кмоль/с             =0.00000");
+  EXPECT_EQ(lines[18], "                      вещества Т Сt=0.0000");
+  EXPECT_EQ(ChartPointCount, 0);
+  EXPECT_EQ(PrepareChartPointCount(103), 0);
+}
+
+TEST_F(Task103, EqualProductionRatesKeepTheEarliest) {
+  // Without feed every production rate is 0, never above the starting best.
+  const auto lines = RunWith(103, {1, 0.5, 0.2, 1, 2, 0});
+  ASSERT_EQ(lines.size(), 9u + 14u + 10u);
+  EXPECT_EQ(lines[23], "При степени конверсии Xa = 0.000 достигается");
+  EXPECT_EQ(lines[25], "по продукту R, кмоль/с             =0.00000");
+  EXPECT_EQ(lines[28], "                      вещества А Са=0.0000");
+}
+
+TEST_F(Task103, ZeroDivisorsAreRefusedAndTheOldReportStays) {
+  WriteFile("opt.out", "old");
+  ChartPointCount = 5;
+  EXPECT_EQ(RefusalOf(103, {0, 0.5, 0.2, 1, 2, 0.01}), "Недопустимые исходные данные: k(1) = 0");
+  EXPECT_EQ(RefusalOf(103, {1, 0, 0.2, 1, 2, 0.01}), "Недопустимые исходные данные: k(2) = 0");
+  EXPECT_EQ(RefusalOf(103, {1, 0.5, -1, 1, 2, 0.01}),
+            "Недопустимые исходные данные: k(1) + k(3) = 0");
+  EXPECT_EQ(RefusalOf(103, {1, 0.5, 0.2, 0, 2, 0.01}), "Недопустимые исходные данные: Ca0 = 0");
+  EXPECT_EQ(ReadFile("opt.out"), "old");
+  EXPECT_EQ(ChartPointCount, 5);
+  // Unusual but harmless data still run.
+  EXPECT_EQ(RefusalOf(103, {1, 0.5, 0, 1, 2, 0}), "");
+  EXPECT_EQ(RefusalOf(103, {1, 0.5, 0.2, 1, 0, 0.01}), "");
+}
+
+TEST_F(Task103, ASingularJacobianEndsTheRunAndKeepsTheOldReport) {
+  // With these extreme data the Jacobian of the first step has a zero column.
+  RunWith(101, {1, 1});
+  WriteFile("opt.out", "old");
+  SetParams({1e-20, 3, 1e-20, -2, -2, 0.001});
+  TaskCode = 103;
+  testing::internal::CaptureStdout();
+  try {
+    RunCurrentTask();
+    ADD_FAILURE() << "no error";
+  } catch (const NumericalError& e) {
+    EXPECT_STREQ(e.what(), "ранг матрицы = 0");
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_FALSE(RunSucceeded);
+  EXPECT_EQ(ReadFile("opt.out"), "old");
+  // The program goes on: the next run works.
+  RunWith(103, {1, 0.5, 0.2, 1, 2, 0.01});
+  EXPECT_EQ(ChartPointCount, 14);
+}
+
+TEST_F(Task104, ReportByteForByte) {
+  RunWith(104, {1, 0.5, 1, 0.8, 1});
+  const std::string expected = Cp(
+      "Исходные данные\r\n"
+      "Константы скорости, м куб./(кмоль*с)\r\n"
+      "k(1) = 1.000  k(2) = 0.500\r\n"
+      "Концентрации реагентов, кмоль/м куб.:\r\n"
+      "Ca0  = 1.000  Cb0  = 0.800\r\n"
+      "Объем реактора, м куб. = 1.000\r\n"
+      "    Результаты расчета\r\n"
+      "   Xa     Ca     Cb     Cr     Cs     W0\r\n"
+      "  0.050  0.950  0.752  0.047  0.002 14.72500\r\n"
+      "  0.100  0.900  0.706  0.088  0.006  6.75000\r\n"
+      "  0.150  0.850  0.663  0.124  0.013  4.10833\r\n"
+      "  0.200  0.800  0.622  0.156  0.022  2.80000\r\n"
+      "  0.250  0.750  0.584  0.182  0.034  2.02500\r\n"
+      "  0.300  0.700  0.547  0.205  0.047  1.51667\r\n"
+      "  0.350  0.650  0.513  0.224  0.063  1.16071\r\n"
+      "  0.400  0.600  0.480  0.240  0.080  0.90000\r\n"
+      "  0.450  0.550  0.449  0.252  0.099  0.70278\r\n"
+      "  0.500  0.500  0.419  0.262  0.119  0.55000\r\n"
+      "  0.550  0.450  0.391  0.269  0.141  0.42955\r\n"
+      "  0.600  0.400  0.364  0.273  0.164  0.33333\r\n"
+      "  0.650  0.350  0.338  0.274  0.188  0.25577\r\n"
+      "  0.700  0.300  0.313  0.274  0.213  0.19286\r\n"
+      "  0.750  0.250  0.289  0.271  0.239  0.14167\r\n"
+      "  0.800  0.200  0.267  0.267  0.267  0.10000\r\n"
+      "  0.850  0.150  0.245  0.260  0.295  0.06618\r\n"
+      "  0.900  0.100  0.224  0.252  0.324  0.03889\r\n"
+      "  0.950  0.050  0.204  0.242  0.354  0.01711\r\n"
+      "  0.999  0.001  0.185  0.231  0.384  0.00030\r\n"
+      "максимальный выход продукта R: Xr = 0.275\r\n"
+      "При скорости подачи \r\n"
+      "исходных реагентов          W0opt = 0.238137\r\n"
+      "и степени конверсии         Xaopt = 0.663\r\n"
+      "Концентрации остальных продуктов\r\n"
+      "                               Cs = 0.194\r\n"
+      "                               Cb = 0.331\r\n"
+      "                               Ca = 0.337\r\n");
+  EXPECT_EQ(ReadFile("opt.out"), expected);
+  EXPECT_EQ(ChartPointCount, 20);
+  EXPECT_EQ(ChartX[20], 0.999);
+  EXPECT_EQ(ChartY1[0], 1.0);
+}
+
+TEST_F(Task104, WithoutTheSecondReactionTheBestIsTheLastStepWithB) {
+  // The selectivity is 1 and B runs out after xa = 0.456; the rounding of the
+  // intermediate values shows in the signs of the tiny amounts of S.
+  RunWith(104, {1, 0, 1, 0.4567, 1});
+  const std::string expected = Cp(
+      "Исходные данные\r\n"
+      "Константы скорости, м куб./(кмоль*с)\r\n"
+      "k(1) = 1.000  k(2) = 0.000\r\n"
+      "Концентрации реагентов, кмоль/м куб.:\r\n"
+      "Ca0  = 1.000  Cb0  = 0.457\r\n"
+      "Объем реактора, м куб. = 1.000\r\n"
+      "    Результаты расчета\r\n"
+      "   Xa     Ca     Cb     Cr     Cs     W0\r\n"
+      "  0.050  0.950  0.407  0.050  0.000  7.72730\r\n"
+      "  0.100  0.900  0.357  0.100 -0.000  3.21030\r\n"
+      "  0.150  0.850  0.307  0.150  0.000  1.73797\r\n"
+      "  0.200  0.800  0.257  0.200 -0.000  1.02680\r\n"
+      "  0.250  0.750  0.207  0.250  0.000  0.62010\r\n"
+      "  0.300  0.700  0.157  0.300  0.000  0.36563\r\n"
+      "  0.350  0.650  0.107  0.350  0.000  0.19816\r\n"
+      "  0.400  0.600  0.057  0.400  0.000  0.08505\r\n"
+      "  0.450  0.550  0.007  0.450 -0.000  0.00819\r\n"
+      "максимальный выход продукта R: Xr = 0.456\r\n"
+      "При скорости подачи \r\n"
+      "исходных реагентов          W0opt = 0.000835\r\n"
+      "и степени конверсии         Xaopt = 0.456\r\n"
+      "Концентрации остальных продуктов\r\n"
+      "                               Cs =-0.000\r\n"
+      "                               Cb = 0.001\r\n"
+      "                               Ca = 0.544\r\n");
+  EXPECT_EQ(ReadFile("opt.out"), expected);
+  EXPECT_EQ(ChartPointCount, 9);
+  EXPECT_EQ(ChartY1[9], 1.0);
+}
+
+TEST_F(Task104, BUsedUpAtTheFirstStepLeavesOnlyTheOrigin) {
+  RunWith(101, {1, 1});
+  const auto lines = RunWith(104, {1, 0.5, 1, 0, 1});
+  ASSERT_EQ(lines.size(), 8u + 8u);
+  EXPECT_EQ(lines[8], "максимальный выход продукта R: Xr = 0.000");
+  EXPECT_EQ(lines[10], "исходных реагентов          W0opt = 0.000000");
+  EXPECT_EQ(lines[11], "и степени конверсии         Xaopt = 0.000");
+  EXPECT_EQ(ChartPointCount, 0);
+}
+
+TEST_F(Task104, ZeroDivisorsAreRefusedAndTheOldReportStays) {
+  WriteFile("opt.out", "old");
+  EXPECT_EQ(RefusalOf(104, {1, 0.5, 0, 0.8, 1}), "Недопустимые исходные данные: Ca0 = 0");
+  EXPECT_EQ(RefusalOf(104, {0, 0, 1, 0.8, 1}), "Недопустимые исходные данные: k(1) = 0, k(2) = 0");
+  EXPECT_EQ(ReadFile("opt.out"), "old");
+  EXPECT_EQ(RefusalOf(104, {0, 0.5, 1, 0.8, 1}), "");
+}
+
+}  // namespace
