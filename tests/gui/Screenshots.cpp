@@ -1,0 +1,102 @@
+// Takes the pictures of the program that the README shows and reviewers look
+// at: the start screen, a task window with its data dialog, and a result
+// window. Run through take_screenshots.sh.
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <clocale>
+
+#include "app/MDIFrame.h"
+#include "initial_data/DataForm.h"
+#include "result_windows/Activation.h"
+#include "result_windows/MDIEdit.h"
+#include "result_windows/Prompts.h"
+
+namespace {
+
+void Settle() {
+  for (int i = 0; i < 5; ++i) {
+    QCoreApplication::processEvents();
+    QTest::qWait(20);
+  }
+}
+
+bool Save(const QPixmap& pixmap, const QString& dir, const QString& name) {
+  const QString path = QDir(dir).filePath(name);
+  const bool ok = pixmap.save(path);
+  std::printf("%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
+  return ok;
+}
+
+// The frame with the data dialog drawn over it where it stands.
+QPixmap WithDialog(TFrameForm& frame, TDataForm& dialog) {
+  QPixmap shot = frame.grab();
+  const QPixmap box = dialog.grab();
+  QPainter p(&shot);
+  const QPoint at(shot.width() - box.width() - 60, 90);
+  p.fillRect(QRect(at - QPoint(4, 26), box.size() + QSize(8, 30)), QColor(70, 100, 160));
+  p.setPen(Qt::white);
+  p.drawText(QRect(at - QPoint(0, 24), QSize(box.width(), 22)), Qt::AlignVCenter, dialog.windowTitle());
+  p.drawPixmap(at, box);
+  return shot;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s TASKS_DIR OUTPUT_DIR\n", argv[0]);
+    return 2;
+  }
+  const QString tasks = QString::fromLocal8Bit(argv[1]);
+  const QString out = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+  QDir().mkpath(out);
+
+  // Work on a copy, so the run's report does not land in the task folder.
+  QTemporaryDir work;
+  for (const QString& name : QDir(tasks).entryList(QDir::Files))
+    QFile::copy(QDir(tasks).filePath(name), work.filePath(name));
+  QDir::setCurrent(work.path());
+
+  prompts::Script script;
+  script.openFileName = [&] { return work.filePath(QStringLiteral("zad105.txt")); };
+  prompts::SetScript(&script);
+
+  TActivationTracker::Instance();
+  TFrameForm frame;
+  TDataForm dialog;
+  DataForm = &dialog;
+  frame.resize(1100, 720);
+  frame.show();
+  frame.activateWindow();
+  QTest::qWaitForWindowActive(&frame);
+  frame.resize(1100, 720);  // the frame maximises itself when activated
+  Settle();
+  bool ok = Save(frame.grab(), out, QStringLiteral("start.png"));
+
+  frame.OpenChild();
+  frame.MdiArea->activeSubWindow()->setGeometry(10, 10, 620, 560);
+  frame.EditDataBtnClick();
+  QTest::qWaitForWindowActive(&dialog);
+  Settle();
+  ok = Save(WithDialog(frame, dialog), out, QStringLiteral("task-and-data.png")) && ok;
+
+  dialog.ButtonOkClick();
+  frame.MdiArea->activeSubWindow()->widget()->setFocus();
+  Settle();
+  frame.RunBtnClick();
+  Settle();
+  ok = Save(frame.grab(), out, QStringLiteral("result.png")) && ok;
+
+  prompts::SetScript(nullptr);
+  DataForm = nullptr;
+  return ok ? 0 : 1;
+}
