@@ -28,6 +28,8 @@ struct CatalogueEntry {
 constexpr CatalogueEntry kCatalogue[] = {
     {101, Task101},
     {102, Task102},
+    {105, Task105},
+    {106, Task106},
 };
 
 int DigitValue(char32_t c, int base) {

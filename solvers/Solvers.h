@@ -4,3 +4,5 @@
 
 void Task101();
 void Task102();
+void Task105();
+void Task106();
