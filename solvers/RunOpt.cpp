@@ -30,6 +30,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {102, Task102},
     {105, Task105},
     {106, Task106},
+    {107, Task107},
+    {108, Task108},
 };
 
 int DigitValue(char32_t c, int base) {

@@ -6,3 +6,5 @@ void Task101();
 void Task102();
 void Task105();
 void Task106();
+void Task107();
+void Task108();
