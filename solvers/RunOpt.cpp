@@ -32,6 +32,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {106, Task106},
     {107, Task107},
     {108, Task108},
+    {109, Task109},
+    {110, Task110},
 };
 
 int DigitValue(char32_t c, int base) {

@@ -8,3 +8,5 @@ void Task105();
 void Task106();
 void Task107();
 void Task108();
+void Task109();
+void Task110();
