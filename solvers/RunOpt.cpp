@@ -34,6 +34,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {108, Task108},
     {109, Task109},
     {110, Task110},
+    {111, Task111},
+    {112, Task112},
 };
 
 int DigitValue(char32_t c, int base) {

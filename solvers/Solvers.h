@@ -10,3 +10,5 @@ void Task107();
 void Task108();
 void Task109();
 void Task110();
+void Task111();
+void Task112();
