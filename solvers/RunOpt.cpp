@@ -36,6 +36,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {110, Task110},
     {111, Task111},
     {112, Task112},
+    {115, Task115},
+    {116, Task116},
 };
 
 int DigitValue(char32_t c, int base) {

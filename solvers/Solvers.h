@@ -12,3 +12,5 @@ void Task109();
 void Task110();
 void Task111();
 void Task112();
+void Task115();
+void Task116();
