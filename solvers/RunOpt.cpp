@@ -38,6 +38,7 @@ constexpr CatalogueEntry kCatalogue[] = {
     {112, Task112},
     {115, Task115},
     {116, Task116},
+    {117, Task117},
 };
 
 int DigitValue(char32_t c, int base) {

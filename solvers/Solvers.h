@@ -14,3 +14,4 @@ void Task111();
 void Task112();
 void Task115();
 void Task116();
+void Task117();
