@@ -39,6 +39,8 @@ constexpr CatalogueEntry kCatalogue[] = {
     {115, Task115},
     {116, Task116},
     {117, Task117},
+    {119, Task119},
+    {122, Task122},
 };
 
 int DigitValue(char32_t c, int base) {

@@ -15,3 +15,5 @@ void Task112();
 void Task115();
 void Task116();
 void Task117();
+void Task119();
+void Task122();
