@@ -155,3 +155,10 @@ TEST_F(Task112, ZeroDivisorsOfTheSweepAreRefusedBeforeTheReport) {
   ExpectRefused({-0.001, 10, 1, 0.01, 1},
                 "выход продукта R не положителен ни при одной степени конверсии");
 }
+
+// Formulas run in extended precision: in double the selectivity at 0.400
+// would print 0.937.
+TEST_F(Task112, SelectivityOnAHalfFollowsExtendedPrecision) {
+  const auto lines = RunWith(112, {3, 0.3, 3, 3, 0.5});
+  EXPECT_EQ(lines[18], "  0.400      0.938      0.375");
+}

@@ -153,3 +153,12 @@ TEST_F(Task116, ZeroDivisorsAreRefusedBeforeAnythingIsWritten) {
   const auto lines = RunWith(116, {1, 1, 0, 2});
   EXPECT_EQ(lines[6], "  0.050  0.000  0.000  0.000  2.000");
 }
+
+// Formulas run in extended precision: in double Ca at the maximum would print
+// 0.035.
+TEST_F(Task116, ConcentrationOnAHalfFollowsExtendedPrecision) {
+  const auto lines = RunWith(116, {0.25, 1.5, 0.05, 0.3});
+  EXPECT_EQ(lines[26], "Максимальная отн. концентрация продукта R Xr=  0.084");
+  EXPECT_EQ(lines[27], "наблюдается при степени конверсии         Xa=  0.290");
+  EXPECT_EQ(lines[28], "Концентрации остальных продуктов          Ca=  0.036");
+}

@@ -86,3 +86,11 @@ TEST_F(Task117, AZeroFirstConstantIsRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(ReadFile("opt.out"), "old");
   EXPECT_EQ(ChartY2[4], 7);
 }
+
+// Formulas run in extended precision: in double the last yield and the
+// maximum would print 0.499.
+TEST_F(Task117, YieldOnAHalfFollowsExtendedPrecision) {
+  const auto lines = RunWith(117, {0.5, 3, 3, 0.5});
+  EXPECT_EQ(lines[26], "  0.999    0.500   0.03579");
+  EXPECT_EQ(lines[27], "Максимальный выход продукта R,            Xr = 0.500");
+}
