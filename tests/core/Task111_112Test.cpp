@@ -9,7 +9,6 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "solvers/Errors.h"
 #include "solvers/RunOpt.h"
 
 class Task111 : public InTempDir {};
@@ -121,17 +120,8 @@ namespace {
 // Runs 112 on data it must refuse, and checks that neither the old report
 // nor the chart buffers changed.
 void ExpectRefused(std::initializer_list<double> params, const std::string& condition) {
-  WriteFile("opt.out", "old");
   for (int k = 0; k < kChartSize; ++k) ChartX[k] = ChartY1[k] = ChartY2[k] = 7;
-  SetParams(params);
-  TaskCode = 112;
-  try {
-    RunCurrentTask();
-    ADD_FAILURE() << condition << ": no error";
-  } catch (const InvalidDataError& e) {
-    EXPECT_EQ(e.what(), "Недопустимые исходные данные: " + condition);
-  }
-  EXPECT_EQ(ReadFile("opt.out"), "old");
+  EXPECT_EQ(RefusalOf(112, params), "Недопустимые исходные данные: " + condition);
   const auto seven = [](double v) { return v == 7; };
   EXPECT_TRUE(std::all_of(std::begin(ChartX), std::end(ChartX), seven)) << condition;
   EXPECT_TRUE(std::all_of(std::begin(ChartY1), std::end(ChartY1), seven)) << condition;
