@@ -152,3 +152,10 @@ TEST_F(Task112, SelectivityOnAHalfFollowsExtendedPrecision) {
   const auto lines = RunWith(112, {3, 0.3, 3, 3, 0.5});
   EXPECT_EQ(lines[18], "  0.400      0.938      0.375");
 }
+
+// Formulas run in extended precision: in double the last selectivity and
+// yield would print -0.000.
+TEST_F(Task111, TheSignOfAVanishingYieldFollowsExtendedPrecision) {
+  const auto lines = RunWith(111, {0.25, 3});
+  EXPECT_EQ(lines[25], "    0.999     0.000     0.000");
+}

@@ -143,3 +143,11 @@ TEST_F(Task116, ConcentrationOnAHalfFollowsExtendedPrecision) {
   EXPECT_EQ(lines[27], "наблюдается при степени конверсии         Xa=  0.290");
   EXPECT_EQ(lines[28], "Концентрации остальных продуктов          Ca=  0.036");
 }
+
+// Formulas run in extended precision: in double Ca at the maximum would print
+// 1.049.
+TEST_F(Task115, ConcentrationOnAHalfFollowsExtendedPrecision) {
+  const auto lines = RunWith(115, {0.25, 1.5, 1.5, 1.5});
+  EXPECT_EQ(lines[17], "наблюдается при степени конверсии         Xa=  0.301");
+  EXPECT_EQ(lines[20], "                                          Ca=  1.048");
+}
