@@ -101,3 +101,14 @@ TEST_F(Task119, AZeroFirstConstantIsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(ChartPointCount, 17);
   }
 }
+
+// Formulas run in extended precision: in double these chart values would
+// differ in their last bits.
+TEST_F(Task122, ChartValuesFollowExtendedPrecision) {
+  RunWith(119, {0.3, 1, 0.25});
+  EXPECT_EQ(ChartY1[1], 0.9183790807428007);
+  EXPECT_EQ(ChartY2[1], 0.04591895403714004);
+  RunWith(122, {0.5, 0.7, 0.2});
+  EXPECT_EQ(ChartY1[2], 0.07051047085758193);
+  EXPECT_EQ(ChartY2[2], 0.0070510470857581935);
+}
