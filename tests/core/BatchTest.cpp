@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "solvers/Cp1251.h"
+#include "solvers/RunOpt.h"
 
 namespace {
 
@@ -103,4 +104,15 @@ TEST_F(Batch, WritesTheChartPointsAsCsv) {
   EXPECT_NE(csv.find("\n20,1,0,0\n"), std::string::npos) << csv;
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 22);
   EXPECT_EQ(Run("--chart no/such/dir/c.csv 101 1 1").status, 1);
+}
+
+TEST_F(Batch, EveryTaskOfTheCatalogueRunsOnTheDeliveredDefaults) {
+  UseDeliveredDataFile();
+  for (int code = 101; code <= 125; ++code) {
+    if (!FindSolver(code)) continue;
+    std::remove("opt.out");
+    const Outcome o = Run(std::to_string(code));
+    EXPECT_EQ(o.status, 0) << code << ": " << o.err;
+    EXPECT_EQ(ReadFile("opt.out").substr(0, 17), Cp("Исходные данные\r\n")) << code;
+  }
 }

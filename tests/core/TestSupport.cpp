@@ -9,6 +9,7 @@
 
 #include "initial_data/TaskData.h"
 #include "solvers/Cp1251.h"
+#include "solvers/Errors.h"
 #include "solvers/RunOpt.h"
 
 namespace fs = std::filesystem;
@@ -76,4 +77,20 @@ std::vector<std::string> RunWith(int code, std::initializer_list<double> params)
   RunCurrentTask();
   EXPECT_TRUE(RunSucceeded);
   return ReportLines();
+}
+
+std::string RefusalOf(int code, std::initializer_list<double> params) {
+  const std::string previous = "previous report";
+  WriteFile("opt.out", previous);
+  SetParams(params);
+  TaskCode = code;
+  std::string message;
+  try {
+    RunCurrentTask();
+    ADD_FAILURE() << code << " ran on data it must refuse";
+  } catch (const InvalidDataError& e) {
+    message = e.what();
+  }
+  EXPECT_EQ(ReadFile("opt.out"), previous) << code;
+  return message;
 }

@@ -34,3 +34,7 @@ void SetParams(std::initializer_list<double> values);
 
 // Runs the solver of `code` with `params` and returns the report lines.
 std::vector<std::string> RunWith(int code, std::initializer_list<double> params);
+
+// Runs the solver of `code` on data it must refuse and returns the error's
+// text; fails the test when the run is not refused or touches "opt.out".
+std::string RefusalOf(int code, std::initializer_list<double> params);

@@ -135,7 +135,7 @@ class FrameTest : public QObject {
     TEditForm* result = Run();
     QVERIFY(result);
     QCOMPARE(result->windowTitle(), QStringLiteral("zad105.out( 1)"));
-    QCOMPARE(result->Memo1->toPlainText() + QLatin1Char('\n'), ReportText());
+    QCOMPARE(result->Memo1->toPlainText(), ReportText());
     QVERIFY(result->ChartOpt->isVisible());
     QCOMPARE(result->ChartOpt->Series1->count(), 21);
     QCOMPARE(result->ChartOpt->Series2->count(), 21);

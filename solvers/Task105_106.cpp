@@ -1,0 +1,94 @@
+// Consecutive first-order reactions A -> R (k1), R -> S (k2), S -> M (k3) in a
+// plug-flow reactor of given volume V. The concentrations of R and S and the
+// residence time are integrated over the conversion by the trapezoidal rule;
+// the feed rate that gives each conversion in the volume is W0 = V / Tau.
+//   105: maximum of R.
+//   106: maximum of S.
+
+#include "../initial_data/TaskData.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+namespace {
+
+enum class Product { R, S };
+
+// What tells the two tasks apart; every formula is shared.
+struct PlugFlowVolumeTask {
+  Product target;         // maximised, and drawn with its selectivity
+  double originY1;        // selectivity of the target at zero conversion
+  const char* heading;
+  int xaWidth;            // the rows of 106 start with a space, those of 105 do not
+  const char* maximumLabel;
+};
+
+constexpr PlugFlowVolumeTask kTask105 = {
+    Product::R, 1, " XA    CA     CR     CS     CM", 4,
+    "Отн. максимальная концентрация вещества         R ="};
+constexpr PlugFlowVolumeTask kTask106 = {
+    Product::S, 0, "  XA    CA     CR     CS     CM", 5,
+    "Отн. максимальная концентрация вещества         S ="};
+
+void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  const Real V = TaskParams.P4;
+  RequireNonZero(k1, "k(1)");
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, 1/с");
+  out << "k(1) =" << Fixed(k1, 7, 4) << "  k(2) =" << Fixed(k2, 7, 4) << Eol;
+  out << "k(3) =" << Fixed(k3, 7, 4) << Eol;
+  out << "Объем реактора, м куб. =" << Fixed(V, 4, 1) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line(task.heading);
+
+  const bool isR = task.target == Product::R;
+  SetChartOrigin(task.originY1);
+  // The integrands start at their values at zero conversion.
+  Real SelR = 1, SelS = 0;
+  Real IR = 0, IS = 0, Tau = 0;
+  Real fR_prev = 1, fS_prev = 0, g_prev = 1 / k1;
+  struct At {
+    Real W0, Xa;
+  };
+  Optimum<At> best;
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    // Slopes from the selectivities of the previous step.
+    const Real fR = 1 - k2 * Xa * SelR / ((1 - Xa) * k1);
+    const Real fS = (k2 * SelR - k3 * SelS) * Xa / ((1 - Xa) * k1);
+    IR = IR + (fR_prev + fR) / 2 * kStep;
+    IS = IS + (fS_prev + fS) / 2 * kStep;
+    SelR = IR / Xa;
+    SelS = IS / Xa;
+    const Real g = 1 / ((1 - Xa) * k1);
+    Tau = Tau + (g_prev + g) / 2 * kStep;
+    const Real W0 = V / Tau;
+    const Real CR = Xa * SelR;
+    const Real CS = Xa * SelS;
+    const Real CA = 1 - Xa;
+    const Real CM = (1 - SelR - SelS) * Xa;
+    best.Offer(isR ? CR : CS, {W0, Xa});
+    fR_prev = fR;
+    fS_prev = fS;
+    g_prev = g;
+    if (IsPrintedStep(i, 999)) {
+      out << Fixed(Xa, task.xaWidth, 2) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3)
+          << Fixed(CM, 7, 3) << Eol;
+      SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? CR : CS);
+    }
+  }
+
+  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
+  out << "Скорость подачи вещества A в реактор, м куб./с W0 =" << Fixed(best.At().W0, 8, 5) << Eol;
+  out << "Оптимальная степень конверсии                Xopt =" << Fixed(best.At().Xa, 6, 3) << Eol;
+  EndReport();
+}
+
+}  // namespace
+
+void Task105() { RunPlugFlowVolume(kTask105); }
+void Task106() { RunPlugFlowVolume(kTask106); }

@@ -1,0 +1,88 @@
+// Consecutive first-order reactions A -> R (k1), R -> S (k2), S -> M (k3) in a
+// stirred tank of given volume V, where every outlet concentration and the
+// feed rate W0 follow in closed form from the conversion.
+//   107: maximum of R.
+//   108: maximum of S.
+
+#include "../initial_data/TaskData.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+namespace {
+
+enum class Product { R, S };
+
+// What tells the two tasks apart; every formula is shared.
+struct StirredVolumeTask {
+  Product target;      // maximised, and drawn with its selectivity
+  double originY1;     // selectivity of the target at zero conversion
+  bool unitLine;       // 108 prints its constants without the unit line
+  const char* resultsHeading;
+  const char* maximumLabel;
+  const char* otherProductLabel;  // the one of R and S that is not the target
+};
+
+constexpr StirredVolumeTask kTask107 = {
+    Product::R, 1, true, "    Результаты расчета",
+    "Максимальная отн. концентрация продукта R  Cr =",
+    "Отн. концентрации остальных продуктов      Cs ="};
+constexpr StirredVolumeTask kTask108 = {
+    Product::S, 0, false, "     Результаты расчета",
+    "Максимальная отн. концентрация продукта S  Cs =",
+    "Отн. концентрации остальных продуктов      Cr ="};
+
+void RunStirredVolume(const StirredVolumeTask& task) {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  const Real V = TaskParams.P4;
+  RequireNonZero(k1, "k(1)");
+
+  TReportFile& out = BeginReport();
+  if (task.unitLine) out.Line("Константы скорости, 1/с");
+  out << "k(1) =" << Fixed(k1, 7, 4) << "  k(2) =" << Fixed(k2, 7, 4) << Eol;
+  out << "k(3) =" << Fixed(k3, 7, 4) << Eol;
+  out << "Объем реактора, м куб. =" << Fixed(V, 4, 1) << Eol;
+  out.Line(task.resultsHeading);
+  out.Line(" Xa     Ca     Cr     Cs     Cm     W0");
+
+  const bool isR = task.target == Product::R;
+  SetChartOrigin(task.originY1);
+  struct At {
+    Real Xa, W0, Ca, Cr, Cs, Cm;
+  };
+  // Of equal values the later step wins.
+  Optimum<At> best(Ties::LatestWins);
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    const Real SelR = 1 / (1 + k2 * Xa / ((1 - Xa) * k1));
+    const Real SelS = k2 * Xa * SelR / ((1 - Xa) * k1 + k3 * Xa);
+    const Real W0 = V * k1 * (1 - Xa) / Xa;
+    const Real Ca = 1 - Xa;
+    const Real Cr = Xa * SelR;
+    const Real Cs = Xa * SelS;
+    const Real Cm = (1 - SelR - SelS) * Xa;
+    best.Offer(isR ? Cr : Cs, {Xa, W0, Ca, Cr, Cs, Cm});
+    if (IsPrintedStep(i, 999)) {
+      // Xa overflows its field: a row starts with its digits.
+      out << Fixed(Xa, 4, 3) << Fixed(Ca, 7, 3) << Fixed(Cr, 7, 3) << Fixed(Cs, 7, 3)
+          << Fixed(Cm, 7, 3) << Fixed(W0, 8, 4) << Eol;
+      SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? Cr : Cs);
+    }
+  }
+
+  const At& at = best.At();
+  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
+  out << "наблюдается при степени конверсии          Xa =" << Fixed(at.Xa, 6, 3) << Eol;
+  out << "скорость подачи исходных веществ, м куб./с W0 =" << Fixed(at.W0, 8, 5) << Eol;
+  out << task.otherProductLabel << Fixed(isR ? at.Cs : at.Cr, 6, 3) << Eol;
+  out << "                                           Ca =" << Fixed(at.Ca, 6, 3) << Eol;
+  out << "                                           Cm =" << Fixed(at.Cm, 6, 3) << Eol;
+  EndReport();
+}
+
+}  // namespace
+
+void Task107() { RunStirredVolume(kTask107); }
+void Task108() { RunStirredVolume(kTask108); }

@@ -1,0 +1,109 @@
+// First-order network A -> R (k1), R -> S (k2), S -> products (k3),
+// R -> side products (k4) in a plug-flow reactor fed at the rate W. The
+// concentrations of R and S and the residence time are integrated over the
+// conversion by the trapezoidal rule; the volume is Vr = W * residence time.
+//   109: maximum of R.
+//   110: maximum of S.
+
+#include "../initial_data/TaskData.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+namespace {
+
+enum class Product { R, S };
+
+// What tells the two tasks apart; every formula is shared.
+struct FourConstantTask {
+  Product target;  // maximised, and drawn with its selectivity
+  // The selectivity of S is 0/0 at zero conversion, so task 110 draws the
+  // value of its third step there instead of a fixed start.
+  bool originFromThirdStep;
+  const char* heading;
+  const char* maximumLabel;
+  const char* otherProductLabel;  // the one of R and S that is not the target
+};
+
+constexpr FourConstantTask kTask109 = {
+    Product::R, false, " XA     CA     CR     CS     Vr",
+    "Максимальная отн. концентрация продукта R CR =",
+    "                                          CS ="};
+constexpr FourConstantTask kTask110 = {
+    Product::S, true, " XA     Ca     Cr     Cs     Vr",
+    "Максимальная отн. концентрация продукта S CS =",
+    "                                          CR ="};
+
+void RunFourConstant(const FourConstantTask& task) {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  const Real k4 = TaskParams.P4;
+  const Real W = TaskParams.P5;
+  RequireNonZero(k1, "k(1)");
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, 1/с");
+  out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 4) << Eol;
+  out << "k(3) =" << Fixed(k3, 6, 3) << "  k(4) =" << Fixed(k4, 6, 4) << Eol;
+  out << "Скорость подачи реагентов, м куб./с =" << Fixed(W, 6, 4) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line(task.heading);
+
+  const bool isR = task.target == Product::R;
+  if (!task.originFromThirdStep) SetChartOrigin(1);
+  const Real h = kStep;
+  // The integrands start at their values at zero conversion.
+  Real SelR = 1, SelS = 0;
+  Real IR = 0, IS = 0, IV = 0;
+  Real fR_prev = 1, fS_prev = 0, g_prev = 1 / k1;
+  struct At {
+    Real Xa, CA, CR, CS, Vr;
+  };
+  Optimum<At> best;
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    // Slopes from the selectivities of the previous step.
+    const Real fR = ((1 - Xa) * k1 - Xa * SelR * (k2 + k4)) / ((1 - Xa) * k1);
+    const Real fS = (k2 * SelR - k3 * SelS) * Xa / ((1 - Xa) * k1);
+    IR = IR + (fR_prev + fR) / 2 * h;
+    IS = IS + (fS_prev + fS) / 2 * h;
+    SelR = IR / Xa;
+    SelS = IS / Xa;
+    const Real g = 1 / ((1 - Xa) * k1);
+    IV = IV + (g_prev + g) / 2 * h;
+    const Real Vr = W * IV;
+    fS_prev = fS;
+    fR_prev = fR;
+    g_prev = g;
+    const Real CA = 1 - Xa;
+    const Real CS = Xa * SelS;
+    const Real CR = Xa * SelR;
+    best.Offer(isR ? CR : CS, {Xa, CA, CR, CS, Vr});
+    if (task.originFromThirdStep && i == 3) ChartY1[0] = SelS;
+    if (IsPrintedStep(i, 999)) {
+      // Xa overflows its field: a row starts with its digits.
+      out << Fixed(Xa, 4, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3)
+          << Fixed(Vr, 7, 3) << Eol;
+      SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? CR : CS);
+    }
+  }
+  if (task.originFromThirdStep) {
+    ChartX[0] = 0;
+    ChartY2[0] = ChartX[0] * ChartY1[0];
+  }
+
+  const At& at = best.At();
+  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
+  out << "наблюдается при степени конверсии         XA =" << Fixed(at.Xa, 6, 3) << Eol;
+  out << "Объем реактора при этих условиях          Vr =" << Fixed(at.Vr, 6, 3) << Eol;
+  out.Line("Относительные концентрации остальных продуктов");
+  out << "                                          CA =" << Fixed(at.CA, 6, 3) << Eol;
+  out << task.otherProductLabel << Fixed(isR ? at.CS : at.CR, 6, 3) << Eol;
+  EndReport();
+}
+
+}  // namespace
+
+void Task109() { RunFourConstant(kTask109); }
+void Task110() { RunFourConstant(kTask110); }

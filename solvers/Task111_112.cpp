@@ -1,0 +1,160 @@
+// Consecutive first-order reactions A -> R (k1), R -> S (k2), R wanted.
+//   111: plug-flow reactor; the yield of R is integrated over the conversion.
+//   112: stirred tank of given volume with the unreacted A recycled; the
+//        selectivity is closed-form, and the summary gives the recycle ratio,
+//        the concentrations of A and the production rate at the best
+//        conversion per pass.
+
+#include <cstring>
+#include <string>
+
+#include "../initial_data/TaskData.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+namespace {
+
+// Rows of both tasks: the conversion, the selectivity of R and its yield,
+// which the chart draws as well.
+void WriteRow(TReportFile& out, int i, int xaWidth, int width, Real Xa, Real Sel, Real yield) {
+  out << Fixed(Xa, xaWidth, 3) << Fixed(Sel, width, 3) << Fixed(yield, width, 3) << Eol;
+  SetChartPoint(ChartIndex(i), Xa, Sel, yield);
+}
+
+// The chart buffers as they were before a run that can only judge its data
+// after the sweep; a refused run puts them back.
+class SavedChart {
+ public:
+  SavedChart() {
+    std::memcpy(x_, ChartX, sizeof x_);
+    std::memcpy(y1_, ChartY1, sizeof y1_);
+    std::memcpy(y2_, ChartY2, sizeof y2_);
+  }
+  [[noreturn]] void Refuse(const std::string& condition) const {
+    std::memcpy(ChartX, x_, sizeof x_);
+    std::memcpy(ChartY1, y1_, sizeof y1_);
+    std::memcpy(ChartY2, y2_, sizeof y2_);
+    RefuseData(condition);
+  }
+
+ private:
+  double x_[kChartSize], y1_[kChartSize], y2_[kChartSize];
+};
+
+}  // namespace
+
+void Task111() {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  RequireNonZero(k1, "k(1)");
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, 1/с");
+  out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
+  out.Line("     Результаты расчета");
+  out.Line("Конверсия Селективность Выход");
+  out.Line("     Xa     продукта     R");
+
+  SetChartOrigin(1);
+  const Real h = kStep;
+  // The previous integrand starts at 0, not at its value 1 at zero
+  // conversion: the first trapezoid is half as large as a start at 1 gives.
+  Real Sel = 1, I = 0, f_prev = 0;
+  struct At {
+    Real Xa, Sel;
+  };
+  Optimum<At> best(Ties::EarliestWins, {0, 1});
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    const Real CA = 1 - Xa;
+    const Real CR_pred = Sel * Xa;
+    const Real r1 = k1 * CA;
+    const Real r2 = k2 * CR_pred;
+    const Real f = (r1 - r2) / r1;
+    I = I + (f_prev + f) / 2 * h;
+    Sel = I / Xa;
+    f_prev = f;
+    const Real CR = Sel * Xa;
+    best.Offer(CR, {Xa, Sel});
+    if (IsPrintedStep(i, 999)) WriteRow(out, i, 9, 10, Xa, Sel, CR);
+  }
+
+  // Whatever is converted and is not R is S.
+  const Real CS = (1 - best.At().Sel) * best.At().Xa;
+  out << "Максимальный выход продукта R,  CRmax =" << Fixed(best.Best(), 6, 3) << Eol;
+  out << "Степень превращения при CRmax,     Xa =" << Fixed(best.At().Xa, 6, 3) << Eol;
+  out.Line("Относительная концентрация");
+  out << "продукта S при CRmax,              CS =" << Fixed(CS, 6, 3) << Eol;
+  EndReport();
+}
+
+void Task112() {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real CA0 = TaskParams.P3;
+  const Real FA0 = TaskParams.P4;
+  const Real V = TaskParams.P5;
+  // k(1) = 0 leaves no step of positive yield (and k(1) = k(2) = 0 makes
+  // every selectivity 0/0).
+  RequireNonZero(k1, "k(1)");
+  RequireNonZero(CA0, "CA0");
+  // The remaining zero divisors show only in the sweep.
+  const SavedChart savedChart;
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, 1/с");
+  out << "k(1) =" << Fixed(k1, 7, 4) << "  k(2) =" << Fixed(k2, 7, 4) << Eol;
+  out.Line("Исходная концентрация");
+  out << "вещества А, кмоль/м куб. =" << Fixed(CA0, 6, 3) << Eol;
+  out.Line("Мольная скорость подачи");
+  out << "реагента А, кмоль/с =" << Fixed(FA0, 8, 5) << Eol;
+  out << "Объем реактора, м куб. =" << Fixed(V, 4, 1) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line("Конверсия Селективность Выход");
+  out.Line("   Xa       продукта      R");
+
+  SetChartOrigin(1);
+  struct At {
+    Real Xm, Wm;
+  };
+  Optimum<At> best;
+  int zeroDivisorStep = 0;
+  for (int i = 1; i <= 999; ++i) {
+    const Real Xa = Conversion(i);
+    // Part of the selectivity's formula, so kept in extended precision.
+    const long double rates = (1 - Xa) * k1 + k2 * Xa;
+    if (rates == 0 && zeroDivisorStep == 0) zeroDivisorStep = i;
+    const Real Sel = (1 - Xa) * k1 / rates;
+    const Real Y = Xa * Sel;
+    // The rate through the reactor at which one pass converts Xa.
+    const Real W = (1 - Xa) * k1 * V / Xa;
+    best.Offer(Y, {Xa, W});
+    if (IsPrintedStep(i, 999)) WriteRow(out, i, 7, 11, Xa, Sel, Y);
+  }
+
+  const Real Ymax = best.Best();
+  const Real Xm = best.At().Xm;
+  const Real Wm = best.At().Wm;
+  if (zeroDivisorStep != 0)
+    savedChart.Refuse("(1 - Xa) * k(1) + k(2) * Xa = 0 при Xa =" +
+                      FormatFixed(Conversion(zeroDivisorStep), 6, 3));
+  if (Xm == 0) savedChart.Refuse("выход продукта R не положителен ни при одной степени конверсии");
+  const Real W0 = FA0 / CA0;  // fresh feed
+  const Real Wr = Wm - W0;    // recycle
+  if (Wr == 0) savedChart.Refuse("объемная скорость рецикла = 0");
+  const Real Fin = FA0 / Xm;  // A entering the reactor, kmol/s
+  const Real CAin = Fin / Wm;
+  const Real G = Fin * Ymax;  // production of R, kmol/s
+
+  out.Line("Максимальная концентрация продукта R в реакционной смеси");
+  out.Line("достигается при следующих условиях:");
+  out.Line("- отношение  объемной скорости рецикла");
+  out << "  к общей скорости подачи                      " << Fixed(Wr / W0, 7, 3) << Eol;
+  out.Line("- концентрация вещества А");
+  out << "  на входе в реактор, кмоль/м куб.             " << Fixed(CAin, 7, 3) << Eol;
+  out << "  на выходе из реактора, кмоль/м куб.          " << Fixed((1 - Xm) * CAin, 7, 3) << Eol;
+  out << "  в рециркуляте, кмоль/м куб.                  " << Fixed(G / Wr, 7, 3) << Eol;
+  out << "Производительность системы по продукту, кмоль/с" << Fixed(G, 9, 5) << Eol;
+  EndReport();
+}

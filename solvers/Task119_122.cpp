@@ -1,0 +1,93 @@
+// Second-order steps A + B -> R (k1), R + B -> S (k2), S + B -> D (k3) in a
+// plug-flow reactor. The selectivities of R and S are integrated over the
+// conversion by the trapezoidal rule; B, which cancels from the rates, only
+// ends the sweep when it is used up.
+//   119: B enters at the concentration of A; maximum of R.
+//   122: B enters at twice that; maximum of S.
+
+#include "../initial_data/TaskData.h"
+#include "Report.h"
+#include "Solvers.h"
+#include "Sweep.h"
+
+namespace {
+
+enum class Product { R, S };
+
+// What tells the two tasks apart; every formula is shared.
+struct WithBTask {
+  Product target;   // maximised, and drawn with its selectivity
+  int B0;           // initial concentration of B relative to A
+  double originY1;  // selectivity of the target at zero conversion
+  const char* heading;  // and the columns of the rows in its order
+  const char* maximumLabel;
+};
+
+constexpr WithBTask kTask119 = {
+    Product::R, 1, 1, "   Xa     Cr     Ca     Cs     Cd",
+    "Максимальная отн. концентрация продукта R Cr ="};
+constexpr WithBTask kTask122 = {
+    Product::S, 2, 0, "   Xa     Ca     Cr     Cs     Cd",
+    "Максимальная отн. концентрация продукта S Cs ="};
+
+void RunWithB(const WithBTask& task) {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  RequireNonZero(k1, "k(1)");
+
+  TReportFile& out = BeginReport();
+  out.Line("Константы скорости, м куб./(кмоль*с)");
+  out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
+  out << "k(3) =" << Fixed(k3, 6, 3) << Eol;
+  out.Line("    Результаты расчета");
+  out.Line(task.heading);
+
+  const bool isR = task.target == Product::R;
+  SetChartOrigin(task.originY1);
+  // A second step much faster than the first makes the explicit integration
+  // swing and can use B up before the first row; the chart then shows point 0
+  // alone.
+  ChartPointCount = 0;
+  // Overall and point selectivities start at their values at zero conversion.
+  Real phiR = 1.0, phiS = 0;
+  Real sRPrev = 1.0, sSPrev = 0;
+  Real IR = 0, IS = 0;
+  struct At {
+    Real X;
+  };
+  Optimum<At> best;
+  for (int i = 1; i <= 999; ++i) {
+    const Real X = Conversion(i);
+    const Real sR = 1 - (k2 * X * phiR) / ((1 - X) * k1);
+    const Real sS = ((k2 * phiR - k3 * phiS) * X) / ((1 - X) * k1);
+    IR = IR + ((sRPrev + sR) / 2) * kStep;
+    IS = IS + ((sSPrev + sS) / 2) * kStep;
+    phiR = IR / X;
+    phiS = IS / X;
+    const Real CA = 1 - X;
+    const Real CR = X * phiR;
+    const Real CS = X * phiS;
+    const Real CD = (1 - phiR - phiS) * X;
+    // R, S and D have taken one, two and three molecules of B.
+    const Real CB = task.B0 - CR - 2 * CS - 3 * CD;
+    sRPrev = sR;
+    sSPrev = sS;
+    if (!(CB > 0)) break;
+    best.Offer(isR ? CR : CS, {X});
+    if (IsPrintedStep(i, 999)) {
+      out << Fixed(X, 7, 3) << Fixed(isR ? CR : CA, 7, 3) << Fixed(isR ? CA : CR, 7, 3)
+          << Fixed(CS, 7, 3) << Fixed(CD, 7, 3) << Eol;
+      SetCountedChartPoint(ChartIndex(i), X, isR ? phiR : phiS, isR ? CR : CS);
+    }
+  }
+
+  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
+  out << "наблюдается при степени конверсии         Xa =" << Fixed(best.At().X, 6, 3) << Eol;
+  EndReport();
+}
+
+}  // namespace
+
+void Task119() { RunWithB(kTask119); }
+void Task122() { RunWithB(kTask122); }
