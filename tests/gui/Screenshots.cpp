@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -93,6 +94,8 @@ int main(int argc, char** argv) {
   frame.MdiArea->activeSubWindow()->widget()->setFocus();
   Settle();
   frame.RunBtnClick();
+  QMdiSubWindow* result = frame.MdiArea->activeSubWindow();
+  result->move(360, 90);
   Settle();
   ok = Save(frame.grab(), out, QStringLiteral("result.png")) && ok;
 
