@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-d
             fonts-liberation fonts-dejavu-core
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-FUZZ_TARGETS := DataFileFuzz TaskCodeFuzz NumberFuzz SolverFuzz
+FUZZ_TARGETS := DataFileFuzz TaskCodeFuzz NumberFuzz SolverFuzz DocumentFuzz
 
 .PHONY: all deps build run test test-main test-asan test-fuzz fuzz bench clean
 
