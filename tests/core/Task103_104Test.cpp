@@ -11,18 +11,6 @@ namespace {
 class Task103 : public InTempDir {};
 class Task104 : public InTempDir {};
 
-// The message of a run refused for its data, or "" when it ran.
-std::string RefusalOf(int code, std::initializer_list<double> params) {
-  SetParams(params);
-  TaskCode = code;
-  try {
-    RunCurrentTask();
-  } catch (const InvalidDataError& e) {
-    return e.what();
-  }
-  return "";
-}
-
 TEST_F(Task103, WorkedExampleReportByteForByte) {
   // These data never push a selectivity out of its bounds, so no random
   // offset enters the solution and the report is exactly reproducible.
@@ -109,16 +97,16 @@ TEST_F(Task103, EqualProductionRatesKeepTheEarliest) {
 TEST_F(Task103, ZeroDivisorsAreRefusedAndTheOldReportStays) {
   WriteFile("opt.out", "old");
   ChartPointCount = 5;
-  EXPECT_EQ(RefusalOf(103, {0, 0.5, 0.2, 1, 2, 0.01}), "Недопустимые исходные данные: k(1) = 0");
-  EXPECT_EQ(RefusalOf(103, {1, 0, 0.2, 1, 2, 0.01}), "Недопустимые исходные данные: k(2) = 0");
-  EXPECT_EQ(RefusalOf(103, {1, 0.5, -1, 1, 2, 0.01}),
+  EXPECT_EQ(DataErrorOf(103, {0, 0.5, 0.2, 1, 2, 0.01}), "Недопустимые исходные данные: k(1) = 0");
+  EXPECT_EQ(DataErrorOf(103, {1, 0, 0.2, 1, 2, 0.01}), "Недопустимые исходные данные: k(2) = 0");
+  EXPECT_EQ(DataErrorOf(103, {1, 0.5, -1, 1, 2, 0.01}),
             "Недопустимые исходные данные: k(1) + k(3) = 0");
-  EXPECT_EQ(RefusalOf(103, {1, 0.5, 0.2, 0, 2, 0.01}), "Недопустимые исходные данные: Ca0 = 0");
+  EXPECT_EQ(DataErrorOf(103, {1, 0.5, 0.2, 0, 2, 0.01}), "Недопустимые исходные данные: Ca0 = 0");
   EXPECT_EQ(ReadFile("opt.out"), "old");
   EXPECT_EQ(ChartPointCount, 5);
   // Unusual but harmless data still run.
-  EXPECT_EQ(RefusalOf(103, {1, 0.5, 0, 1, 2, 0}), "");
-  EXPECT_EQ(RefusalOf(103, {1, 0.5, 0.2, 1, 0, 0.01}), "");
+  EXPECT_EQ(DataErrorOf(103, {1, 0.5, 0, 1, 2, 0}), "");
+  EXPECT_EQ(DataErrorOf(103, {1, 0.5, 0.2, 1, 0, 0.01}), "");
 }
 
 TEST_F(Task103, ASingularJacobianEndsTheRunAndKeepsTheOldReport) {
@@ -234,10 +222,10 @@ TEST_F(Task104, BUsedUpAtTheFirstStepLeavesOnlyTheOrigin) {
 
 TEST_F(Task104, ZeroDivisorsAreRefusedAndTheOldReportStays) {
   WriteFile("opt.out", "old");
-  EXPECT_EQ(RefusalOf(104, {1, 0.5, 0, 0.8, 1}), "Недопустимые исходные данные: Ca0 = 0");
-  EXPECT_EQ(RefusalOf(104, {0, 0, 1, 0.8, 1}), "Недопустимые исходные данные: k(1) = 0, k(2) = 0");
+  EXPECT_EQ(DataErrorOf(104, {1, 0.5, 0, 0.8, 1}), "Недопустимые исходные данные: Ca0 = 0");
+  EXPECT_EQ(DataErrorOf(104, {0, 0, 1, 0.8, 1}), "Недопустимые исходные данные: k(1) = 0, k(2) = 0");
   EXPECT_EQ(ReadFile("opt.out"), "old");
-  EXPECT_EQ(RefusalOf(104, {0, 0.5, 1, 0.8, 1}), "");
+  EXPECT_EQ(DataErrorOf(104, {0, 0.5, 1, 0.8, 1}), "");
 }
 
 }  // namespace

@@ -12,17 +12,6 @@ namespace {
 class Task120 : public InTempDir {};
 class Task121 : public InTempDir {};
 
-std::string RefusalOf(int code, std::initializer_list<double> params) {
-  SetParams(params);
-  TaskCode = code;
-  try {
-    RunCurrentTask();
-  } catch (const InvalidDataError& e) {
-    return e.what();
-  }
-  return "";
-}
-
 TEST_F(Task120, ReportByteForByte) {
   RunWith(120, {0.5, 1, 0.05, 1, 1.5});
   const std::string expected = Cp(
@@ -90,11 +79,11 @@ TEST_F(Task120, WithoutConsumptionOfBTheSweepRunsTo0990) {
 
 TEST_F(Task120, ZeroDivisorsAreRefusedAndTheOldReportStays) {
   WriteFile("opt.out", "old");
-  EXPECT_EQ(RefusalOf(120, {0.5, 1, 0.05, 0, 1.5}), "Недопустимые исходные данные: Ca0 = 0");
-  EXPECT_EQ(RefusalOf(120, {0, 0, 0.05, 1, 1.5}), "Недопустимые исходные данные: k(1) = 0, k(2) = 0");
-  EXPECT_EQ(RefusalOf(120, {0, 1, 0.05, 1, 0}), "Недопустимые исходные данные: k(1) = 0, Cb0 = 0");
+  EXPECT_EQ(DataErrorOf(120, {0.5, 1, 0.05, 0, 1.5}), "Недопустимые исходные данные: Ca0 = 0");
+  EXPECT_EQ(DataErrorOf(120, {0, 0, 0.05, 1, 1.5}), "Недопустимые исходные данные: k(1) = 0, k(2) = 0");
+  EXPECT_EQ(DataErrorOf(120, {0, 1, 0.05, 1, 0}), "Недопустимые исходные данные: k(1) = 0, Cb0 = 0");
   EXPECT_EQ(ReadFile("opt.out"), "old");
-  EXPECT_EQ(RefusalOf(120, {0.5, 0, 0.05, 1, 0}), "");
+  EXPECT_EQ(DataErrorOf(120, {0.5, 0, 0.05, 1, 0}), "");
 }
 
 TEST_F(Task121, ReportByteForByte) {
@@ -151,8 +140,8 @@ TEST_F(Task121, WithoutConsumptionOfRTheLastStepIsBest) {
 
 TEST_F(Task121, ZeroDivisorsAreRefused) {
   WriteFile("opt.out", "old");
-  EXPECT_EQ(RefusalOf(121, {0, 1, 1, 1}), "Недопустимые исходные данные: k(1) = 0");
-  EXPECT_EQ(RefusalOf(121, {1, 1, 0, 1}), "Недопустимые исходные данные: Ca0 = 0");
+  EXPECT_EQ(DataErrorOf(121, {0, 1, 1, 1}), "Недопустимые исходные данные: k(1) = 0");
+  EXPECT_EQ(DataErrorOf(121, {1, 1, 0, 1}), "Недопустимые исходные данные: Ca0 = 0");
   EXPECT_EQ(ReadFile("opt.out"), "old");
 }
 

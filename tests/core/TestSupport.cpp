@@ -94,3 +94,14 @@ std::string RefusalOf(int code, std::initializer_list<double> params) {
   EXPECT_EQ(ReadFile("opt.out"), previous) << code;
   return message;
 }
+
+std::string DataErrorOf(int code, std::initializer_list<double> params) {
+  SetParams(params);
+  TaskCode = code;
+  try {
+    RunCurrentTask();
+  } catch (const InvalidDataError& e) {
+    return e.what();
+  }
+  return "";
+}

@@ -38,3 +38,7 @@ std::vector<std::string> RunWith(int code, std::initializer_list<double> params)
 // Runs the solver of `code` on data it must refuse and returns the error's
 // text; fails the test when the run is not refused or touches "opt.out".
 std::string RefusalOf(int code, std::initializer_list<double> params);
+
+// The message of a run of `code` with `params` refused for its data, or ""
+// when it ran.
+std::string DataErrorOf(int code, std::initializer_list<double> params);
