@@ -103,13 +103,13 @@ void TDataForm::SaveDataToVar() {
     TaskParams.Slot(j) = RunTimeRealValue(combos_[j - 1]->currentText().toStdString());
 }
 
-void TDataForm::FormCreate() {
+void TDataForm::FormCreate(bool reportErrors) {
   if (TaskCode >= 1) {
     setWindowTitle(kCaption + QString::number(TaskCode).left(3));
     try {
       PreparationTask();
     } catch (const InOutError& e) {
-      prompts::Error(this, QString::fromUtf8(e.what()));
+      if (reportErrors) prompts::Error(this, QString::fromUtf8(e.what()));
     }
   } else {
     setWindowTitle(kCaption);
@@ -156,6 +156,12 @@ void TDataForm::ButtonCancelClick() {
 void TDataForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   FormCreate();
+  justShown_ = true;
+}
+
+void TDataForm::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  justShown_ = false;
 }
 
 void TDataForm::reject() { hide(); }

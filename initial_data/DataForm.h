@@ -27,12 +27,18 @@ class TDataForm : public QDialog, public TActivatable {
   void SaveDataToVar();
 
   // Caption with the task code, then PreparationTask; on creation, on every
-  // showing and on every activation. Errors are shown, not raised.
-  void FormCreate();
+  // showing and on every activation. Errors are shown, not raised, unless
+  // `reportErrors` is false.
+  void FormCreate(bool reportErrors = true);
   // Hides every row; on every deactivation.
   void FormDeactivate();
 
-  void WindowActivated() override { FormCreate(); }
+  // Showing the dialog activates it at once: the same error is not shown
+  // twice for one Data Edit.
+  void WindowActivated() override {
+    FormCreate(!justShown_);
+    justShown_ = false;
+  }
   void WindowDeactivated() override { FormDeactivate(); }
 
   void ButtonOkClick();
@@ -45,6 +51,7 @@ class TDataForm : public QDialog, public TActivatable {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   // Escape and the title bar's close button hide the dialog; nothing is stored
   // and the one instance stays.
   void reject() override;
@@ -55,6 +62,7 @@ class TDataForm : public QDialog, public TActivatable {
   QLabel* labels_[10];
   QComboBox* combos_[10];
   QPushButton* buttonCancel_;
+  bool justShown_ = false;
 };
 
 // The one instance, created at start-up and kept for the whole run.

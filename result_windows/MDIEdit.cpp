@@ -346,6 +346,8 @@ bool TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
   // Only a regular file is replaced: a folder, a pipe or a device under that
   // name must not be renamed away or overwritten by a file.
   if (target.exists() && !target.isFile()) return false;
+  // Renaming over it would get round a read-only file's protection.
+  if (target.exists() && !target.isWritable()) return false;
 
   // The new text goes into a fresh file beside the target first; the old file
   // and its backup are not touched until that file is complete on disk.

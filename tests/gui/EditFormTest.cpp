@@ -4,6 +4,8 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QClipboard>
@@ -78,6 +80,7 @@ class EditFormTest : public QObject {
   void eachSaveKeepsThePreviousVersionAsBak();
   void newWindowSavesThroughSaveAs();
   void failedSavesChangeNoFile();
+  void aReadOnlyFileIsNotReplaced();
   void characterOutsideCodePageRefusesTheSave();
   void closeQuery();
   void closeQueryKeepsWindowWhenSaveDoesNotHappen();
@@ -230,6 +233,32 @@ void EditFormTest::failedSavesChangeNoFile() {
   QVERIFY(QFileInfo(dir.path("sub")).isDir());
   QVERIFY(!QFileInfo(dir.path("pipe")).isFile());
   QCOMPARE(dir.entries(), QStringList({"pipe", "report.BAK", "report.txt", "sub"}));
+}
+
+void EditFormTest::aReadOnlyFileIsNotReplaced() {
+  TempWorkDir dir;
+  chmod(QFile::encodeName(dir.path(".")).constData(), 0777);
+  const QString name = dir.path("zad101.txt");
+  WriteBytes(name, "statement\r\n");
+  chmod(QFile::encodeName(name).constData(), 0444);
+  // File permissions do not bind root: the save is tried by an unprivileged
+  // child process.
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    ScriptedPrompts prompts;
+    TEditForm form;
+    bool ok = form.Open(name);
+    Type(form, "edit");
+    ok = ok && !form.Save1Click() && prompts.errors == QStringList("Cannot create file " + name) &&
+         Modified(form) && ReadBytes(name) == "statement\r\n" && dir.entries() == QStringList({"zad101.txt"});
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  QVERIFY(WIFEXITED(status));
+  QCOMPARE(WEXITSTATUS(status), 0);
 }
 
 void EditFormTest::characterOutsideCodePageRefusesTheSave() {

@@ -287,6 +287,17 @@ class FrameTest : public QObject {
     QCOMPARE(ReadBytes(QStringLiteral("opt.out")), QByteArray("old"));
   }
 
+  void aDataFileThatVanishesAfterOpenDoesNotStopTheRun() {
+    TEditForm* task = OpenTask(QStringLiteral("zad113.txt"));
+    QVERIFY(QFile::remove(QStringLiteral("DataFile.dat")));
+    QCOMPARE(RunFrom(task), QStringLiteral("zad113.out( 1)"));
+    QVERIFY(prompts_->errors.isEmpty());
+    // Data Edit needs it again, and says so.
+    Focus(task->Memo1);
+    ShowDataForm();
+    QCOMPARE(prompts_->errors, QStringList{QStringLiteral("File not found")});
+  }
+
   void theWorkingDirectoryFollowsTheChosenFile() {
     QDir().mkdir(QStringLiteral("elsewhere"));
     const QString other = dir_->path(QStringLiteral("elsewhere"));
