@@ -258,6 +258,7 @@ void EditFormTest::aReadOnlyFileIsNotReplaced() {
   int status = 0;
   waitpid(pid, &status, 0);
   QVERIFY(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 3) QSKIP("this root cannot drop to an unprivileged user");
   QCOMPARE(WEXITSTATUS(status), 0);
 }
 
