@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "initial_data/TaskData.h"
-#include "solvers/Cp1251.h"
-#include "solvers/Errors.h"
+#include "base/Cp1251.h"
+#include "base/Errors.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 

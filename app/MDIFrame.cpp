@@ -19,8 +19,8 @@
 #include "SpeedIcons.h"
 #include "initial_data/DataForm.h"
 #include "result_windows/MDIEdit.h"
-#include "result_windows/Prompts.h"
-#include "solvers/Errors.h"
+#include "window_services/Prompts.h"
+#include "base/Errors.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 

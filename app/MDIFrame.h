@@ -7,8 +7,8 @@
 #include <QString>
 #include <cstdint>
 
-#include "result_windows/Activation.h"
-#include "result_windows/FrameCalls.h"
+#include "window_services/Activation.h"
+#include "window_services/FrameCalls.h"
 
 class QAction;
 class QMdiArea;

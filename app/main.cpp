@@ -3,7 +3,7 @@
 
 #include "MDIFrame.h"
 #include "initial_data/DataForm.h"
-#include "result_windows/Activation.h"
+#include "window_services/Activation.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -6,10 +6,10 @@
 #include <QPushButton>
 
 #include "TaskData.h"
-#include "result_windows/Prompts.h"
-#include "solvers/Cp1251.h"
-#include "solvers/Errors.h"
-#include "solvers/RunOpt.h"
+#include "window_services/Prompts.h"
+#include "base/Cp1251.h"
+#include "base/Errors.h"
+#include "base/TaskIdentity.h"
 
 TDataForm* DataForm = nullptr;
 

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "result_windows/Activation.h"
+#include "window_services/Activation.h"
 
 class QComboBox;
 class QFrame;

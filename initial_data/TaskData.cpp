@@ -8,8 +8,8 @@
 #include <locale.h>
 #include <memory>
 
-#include "../solvers/Errors.h"
-#include "../solvers/RunOpt.h"
+#include "base/Errors.h"
+#include "base/TaskIdentity.h"
 
 TTaskParams TaskParams;
 TTaskFieldTable TaskFieldTable;

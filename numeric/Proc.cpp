@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../initial_data/TaskData.h"
-#include "../solvers/Errors.h"
-#include "../solvers/Sweep.h"
+#include "initial_data/TaskData.h"
+#include "base/Errors.h"
+#include "base/Real.h"
 
 double CurrentConversion = 0;
 double PriorRoot = 0;
@@ -17,7 +17,10 @@ std::mt19937_64 RandomGenerator;
 
 namespace {
 
-long double Abs(long double v) { return std::fabs(v); }
+// The tolerance of the fixed-point solver and the golden ratio of the line
+// search: the x87 compiler's 1.0E-5L and 0.6180339887L.
+const Extended kFixedPointTolerance = ExtendedFromBits(0xa7c5ac471b478423ULL, -80);
+const Extended kGoldenRatio = ExtendedFromBits(0x9e3779b9486e555fULL, -64);
 
 // A uniform number in [0, 1).
 double UniformFraction() {
@@ -27,7 +30,7 @@ double UniformFraction() {
 
 }  // namespace
 
-long double FixedPointFunction(int EquationCode, bool& Ok, double argument) {
+Extended FixedPointFunction(int EquationCode, bool& Ok, double argument) {
   const Real X = CurrentConversion;
   const Real P1 = TaskParams.P1;
   const Real P2 = TaskParams.P2;
@@ -91,7 +94,7 @@ void SolveFixedPoint(int EquationCode, double& Root, const double& Start, bool& 
       // alternately below and above 1.
       ++n;
       s = -s;
-      t = 1 + s * static_cast<long double>(UniformFraction());
+      t = 1 + s * Extended(UniformFraction());
       if (n > 20) {
         Ok = false;
         return;
@@ -107,7 +110,7 @@ void SolveFixedPoint(int EquationCode, double& Root, const double& Start, bool& 
     }
     xb = RootNow;
     Fb = Fr;
-    if (Abs(RootNow - Fr) < 1.0E-5L) return;
+    if (Abs(RootNow - Fr) < kFixedPointTolerance) return;
   }
   Ok = false;
 }
@@ -304,7 +307,7 @@ void SolveNonlinearSystem(int Code, int n, TVector& F, double eps, TVector& X, b
     ++call.it;
     if (IsRestart(call.it)) {
       for (int j = 1; j <= n; ++j) X[j] = call.XBest[j];
-      call.h = Real(Real(call.h) * 0.6180339887L).value();
+      call.h = Real(Real(call.h) * kGoldenRatio).value();
       continue;
     }
     if (call.it == 51) {

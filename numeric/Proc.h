@@ -6,6 +6,8 @@
 
 #include <random>
 
+#include "base/Real.h"
+
 // Vectors of the system solver: slots 0 to 100, of which 1 to n are used.
 constexpr int kVectorSize = 101;
 // Largest system the solver takes; the Jacobian is a 20 by 20 matrix.
@@ -43,7 +45,7 @@ extern std::mt19937_64 RandomGenerator;
 // F(x) of equation `EquationCode` (104, 118, 120, 1141, 1142, 1231, 1232) at
 // CurrentConversion and TaskParams, in extended precision; Ok := true. For any
 // other code returns 0 and Ok := false.
-long double FixedPointFunction(int EquationCode, bool& Ok, double x);
+Extended FixedPointFunction(int EquationCode, bool& Ok, double x);
 
 // Looks for x = F(x) by the secant method on F(x) - x, from Start. Does
 // nothing when Ok is false on entry. On success Root holds the fixed point and

@@ -11,7 +11,7 @@
 #include <QPixmap>
 #include <QValueAxis>
 
-#include "Prompts.h"
+#include "window_services/Prompts.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "DocumentText.h"
 
-#include "solvers/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace doctext {
 namespace {

@@ -20,8 +20,8 @@
 
 #include "ChartOpt.h"
 #include "DocumentText.h"
-#include "FrameCalls.h"
-#include "Prompts.h"
+#include "window_services/FrameCalls.h"
+#include "window_services/Prompts.h"
 #include "TextPrinter.h"
 #include "solvers/RunOpt.h"
 

@@ -7,7 +7,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 
-#include "Activation.h"
+#include "window_services/Activation.h"
 
 class QAction;
 class QActionGroup;

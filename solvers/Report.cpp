@@ -8,8 +8,8 @@
 #include <unistd.h>
 #include <stdexcept>
 
-#include "Cp1251.h"
-#include "Errors.h"
+#include "base/Cp1251.h"
+#include "base/Errors.h"
 
 TReportFile ReportFile;
 

@@ -6,10 +6,16 @@
 #include <cstdio>
 #include <string>
 
+#include "base/Real.h"
+
 // A number printed as w:d: fixed notation rounded to d decimals, right-aligned
 // in at least w characters and never cut.
 struct Fixed {
   Fixed(double v, int w, int d) : value(v), width(w), decimals(d) {}
+  Fixed(Real v, int w, int d) : value(v.value()), width(w), decimals(d) {}
+  Fixed(int v, int w, int d) : value(v), width(w), decimals(d) {}
+  // A value computed within the line is rounded to a double first.
+  Fixed(const Extended& v, int w, int d) : value(ToDouble(v)), width(w), decimals(d) {}
   double value;
   int width;
   int decimals;
@@ -20,6 +26,7 @@ struct Fixed {
 constexpr std::size_t kFixedBufferSize = 400;
 std::size_t FormatFixed(char* buf, std::size_t size, Fixed f);
 std::string FormatFixed(double v, int w, int d);
+inline std::string FormatFixed(Real v, int w, int d) { return FormatFixed(v.value(), w, d); }
 
 // Ends the current line.
 struct EndOfLine {};

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-// Number of the current task; 101 to 125 are tasks.
-extern std::int32_t TaskCode;
+#include "base/TaskIdentity.h"
+
 // 1 when the last RunTask ran a solver; the numerical routines also use it as
 // their success flag during a run.
 extern bool RunSucceeded;
@@ -19,10 +19,6 @@ extern double ChartY1[kChartSize];
 extern double ChartY2[kChartSize];
 // Index of the last point to draw, for the tasks whose solver sets it.
 extern std::int32_t ChartPointCount;
-
-// TaskCode := the number in characters 4 to 6 of `name` (UTF-8), read by the
-// run-time integer conversion with its error position ignored.
-void ParseTaskCode(std::string_view name);
 
 // Parses the code of `name`, runs its solver and sets RunSucceeded. For a code
 // without a solver nothing is written and RunSucceeded becomes 0. Errors of the
@@ -43,7 +39,3 @@ bool SolverSetsPointCount(int code);
 // never exceeds 20.
 int PrepareChartPointCount(int code);
 
-// The file-name part of a path (after the last '/').
-std::string_view FileNamePart(std::string_view path);
-// The first `count` characters of UTF-8 text.
-std::string_view FirstChars(std::string_view utf8, int count);

@@ -5,25 +5,7 @@
 #include <string>
 
 #include "RunOpt.h"
-
-// A named working quantity. It is stored as a double, but every formula it
-// enters is evaluated in extended precision: the only conversion it offers is to
-// long double, so arithmetic on Reals (and on Reals mixed with ints or doubles)
-// runs in long double, and storing the result into a Real rounds it to double.
-class Real {
- public:
-  constexpr Real() = default;
-  constexpr Real(long double x) : v_(static_cast<double>(x)) {}  // NOLINT: rounding on store is the point
-  constexpr operator long double() const { return v_; }          // NOLINT
-  constexpr double value() const { return v_; }
-
- private:
-  double v_ = 0;
-};
-
-// The conversion step and the integration step of most tasks: the extended
-// constant nearest to 0.001.
-inline constexpr long double kStep = 0.001L;
+#include "base/Real.h"
 
 // Xa of step i.
 inline Real Conversion(int i) { return i * kStep; }
@@ -35,20 +17,20 @@ inline bool IsPrintedStep(int i, int lastStep) { return i % 50 == 0 || i == last
 inline int ChartIndex(int i) { return (i + 25) / 50; }
 
 // Point 0 before the sweep: (0, y1, 0 * y1).
-inline void SetChartOrigin(double y1) {
+inline void SetChartOrigin(Real y1) {
   ChartX[0] = 0;
-  ChartY1[0] = y1;
+  ChartY1[0] = y1.value();
   ChartY2[0] = ChartX[0] * ChartY1[0];
 }
 
-inline void SetChartPoint(int k, double x, double y1, double y2) {
-  ChartX[k] = x;
-  ChartY1[k] = y1;
-  ChartY2[k] = y2;
+inline void SetChartPoint(int k, Real x, Real y1, Real y2) {
+  ChartX[k] = x.value();
+  ChartY1[k] = y1.value();
+  ChartY2[k] = y2.value();
 }
 
 // Point k, and, for the tasks that count their points, the count.
-inline void SetCountedChartPoint(int k, double x, double y1, double y2) {
+inline void SetCountedChartPoint(int k, Real x, Real y1, Real y2) {
   SetChartPoint(k, x, y1, y2);
   ChartPointCount = k;
 }
@@ -65,7 +47,8 @@ class Optimum {
       : ties_(ties), at_(initial) {}
 
   // Returns true when `value` became the optimum.
-  bool Offer(double value, const Recorded& at) {
+  bool Offer(Real offered, const Recorded& at) {
+    const double value = offered.value();
     const bool better = ties_ == Ties::EarliestWins ? value > best_ : value >= best_;
     if (better) {
       best_ = value;
@@ -87,6 +70,6 @@ class Optimum {
 // anything is written. `condition` names the data, e.g. "k(1) = 0".
 [[noreturn]] void RefuseData(const std::string& condition);
 // Refuses the run when `value` is zero; `name` is the parameter's report label.
-inline void RequireNonZero(double value, const char* name) {
-  if (value == 0) RefuseData(std::string(name) + " = 0");
+inline void RequireNonZero(Real value, const char* name) {
+  if (value.value() == 0) RefuseData(std::string(name) + " = 0");
 }

@@ -4,7 +4,7 @@
 //   102: A -> R (k1), R -> S (k2), S -> M (k3), R -> D (k4) at feed rate v;
 //        maximum of R and the reactor volume.
 
-#include "../initial_data/TaskData.h"
+#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"

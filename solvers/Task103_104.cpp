@@ -6,8 +6,8 @@
 //   104: A + B -> R (k1), A + R -> S (k2) in a tank of volume V; maximum
 //        yield of R and the feed rate (one balance).
 
-#include "../initial_data/TaskData.h"
-#include "../numeric/Proc.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
@@ -50,7 +50,7 @@ void Task103() {
   Optimum<At> best;
   for (int i = 1; i <= 700; ++i) {
     const Real xa = Conversion(i);
-    CurrentConversion = xa;
+    CurrentConversion = xa.value();
     SolveNonlinearSystem(TaskCode, 2, ResidualVector, 1.0E-4, UnknownVector, RunSucceeded);
     const Real x1 = UnknownVector[1];
     const Real x2 = UnknownVector[2];
@@ -115,7 +115,7 @@ void Task104() {
   Optimum<At> best(Ties::LatestWins);
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
-    CurrentConversion = Xa;
+    CurrentConversion = Xa.value();
     SolveFixedPoint(TaskCode, Root, Start, RunSucceeded);
     const Real x = Root;
     const Real Xr = Xa * x;

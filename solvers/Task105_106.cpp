@@ -5,7 +5,7 @@
 //   105: maximum of R.
 //   106: maximum of S.
 
-#include "../initial_data/TaskData.h"
+#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"

@@ -4,7 +4,7 @@
 //   107: maximum of R.
 //   108: maximum of S.
 
-#include "../initial_data/TaskData.h"
+#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"

@@ -5,7 +5,7 @@
 //   109: maximum of R.
 //   110: maximum of S.
 
-#include "../initial_data/TaskData.h"
+#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
@@ -80,7 +80,7 @@ void RunFourConstant(const FourConstantTask& task) {
     const Real CS = Xa * SelS;
     const Real CR = Xa * SelR;
     best.Offer(isR ? CR : CS, {Xa, CA, CR, CS, Vr});
-    if (task.originFromThirdStep && i == 3) ChartY1[0] = SelS;
+    if (task.originFromThirdStep && i == 3) ChartY1[0] = SelS.value();
     if (IsPrintedStep(i, 999)) {
       // Xa overflows its field: a row starts with its digits.
       out << Fixed(Xa, 4, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3)

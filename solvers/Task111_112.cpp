@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "../initial_data/TaskData.h"
+#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
@@ -123,7 +123,7 @@ void Task112() {
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
     // Part of the selectivity's formula, so kept in extended precision.
-    const long double rates = (1 - Xa) * k1 + k2 * Xa;
+    const Extended rates = (1 - Xa) * k1 + k2 * Xa;
     if (rates == 0 && zeroDivisorStep == 0) zeroDivisorStep = i;
     const Real Sel = (1 - Xa) * k1 / rates;
     const Real Y = Xa * Sel;

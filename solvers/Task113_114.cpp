@@ -4,8 +4,8 @@
 //   114: stirred tank; the selectivities to R and D are the roots of the
 //        tank's balances.
 
-#include "../initial_data/TaskData.h"
-#include "../numeric/Proc.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
@@ -94,7 +94,7 @@ void Task114() {
   Optimum<AtMaximum> best;
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
-    CurrentConversion = Xa;
+    CurrentConversion = Xa.value();
     SolveFixedPoint(1141, rootR, StartR, RunSucceeded);
     SolveFixedPoint(1142, rootD, StartD, RunSucceeded);
     const Real SelR = rootR;

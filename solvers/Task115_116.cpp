@@ -5,7 +5,7 @@
 //        conversion.
 //   116: stirred tank; the selectivity of R is closed-form.
 
-#include "../initial_data/TaskData.h"
+#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"

@@ -4,8 +4,8 @@
 //   118: given reactor volume; the feed rate of each conversion.
 //   125: given feed rate; the reactor volume of each conversion.
 
-#include "../initial_data/TaskData.h"
-#include "../numeric/Proc.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
@@ -61,12 +61,12 @@ void RunReversibleTank(const ReversibleTank& task) {
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
-    CurrentConversion = X;
+    CurrentConversion = X.value();
     SolveFixedPoint(118, root, Start, RunSucceeded);
     const Real phi = root;
     const Real Xr = X * phi;
     const Real derived = task.derived(P4, P1, X);
-    Start = phi;
+    Start = phi.value();
     best.Offer(Xr, {X, derived});
     if (IsPrintedStep(i, 999)) {
       out << Fixed(X, 7, 3) << "  " << Fixed(Xr, 7, 3) << "   " << Fixed(derived, 7, 5) << Eol;

@@ -5,7 +5,7 @@
 //   119: B enters at the concentration of A; maximum of R.
 //   122: B enters at twice that; maximum of S.
 
-#include "../initial_data/TaskData.h"
+#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"

@@ -6,8 +6,8 @@
 //   121: plug-flow reactor of volume V; A -> R (k(1)), R consumed at second
 //        order (k(2)); maximum of R and the feed rate, by trapezoidal sums.
 
-#include "../initial_data/TaskData.h"
-#include "../numeric/Proc.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
@@ -46,7 +46,7 @@ void Task120() {
   Optimum<At> best;
   for (int i = 1; i <= 990; ++i) {
     const Real X = Conversion(i);
-    CurrentConversion = X;
+    CurrentConversion = X.value();
     SolveFixedPoint(120, root, Start, RunSucceeded);
     const Real x = root;
     const Real CA = (1 - X) * P4;
@@ -57,7 +57,7 @@ void Task120() {
     }
     const Real S = P2 * CA * CB / (P1 * CA + P2 * CA * CB);
     const Real XS = X * S;
-    Start = x;
+    Start = x.value();
     best.Offer(XS, {X});
     if (IsPrintedStep(i, 990)) {
       out << Fixed(X, 7, 3) << Fixed(CA, 7, 3) << Fixed(CB, 7, 3) << Fixed(XS, 7, 3) << Eol;
@@ -100,7 +100,7 @@ void Task121() {
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
-    CurrentConversion = X;
+    CurrentConversion = X.value();
     const Real CA = (1 - X) * P3;
     const Real r1 = P1 * CA;
     const Real CR = P3 * X * phiR;  // phiR of the previous step

@@ -5,8 +5,8 @@
 //   123: B fed as much as A; maximum of R.
 //   124: B fed twice as much as A; maximum of S.
 
-#include "../initial_data/TaskData.h"
-#include "../numeric/Proc.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
@@ -52,10 +52,10 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
-    CurrentConversion = X;
+    CurrentConversion = X.value();
     SolveFixedPoint(1231, rootR, startR, RunSucceeded);
     const Real phiR = rootR;
-    PriorRoot = phiR;
+    PriorRoot = phiR.value();
     SolveFixedPoint(1232, rootS, startS, RunSucceeded);
     const Real phiS = rootS;
     const Real CA = 1 - X;
@@ -65,8 +65,8 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
     // R, S and D have taken one, two and three molecules of B.
     const Real CB = B0 - CR - 2 * CS - 3 * CD;
     if (!(CB > 0)) break;
-    startR = phiR;
-    startS = phiS;
+    startR = phiR.value();
+    startS = phiS.value();
     const bool forR = task.target == Product::R;
     best.Offer(forR ? CR : CS, {X});
     if (IsPrintedStep(i, 999)) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "solvers/Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace {
 

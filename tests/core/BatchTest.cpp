@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "solvers/Cp1251.h"
+#include "base/Cp1251.h"
 #include "solvers/RunOpt.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "solvers/Cp1251.h"
+#include "base/Cp1251.h"
 
 TEST(Cp1251, CyrillicLettersAndSymbolsMapToTheirBytes) {
   std::string out;

@@ -6,7 +6,7 @@
 
 #include "TestSupport.h"
 #include "initial_data/TaskData.h"
-#include "solvers/Errors.h"
+#include "base/Errors.h"
 #include "solvers/RunOpt.h"
 
 namespace {

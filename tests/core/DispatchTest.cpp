@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "TestSupport.h"
-#include "solvers/Errors.h"
+#include "base/Errors.h"
 #include "solvers/RunOpt.h"
 
 namespace {

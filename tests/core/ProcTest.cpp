@@ -8,7 +8,7 @@
 #include "TestSupport.h"
 #include "initial_data/TaskData.h"
 #include "numeric/Proc.h"
-#include "solvers/Errors.h"
+#include "base/Errors.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "solvers/Errors.h"
+#include "base/Errors.h"
 #include "solvers/RunOpt.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "solvers/Errors.h"
+#include "base/Errors.h"
 #include "solvers/RunOpt.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "initial_data/TaskData.h"
-#include "solvers/Errors.h"
+#include "base/Errors.h"
 #include "solvers/RunOpt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -19,7 +19,7 @@
 
 #include "GuiTestSupport.h"
 #include "result_windows/DocumentText.h"
-#include "result_windows/FrameCalls.h"
+#include "window_services/FrameCalls.h"
 #include "result_windows/MDIEdit.h"
 
 namespace {

@@ -16,10 +16,10 @@
 #include "app/MDIFrame.h"
 #include "initial_data/DataForm.h"
 #include "initial_data/TaskData.h"
-#include "result_windows/Activation.h"
+#include "window_services/Activation.h"
 #include "result_windows/ChartOpt.h"
 #include "result_windows/MDIEdit.h"
-#include "solvers/Cp1251.h"
+#include "base/Cp1251.h"
 #include "solvers/RunOpt.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <QtTest>
 #include <clocale>
 
-#include "result_windows/Prompts.h"
+#include "window_services/Prompts.h"
 
 // Answers the dialogs from queues and records what was asked. An empty queue
 // answers Cancel; every question and error box is kept for the test to check.

@@ -11,7 +11,7 @@
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
 #include "initial_data/DataForm.h"
-#include "result_windows/Activation.h"
+#include "window_services/Activation.h"
 #include "result_windows/MDIEdit.h"
 
 class LatencyTest : public QObject {

@@ -14,9 +14,9 @@
 
 #include "app/MDIFrame.h"
 #include "initial_data/DataForm.h"
-#include "result_windows/Activation.h"
+#include "window_services/Activation.h"
 #include "result_windows/MDIEdit.h"
-#include "result_windows/Prompts.h"
+#include "window_services/Prompts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Activation.h"
+#include "window_services/Activation.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "Prompts.h"
+#include "window_services/Prompts.h"
 
 #include <QDir>
 #include <QFileDialog>

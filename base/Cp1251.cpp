@@ -1,4 +1,4 @@
-#include "Cp1251.h"
+#include "base/Cp1251.h"
 
 namespace cp1251 {
 namespace {

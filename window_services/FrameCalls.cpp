@@ -1,4 +1,4 @@
-#include "FrameCalls.h"
+#include "window_services/FrameCalls.h"
 
 namespace {
 TFrameCalls* frameCalls = nullptr;
