@@ -1,6 +1,5 @@
 #include "BatchRun.h"
 
-#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -10,6 +9,7 @@
 #include "initial_data/TaskData.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
+#include "base/NumberText.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 
@@ -98,8 +98,7 @@ void PrintReport(std::ostream& out) {
 
 std::string Number17(double v) {
   char buf[64];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
-  return std::string(buf, res.ptr);
+  return std::string(buf, General17(buf, sizeof buf, v));
 }
 
 void WriteChart(const std::string& file) {

@@ -1,7 +1,6 @@
 #include "TaskData.h"
 
 #include <cerrno>
-#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -9,6 +8,7 @@
 #include <memory>
 
 #include "base/Errors.h"
+#include "base/NumberText.h"
 #include "base/TaskIdentity.h"
 
 TTaskParams TaskParams;
@@ -32,8 +32,7 @@ int SlotCount(int code) {
 
 std::string OfferedValueText(double value) {
   char buf[400];
-  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 5);
-  std::string text(buf, res.ptr);
+  std::string text(buf, FixedDigits(buf, sizeof buf, value, 5));
   if (text.size() < 8) text.insert(0, 8 - text.size(), ' ');
   return text;
 }

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 #include <stdexcept>
 
 #include "base/Cp1251.h"
+#include "base/NumberText.h"
 #include "base/Errors.h"
 
 TReportFile ReportFile;
@@ -24,8 +24,7 @@ std::size_t FormatFixed(char* buf, std::size_t size, Fixed f) {
   // "%w.df" gives it: exact halves go to the even digit.
   char body[kFixedBufferSize];
   const int d = std::clamp(f.decimals, 0, 20);
-  const auto res = std::to_chars(body, body + sizeof body, f.value, std::chars_format::fixed, d);
-  const std::size_t n = static_cast<std::size_t>(res.ptr - body);
+  const std::size_t n = FixedDigits(body, sizeof body, f.value, d);
   const std::size_t width = static_cast<std::size_t>(std::clamp(f.width, 0, 255));
   const std::size_t pad = width > n ? width - n : 0;
   const std::size_t total = std::min(pad + n, size - 1);
