@@ -5,7 +5,7 @@ BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
-PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-dev libboost-dev \
+PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
             fonts-liberation fonts-dejavu-core
 

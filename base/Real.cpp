@@ -4,19 +4,22 @@
 
 Extended ExtendedFromBits(std::uint64_t mantissa, int exponent) {
 #if defined(REACTOPT_SOFT_EXTENDED)
-  return ldexp(Extended(mantissa), exponent);
+  return SoftExtended::FromParts(false, mantissa, exponent);
 #else
-  return std::ldexp(static_cast<long double>(mantissa), exponent);
+  // Halving is exact and needs no library routine for the long double format.
+  long double x = static_cast<long double>(mantissa);
+  for (; exponent < 0; ++exponent) x *= 0.5L;
+  for (; exponent > 0; --exponent) x *= 2;
+  return x;
 #endif
 }
 
 Extended Abs(const Extended& x) {
 #if defined(REACTOPT_SOFT_EXTENDED)
-  return abs(x);
+  return x.Negative() ? -x : x;
 #else
   return std::fabs(x);
 #endif
 }
 
-// 0.001L of the x87 compiler.
-const Extended kStep = ExtendedFromBits(0x83126e978d4fdf3bULL, -73);
+const Extended kStep = REACTOPT_EXTENDED_CONSTANT(0x83126e978d4fdf3bULL, -73, 0.001L);

@@ -12,15 +12,16 @@
 #include <cstdint>
 #include <type_traits>
 
-#if !defined(REACTOPT_SOFT_EXTENDED) && !(LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384)
+// REACTOPT_NATIVE_LONG_DOUBLE keeps long double whatever its format: only for
+// measuring what another format would change.
+#if !defined(REACTOPT_SOFT_EXTENDED) && !defined(REACTOPT_NATIVE_LONG_DOUBLE) && \
+    !(LDBL_MANT_DIG == 64 && LDBL_MAX_EXP == 16384)
 #define REACTOPT_SOFT_EXTENDED 1
 #endif
 
 #if defined(REACTOPT_SOFT_EXTENDED)
-#include <boost/multiprecision/cpp_bin_float.hpp>
-// Same significand, exponent range and rounding as the x87 format; no
-// expression templates, so every operation rounds as the x87 does.
-using Extended = boost::multiprecision::cpp_bin_float_double_extended;
+#include "SoftExtended.h"
+using Extended = SoftExtended;
 inline constexpr bool kSoftExtended = true;
 #else
 using Extended = long double;
@@ -28,29 +29,30 @@ inline constexpr bool kSoftExtended = false;
 #endif
 
 // mantissa * 2^exponent, exact: how the extended constants are made, so that
-// both builds use the very bits the x87 compiler gives the literal.
+// every build uses the very bits the x87 compiler gives the literal.
 Extended ExtendedFromBits(std::uint64_t mantissa, int exponent);
+#if defined(REACTOPT_NATIVE_LONG_DOUBLE)
+#define REACTOPT_EXTENDED_CONSTANT(mantissa, exponent, literal) (literal)
+#else
+#define REACTOPT_EXTENDED_CONSTANT(mantissa, exponent, literal) ExtendedFromBits(mantissa, exponent)
+#endif
 
 inline double ToDouble(const Extended& x) { return static_cast<double>(x); }
 Extended Abs(const Extended& x);
 
 // A named working quantity. It is stored as a double, but every formula it
-// enters is evaluated in extended precision: its only conversion is to
-// Extended, so arithmetic on Reals (and on Reals mixed with ints, doubles or
+// enters is evaluated in extended precision: its only implicit conversion is
+// to Extended, so arithmetic on Reals (and on Reals mixed with ints, doubles or
 // Extended) runs in extended precision, and storing the result into a Real
-// rounds it to a double.
+// rounds it to a double. value() is the stored double, for what is not a
+// formula (printing, the chart, the shared double variables).
 class Real {
  public:
   Real() = default;
   Real(int x) : v_(x) {}                            // NOLINT
   Real(double x) : v_(x) {}                         // NOLINT
   Real(const Extended& x) : v_(ToDouble(x)) {}      // NOLINT: rounding on store is the point
-#if defined(REACTOPT_SOFT_EXTENDED)
-  // Explicit, so that only the operators below take a Real into a formula.
-  explicit operator Extended() const { return Extended(v_); }
-#else
   operator Extended() const { return v_; }  // NOLINT
-#endif
   double value() const { return v_; }
 
  private:
@@ -60,46 +62,10 @@ class Real {
 inline Extended Abs(Real x) { return Abs(Extended(x)); }
 
 #if defined(REACTOPT_SOFT_EXTENDED)
-// The software number has no implicit way to or from Real, so a formula with
-// a Real in it would not compile unless these operators take it, in extended
-// precision. Nothing here converts a Real to a double: a formula can never fall
-// back to double arithmetic.
-namespace real_operators {
-
-template <class T>
-inline constexpr bool kOperand =
-    std::is_same_v<T, Real> || std::is_same_v<T, int> || std::is_same_v<T, double> ||
-    std::is_same_v<T, Extended>;
-
-template <class A, class B>
-inline constexpr bool kMixed =
-    (std::is_same_v<A, Real> || std::is_same_v<B, Real>) && kOperand<A> && kOperand<B>;
-
-inline Extended Ext(const Real& x) { return Extended(x); }
-inline Extended Ext(const Extended& x) { return x; }
-inline Extended Ext(double x) { return Extended(x); }
-inline Extended Ext(int x) { return Extended(x); }
-
-}  // namespace real_operators
-
-#define REACTOPT_REAL_OPERATOR(op, result)                                                  \
-  template <class A, class B, std::enable_if_t<real_operators::kMixed<A, B>, int> = 0>      \
-  inline result operator op(const A& a, const B& b) {                                      \
-    return real_operators::Ext(a) op real_operators::Ext(b);                              \
-  }
-REACTOPT_REAL_OPERATOR(+, Extended)
-REACTOPT_REAL_OPERATOR(-, Extended)
-REACTOPT_REAL_OPERATOR(*, Extended)
-REACTOPT_REAL_OPERATOR(/, Extended)
-REACTOPT_REAL_OPERATOR(==, bool)
-REACTOPT_REAL_OPERATOR(!=, bool)
-REACTOPT_REAL_OPERATOR(<, bool)
-REACTOPT_REAL_OPERATOR(>, bool)
-REACTOPT_REAL_OPERATOR(<=, bool)
-REACTOPT_REAL_OPERATOR(>=, bool)
-#undef REACTOPT_REAL_OPERATOR
-
-inline Extended operator-(const Real& a) { return -Extended(a); }
+// A formula must never fall back to double arithmetic: neither number may
+// become a double unless asked to.
+static_assert(!std::is_convertible_v<Real, double> && !std::is_convertible_v<Extended, double>,
+              "formulas must be evaluated in extended precision");
 #endif
 
 // The extended constant nearest to 0.001: the conversion step and the

@@ -18,9 +18,9 @@ std::mt19937_64 RandomGenerator;
 namespace {
 
 // The tolerance of the fixed-point solver and the golden ratio of the line
-// search: the x87 compiler's 1.0E-5L and 0.6180339887L.
-const Extended kFixedPointTolerance = ExtendedFromBits(0xa7c5ac471b478423ULL, -80);
-const Extended kGoldenRatio = ExtendedFromBits(0x9e3779b9486e555fULL, -64);
+// search, as extended constants.
+const Extended kFixedPointTolerance = REACTOPT_EXTENDED_CONSTANT(0xa7c5ac471b478423ULL, -80, 1.0E-5L);
+const Extended kGoldenRatio = REACTOPT_EXTENDED_CONSTANT(0x9e3779b9486e555fULL, -64, 0.6180339887L);
 
 // A uniform number in [0, 1).
 double UniformFraction() {
