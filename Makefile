@@ -62,9 +62,11 @@ fuzz: deps $(FUZZ_DIR)/build.ninja
 	  tests/fuzz/run_fuzzer.sh $(CURDIR)/$(FUZZ_DIR)/tests/fuzz/$$t $(CURDIR)/tests/fuzz/corpus/$$t $(FUZZ_SECONDS) || exit 1; \
 	done
 
-# Solver timings with the default data, on one core.
+# Solver timings with the default data, on one core: the x87 build, then the
+# software extended type that other platforms use.
 bench: build
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench --benchmark_min_time=0.2
+	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench-soft --benchmark_min_time=0.2 --benchmark_filter='/Report|AllTasks' 
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

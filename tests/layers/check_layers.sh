@@ -1,0 +1,44 @@
+#!/bin/sh
+# check_layers.sh SOURCE_DIR
+# Each folder may include only the folders below it; the core includes no Qt.
+set -u
+cd "$1"
+failures=0
+# folder (or file prefix): the project folders its sources may include
+rules='
+base/:base/
+initial_data/TaskData:base/ initial_data/TaskData
+numeric/:base/ initial_data/TaskData numeric/
+solvers/:base/ initial_data/TaskData numeric/ solvers/
+app/BatchRun:base/ initial_data/TaskData numeric/ solvers/ app/BatchRun
+window_services/:base/ window_services/
+initial_data/DataForm:base/ initial_data/ window_services/
+result_windows/:base/ solvers/ window_services/ result_windows/
+'
+check() {  # file, allowed folders
+  file=$1; shift
+  dir=$(dirname "$file")/
+  grep -h '^#include "' "$file" | sed 's/^#include "\([^"]*\)".*/\1/' | while read -r inc; do
+    case "$inc" in */*) target=$inc ;; *) target=$dir$inc ;; esac
+    target=$(echo "$target" | sed 's#^\(\.\./\)*##')
+    ok=0
+    for allowed in "$@"; do
+      case "$target" in "$allowed"*) ok=1 ;; esac
+    done
+    [ $ok = 1 ] || echo "$file includes $inc"
+  done
+}
+out=$(echo "$rules" | while IFS=: read -r prefix allowed; do
+  [ -n "$prefix" ] || continue
+  for f in $(ls $prefix* 2>/dev/null; ls $prefix*/* 2>/dev/null); do
+    case "$f" in *.h|*.cpp) check "$f" $allowed ;; esac
+  done
+done)
+qt=$(grep -l '^#include <Q' base/* initial_data/TaskData.* numeric/* solvers/* app/BatchRun.* 2>/dev/null)
+[ -z "$qt" ] || out="$out
+core sources that include Qt: $qt"
+if [ -n "$out" ]; then
+  echo "includes across layers:"; echo "$out" | sort -u
+  exit 1
+fi
+echo "every include stays within its layer"
