@@ -270,15 +270,15 @@ FillResult FillWorkspace(const fs::path& folder, const fs::path& shipped) {
     const fs::path target = folder / name;
 
     std::error_code ec;
-    const fs::file_status status = fs::symlink_status(target, ec);
+    fs::file_status status = fs::symlink_status(target, ec);
     if (status.type() == fs::file_type::not_found) {
       if (PlaceNewFile(folder, name, fresh)) {
         record(name, freshPrint);
         result.added.push_back(name);
-      } else {
-        result.kept.push_back(name);
+        continue;
       }
-      continue;
+      // Another start (or the student) put a file there meanwhile.
+      status = fs::symlink_status(target, ec);
     }
 
     // Links, folders and anything odd under a statement's name are the
