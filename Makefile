@@ -7,12 +7,13 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
-            fonts-liberation fonts-dejavu-core
+            fonts-liberation fonts-dejavu-core \
+            dpkg-dev file desktop-file-utils appstream man-db
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 FUZZ_TARGETS := DataFileFuzz TaskCodeFuzz NumberFuzz SolverFuzz DocumentFuzz
 
-.PHONY: all deps build run test test-main test-asan test-fuzz fuzz bench clean
+.PHONY: all deps build run package test test-main test-asan test-fuzz fuzz bench clean
 
 all: build
 
@@ -33,6 +34,11 @@ build: deps
 
 run: build
 	cd tasks && ../$(BUILD_DIR)/reactopt
+
+# The Debian package, $(BUILD_DIR)/reactopt_VERSION_ARCH.deb; its dependencies
+# are computed from the binaries by dpkg-shlibdeps.
+package: build
+	cmake --build $(BUILD_DIR) --target package
 
 # The whole suite: the program's tests, the core again under AddressSanitizer
 # and UndefinedBehaviorSanitizer, and a short run of every fuzz target.

@@ -1,12 +1,21 @@
 #include <QApplication>
+#include <QIcon>
 #include <clocale>
+#include <iostream>
 
 #include "MDIFrame.h"
+#include "Workspace.h"
 #include "initial_data/DataForm.h"
 #include "window_services/Activation.h"
 
 int main(int argc, char** argv) {
+  // Before any window: Open and Run work in the folder chosen here.
+  workspace::EnterWorkspace(workspace::RunningProgram(argc > 0 ? argv[0] : nullptr), std::cerr);
   QApplication app(argc, argv);
+#ifdef REACTOPT_APP_ID
+  QApplication::setDesktopFileName(QStringLiteral(REACTOPT_APP_ID));
+#endif
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("reactopt")));
   // Numbers are written and read with a decimal point whatever the user's locale.
   std::setlocale(LC_NUMERIC, "C");
   TActivationTracker::Instance();

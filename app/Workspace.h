@@ -1,0 +1,62 @@
+#pragma once
+// The student's workspace. Started from the desktop menu the program would
+// otherwise work in the home folder, where Open finds no tasks and reports land
+// among unrelated files; instead it works in a folder of its own, filled with
+// copies of the statements installed with the program.
+
+#include <filesystem>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace workspace {
+
+// A workspace that cannot be used; the text names the folder or file and why.
+class WorkspaceError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// What FillWorkspace did, by file name.
+struct FillResult {
+  std::vector<std::string> added;    // statements that were missing
+  std::vector<std::string> updated;  // unchanged copies replaced by a newer version
+  std::vector<std::string> kept;     // files the student changed or put there
+};
+
+// Name of the record of what was copied into a workspace, with checksums, so a
+// later start can tell a copy the student never touched from one they edited.
+extern const char* const kManifestName;
+
+// Whether `dir` holds a task statement (zad*.txt) or "DataFile.dat", letter
+// case ignored. False for a folder that cannot be read.
+bool HoldsTaskFiles(const std::filesystem::path& dir);
+
+// The folder of statements shipped with the program at `program` (the path of
+// its executable): `../share/reactopt/tasks` beside it once installed, or the
+// source tree's `tasks/` when it runs from a build folder inside the sources.
+// Empty when neither holds task files.
+std::filesystem::path ShippedTasksFolder(const std::filesystem::path& program);
+
+// The workspace folder: $REACTOPT_WORKSPACE when set (a leading "~" stands for
+// $HOME), otherwise $HOME/ReactOpt. Empty when neither variable is set.
+std::filesystem::path WorkspaceFolder();
+
+// Creates `folder` when it does not exist and copies in the statements of
+// `shipped` that it lacks. A copy the student never changed is replaced by a
+// newer version; anything else already there is left exactly as it is. Every
+// file is written under a temporary name and moved into place, so an
+// interrupted start leaves no partial statement. Throws WorkspaceError.
+FillResult FillWorkspace(const std::filesystem::path& folder, const std::filesystem::path& shipped);
+
+// Start-up: chooses the folder the program works in and makes it current.
+// A current folder that holds task files is kept as it is; otherwise the
+// workspace is prepared and entered. Problems are written to `err`, and the
+// program then stays in the current folder. Returns the folder it works in.
+std::filesystem::path EnterWorkspace(const std::filesystem::path& program, std::ostream& err);
+
+// The path of the running executable (from /proc), or `argv0` made absolute.
+std::filesystem::path RunningProgram(const char* argv0);
+
+}  // namespace workspace

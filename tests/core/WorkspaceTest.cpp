@@ -1,0 +1,245 @@
+// The student's workspace: where the program works when started from the menu,
+// what it copies there, and what it never touches.
+
+#include "app/Workspace.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <sstream>
+
+#include "TestSupport.h"
+
+namespace fs = std::filesystem;
+using workspace::EnterWorkspace;
+
+namespace {
+
+// Sets an environment variable for one test and puts the old value back.
+class EnvironmentVariable {
+ public:
+  explicit EnvironmentVariable(const char* name) : name_(name) {
+    if (const char* v = std::getenv(name)) old_ = v;
+  }
+  ~EnvironmentVariable() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+  void Set(const fs::path& value) { setenv(name_, value.c_str(), 1); }
+  void Unset() { unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// A program "installed" under root/usr, a home folder and a folder without
+// tasks to start in, as when the program is started from the menu.
+class Workspace : public InTempDir {
+ protected:
+  void SetUp() override {
+    InTempDir::SetUp();
+    root_ = fs::path(dir_) / "root";
+    shipped_ = root_ / "usr/share/reactopt/tasks";
+    program_ = root_ / "usr/bin/reactopt";
+    home_ = fs::path(dir_) / "home";
+    start_ = fs::path(dir_) / "start";
+    fs::create_directories(shipped_);
+    fs::create_directories(program_.parent_path());
+    fs::create_directories(home_);
+    fs::create_directories(start_);
+    Ship("DataFile.dat", "data 1\r\n");
+    Ship("zad101.txt", "statement 101\r\n");
+    Ship("zad102.txt", "statement 102\r\n");
+    home.Set(home_);
+    chosen.Unset();
+    fs::current_path(start_);
+  }
+
+  void Ship(const std::string& name, const std::string& text) { WriteFile((shipped_ / name).string(), text); }
+
+  // Starts the program; returns the folder it works in and keeps its messages.
+  fs::path Start() {
+    fs::current_path(start_);
+    std::ostringstream err;
+    const fs::path folder = EnterWorkspace(program_, err);
+    messages_ = err.str();
+    EXPECT_EQ(fs::current_path(), folder);
+    return folder;
+  }
+
+  fs::path Space() const { return home_ / "ReactOpt"; }
+  std::string InSpace(const std::string& name) const { return ReadFile((Space() / name).string()); }
+
+  EnvironmentVariable home{"HOME"};
+  EnvironmentVariable chosen{"REACTOPT_WORKSPACE"};
+  fs::path root_, shipped_, program_, home_, start_;
+  std::string messages_;
+};
+
+}  // namespace
+
+TEST_F(Workspace, FirstStartCreatesTheWorkspaceFillsItAndStartsThere) {
+  EXPECT_EQ(Start(), Space());
+  EXPECT_EQ(messages_, "");
+  EXPECT_EQ(InSpace("DataFile.dat"), "data 1\r\n");
+  EXPECT_EQ(InSpace("zad101.txt"), "statement 101\r\n");
+  EXPECT_EQ(InSpace("zad102.txt"), "statement 102\r\n");
+  // Only the statements, the data file and the record of the copies.
+  EXPECT_EQ(std::distance(fs::directory_iterator(Space()), fs::directory_iterator()), 4);
+}
+
+TEST_F(Workspace, AnExistingWorkspaceKeepsTheStudentsFiles) {
+  Start();
+  WriteFile((Space() / "zad101.txt").string(), "my notes on 101\r\n");
+  WriteFile((Space() / "opt.out").string(), "my report");
+  WriteFile((Space() / "notes.txt").string(), "mine");
+  EXPECT_EQ(Start(), Space());
+  EXPECT_EQ(InSpace("zad101.txt"), "my notes on 101\r\n");
+  EXPECT_EQ(InSpace("opt.out"), "my report");
+  EXPECT_EQ(InSpace("notes.txt"), "mine");
+}
+
+TEST_F(Workspace, ANewerPackageAddsNewStatementsAndNeverOverwritesAChangedOne) {
+  Start();
+  WriteFile((Space() / "zad101.txt").string(), "my version of 101\r\n");
+  Ship("zad101.txt", "statement 101, second edition\r\n");
+  Ship("zad102.txt", "statement 102, second edition\r\n");
+  Ship("zad103.txt", "statement 103\r\n");
+  Start();
+  EXPECT_EQ(InSpace("zad101.txt"), "my version of 101\r\n");               // changed: kept
+  EXPECT_EQ(InSpace("zad102.txt"), "statement 102, second edition\r\n");  // untouched copy: updated
+  EXPECT_EQ(InSpace("zad103.txt"), "statement 103\r\n");                  // new: added
+  EXPECT_EQ(InSpace("DataFile.dat"), "data 1\r\n");
+}
+
+TEST_F(Workspace, FilesTheProgramDidNotCopyAreNeverReplaced) {
+  fs::create_directories(Space());
+  WriteFile((Space() / "zad101.txt").string(), "brought from elsewhere");
+  fs::create_directory(Space() / "zad102.txt");
+  fs::create_symlink("/nonexistent", Space() / "DataFile.dat");
+  Start();
+  EXPECT_EQ(InSpace("zad101.txt"), "brought from elsewhere");
+  EXPECT_TRUE(fs::is_directory(Space() / "zad102.txt"));
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(Space() / "DataFile.dat")));
+  // Nor later, when a newer package arrives.
+  Ship("zad101.txt", "statement 101, second edition\r\n");
+  Start();
+  EXPECT_EQ(InSpace("zad101.txt"), "brought from elsewhere");
+}
+
+TEST_F(Workspace, AnUnreadableRecordOfCopiesOnlyMakesItMoreCareful) {
+  Start();
+  WriteFile((Space() / workspace::kManifestName).string(), "garbage\nffff 1 zad102.txt\n");
+  Ship("zad102.txt", "statement 102, second edition\r\n");
+  Start();
+  EXPECT_EQ(InSpace("zad102.txt"), "statement 102\r\n");
+}
+
+TEST_F(Workspace, AFolderWithTaskFilesIsWorkedInAsItIs) {
+  WriteFile((start_ / "ZAD107.TXT").string(), "a task");  // letter case does not matter
+  EXPECT_EQ(Start(), start_);
+  EXPECT_FALSE(fs::exists(Space()));
+  EXPECT_EQ(messages_, "");
+
+  fs::remove(start_ / "ZAD107.TXT");
+  WriteFile((start_ / "DataFile.dat").string(), "data");
+  EXPECT_EQ(Start(), start_);
+  EXPECT_FALSE(fs::exists(Space()));
+}
+
+TEST_F(Workspace, StartedInsideTheWorkspaceItStillReceivesNewStatements) {
+  Start();
+  Ship("zad103.txt", "statement 103\r\n");
+  start_ = Space();
+  EXPECT_EQ(Start(), Space());
+  EXPECT_EQ(InSpace("zad103.txt"), "statement 103\r\n");
+}
+
+TEST_F(Workspace, TheUserChoosesTheFolder) {
+  const fs::path lab = fs::path(dir_) / "lab" / "group 3";
+  chosen.Set(lab);
+  EXPECT_EQ(Start(), lab);
+  EXPECT_EQ(ReadFile((lab / "zad101.txt").string()), "statement 101\r\n");
+  EXPECT_FALSE(fs::exists(Space()));
+
+  chosen.Set("~/Reactors");
+  EXPECT_EQ(Start(), home_ / "Reactors");
+  EXPECT_TRUE(fs::exists(home_ / "Reactors" / "zad102.txt"));
+
+  chosen.Set("relative");
+  EXPECT_EQ(Start(), start_ / "relative");
+}
+
+TEST_F(Workspace, AnUnusableWorkspaceIsNamedAndTheProgramStaysWhereItWasStarted) {
+  WriteFile(Space().string(), "a file, not a folder");
+  EXPECT_EQ(Start(), start_);
+  EXPECT_NE(messages_.find(Space().string() + " is not a folder"), std::string::npos) << messages_;
+  EXPECT_EQ(ReadFile(Space().string()), "a file, not a folder");
+
+  fs::remove(Space());
+  fs::create_symlink(home_ / "gone", Space());
+  EXPECT_EQ(Start(), start_);
+  EXPECT_NE(messages_.find("is a link to nothing"), std::string::npos) << messages_;
+  EXPECT_FALSE(fs::exists(home_ / "gone"));
+
+  home.Unset();
+  EXPECT_EQ(Start(), start_);
+  EXPECT_NE(messages_.find("HOME"), std::string::npos) << messages_;
+}
+
+TEST_F(Workspace, AnUnwritableWorkspaceIsNamedAndLeftAsItIs) {
+  fs::create_directories(Space());
+  chmod(dir_.c_str(), 0755);
+  chmod(home_.c_str(), 0755);
+  chmod(Space().c_str(), 0555);
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {  // file permissions do not bind root
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    std::ostringstream err;
+    const fs::path folder = EnterWorkspace(program_, err);
+    const bool named = err.str().find("cannot write in the workspace " + Space().string()) != std::string::npos;
+    _exit(folder == start_ && named && fs::is_empty(Space()) ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  chmod(Space().c_str(), 0755);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "no user to drop to";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(Workspace, NoShippedStatementsIsSaidButTheWorkspaceIsStillUsed) {
+  program_ = fs::path(dir_) / "elsewhere/bin/reactopt";
+  EXPECT_EQ(Start(), Space());
+  EXPECT_NE(messages_.find("no task statements found"), std::string::npos) << messages_;
+}
+
+TEST(ShippedTasks, AreFoundBesideAnInstalledProgramOrInTheSourceTree) {
+  const fs::path sources = fs::path(REACTOPT_TASKS_DIR).parent_path();
+  EXPECT_EQ(workspace::ShippedTasksFolder(sources / "build" / "reactopt"),
+            fs::path(REACTOPT_TASKS_DIR).lexically_normal());
+  EXPECT_EQ(workspace::ShippedTasksFolder(sources / "tasks" / "nothing" / "reactopt"), fs::path());
+}
+
+TEST(ShippedTasks, TheWholeSetIsCopied) {
+  char pattern[] = "/tmp/reactopt-space-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const fs::path space = fs::path(pattern) / "ReactOpt";
+  const auto result = workspace::FillWorkspace(space, REACTOPT_TASKS_DIR);
+  EXPECT_EQ(result.added.size(), 26u);  // zad101.txt ... zad125.txt and DataFile.dat
+  for (int code = 101; code <= 125; ++code) {
+    const std::string name = "zad" + std::to_string(code) + ".txt";
+    EXPECT_EQ(ReadFile((space / name).string()), ReadFile(std::string(REACTOPT_TASKS_DIR) + "/" + name));
+  }
+  // A second start has nothing to do.
+  const auto again = workspace::FillWorkspace(space, REACTOPT_TASKS_DIR);
+  EXPECT_TRUE(again.added.empty() && again.updated.empty() && again.kept.empty());
+  fs::remove_all(pattern);
+}
