@@ -12,7 +12,6 @@ import { createRequire } from 'node:module';
 const here = path.dirname(fileURLToPath(import.meta.url));
 export const root = path.resolve(here, '..', '..');
 const require = createRequire(path.join(root, 'web', 'package.json'));
-const { chromium } = require('playwright-core');
 
 export const htmlPath = process.env.REACTOPT_HTML || path.join(root, 'build-web', 'reactopt.html');
 export const batchPath = process.env.REACTOPT_BATCH || path.join(root, 'build', 'reactopt-batch');
@@ -24,10 +23,16 @@ export function missingPrerequisite() {
   if (!fs.existsSync(htmlPath)) return `${htmlPath} is missing: run "make web"`;
   if (!fs.existsSync(batchPath)) return `${batchPath} is missing: run "make build"`;
   if (!fs.existsSync(chromiumPath)) return `${chromiumPath} is missing: install chromium`;
+  try {
+    require.resolve('playwright-core');
+  } catch {
+    return 'playwright-core is missing: run "npm ci" in web/ (make web does)';
+  }
   return null;
 }
 
 export async function openBrowser() {
+  const { chromium } = require('playwright-core');
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: chromiumPath,

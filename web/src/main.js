@@ -351,6 +351,7 @@ async function start() {
     // What the chart shows now, series by series in drawing order.
     drawn: drawnPoints,
   });
+  document.body.dataset.readyMs = String(Math.round(performance.now()));
   document.body.dataset.ready = 'true';
   $('loading').hidden = true;
   if (state.tasks.length) selectTask(state.tasks[0].code);
