@@ -30,7 +30,7 @@ beforeEach(async () => {
 const tasks = () => page.getByLabel('Задачи', { exact: true });
 const runButton = () => page.getByRole('button', { name: 'Run', exact: true });
 const runs = () => page.getByLabel('Runs');
-const report = () => page.getByLabel('Report', { exact: true });
+const report = () => page.getByRole('region', { name: 'Report', exact: true });
 const runCaptions = () => runs().locator('option').allTextContents();
 
 async function chooseTask(code) {
@@ -45,7 +45,7 @@ describe('opened from disk', () => {
     assert.match(options[0], /^101\s+Последовательные реакции первого порядка в реакторе смешения$/);
     assert.match(options[24], /^125\s+/);
     await chooseTask(117);
-    assert.match(await page.getByLabel('Statement').textContent(), /^Задача 117/);
+    assert.match(await page.getByRole('region', { name: 'Statement' }).textContent(), /^Задача 117/);
     assert.equal(page.url().startsWith('file://'), true);
     assert.deepEqual(pageErrors, []);
   });
@@ -72,6 +72,7 @@ describe('Run', () => {
     await chooseTask(101);
     await runButton().click();
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)', 'zad101.out( 2)', 'zad102.out( 1)', 'zad101.out( 3)']);
+    assert.equal(await page.getByRole('img', { name: 'Chart' }).count(), 1);
     const native = nativeRun(101, []);
     assert.equal(await report().textContent(), new TextDecoder('windows-1251').decode(native.report).replace(/\r\n/g, '\n'));
     // An earlier run can be shown again.
@@ -171,9 +172,10 @@ describe('live mode', () => {
     const drawn = await page.evaluate(() => window.ReactOpt.drawn().current.series2.map((p) => p[1]));
     assert.deepEqual(drawn, native.chart.map((p) => p[2]));
     // A text that does not parse leaves the last live result as it is.
-    await k2.pressSequentially('x');
-    await page.waitForTimeout(100);
+    await k2.fill('0.3x');
+    await page.getByRole('alert').filter({ hasText: '«Конст. k2, 1/с»: «0.3x»' }).waitFor();
     assert.match(await report().textContent(), /k2 = 0\.300/);
+    assert.equal(await k2.evaluate((el) => el === document.activeElement), true, 'the focus stays in the field');
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
     // Off again: typing changes nothing until Run.
     await page.getByLabel('Live mode').uncheck();

@@ -167,10 +167,9 @@ function runTask({ live }) {
   if (!task) return false;
   const read = readFields();
   if (read.error) {
-    if (!live) {
-      showMessage(read.error);
-      read.input.focus();
-    }
+    showMessage(read.error);
+    // While typing in live mode the focus stays where the student types.
+    if (!live) read.input.focus();
     return false;
   }
   let result;
