@@ -2,6 +2,7 @@
 # packages are missing first.
 
 BUILD_DIR ?= build
+WEB_DIR ?= build-web
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
@@ -10,10 +11,15 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-d
             fonts-liberation fonts-dejavu-core \
             dpkg-dev file desktop-file-utils appstream man-db
 
+# The browser edition's tools. Debian's emscripten finds its JavaScript helpers
+# (acorn) among Debian's Node modules.
+WEB_PACKAGES := cmake ninja-build emscripten node-acorn binaryen chromium nodejs
+WEB_ENV := NODE_PATH=/usr/share/nodejs
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 FUZZ_TARGETS := DataFileFuzz TaskCodeFuzz NumberFuzz SolverFuzz DocumentFuzz
 
-.PHONY: all deps build run package test test-main test-asan test-fuzz fuzz bench clean
+.PHONY: all deps web-deps build web run package test test-main test-web test-asan test-fuzz fuzz bench clean
 
 all: build
 
@@ -27,6 +33,28 @@ deps:
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
 	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
 	fi
+
+web-deps:
+	@missing=""; \
+	for p in $(WEB_PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	command -v npm >/dev/null 2>&1 || missing="$$missing npm"; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get update -q && \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+
+# npm ci again only when the lockfile changes.
+web/node_modules/.package-lock.json: web/package.json web/package-lock.json | web-deps
+	cd web && npm ci --no-audit --no-fund
+
+# The browser edition: $(WEB_DIR)/reactopt.html, one self-contained file.
+web: web-deps web/node_modules/.package-lock.json
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DREACTOPT_GUI=OFF -DREACTOPT_TESTS=OFF
+	$(WEB_ENV) cmake --build $(WEB_DIR)
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja
@@ -44,8 +72,13 @@ package: build
 # and UndefinedBehaviorSanitizer, and a short run of every fuzz target.
 test: test-main test-asan test-fuzz
 
-test-main: build
+# The browser tests run among the others; they open the page that "web" builds.
+test-main: build web
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2
+
+# The browser tests alone.
+test-web: build web
+	cd $(BUILD_DIR) && ctest --output-on-failure -L web
 
 test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DREACTOPT_GUI=OFF -DREACTOPT_SANITIZE=ON
@@ -75,4 +108,4 @@ bench: build
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench-soft --benchmark_min_time=0.2 --benchmark_filter='/Report|AllTasks' 
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WEB_DIR)

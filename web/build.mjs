@@ -1,0 +1,85 @@
+// Builds the one-file browser edition: the page's scripts bundled by esbuild,
+// the WebAssembly engine (already inlined into its loader), the styles, the
+// task statements and "DataFile.dat", all inside one HTML file.
+//
+//   node build.mjs --engine ENGINE_JS --tasks TASKS_DIR --out OUT_HTML
+
+import { build } from 'esbuild';
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+
+function option(name) {
+  const i = process.argv.indexOf(name);
+  if (i < 0 || i + 1 >= process.argv.length) {
+    console.error(`build.mjs: missing ${name} (usage: node build.mjs --engine ENGINE_JS --tasks TASKS_DIR --out OUT_HTML)`);
+    process.exit(2);
+  }
+  return process.argv[i + 1];
+}
+
+// A script's text is safe inside <script> only without "</script" and "<!--".
+function inlineScript(text) {
+  return text.replace(/<\/(script)/gi, '<\\/$1').replace(/<!--/g, '<\\!--');
+}
+
+const enginePath = option('--engine');
+const tasksDir = option('--tasks');
+const outPath = option('--out');
+
+const taskFiles = fs
+  .readdirSync(tasksDir)
+  .filter((f) => /^zad1\d\d\.txt$/i.test(f))
+  .sort();
+const tasks = taskFiles
+  .map((f) => ({
+    code: Number(f.slice(3, 6)),
+    fileName: f,
+    statement: fs.readFileSync(path.join(tasksDir, f)).toString('base64'),
+  }))
+  .filter((t) => t.code >= 101 && t.code <= 125);
+if (tasks.length !== 25) {
+  console.error(`build.mjs: expected the 25 task statements zad101.txt .. zad125.txt in ${tasksDir}, found ${tasks.length}`);
+  process.exit(1);
+}
+const data = {
+  dataFile: fs.readFileSync(path.join(tasksDir, 'DataFile.dat')).toString('base64'),
+  tasks,
+};
+
+const bundle = await build({
+  entryPoints: [path.join(here, 'src', 'main.js')],
+  bundle: true,
+  format: 'iife',
+  target: ['chrome100', 'firefox100', 'safari15'],
+  minify: true,
+  write: false,
+  charset: 'utf8',
+  legalComments: 'none',
+});
+
+const template = fs.readFileSync(path.join(here, 'src', 'page.html'), 'utf8');
+const parts = {
+  '/*STYLE*/': fs.readFileSync(path.join(here, 'src', 'style.css'), 'utf8'),
+  // JSON in a script element: "<" escaped so that no text can end the element.
+  '/*DATA*/': JSON.stringify(data).replace(/</g, '\\u003c'),
+  '/*ENGINE*/': inlineScript(fs.readFileSync(enginePath, 'utf8')),
+  '/*PAGE*/': inlineScript(bundle.outputFiles[0].text),
+};
+let html = template;
+for (const [mark, text] of Object.entries(parts)) {
+  const at = html.indexOf(mark);
+  if (at < 0) throw new Error(`page.html has no ${mark}`);
+  // Spliced rather than String.replace, whose "$" patterns would bite.
+  html = html.slice(0, at) + text + html.slice(at + mark.length);
+}
+
+// Written beside and renamed over, so that an interrupted build never leaves
+// half a page.
+fs.mkdirSync(path.dirname(path.resolve(outPath)), { recursive: true });
+const tmp = `${outPath}.tmp-${process.pid}`;
+fs.writeFileSync(tmp, html);
+fs.renameSync(tmp, outPath);
+console.log(`${outPath}: ${(html.length / 1024).toFixed(0)} KiB`);

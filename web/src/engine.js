@@ -1,0 +1,75 @@
+// The WebAssembly core behind plain JavaScript calls. Nothing here computes:
+// every number comes from the desktop core.
+
+const decoder = new TextDecoder('windows-1251');
+
+export function decodeCp1251(bytes) {
+  return decoder.decode(bytes);
+}
+
+export async function loadEngine(createModule, dataFileBytes) {
+  const M = await createModule();
+  const buffer = M._reactopt_data_file_buffer(dataFileBytes.length);
+  M.HEAPU8.set(dataFileBytes, buffer);
+
+  const lastError = () => M.UTF8ToString(M._reactopt_error());
+  const withString = (text, use) => {
+    const size = M.lengthBytesUTF8(text) + 1;
+    const ptr = M._malloc(size);
+    try {
+      M.stringToUTF8(text, ptr, size);
+      return use(ptr);
+    } finally {
+      M._free(ptr);
+    }
+  };
+
+  // {slots, fields: [{slot, label, values: [text, text, text]}]}
+  function fields(code) {
+    const json = M._reactopt_task_fields(code);
+    if (!json) throw new Error(lastError());
+    return JSON.parse(M.UTF8ToString(json));
+  }
+
+  // The value of a typed text as the dialog's OK reads it, or null.
+  function parse(text) {
+    return withString(String(text), (ptr) => {
+      const out = M._malloc(8);
+      try {
+        if (!M._reactopt_parse_number(ptr, out)) return null;
+        return M.HEAPF64[out >> 3];
+      } finally {
+        M._free(out);
+      }
+    });
+  }
+
+  // Runs `code` with `values` in slot order (null or undefined: the default).
+  // Returns {report, text, chart}; throws the refusal's message.
+  function run(code, values) {
+    if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
+    const ptr = M._malloc(8 * 10);
+    try {
+      let given = 0;
+      values.forEach((v, i) => {
+        if (v === null || v === undefined) return;
+        M.HEAPF64[(ptr >> 3) + i] = v;
+        given |= 1 << i;
+      });
+      if (!M._reactopt_run(code, ptr, values.length, given)) throw new Error(lastError());
+    } finally {
+      M._free(ptr);
+    }
+    const data = M._reactopt_report_data();
+    const report = M.HEAPU8.slice(data, data + M._reactopt_report_size());
+    const last = M._reactopt_chart_last();
+    const base = M._reactopt_chart_points() >> 3;
+    const chart = [];
+    for (let i = 0; i <= last; ++i) {
+      chart.push([M.HEAPF64[base + 3 * i], M.HEAPF64[base + 3 * i + 1], M.HEAPF64[base + 3 * i + 2]]);
+    }
+    return { report, text: decodeCp1251(report), chart };
+  }
+
+  return { fields, parse, run };
+}
