@@ -16,7 +16,6 @@
 
 #include "TestSupport.h"
 #include "base/Errors.h"
-#include "base/WholeFile.h"
 #include "initial_data/TaskData.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
@@ -142,18 +141,4 @@ TEST_F(ReportFileTest, AFailedWriteKeepsTheOldReportAndRemovesTheTemporaryFile) 
   EXPECT_EQ(status, 0);
   EXPECT_EQ(ReadFile("opt.out"), "old");
   EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
-}
-
-TEST_F(ReportFileTest, AWholeFileIsWrittenUnderAnyNameInAnyFolder) {
-  ASSERT_EQ(mkdir("sub", 0777), 0);
-  ReplaceWholeFile("sub/chart.csv", "a,b\n", 4);
-  EXPECT_EQ(ReadFile("sub/chart.csv"), "a,b\n");
-  ReplaceWholeFile("sub/chart.csv", "c\n", 2);
-  EXPECT_EQ(ReadFile("sub/chart.csv"), "c\n");
-  try {
-    ReplaceWholeFile("no/such/folder/x", "c", 1);
-    FAIL() << "written into a missing folder";
-  } catch (const InOutError& e) {
-    EXPECT_STREQ(e.what(), "Cannot create file no/such/folder/x");
-  }
 }
