@@ -46,7 +46,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
     if (args[i] == "--print") {
       o.print = true;
     } else if (args[i] == "--chart") {
-      if (++i == args.size()) throw UsageError("--chart needs a file name");
+      if (++i == args.size() || args[i].empty()) throw UsageError("--chart needs a file name");
       o.chartFile = args[i];
     } else if (args[i].size() > 2 && args[i].compare(0, 2, "--") == 0) {
       throw UsageError("unknown option " + args[i]);
@@ -89,13 +89,13 @@ void FillParameters(const std::vector<double>& values) {
 
 // The report this run made, as UTF-8 with LF line ends: from memory, since
 // another run may have replaced "opt.out" meanwhile.
-void PrintReport(std::ostream& out) {
+std::string PrintedReport() {
   const std::string text = cp1251::ToUtf8(ReportFile.Bytes());
   std::string lf;
   lf.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i)
     if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
-  out << lf;
+  return lf;
 }
 
 // The file's identity, if it exists.
@@ -154,9 +154,11 @@ void WriteChart(const std::string& file) {
   ReplaceWholeFile(file.c_str(), bytes.data(), bytes.size());
 }
 
-// Flushes `out`; a failed write is an output error the caller reports.
-void CheckOutput(std::ostream& out) {
+// Writes `text` to `out` and flushes it; a failed write is an output error
+// the caller reports, with the system's code.
+void WriteOutput(std::ostream& out, const std::string& text) {
   errno = 0;
+  out << text;
   out.flush();
   if (!out) throw IoError(errno != 0 ? errno : 101);
 }
@@ -167,9 +169,8 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
   Options options;
   try {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-      out << kUsage << '\n';
       try {
-        CheckOutput(out);
+        WriteOutput(out, std::string(kUsage) + '\n');
       } catch (const std::runtime_error& e) {
         err << "reactopt-batch: standard output: " << e.what() << '\n';
         return 1;
@@ -193,8 +194,7 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
   if (options.print) {
     try {
-      PrintReport(out);
-      CheckOutput(out);
+      WriteOutput(out, PrintedReport());
     } catch (const std::runtime_error& e) {
       err << "reactopt-batch: standard output: " << e.what() << '\n';
       return 1;
