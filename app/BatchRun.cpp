@@ -1,8 +1,10 @@
 #include "BatchRun.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
@@ -10,6 +12,7 @@
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/NumberText.h"
+#include "base/WholeFile.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 
@@ -43,7 +46,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
     if (args[i] == "--print") {
       o.print = true;
     } else if (args[i] == "--chart") {
-      if (++i == args.size()) throw UsageError("--chart needs a file name");
+      if (++i == args.size() || args[i].empty()) throw UsageError("--chart needs a file name");
       o.chartFile = args[i];
     } else if (args[i].size() > 2 && args[i].compare(0, 2, "--") == 0) {
       throw UsageError("unknown option " + args[i]);
@@ -84,16 +87,55 @@ void FillParameters(const std::vector<double>& values) {
   for (int j = static_cast<int>(values.size()) + 1; j <= k; ++j) TaskParams.Slot(j) = DefaultSlotValue(j);
 }
 
-void PrintReport(std::ostream& out) {
-  std::ifstream in(kReportFileName, std::ios::binary);
-  if (!in) throw CannotOpenFile(kReportFileName);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::string text = cp1251::ToUtf8(bytes);
+// The report this run made, as UTF-8 with LF line ends: from memory, since
+// another run may have replaced "opt.out" meanwhile.
+std::string PrintedReport() {
+  const std::string text = cp1251::ToUtf8(ReportFile.Bytes());
   std::string lf;
   lf.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i)
     if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
-  out << lf;
+  return lf;
+}
+
+// The file's identity, if it exists.
+bool Identity(const std::string& path, dev_t& dev, ino_t& ino) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return false;
+  dev = st.st_dev;
+  ino = st.st_ino;
+  return true;
+}
+
+// The absolute path of `path` with its folder resolved, or "" when the folder
+// does not exist.
+std::string ResolvedPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  char* real = ::realpath(folder.c_str(), nullptr);
+  if (!real) return "";
+  std::string resolved(real);
+  std::free(real);
+  if (name.empty() || name == "." || name == "..") return "";
+  return resolved + (resolved == "/" ? "" : "/") + name;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  dev_t devA, devB;
+  ino_t inoA, inoB;
+  if (Identity(a, devA, inoA) && Identity(b, devB, inoB)) return devA == devB && inoA == inoB;
+  const std::string resolved = ResolvedPath(a);
+  return !resolved.empty() && resolved == ResolvedPath(b);
+}
+
+// The chart must not take the place of a file the run reads or writes.
+void CheckChartFile(const Options& o) {
+  if (o.chartFile.empty()) return;
+  for (const char* file : {kReportFileName, kDataFileName})
+    if (SameFile(o.chartFile, file)) throw UsageError("the chart file " + o.chartFile + " is " + file);
+  if (!AllDigits(o.task) && SameFile(o.chartFile, o.task))
+    throw UsageError("the chart file " + o.chartFile + " is the task file");
 }
 
 std::string Number17(double v) {
@@ -108,11 +150,17 @@ void WriteChart(const std::string& file) {
   for (int k = 0; k <= last; ++k)
     csv << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ','
         << Number17(ChartY2[k]) << '\n';
-  std::ofstream f(file, std::ios::binary | std::ios::trunc);
-  if (!f) throw CannotCreateFile(file);
-  f << csv.str();
-  f.close();
-  if (!f) throw IoError(101);
+  const std::string bytes = csv.str();
+  ReplaceWholeFile(file.c_str(), bytes.data(), bytes.size());
+}
+
+// Writes `text` to `out` and flushes it; a failed write is an output error
+// the caller reports, with the system's code.
+void WriteOutput(std::ostream& out, const std::string& text) {
+  errno = 0;
+  out << text;
+  out.flush();
+  if (!out) throw IoError(errno != 0 ? errno : 101);
 }
 
 }  // namespace
@@ -121,11 +169,17 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
   Options options;
   try {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-      out << kUsage << '\n';
+      try {
+        WriteOutput(out, std::string(kUsage) + '\n');
+      } catch (const std::runtime_error& e) {
+        err << "reactopt-batch: standard output: " << e.what() << '\n';
+        return 1;
+      }
       return 0;
     }
     options = ParseArguments(args);
     SelectTask(options.task);
+    CheckChartFile(options);
   } catch (const UsageError& e) {
     err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
     return 2;
@@ -133,11 +187,18 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
   try {
     FillParameters(options.values);
     RunCurrentTask();
-    if (options.print) PrintReport(out);
     if (!options.chartFile.empty()) WriteChart(options.chartFile);
   } catch (const std::runtime_error& e) {
     err << e.what() << '\n';
     return 1;
+  }
+  if (options.print) {
+    try {
+      WriteOutput(out, PrintedReport());
+    } catch (const std::runtime_error& e) {
+      err << "reactopt-batch: standard output: " << e.what() << '\n';
+      return 1;
+    }
   }
   return 0;
 }

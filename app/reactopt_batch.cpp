@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <iostream>
 #include <string>
 #include <vector>
@@ -5,5 +9,16 @@
 #include "BatchRun.h"
 
 int main(int argc, char** argv) {
+  // A closed standard stream keeps its number taken, by a descriptor that
+  // fails every write: no file opened later lands there, and output to it is
+  // reported as failed.
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) < 0) {
+      const int spare = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+      if (spare >= 0 && spare != fd) ::close(spare);
+    }
+  // A file-size limit makes the write fail with an error instead of killing
+  // the run, so that its temporary file is removed.
+  ::signal(SIGXFSZ, SIG_IGN);
   return BatchMain(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

@@ -5,7 +5,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <locale.h>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/Errors.h"
 #include "base/NumberText.h"
@@ -117,25 +121,29 @@ double RunTimeRealValue(std::string_view text) {
 namespace {
 
 // The data file as a text file: a line ends with CR LF, CR or LF; Ctrl+Z or
-// the end of the file ends the data.
+// the end of the file ends the data. Read in large blocks, since the rest of a
+// line may be as long as the file.
 class DataFileText {
  public:
   explicit DataFileText(std::FILE* f) : file_(f) {}
+  explicit DataFileText(int fd) : fd_(fd) {}
+
+  static constexpr int kEnd = -1;
 
   int Peek() {
-    if (pending_ == kNone) pending_ = Fetch();
-    return pending_;
+    if (pos_ == length_ && !Fill()) return kEnd;
+    return static_cast<unsigned char>(buffer_[pos_]);
   }
   int Get() {
     const int c = Peek();
-    if (c != kEnd) pending_ = kNone;
+    if (c != kEnd) ++pos_;
     return c;
   }
   static bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
   static bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
   void SkipBlanksAndLineEnds() {
-    while (IsBlank(Peek()) || IsLineEnd(Peek())) Get();
+    for (int c = Peek(); IsBlank(c) || IsLineEnd(c); c = Peek()) ++pos_;
   }
   // Characters up to the next blank, tab, line end or end of data.
   std::string Token(std::size_t maxLength) {
@@ -143,35 +151,71 @@ class DataFileText {
     while (token.size() < maxLength) {
       const int c = Peek();
       if (c == kEnd || IsBlank(c) || IsLineEnd(c)) break;
-      token.push_back(static_cast<char>(Get()));
+      token.push_back(static_cast<char>(c));
+      ++pos_;
     }
     return token;
   }
   void SkipRestOfLine() {
-    while (Peek() != kEnd && !IsLineEnd(Peek())) Get();
+    for (;;) {
+      const char* p = buffer_ + pos_;
+      const std::size_t n = length_ - pos_;
+      const char* cr = static_cast<const char*>(std::memchr(p, '\r', n));
+      const char* lf = static_cast<const char*>(std::memchr(p, '\n', cr ? cr - p : n));
+      const char* end = lf ? lf : cr;
+      if (end) {
+        pos_ = static_cast<std::size_t>(end - buffer_);
+        break;
+      }
+      pos_ = length_;
+      SkipHole();
+      if (!Fill()) break;
+    }
     if (Get() == '\r' && Peek() == '\n') Get();
   }
-  static constexpr int kEnd = -1;
 
  private:
-  static constexpr int kNone = -2;
-  int Fetch() {
-    if (ended_) return kEnd;
-    errno = 0;
-    const int c = std::getc(file_);
-    if (c == EOF) {
-      if (std::ferror(file_)) throw IoError(errno != 0 ? errno : 100);
-      ended_ = true;
-      return kEnd;
+  // Reads the next block; false at the end of the data.
+  bool Fill() {
+    if (ended_) return false;
+    pos_ = length_ = 0;
+    std::size_t n = 0;
+    if (file_) {
+      errno = 0;
+      n = std::fread(buffer_, 1, sizeof buffer_, file_);
+      if (n == 0 && std::ferror(file_)) throw IoError(errno != 0 ? errno : 100);
+    } else {
+      for (;;) {
+        const ssize_t r = ::read(fd_, buffer_, sizeof buffer_);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) throw IoError(errno != 0 ? errno : 100);
+        n = static_cast<std::size_t>(r);
+        break;
+      }
     }
-    if (c == 26) {  // Ctrl+Z
+    if (const void* eof = std::memchr(buffer_, 26, n)) {  // Ctrl+Z
+      n = static_cast<std::size_t>(static_cast<const char*>(eof) - buffer_);
       ended_ = true;
-      return kEnd;
     }
-    return c;
+    length_ = n;
+    if (n == 0) ended_ = true;
+    return n > 0;
   }
-  std::FILE* file_;
-  int pending_ = kNone;
+  // A hole of a sparse file reads as NUL bytes, none of which ends a line or
+  // the data: skipping the rest of a line jumps over it instead of reading it.
+  void SkipHole() {
+    if (fd_ < 0 || ended_) return;
+    const off_t here = ::lseek(fd_, 0, SEEK_CUR);
+    if (here < 0) return;
+    const off_t data = ::lseek(fd_, here, SEEK_DATA);
+    if (data < 0 && errno == ENXIO) ended_ = true;  // a hole up to the end
+  }
+
+  std::FILE* file_ = nullptr;
+  int fd_ = -1;
+  char buffer_[1 << 16];
+  std::size_t pos_ = 0;
+  std::size_t length_ = 0;
   bool ended_ = false;
 };
 
@@ -214,13 +258,20 @@ double ReadValue(DataFileText& text) {
 
 }  // namespace
 
-void ReadFromFile(std::FILE* file) {
-  DataFileText text(file);
+namespace {
+
+// Reads the block of TaskCode. Task data that the file does not reach are an
+// error the user can mend; other codes read as empty records.
+void ReadBlocks(DataFileText& text) {
   const int wanted = TaskCode - 100;
+  const bool isTask = TaskCode >= 101 && TaskCode <= 125;
   for (int block = 1;; ++block) {
     for (int i = 1; i <= 10; ++i) {
       TaskField record;
       text.SkipBlanksAndLineEnds();
+      if (text.Peek() == DataFileText::kEnd && isTask && (block < wanted || i == 1))
+        throw InOutError(std::string("В файле ") + kDataFileName + " нет данных для задачи " +
+                         std::to_string(TaskCode));
       if (text.Peek() != DataFileText::kEnd) record.Flag = ParseFlag(text.Token(32));
       if (record.Flag > 0 && block == wanted) {
         for (int n = 0; n < 17; ++n) {
@@ -237,12 +288,28 @@ void ReadFromFile(std::FILE* file) {
   }
 }
 
+}  // namespace
+
+void ReadFromFile(std::FILE* file) {
+  const auto text = std::make_unique<DataFileText>(file);
+  ReadBlocks(*text);
+}
+
 void ReadFromFile() {
+  // Non-blocking, so that a FIFO of this name cannot hold the program; only a
+  // regular file is read.
   errno = 0;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(kDataFileName, "rb"), std::fclose);
-  if (!file) {
+  const int fd = ::open(kDataFileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
     if (errno == ENOENT) throw FileNotFound();
     throw IoError(errno != 0 ? errno : 2);
   }
-  ReadFromFile(file.get());
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw CannotOpenFile(kDataFileName);
+  const auto text = std::make_unique<DataFileText>(fd);
+  ReadBlocks(*text);
 }

@@ -34,7 +34,10 @@ inline constexpr const char* kDataFileName = "DataFile.dat";
 
 // Reads the block of TaskCode from "DataFile.dat" in the working directory
 // into TaskFieldTable. Raises InOutError ("File not found", "Invalid numeric
-// input", "I/O error %d"); the table then holds the records read until then.
+// input", "I/O error %d", "Cannot open file DataFile.dat" for anything but a
+// regular file, and, for a task 101 to 125 whose block the file does not
+// reach, "В файле DataFile.dat нет данных для задачи N"); the table then
+// holds the records read until then. Nothing after the wanted block is read.
 void ReadFromFile();
 // The same from an open file (the caller closes it).
 void ReadFromFile(std::FILE* file);

@@ -49,8 +49,13 @@ class TReportFile {
   TReportFile& operator<<(Fixed number);
   TReportFile& operator<<(EndOfLine);
   void Line(const char* text) { *this << text << Eol; }
-  // Creates the file, writes the report and closes it, checking each step.
+  // Writes the report as the file, whole: a reader or another run at the same
+  // moment sees the old report or the new one. A report holding a number that
+  // is not finite is refused (InvalidDataError) before anything is written.
   void Close();
+  // Refuses (InvalidDataError) a report holding a number that is not finite,
+  // naming it.
+  void CheckFinite() const;
   // Drops an unfinished report.
   void Abandon();
   bool IsOpen() const { return open_; }
@@ -66,6 +71,16 @@ class TReportFile {
   std::string bytes_;
   bool open_ = false;
   bool inMemory_ = false;
+  // Where the current line starts in bytes_.
+  std::size_t lineStart_ = 0;
+  // The first number of the report that is not finite: its line, where it
+  // stands in it, and the sweep step it was written at.
+  struct NonFinite {
+    bool seen = false;
+    std::size_t line = 0, begin = 0, end = 0;
+    int step = 0;
+  } nonFinite_;
+  std::string NonFiniteNumber() const;
 };
 
 // The one report file of all solvers.
@@ -75,5 +90,7 @@ inline constexpr const char* kReportFileName = "opt.out";
 // The frame every solver opens with: a new report for "opt.out" and its first
 // line, "Исходные данные".
 TReportFile& BeginReport();
-// The frame every solver ends with: the file written and closed.
+// The frame every solver ends with: the file written and closed, unless a
+// number of the report or a chart point to be drawn is not finite; then the
+// run is refused as for any other data it cannot take.
 void EndReport();

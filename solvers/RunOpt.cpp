@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "base/Errors.h"
 #include "Report.h"
@@ -13,6 +14,7 @@ double ChartX[kChartSize];
 double ChartY1[kChartSize];
 double ChartY2[kChartSize];
 std::int32_t ChartPointCount = 0;
+int CurrentSweepStep = 0;
 
 namespace {
 
@@ -70,10 +72,33 @@ void RunCurrentTask() {
     RunSucceeded = false;
     return;
   }
+  // A run refused for its data leaves the chart as the last good run left it.
+  struct Chart {
+    double x[kChartSize], y1[kChartSize], y2[kChartSize];
+    std::int32_t count;
+  } saved;
+  std::memcpy(saved.x, ChartX, sizeof saved.x);
+  std::memcpy(saved.y1, ChartY1, sizeof saved.y1);
+  std::memcpy(saved.y2, ChartY2, sizeof saved.y2);
+  saved.count = ChartPointCount;
+  const auto restoreChart = [&saved] {
+    std::memcpy(ChartX, saved.x, sizeof saved.x);
+    std::memcpy(ChartY1, saved.y1, sizeof saved.y1);
+    std::memcpy(ChartY2, saved.y2, sizeof saved.y2);
+    ChartPointCount = saved.count;
+  };
   try {
     solver();
-  } catch (...) {
+  } catch (const InvalidDataError&) {
     ReportFile.Abandon();  // an unfinished report is never written
+    restoreChart();
+    throw;
+  } catch (const NumericalError&) {
+    ReportFile.Abandon();
+    restoreChart();
+    throw;
+  } catch (...) {
+    ReportFile.Abandon();
     throw;
   }
   RunSucceeded = true;

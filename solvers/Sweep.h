@@ -7,8 +7,14 @@
 #include "RunOpt.h"
 #include "base/Real.h"
 
+// The step the sweep is at, so that a failure can name its conversion.
+extern int CurrentSweepStep;
+
 // Xa of step i.
-inline Real Conversion(int i) { return i * kStep; }
+inline Real Conversion(int i) {
+  CurrentSweepStep = i;
+  return i * kStep;
+}
 
 // A table row is printed at every multiple of 50 and at the last step.
 inline bool IsPrintedStep(int i, int lastStep) { return i % 50 == 0 || i == lastStep; }

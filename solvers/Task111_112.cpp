@@ -99,6 +99,10 @@ void Task112() {
   // every selectivity 0/0).
   RequireNonZero(k1, "k(1)");
   RequireNonZero(CA0, "CA0");
+  // The fresh feed divides the recycle ratio; with no volume no pass converts
+  // anything and the inlet concentration divides by zero.
+  RequireNonZero(FA0, "FA0");
+  RequireNonZero(V, "V");
   // The remaining zero divisors show only in the sweep.
   const SavedChart savedChart;
 

@@ -1,7 +1,12 @@
 // Reading a task's block of "DataFile.dat", and the dialog's number texts.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "TestSupport.h"
@@ -139,6 +144,19 @@ TEST_F(DataFile, AFileThatEndsEarlyGivesEmptyRecords) {
   EXPECT_EQ(TaskFieldTable[2].Flag, 0);
 }
 
+TEST_F(DataFile, AFileThatEndsBeforeTheTasksBlockSaysSo) {
+  const std::string none = "В файле DataFile.dat нет данных для задачи ";
+  EXPECT_EQ(ErrorOf(103, Block({InUse("a", "1 2 3")})), none + "103");
+  EXPECT_EQ(ErrorOf(102, Block({}) + "\r\n  \r\n"), none + "102");
+  EXPECT_EQ(ErrorOf(101, ""), none + "101");
+  EXPECT_EQ(ErrorOf(101, "\x1A" + Block({InUse("a", "1 2 3")})), none + "101");
+  // Text that is not a number is still named as such.
+  EXPECT_EQ(ErrorOf(103, Block({}) + "oops"), "Invalid numeric input");
+  // Codes outside the catalogue read empty records as before.
+  EXPECT_EQ(ErrorOf(0, ""), "no error");
+  EXPECT_EQ(ErrorOf(140, Block({})), "no error");
+}
+
 TEST_F(DataFile, CodesOutsideTheFileGiveFlagsWithoutLabels) {
   std::string file;
   for (int b = 1; b <= 30; ++b) file += Block({InUse("x", "1 2 3", b == 30 ? "5" : "1")});
@@ -163,6 +181,65 @@ TEST_F(DataFile, TheDeliveredFileServesEveryTask) {
       EXPECT_EQ(TaskFieldTable[j].LabelText.size(), 17u) << code << " field " << j;
     }
   }
+}
+
+TEST_F(DataFile, TheDataFileMustBeARegularFile) {
+  for (int kind = 0; kind < 2; ++kind) {
+    if (kind == 0) ASSERT_EQ(mkfifo("DataFile.dat", 0666), 0);
+    else ASSERT_EQ(mkdir("DataFile.dat", 0777), 0);
+    TaskCode = 101;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      ReadFromFile();
+      ADD_FAILURE() << "read a special file";
+    } catch (const InOutError& e) {
+      EXPECT_STREQ(e.what(), "Cannot open file DataFile.dat");
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    std::filesystem::remove("DataFile.dat");
+  }
+  // A link to a data file is read like the file.
+  WriteFile("real.dat", ReadFile(REACTOPT_TASKS_DIR "/DataFile.dat"));
+  ASSERT_EQ(symlink("real.dat", "DataFile.dat"), 0);
+  TaskCode = 102;
+  ReadFromFile();
+  EXPECT_GT(TaskFieldTable[5].Flag, 0);
+}
+
+TEST_F(DataFile, ASparseDataFileIsReadInAMoment) {
+  // The first record's line runs on for 2 GB of NUL bytes.
+  WriteFile("DataFile.dat", "0 ");
+  ASSERT_EQ(truncate("DataFile.dat", 2LL << 30), 0);
+  TaskCode = 101;
+  const auto start = std::chrono::steady_clock::now();
+  ReadFromFile();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(TaskFieldTable[1].Flag, 0);
+  // All NUL bytes: not a number.
+  ASSERT_EQ(truncate("DataFile.dat", 0), 0);
+  ASSERT_EQ(truncate("DataFile.dat", 2LL << 30), 0);
+  try {
+    ReadFromFile();
+    ADD_FAILURE() << "NUL bytes read as data";
+  } catch (const InOutError& e) {
+    EXPECT_STREQ(e.what(), "Invalid numeric input");
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+TEST_F(DataFile, ALongLineIsSkippedInBlocks) {
+  // 64 MB in one line before the second record of block 1.
+  std::string bytes(64 << 20, 'a');
+  bytes.replace(0, 2, "0 ");
+  bytes += "\r\n1 k2              1 2 3\r\n";
+  std::FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+  ASSERT_NE(f, nullptr);
+  TaskCode = 101;
+  const auto start = std::chrono::steady_clock::now();
+  ReadFromFile(f);
+  std::fclose(f);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
+  EXPECT_EQ(TaskFieldTable[2].Values[2], 3.0);
 }
 
 TEST(DialogNumbers, OfferedValuesHaveFiveDecimalsInEightCharacters) {

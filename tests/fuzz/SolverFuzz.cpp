@@ -10,11 +10,14 @@
 #include <stdexcept>
 
 #include "initial_data/TaskData.h"
+#include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 
 namespace {
 
-// Runs in a private scratch directory, since every run writes "opt.out".
+// Runs in a private scratch directory, in case a run writes "opt.out". The
+// report stays in memory: replacing the file safely costs a disk flush per
+// run, which would leave the fuzzer few runs in its time.
 const bool kInScratch = [] {
   char dir[] = "/tmp/reactopt-fuzz-XXXXXX";
   return mkdtemp(dir) && chdir(dir) == 0;
@@ -24,6 +27,7 @@ const bool kInScratch = [] {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (!kInScratch || size < 1) return 0;
+  ReportFile.KeepInMemory(true);
   TaskCode = 101 + data[0] % 25;
   for (int j = 1; j <= 10; ++j) {
     double v = 1.0;

@@ -1,0 +1,144 @@
+// The report file under faults: every "opt.out" is one whole report, old or
+// new; special files and links never block a run nor send it elsewhere.
+
+#include <gtest/gtest.h>
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "TestSupport.h"
+#include "base/Errors.h"
+#include "initial_data/TaskData.h"
+#include "solvers/Report.h"
+#include "solvers/RunOpt.h"
+
+namespace {
+
+// The names in the working directory.
+std::set<std::string> Listing() {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator("."))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+// The error text of running task 101 with k1 = k2 = 1, or "" when it ran.
+std::string Run101() {
+  SetParams({1, 1});
+  TaskCode = 101;
+  try {
+    RunCurrentTask();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// Runs `check` in a child process; with `drop`, without root's rights. Returns
+// the child's exit status, or 3 when no unprivileged user is available.
+int InChild(const std::function<bool()>& check, bool drop) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (drop && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    _exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class ReportFileTest : public InTempDir {
+ protected:
+  void SetUp() override {
+    InTempDir::SetUp();
+    chmod(dir_.c_str(), 0777);
+  }
+};
+
+}  // namespace
+
+TEST_F(ReportFileTest, AReportReplacesTheOldOneAndLeavesNoOtherFile) {
+  WriteFile("opt.out", std::string(5000, 'x'));  // longer than the report
+  ASSERT_EQ(Run101(), "");
+  EXPECT_EQ(ReadFile("opt.out"), ReportFile.Bytes());
+  EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
+}
+
+TEST_F(ReportFileTest, TheReplacementKeepsTheOldFilesPermissions) {
+  WriteFile("opt.out", "old");
+  chmod("opt.out", 0640);
+  ASSERT_EQ(Run101(), "");
+  struct stat st;
+  ASSERT_EQ(stat("opt.out", &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(ReportFileTest, ASymbolicLinkIsReplacedNotFollowed) {
+  WriteFile("elsewhere.txt", "precious");
+  ASSERT_EQ(symlink("elsewhere.txt", "opt.out"), 0);
+  ASSERT_EQ(Run101(), "");
+  EXPECT_EQ(ReadFile("elsewhere.txt"), "precious");
+  struct stat st;
+  ASSERT_EQ(lstat("opt.out", &st), 0);
+  EXPECT_TRUE(S_ISREG(st.st_mode));
+  EXPECT_EQ(ReadFile("opt.out"), ReportFile.Bytes());
+}
+
+TEST_F(ReportFileTest, SpecialFilesAreRefusedAtOnceAndLeftAlone) {
+  ASSERT_EQ(mkfifo("opt.out", 0666), 0);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Run101(), "Cannot create file opt.out");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  struct stat st;
+  ASSERT_EQ(lstat("opt.out", &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  ASSERT_EQ(unlink("opt.out"), 0);
+  ASSERT_EQ(mkdir("opt.out", 0777), 0);
+  EXPECT_EQ(Run101(), "Cannot create file opt.out");
+  EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
+}
+
+TEST_F(ReportFileTest, AReadOnlyReportStaysInAWritableFolder) {
+  WriteFile("opt.out", "old");
+  chmod("opt.out", 0444);
+  const int status = InChild([] { return Run101() == "Cannot create file opt.out" && ReadFile("opt.out") == "old"; }, true);
+  if (status == 3) GTEST_SKIP() << "no user to drop to";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
+}
+
+TEST_F(ReportFileTest, AFolderThatTakesNoNewFileHasItsReportRewrittenInPlace) {
+  WriteFile("opt.out", std::string(3000, 'x'));
+  chmod("opt.out", 0666);
+  chmod(dir_.c_str(), 0555);
+  const int status = InChild([] { return Run101() == "" && ReadFile("opt.out") == ReportFile.Bytes(); }, true);
+  chmod(dir_.c_str(), 0777);
+  if (status == 3) GTEST_SKIP() << "no user to drop to";
+  EXPECT_EQ(status, 0);
+}
+
+TEST_F(ReportFileTest, AFailedWriteKeepsTheOldReportAndRemovesTheTemporaryFile) {
+  WriteFile("opt.out", "old");
+  // A file-size limit below the report's size: the write fails half-way, as
+  // on a full disk.
+  const int status = InChild(
+      [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{100, 100};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+        return Run101() == "I/O error 27";
+      },
+      false);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadFile("opt.out"), "old");
+  EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
+}
