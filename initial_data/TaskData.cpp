@@ -204,11 +204,13 @@ class DataFileText {
   // A hole of a sparse file reads as NUL bytes, none of which ends a line or
   // the data: skipping the rest of a line jumps over it instead of reading it.
   void SkipHole() {
+#if defined(SEEK_DATA)
     if (fd_ < 0 || ended_) return;
     const off_t here = ::lseek(fd_, 0, SEEK_CUR);
     if (here < 0) return;
     const off_t data = ::lseek(fd_, here, SEEK_DATA);
     if (data < 0 && errno == ENXIO) ended_ = true;  // a hole up to the end
+#endif  // without it the hole is read, only more slowly
   }
 
   std::FILE* file_ = nullptr;
