@@ -108,6 +108,7 @@ class FrameTest : public QObject {
     dir_.reset();
   }
 
+
   void startScreen() {
     QCOMPARE(frame_->windowTitle(), QStringLiteral("Задание №1"));
     QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit"));
@@ -180,6 +181,57 @@ class FrameTest : public QObject {
     Focus(task->Memo1);
     ShowDataForm();
     data_->ButtonOkClick();
+    QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 3)"));
+  }
+
+  // The menu bar taking the focus (Alt, a menu's access key, Escape out of a
+  // menu opened with the mouse) is not the frame being activated: the next
+  // result window gets the next number and a restored frame keeps its size.
+  // Choosing a window from the Window menu still activates that window.
+  void menusDoNotActivateTheFrame() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 1)"));
+    frame_->showNormal();
+    frame_->resize(500, 400);
+    QCoreApplication::processEvents();
+    QVERIFY(!frame_->isMaximized());
+    QMenuBar* bar = frame_->menuBar();
+    const auto escapeMenus = [bar] {
+      while (QWidget* popup = QApplication::activePopupWidget()) QTest::keyClick(popup, Qt::Key_Escape);
+      if (QApplication::focusWidget() == bar) QTest::keyClick(bar, Qt::Key_Escape);
+    };
+
+    Focus(task->Memo1);
+    QTest::keyPress(task->Memo1, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(task->Memo1, Qt::Key_Alt);
+    QCOMPARE(QApplication::focusWidget(), bar);  // the keyboard is in the menu bar
+    escapeMenus();
+    QCOMPARE(QApplication::focusWidget(), task->Memo1);
+
+    QTest::keyClick(task->Memo1, Qt::Key_F, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    escapeMenus();
+    QTest::keyClick(task->Memo1, Qt::Key_F10);
+    escapeMenus();
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), bar);
+    escapeMenus();
+
+    QVERIFY(!frame_->isMaximized());
+    QCOMPARE(frame_->size(), QSize(500, 400));
+    QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 2)"));
+
+    // Alt+W, then the first window of the list: the task window is active.
+    QVERIFY(!frame_->RunBtn->isVisible());
+    QTest::keyClick(Active()->Memo1, Qt::Key_W, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
+    QCoreApplication::processEvents();
+    QCOMPARE(Active(), task);
+    QVERIFY(frame_->RunBtn->isVisible());
     QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 3)"));
   }
 
