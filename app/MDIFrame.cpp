@@ -247,6 +247,9 @@ void TFrameForm::EditDataBtnClick() {
   DataForm->show();
   DataForm->raise();
   DataForm->activateWindow();
+  // A dialog that was on screen already is activated by the button too, even
+  // under a window manager that does not give it the focus.
+  TActivationTracker::Instance().Activate(DataForm);
 }
 
 void TFrameForm::Exit1Click() { close(); }

@@ -42,6 +42,11 @@ TActivationTracker::TActivationTracker() {
 
 void TActivationTracker::Activate(QWidget* window) { Switch(window); }
 
+void TActivationTracker::Leave(QWidget* window) {
+  if (!window || window != current_) return;
+  if (QWidget* now = ProgramWindowOf(QApplication::focusWidget()); now && now != window) Switch(now);
+}
+
 void TActivationTracker::OnFocusChanged(QWidget*, QWidget* now) {
   // Focus going nowhere is the application losing it, and focus going into a
   // menu bar or tool bar is a command being chosen: nothing changes.

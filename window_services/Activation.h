@@ -32,6 +32,11 @@ class TActivationTracker : public QObject {
   // then changes nothing.
   void Activate(QWidget* window);
 
+  // A window being hidden gives up the focus: the window of the program that
+  // holds it now is activated, even when the windowing system reports no
+  // focus change because the hidden window never really had the focus.
+  void Leave(QWidget* window);
+
   // The window of the program that holds the focus, or null.
   QWidget* Current() const { return current_; }
 

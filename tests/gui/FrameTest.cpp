@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
@@ -233,6 +234,47 @@ class FrameTest : public QObject {
     QCOMPARE(Active(), task);
     QVERIFY(frame_->RunBtn->isVisible());
     QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 3)"));
+  }
+
+  void everyFailedDataEditShowsItsErrorOnce_data() {
+    QTest::addColumn<bool>("focusable");
+    QTest::newRow("the window manager focuses the dialog") << true;
+    QTest::newRow("it never does") << false;
+  }
+  // The dialog is on screen from start-up, as the program creates it, and the
+  // frame has the focus. Each Data Edit while the data file is missing shows
+  // "File not found" once; with the file back, the rows are the task's.
+  void everyFailedDataEditShowsItsErrorOnce() {
+    QFETCH(bool, focusable);
+    data_->setWindowFlag(Qt::WindowDoesNotAcceptFocus, !focusable);
+    data_->show();
+    Focus(frame_->MemoBegin);
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    QVERIFY(prompts_->errors.isEmpty());
+    const auto dataEdit = [&] {
+      Focus(task->Memo1);
+      frame_->EditDataBtnClick();
+      if (focusable) QVERIFY(QTest::qWaitForWindowActive(data_.get()));
+      QCoreApplication::processEvents();
+      QVERIFY(data_->isVisible());
+    };
+    QVERIFY(QFile::remove(QStringLiteral("DataFile.dat")));
+    dataEdit();
+    QCOMPARE(prompts_->errors, QStringList{QStringLiteral("File not found")});
+    QTest::mouseClick(data_->ButtonCancel(), Qt::LeftButton);
+    QVERIFY(data_->isHidden());
+    dataEdit();
+    QCOMPARE(prompts_->errors.size(), 2);
+    QTest::mouseClick(data_->ButtonOk(), Qt::LeftButton);
+
+    WriteBytes(QStringLiteral("DataFile.dat"), "1 changed         7 8 9\r\n");
+    dataEdit();
+    QCOMPARE(prompts_->errors.size(), 2);
+    QCOMPARE(data_->windowTitle(), QStringLiteral("InitialData Task №101"));
+    QCOMPARE(data_->ComboBox(1)->currentText(), QStringLiteral(" 7.00000"));
+    QVERIFY(data_->ComboBox(1)->isVisible());
+    QTest::mouseClick(data_->ButtonOk(), Qt::LeftButton);
+    QCOMPARE(TaskParams.P1, 7.0);
   }
 
   void newHidesTheTaskCommands() {
