@@ -232,11 +232,12 @@ void TFrameForm::RunBtnClick() {
   const std::int32_t count = ++ResultWindowCounters[TaskCode - 101];
   const QString number = QStringLiteral("%1").arg(count, 2).left(2);
   TEditForm* child = CreateChild();
-  // The report is written and read under one name on this case-sensitive
-  // file system.
-  const bool loaded = child->Open(QString::fromLatin1(kReportFileName));
+  // The report this run made, not the file read back: a batch run or another
+  // instance of the program in this folder may have rewritten it already. The
+  // window saves to the report file of this folder, written under the name
+  // the solvers use on this case-sensitive file system.
+  child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(ReportFile.Bytes()));
   TaskCode = saved;
-  if (!loaded) return;
   child->setWindowTitle(prefix + QStringLiteral(".out(") + number + QLatin1Char(')'));
   child->ChartDisplay(saved);
   child->SetResultLayout(true);

@@ -58,6 +58,10 @@ QFont MemoFont() {
 // blanks, which then would be saved).
 QString RawText(const QPlainTextEdit* memo) { return memo->document()->toRawText(); }
 
+QString AbsoluteName(const QString& name) {
+  return name.isEmpty() ? name : QFileInfo(name).absoluteFilePath();
+}
+
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 bool RenameReplacing(const QString& from, const QString& to) {
@@ -213,7 +217,7 @@ void TEditForm::CreateMenus() {
 }
 
 bool TEditForm::Open(const QString& name) {
-  fileName_ = name;
+  fileName_ = AbsoluteName(name);
   QFile file(name);
   QByteArray bytes;
   // Only regular files: a folder cannot be read, and reading a pipe or a device
@@ -227,11 +231,20 @@ bool TEditForm::Open(const QString& name) {
     prompts::Error(this, QStringLiteral("Cannot open file ") + name);
     return false;
   }
+  ShowText(name, bytes);
+  return true;
+}
+
+void TEditForm::OpenWritten(const QString& name, const QByteArray& bytes) {
+  fileName_ = AbsoluteName(name);
+  ShowText(name, bytes);
+}
+
+void TEditForm::ShowText(const QString& caption, const QByteArray& bytes) {
   Memo1->setPlainText(doctext::Decode(bytes));
-  setWindowTitle(name);
+  setWindowTitle(caption);
   Memo1->moveCursor(QTextCursor::Start);
   Memo1->document()->setModified(false);
-  return true;
 }
 
 void TEditForm::SetResultLayout(bool withChart) {

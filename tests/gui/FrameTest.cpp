@@ -21,6 +21,7 @@
 #include "result_windows/ChartOpt.h"
 #include "result_windows/MDIEdit.h"
 #include "base/Cp1251.h"
+#include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 
 namespace {
@@ -275,6 +276,44 @@ class FrameTest : public QObject {
     QVERIFY(data_->ComboBox(1)->isVisible());
     QTest::mouseClick(data_->ButtonOk(), Qt::LeftButton);
     QCOMPARE(TaskParams.P1, 7.0);
+  }
+
+  // A result window holds the report its own run made, even when the report
+  // file holds another run's by the time the window opens, and saves to the
+  // report file of the folder it ran in, wherever the working directory has
+  // moved since.
+  void aResultWindowKeepsItsRunsReportAndFolder() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    QVERIFY(Run());
+    const QString ownReport = ReportText();
+    // Another run's report in the file: this run's report stays in memory.
+    WriteBytes(QStringLiteral("opt.out"), "another run\r\n");
+    ReportFile.KeepInMemory(true);
+    Focus(task->Memo1);
+    TEditForm* result = Run();
+    ReportFile.KeepInMemory(false);
+    QVERIFY(result);
+    QCOMPARE(result->windowTitle(), QStringLiteral("zad101.out( 2)"));
+    QCOMPARE(result->Memo1->toPlainText(), ownReport);
+    QCOMPARE(result->FileName(), dir_->path(QStringLiteral("opt.out")));
+
+    QDir().mkdir(QStringLiteral("elsewhere"));
+    const QString other = dir_->path(QStringLiteral("elsewhere"));
+    QFile::copy(QStringLiteral("DataFile.dat"), other + QStringLiteral("/DataFile.dat"));
+    WriteBytes(other + QStringLiteral("/opt.out"), "elsewhere\r\n");
+    TEditForm* second = OpenTask(QStringLiteral("elsewhere/zad102.txt"));
+    QVERIFY(second);
+    QCOMPARE(QDir::currentPath(), QDir(other).canonicalPath());
+    Focus(result->Memo1);
+    result->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(result->Memo1, QStringLiteral("note"));
+    QTest::keyClick(result->Memo1, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(prompts_->errors.isEmpty());
+    QVERIFY(!result->Memo1->document()->isModified());
+    QVERIFY(ReadBytes(dir_->path(QStringLiteral("opt.out"))).endsWith("note\r\n"));
+    QCOMPARE(ReadBytes(dir_->path(QStringLiteral("opt.BAK"))), QByteArray("another run\r\n"));
+    QCOMPARE(ReadBytes(other + QStringLiteral("/opt.out")), QByteArray("elsewhere\r\n"));
+    QVERIFY(!QFile::exists(other + QStringLiteral("/opt.BAK")));
   }
 
   void newHidesTheTaskCommands() {
