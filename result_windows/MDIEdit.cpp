@@ -62,6 +62,11 @@ QString AbsoluteName(const QString& name) {
   return name.isEmpty() ? name : QFileInfo(name).absoluteFilePath();
 }
 
+bool IsReadOnlyFile(const QString& name) {
+  const QFileInfo info(name);
+  return info.isFile() && !info.isWritable();
+}
+
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 bool RenameReplacing(const QString& from, const QString& to) {
@@ -337,12 +342,25 @@ bool TEditForm::Save1Click() {
 }
 
 bool TEditForm::SaveAs1Click() {
-  const QString name = prompts::SaveFileName(
-      this, QStringLiteral("Text Files (*.txt);;All Files (*)"), fileName_);
-  if (name.isEmpty()) return false;
-  fileName_ = name;
-  setWindowTitle(fileName_);
-  return Save1Click();
+  QString name = fileName_;
+  for (;;) {
+    name = prompts::SaveFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"), name);
+    if (name.isEmpty()) return false;
+    // A read-only file cannot be chosen: the user is told and asked again,
+    // before the window takes the name.
+    if (!IsReadOnlyFile(name)) break;
+    prompts::Error(this, QStringLiteral("%1 is read-only. Choose another name.").arg(name));
+  }
+  // The window takes the new name only with a text saved under it: after a
+  // failed save it goes on saving where it did.
+  const QString oldName = fileName_;
+  const QString oldCaption = windowTitle();
+  fileName_ = AbsoluteName(name);
+  setWindowTitle(name);
+  if (Save1Click()) return true;
+  fileName_ = oldName;
+  setWindowTitle(oldCaption);
+  return false;
 }
 
 bool TEditForm::MakeBackup(const QString& name) {

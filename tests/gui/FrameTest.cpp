@@ -316,6 +316,40 @@ class FrameTest : public QObject {
     QVERIFY(!QFile::exists(other + QStringLiteral("/opt.BAK")));
   }
 
+  // Save As does not take a read-only file: the user is told and asked again,
+  // and the window keeps its name, so Ctrl+S goes on saving where it did.
+  void saveAsRefusesAReadOnlyFile() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    const QString path = task->FileName();
+    const QString locked = dir_->path(QStringLiteral("locked.txt"));
+    WriteBytes(locked, "locked\r\n");
+    SetMode(locked, 0444);
+    GrantAll(dir_->path(QStringLiteral(".")));
+    GrantAll(path);
+    Focus(task->Memo1);
+    // Nothing is drawn in the child: the drawing threads stay in this process.
+    const int status = RunUnprivileged([&] {
+      QTest::keyClicks(task->Memo1, QStringLiteral("edit "));
+      prompts_->saveAnswers << locked << QString();
+      QTest::keyClick(task->Memo1, Qt::Key_F, Qt::AltModifier);
+      QWidget* menu = QApplication::activePopupWidget();
+      CHILD_CHECK(menu);
+      QTest::keyClick(menu, Qt::Key_A);  // Save &As...
+      CHILD_CHECK(prompts_->errors == QStringList{locked + QStringLiteral(" is read-only. Choose another name.")});
+      CHILD_CHECK(prompts_->savePresets == QStringList({path, locked}));
+      CHILD_CHECK(task->windowTitle() == path && task->FileName() == path);
+      CHILD_CHECK(task->Memo1->document()->isModified());
+      CHILD_CHECK(ReadBytes(locked) == "locked\r\n");
+      QTest::keyClick(task->Memo1, Qt::Key_S, Qt::ControlModifier);
+      CHILD_CHECK(prompts_->errors.size() == 1);
+      CHILD_CHECK(!task->Memo1->document()->isModified());
+      CHILD_CHECK(ReadBytes(path) == "edit Задача\r\n");
+      return true;
+    });
+    if (status == kNoUnprivilegedUser) QSKIP("this root cannot drop to an unprivileged user");
+    QCOMPARE(status, 0);
+  }
+
   void newHidesTheTaskCommands() {
     OpenTask(QStringLiteral("zad101.txt"));
     frame_->NewChild();
