@@ -333,8 +333,8 @@ bool TEditForm::Save1Click() {
                                   QStringLiteral("%1").arg(static_cast<uint>(bad), 4, 16, QLatin1Char('0')).toUpper()));
     return false;
   }
-  if (!WriteFile(fileName_, bytes)) {
-    prompts::Error(this, QStringLiteral("Cannot create file ") + fileName_);
+  if (const QString problem = WriteFile(fileName_, bytes); !problem.isEmpty()) {
+    prompts::Error(this, problem);
     return false;
   }
   Memo1->document()->setModified(false);
@@ -372,13 +372,14 @@ bool TEditForm::MakeBackup(const QString& name) {
   return QFile::rename(name, backup);
 }
 
-bool TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
+QString TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
+  const QString cannotCreate = QStringLiteral("Cannot create file ") + name;
   const QFileInfo target(name);
   // Only a regular file is replaced: a folder, a pipe or a device under that
   // name must not be renamed away or overwritten by a file.
-  if (target.exists() && !target.isFile()) return false;
+  if (target.exists() && !target.isFile()) return cannotCreate;
   // Renaming over it would get round a read-only file's protection.
-  if (target.exists() && !target.isWritable()) return false;
+  if (target.exists() && !target.isWritable()) return cannotCreate;
 
   // The new text goes into a fresh file beside the target first; the old file
   // and its backup are not touched until that file is complete on disk.
@@ -388,9 +389,14 @@ bool TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
                               QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->bounded(1000000));
     if (QFileInfo::exists(candidate)) continue;
     temp.setFileName(candidate);
-    if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+    if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly)) break;
   }
-  if (!temp.isOpen()) return false;
+  if (!temp.isOpen()) {
+    // A folder that takes no new file still lets its writable files be
+    // rewritten, without a backup, which is what such a file gets.
+    if (target.exists() && !QFileInfo(target.absolutePath()).isWritable()) return WriteInPlace(name, bytes);
+    return cannotCreate;
+  }
   if (target.exists()) temp.setPermissions(target.permissions());
   bool ok = temp.write(bytes) == bytes.size() && temp.flush();
 #ifdef Q_OS_UNIX
@@ -400,16 +406,40 @@ bool TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
   ok = ok && temp.error() == QFileDevice::NoError;
   if (!ok) {
     temp.remove();
-    return false;
+    return cannotCreate;
   }
 
   const bool backedUp = MakeBackup(name);
   if (!RenameReplacing(temp.fileName(), name)) {
     if (backedUp) QFile::rename(doctext::BackupName(name), name);
     temp.remove();
-    return false;
+    return cannotCreate;
   }
-  return true;
+  return QString();
+}
+
+QString TEditForm::WriteInPlace(const QString& name, const QByteArray& bytes) {
+  QFile file(name);
+  // Unbuffered: a failed write leaves nothing queued to spoil putting the old
+  // text back.
+  const QString cannotCreate = QStringLiteral("Cannot create file ") + name;
+  if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return cannotCreate;
+  // The old text is kept in memory to be put back if the new one does not fit.
+  const QByteArray old = file.readAll();
+  if (file.error() != QFileDevice::NoError) return cannotCreate;
+  const auto rewrite = [&file](const QByteArray& text) {
+    bool ok = file.seek(0) && file.write(text) == text.size() && file.resize(text.size()) && file.flush();
+#ifdef Q_OS_UNIX
+    ok = ok && ::fsync(file.handle()) == 0;
+#endif
+    return ok;
+  };
+  if (rewrite(bytes)) return QString();
+  const QString problem = QStringLiteral("Cannot write file %1: its folder takes no new file, so it was "
+                                         "rewritten in place and the writing failed. ")
+                              .arg(name);
+  if (rewrite(old)) return problem + QStringLiteral("The file keeps its previous text.");
+  return problem + QStringLiteral("The file may now be incomplete: save the text under another name.");
 }
 
 void TEditForm::Print1Click() {

@@ -350,6 +350,52 @@ class FrameTest : public QObject {
     QCOMPARE(status, 0);
   }
 
+  // In a folder that takes no new file (so no temporary file and no backup),
+  // a writable file is rewritten in place; a write that fails there puts the
+  // old text back and says so, and a read-only file stays refused.
+  void aFolderWithoutRoomForNewFilesIsSavedInPlace() {
+    QVERIFY(QDir().mkdir(QStringLiteral("locked")));
+    const QString folder = dir_->path(QStringLiteral("locked"));
+    WriteBytes(folder + QStringLiteral("/fixed.txt"), "fixed\r\n");
+    QVERIFY(QFile::copy(QStringLiteral("DataFile.dat"), folder + QStringLiteral("/DataFile.dat")));
+    TEditForm* fixed = OpenTask(QStringLiteral("locked/fixed.txt"));
+    TEditForm* notes = OpenTask(QStringLiteral("locked/notes.txt"));
+    SetMode(fixed->FileName(), 0444);
+    GrantAll(notes->FileName());
+    GrantAll(dir_->path(QStringLiteral(".")));
+    SetMode(folder, 0555);
+    Focus(notes->Memo1);
+    QVERIFY(prompts_->errors.isEmpty());
+    const int status = RunUnprivileged([&] {
+      QTest::keyClicks(notes->Memo1, QStringLiteral("new "));
+      QTest::keyClick(notes->Memo1, Qt::Key_S, Qt::ControlModifier);
+      CHILD_CHECK(prompts_->errors.isEmpty());
+      CHILD_CHECK(!notes->Memo1->document()->isModified());
+      CHILD_CHECK(ReadBytes(notes->FileName()) == "new Задача\r\n");
+      CHILD_CHECK(QDir(folder).entryList(QDir::Files | QDir::Hidden) == QStringList({"DataFile.dat", "fixed.txt", "notes.txt"}));
+      {
+        FileSizeLimit full(64);
+        QTest::keyClicks(notes->Memo1, QString(200, u'x'));
+        QTest::keyClick(notes->Memo1, Qt::Key_S, Qt::ControlModifier);
+      }
+      CHILD_CHECK(prompts_->errors.size() == 1);
+      CHILD_CHECK(prompts_->errors[0].contains(notes->FileName()));
+      CHILD_CHECK(prompts_->errors[0].contains(QStringLiteral("in place")));
+      CHILD_CHECK(prompts_->errors[0].endsWith(QStringLiteral("The file keeps its previous text.")));
+      CHILD_CHECK(notes->Memo1->document()->isModified());
+      CHILD_CHECK(ReadBytes(notes->FileName()) == "new Задача\r\n");
+
+      QTest::keyClicks(fixed->Memo1, QStringLiteral("edit"));
+      CHILD_CHECK(!fixed->Save1Click());
+      CHILD_CHECK(prompts_->errors.last() == QStringLiteral("Cannot create file ") + fixed->FileName());
+      CHILD_CHECK(ReadBytes(fixed->FileName()) == "fixed\r\n");
+      return true;
+    });
+    SetMode(folder, 0755);
+    if (status == kNoUnprivilegedUser) QSKIP("this root cannot drop to an unprivileged user");
+    QCOMPARE(status, 0);
+  }
+
   void newHidesTheTaskCommands() {
     OpenTask(QStringLiteral("zad101.txt"));
     frame_->NewChild();
