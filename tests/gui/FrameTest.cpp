@@ -1,6 +1,7 @@
 // The whole road of a student: open a task, look at and change its data, run
 // it and read the numbered result window with its chart.
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -19,6 +20,7 @@
 #include "initial_data/TaskData.h"
 #include "window_services/Activation.h"
 #include "result_windows/ChartOpt.h"
+#include "result_windows/DocumentText.h"
 #include "result_windows/MDIEdit.h"
 #include "base/Cp1251.h"
 #include "solvers/Report.h"
@@ -37,6 +39,13 @@ QString Visible(const TFrameForm& frame) {
                          frame.PasteBtn, frame.EditDataBtn, frame.RunBtn})
     if (!b->isHidden()) shown += b->objectName().chopped(3) + QLatin1Char(' ');
   return shown.trimmed();
+}
+
+QString Enabled(const TFrameForm& frame) {
+  QString enabled;
+  for (QToolButton* b : {frame.SaveBtn, frame.CutBtn, frame.CopyBtn, frame.PasteBtn})
+    if (b->isEnabled()) enabled += b->objectName().chopped(3) + QLatin1Char(' ');
+  return enabled.trimmed();
 }
 
 }  // namespace
@@ -394,6 +403,57 @@ class FrameTest : public QObject {
     SetMode(folder, 0755);
     if (status == kNoUnprivilegedUser) QSKIP("this root cannot drop to an unprivileged user");
     QCOMPARE(status, 0);
+  }
+
+  // Save, Cut, Copy and Paste on the tool bar act on the active document
+  // window, enabled as its menu items are, and do nothing without one.
+  void theEditingButtonsActOnTheActiveWindow() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    frame_->NewChild();
+    TEditForm* untitled = Active();
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save"));
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    Focus(task->Memo1);
+    QTest::keyClick(task->Memo1, Qt::Key_End, Qt::ShiftModifier);
+    const QString line = task->Memo1->textCursor().selectedText();
+    QVERIFY(!line.isEmpty());
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save Cut Copy"));
+    QTest::mouseClick(frame_->CopyBtn, Qt::LeftButton);
+    QCOMPARE(clipboard->text(), line);
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save Cut Copy Paste"));
+    QTest::keyClick(task->Memo1, Qt::Key_End);
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save Paste"));
+    QTest::mouseClick(frame_->PasteBtn, Qt::LeftButton);
+    QCOMPARE(doctext::Lines(task->Memo1->toPlainText()).first(), line + line);
+    QTest::mouseClick(frame_->SaveBtn, Qt::LeftButton);
+    QVERIFY(!task->Memo1->document()->isModified());
+    const QByteArray original = ReadBytes(QStringLiteral("zad101.BAK"));
+    QCOMPARE(ReadBytes(task->FileName()), original.chopped(2) + original);
+    QTest::keyClick(task->Memo1, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::mouseClick(frame_->CutBtn, Qt::LeftButton);
+    QCOMPARE(clipboard->text(), line + line);
+    QCOMPARE(doctext::Lines(task->Memo1->toPlainText()).first(), QString());
+
+    // Another window: the buttons follow it.
+    Focus(untitled->Memo1);
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save Paste"));
+    QTest::mouseClick(frame_->PasteBtn, Qt::LeftButton);
+    QCOMPARE(untitled->Memo1->toPlainText(), line + line);
+    clipboard->clear();
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save"));
+
+    for (QMdiSubWindow* w : Windows()) qobject_cast<TEditForm*>(w)->Memo1->document()->setModified(false);
+    frame_->MdiArea->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(Windows().isEmpty());
+    QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit Save Cut Copy Paste EditData Run"));
+    QCOMPARE(Enabled(*frame_), QString());
+    clipboard->setText(QStringLiteral("clip"));
+    QCOMPARE(Enabled(*frame_), QString());
+    for (QToolButton* b : {frame_->SaveBtn, frame_->CutBtn, frame_->CopyBtn, frame_->PasteBtn})
+      QTest::mouseClick(b, Qt::LeftButton);
+    QVERIFY(prompts_->errors.isEmpty() && prompts_->savePresets.isEmpty());
   }
 
   void newHidesTheTaskCommands() {
