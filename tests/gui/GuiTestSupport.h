@@ -53,7 +53,8 @@ class TempWorkDir {
 // Runs `body` in a child process as an unprivileged user, for whom file
 // permissions bind (they do not bind root). Returns 0 when the body returned
 // true, 1 when it returned false or died, kNoUnprivilegedUser when root could
-// not drop its privileges.
+// not drop its privileges. The child must draw nothing (no event processing):
+// the drawing threads stay in the parent.
 constexpr int kNoUnprivilegedUser = 3;
 int RunUnprivileged(const std::function<bool()>& body);
 // In such a body: gives up with the failed condition on stderr.
