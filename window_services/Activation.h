@@ -4,8 +4,9 @@
 // from another window of the program, or reaches it for the first time, and
 // deactivated when the focus leaves it for another window of the program.
 // Switching to another application and back, to a message box or file dialog
-// and back, or into the menu bar or tool bar and back, does neither. This tracker is the only place that decides
-// it; every activation and deactivation handler runs from here.
+// and back, or into the menu bar or tool bar and back, does neither. This
+// tracker is the only place that decides it; every activation and
+// deactivation handler runs from here.
 
 #include <QObject>
 #include <QPointer>
