@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QMimeData>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -112,6 +114,20 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   connect(ExitBtn, &QToolButton::clicked, this, &TFrameForm::Exit1Click);
   connect(EditDataBtn, &QToolButton::clicked, this, &TFrameForm::EditDataBtnClick);
   connect(RunBtn, &QToolButton::clicked, this, &TFrameForm::RunBtnClick);
+  // The editing buttons do what the active window's menu items do.
+  connect(SaveBtn, &QToolButton::clicked, this, [this] {
+    if (TEditForm* child = ActiveChild()) child->Save1Click();
+  });
+  connect(CutBtn, &QToolButton::clicked, this, [this] {
+    if (TEditForm* child = ActiveChild()) child->Memo1->cut();
+  });
+  connect(CopyBtn, &QToolButton::clicked, this, [this] {
+    if (TEditForm* child = ActiveChild()) child->Memo1->copy();
+  });
+  connect(PasteBtn, &QToolButton::clicked, this, [this] {
+    if (TEditForm* child = ActiveChild()) child->Memo1->paste();
+  });
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TFrameForm::UpdateSpeedButtons);
 
   // The client area: the start text over the document windows' area.
   auto* client = new QWidget(this);
@@ -159,7 +175,9 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   windowListSeparator_ = Window1->addSeparator();
   connect(Window1, &QMenu::aboutToShow, this, &TFrameForm::FillWindowMenu);
   connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFrameForm::MergeMenus);
+  connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFrameForm::UpdateSpeedButtons);
   MergeMenus(nullptr);
+  UpdateSpeedButtons();
 
   std::fill(std::begin(ResultWindowCounters), std::end(ResultWindowCounters), 0);
   resize(900, 640);
@@ -168,12 +186,16 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
 TFrameForm::~TFrameForm() {
   // The document windows go before the menu bar they stand in.
   disconnect(MdiArea, nullptr, this, nullptr);
+  disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
+  for (QMdiSubWindow* window : MdiArea->subWindowList())
+    if (auto* child = qobject_cast<TEditForm*>(window)) disconnect(child->Memo1, nullptr, this, nullptr);
   SetFrameCalls(nullptr);
   if (FrameForm == this) FrameForm = nullptr;
 }
 
 TEditForm* TFrameForm::CreateChild() {
   auto* child = new TEditForm;
+  connect(child->Memo1, &QPlainTextEdit::selectionChanged, this, &TFrameForm::UpdateSpeedButtons);
   MdiArea->addSubWindow(child);
   child->show();
   child->Memo1->setFocus();
@@ -232,11 +254,12 @@ void TFrameForm::RunBtnClick() {
   const std::int32_t count = ++ResultWindowCounters[TaskCode - 101];
   const QString number = QStringLiteral("%1").arg(count, 2).left(2);
   TEditForm* child = CreateChild();
-  // The report is written and read under one name on this case-sensitive
-  // file system.
-  const bool loaded = child->Open(QString::fromLatin1(kReportFileName));
+  // The report this run made, not the file read back: a batch run or another
+  // instance of the program in this folder may have rewritten it already. The
+  // window saves to the report file of this folder, written under the name
+  // the solvers use on this case-sensitive file system.
+  child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(ReportFile.Bytes()));
   TaskCode = saved;
-  if (!loaded) return;
   child->setWindowTitle(prefix + QStringLiteral(".out(") + number + QLatin1Char(')'));
   child->ChartDisplay(saved);
   child->SetResultLayout(true);
@@ -247,6 +270,9 @@ void TFrameForm::EditDataBtnClick() {
   DataForm->show();
   DataForm->raise();
   DataForm->activateWindow();
+  // A dialog that was on screen already is activated by the button too, even
+  // under a window manager that does not give it the focus.
+  TActivationTracker::Instance().Activate(DataForm);
 }
 
 void TFrameForm::Exit1Click() { close(); }
@@ -279,6 +305,22 @@ void TFrameForm::RunBtnVis(const QString& name) {
 
 void TFrameForm::VisibleSpeedButton() {
   for (QToolButton* button : {RunBtn, EditDataBtn, SaveBtn, CutBtn, CopyBtn, PasteBtn}) button->show();
+}
+
+TEditForm* TFrameForm::ActiveChild() const {
+  // The current window, also while the data dialog or a message box has the
+  // focus.
+  return qobject_cast<TEditForm*>(MdiArea->currentSubWindow());
+}
+
+void TFrameForm::UpdateSpeedButtons() {
+  TEditForm* child = ActiveChild();
+  const bool selected = child && child->Memo1->textCursor().hasSelection();
+  const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+  SaveBtn->setEnabled(child);
+  CutBtn->setEnabled(selected);
+  CopyBtn->setEnabled(selected);
+  PasteBtn->setEnabled(child && clip && clip->hasText());
 }
 
 void TFrameForm::FormActivate() {

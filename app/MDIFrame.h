@@ -50,6 +50,10 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
   void RunBtnVis(const QString& name) override;
   // Save, Cut, Copy, Paste, Data Edit and Run become visible.
   void VisibleSpeedButton();
+  // Save, Cut, Copy and Paste act on the active document window and are
+  // enabled as its menu items are: Cut and Copy with a selection, Paste with
+  // text on the clipboard; all four are disabled without a document window.
+  void UpdateSpeedButtons();
   // Each time the frame itself is activated: it fills the screen again and the
   // result windows are numbered from 1 again.
   void FormActivate();
@@ -68,6 +72,8 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
  private:
   // A document window, created visible and active at once.
   TEditForm* CreateChild();
+  // The document window the editing commands act on, or null.
+  TEditForm* ActiveChild() const;
   void HideMemoBegin();
   void MergeMenus(QMdiSubWindow* active);
   void FillWindowMenu();

@@ -156,12 +156,20 @@ void TDataForm::ButtonCancelClick() {
 void TDataForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   FormCreate();
-  justShown_ = true;
+  // A dialog that is shown takes the focus, so it is activated now, not
+  // whenever the window manager gets round to it (some never do); a later
+  // focus event for it then changes nothing. Nothing is left over to silence
+  // the error of a later Data Edit.
+  activatedByShowing_ = true;
+  TActivationTracker::Instance().Activate(this);
+  activatedByShowing_ = false;
 }
 
 void TDataForm::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
-  justShown_ = false;
+  // The focus goes back to the main window, which is that window's activation
+  // even if the window manager never moved the focus here.
+  TActivationTracker::Instance().Leave(this);
 }
 
 void TDataForm::reject() { hide(); }

@@ -33,12 +33,9 @@ class TDataForm : public QDialog, public TActivatable {
   // Hides every row; on every deactivation.
   void FormDeactivate();
 
-  // Showing the dialog activates it at once: the same error is not shown
-  // twice for one Data Edit.
-  void WindowActivated() override {
-    FormCreate(!justShown_);
-    justShown_ = false;
-  }
+  // The activation that comes with a showing repeats that showing's
+  // preparation: its error is not shown a second time.
+  void WindowActivated() override { FormCreate(!activatedByShowing_); }
   void WindowDeactivated() override { FormDeactivate(); }
 
   void ButtonOkClick();
@@ -62,7 +59,7 @@ class TDataForm : public QDialog, public TActivatable {
   QLabel* labels_[10];
   QComboBox* combos_[10];
   QPushButton* buttonCancel_;
-  bool justShown_ = false;
+  bool activatedByShowing_ = false;
 };
 
 // The one instance, created at start-up and kept for the whole run.

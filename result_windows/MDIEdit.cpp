@@ -58,6 +58,15 @@ QFont MemoFont() {
 // blanks, which then would be saved).
 QString RawText(const QPlainTextEdit* memo) { return memo->document()->toRawText(); }
 
+QString AbsoluteName(const QString& name) {
+  return name.isEmpty() ? name : QFileInfo(name).absoluteFilePath();
+}
+
+bool IsReadOnlyFile(const QString& name) {
+  const QFileInfo info(name);
+  return info.isFile() && !info.isWritable();
+}
+
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 bool RenameReplacing(const QString& from, const QString& to) {
@@ -213,7 +222,7 @@ void TEditForm::CreateMenus() {
 }
 
 bool TEditForm::Open(const QString& name) {
-  fileName_ = name;
+  fileName_ = AbsoluteName(name);
   QFile file(name);
   QByteArray bytes;
   // Only regular files: a folder cannot be read, and reading a pipe or a device
@@ -227,11 +236,20 @@ bool TEditForm::Open(const QString& name) {
     prompts::Error(this, QStringLiteral("Cannot open file ") + name);
     return false;
   }
+  ShowText(name, bytes);
+  return true;
+}
+
+void TEditForm::OpenWritten(const QString& name, const QByteArray& bytes) {
+  fileName_ = AbsoluteName(name);
+  ShowText(name, bytes);
+}
+
+void TEditForm::ShowText(const QString& caption, const QByteArray& bytes) {
   Memo1->setPlainText(doctext::Decode(bytes));
-  setWindowTitle(name);
+  setWindowTitle(caption);
   Memo1->moveCursor(QTextCursor::Start);
   Memo1->document()->setModified(false);
-  return true;
 }
 
 void TEditForm::SetResultLayout(bool withChart) {
@@ -315,8 +333,8 @@ bool TEditForm::Save1Click() {
                                   QStringLiteral("%1").arg(static_cast<uint>(bad), 4, 16, QLatin1Char('0')).toUpper()));
     return false;
   }
-  if (!WriteFile(fileName_, bytes)) {
-    prompts::Error(this, QStringLiteral("Cannot create file ") + fileName_);
+  if (const QString problem = WriteFile(fileName_, bytes); !problem.isEmpty()) {
+    prompts::Error(this, problem);
     return false;
   }
   Memo1->document()->setModified(false);
@@ -324,12 +342,25 @@ bool TEditForm::Save1Click() {
 }
 
 bool TEditForm::SaveAs1Click() {
-  const QString name = prompts::SaveFileName(
-      this, QStringLiteral("Text Files (*.txt);;All Files (*)"), fileName_);
-  if (name.isEmpty()) return false;
-  fileName_ = name;
-  setWindowTitle(fileName_);
-  return Save1Click();
+  QString name = fileName_;
+  for (;;) {
+    name = prompts::SaveFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"), name);
+    if (name.isEmpty()) return false;
+    // A read-only file cannot be chosen: the user is told and asked again,
+    // before the window takes the name.
+    if (!IsReadOnlyFile(name)) break;
+    prompts::Error(this, QStringLiteral("%1 is read-only. Choose another name.").arg(name));
+  }
+  // The window takes the new name only with a text saved under it: after a
+  // failed save it goes on saving where it did.
+  const QString oldName = fileName_;
+  const QString oldCaption = windowTitle();
+  fileName_ = AbsoluteName(name);
+  setWindowTitle(name);
+  if (Save1Click()) return true;
+  fileName_ = oldName;
+  setWindowTitle(oldCaption);
+  return false;
 }
 
 bool TEditForm::MakeBackup(const QString& name) {
@@ -341,13 +372,14 @@ bool TEditForm::MakeBackup(const QString& name) {
   return QFile::rename(name, backup);
 }
 
-bool TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
+QString TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
+  const QString cannotCreate = QStringLiteral("Cannot create file ") + name;
   const QFileInfo target(name);
   // Only a regular file is replaced: a folder, a pipe or a device under that
   // name must not be renamed away or overwritten by a file.
-  if (target.exists() && !target.isFile()) return false;
+  if (target.exists() && !target.isFile()) return cannotCreate;
   // Renaming over it would get round a read-only file's protection.
-  if (target.exists() && !target.isWritable()) return false;
+  if (target.exists() && !target.isWritable()) return cannotCreate;
 
   // The new text goes into a fresh file beside the target first; the old file
   // and its backup are not touched until that file is complete on disk.
@@ -357,9 +389,14 @@ bool TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
                               QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->bounded(1000000));
     if (QFileInfo::exists(candidate)) continue;
     temp.setFileName(candidate);
-    if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+    if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly)) break;
   }
-  if (!temp.isOpen()) return false;
+  if (!temp.isOpen()) {
+    // A folder that takes no new file still lets its writable files be
+    // rewritten, without a backup, which is what such a file gets.
+    if (target.exists() && !QFileInfo(target.absolutePath()).isWritable()) return WriteInPlace(name, bytes);
+    return cannotCreate;
+  }
   if (target.exists()) temp.setPermissions(target.permissions());
   bool ok = temp.write(bytes) == bytes.size() && temp.flush();
 #ifdef Q_OS_UNIX
@@ -369,16 +406,40 @@ bool TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
   ok = ok && temp.error() == QFileDevice::NoError;
   if (!ok) {
     temp.remove();
-    return false;
+    return cannotCreate;
   }
 
   const bool backedUp = MakeBackup(name);
   if (!RenameReplacing(temp.fileName(), name)) {
     if (backedUp) QFile::rename(doctext::BackupName(name), name);
     temp.remove();
-    return false;
+    return cannotCreate;
   }
-  return true;
+  return QString();
+}
+
+QString TEditForm::WriteInPlace(const QString& name, const QByteArray& bytes) {
+  QFile file(name);
+  // Unbuffered: a failed write leaves nothing queued to spoil putting the old
+  // text back.
+  const QString cannotCreate = QStringLiteral("Cannot create file ") + name;
+  if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return cannotCreate;
+  // The old text is kept in memory to be put back if the new one does not fit.
+  const QByteArray old = file.readAll();
+  if (file.error() != QFileDevice::NoError) return cannotCreate;
+  const auto rewrite = [&file](const QByteArray& text) {
+    bool ok = file.seek(0) && file.write(text) == text.size() && file.resize(text.size()) && file.flush();
+#ifdef Q_OS_UNIX
+    ok = ok && ::fsync(file.handle()) == 0;
+#endif
+    return ok;
+  };
+  if (rewrite(bytes)) return QString();
+  const QString problem = QStringLiteral("Cannot write file %1: its folder takes no new file, so it was "
+                                         "rewritten in place and the writing failed. ")
+                              .arg(name);
+  if (rewrite(old)) return problem + QStringLiteral("The file keeps its previous text.");
+  return problem + QStringLiteral("The file may now be incomplete: save the text under another name.");
 }
 
 void TEditForm::Print1Click() {

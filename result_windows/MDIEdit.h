@@ -44,13 +44,20 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   QAction *Left1, *Right1, *Center1, *WordWrap1, *Font1;
   QAction *Cut2, *Copy2, *Paste2;
 
-  // The file the text was loaded from and is saved to; empty for a new text.
+  // The file the text was loaded from and is saved to, as an absolute path:
+  // later moves of the working directory do not send a save elsewhere. Empty
+  // for a new text.
   QString FileName() const { return fileName_; }
 
   // Loads a Windows-1251 text file; the caption becomes `name`. On failure an
-  // error box names the file, FileName() is `name` and the text and caption
-  // stay as they were.
+  // error box names the file, FileName() is `name`'s path and the text and
+  // caption stay as they were.
   bool Open(const QString& name);
+
+  // Shows `bytes`, the Windows-1251 text just written to the file `name` (a
+  // run's report), as if `name` had been opened. The file is not read back:
+  // another run in the same folder may have rewritten it already.
+  void OpenWritten(const QString& name, const QByteArray& bytes);
 
   // Result windows keep the text at its designed size with the chart at its
   // right; task and new windows give the whole window to the text and hide the
@@ -94,9 +101,13 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   void CreateMenus();
   void SetMemoMargins();
   void ShowMemoPopUp(const QPoint& pos);
+  void ShowText(const QString& caption, const QByteArray& bytes);
   // Writes the text to `name` through a temporary file, keeping the previous
-  // version as backup. False, with nothing changed, when it cannot.
-  bool WriteFile(const QString& name, const QByteArray& bytes);
+  // version as backup; in a folder that takes no new file, rewrites the file
+  // in place without one. Returns the text of the error box, empty when the
+  // file was written.
+  QString WriteFile(const QString& name, const QByteArray& bytes);
+  QString WriteInPlace(const QString& name, const QByteArray& bytes);
 
   QWidget* client_;
   QActionGroup* alignGroup_;

@@ -3,9 +3,10 @@
 // window, the data dialog) is activated when the keyboard focus passes into it
 // from another window of the program, or reaches it for the first time, and
 // deactivated when the focus leaves it for another window of the program.
-// Switching to another application and back, or to a message box or file
-// dialog and back, does neither. This tracker is the only place that decides
-// it; every activation and deactivation handler runs from here.
+// Switching to another application and back, to a message box or file dialog
+// and back, or into the menu bar or tool bar and back, does neither. This
+// tracker is the only place that decides it; every activation and
+// deactivation handler runs from here.
 
 #include <QObject>
 #include <QPointer>
@@ -31,6 +32,11 @@ class TActivationTracker : public QObject {
   // whatever the windowing system's timing. The focus event that follows
   // then changes nothing.
   void Activate(QWidget* window);
+
+  // A window being hidden gives up the focus: the window of the program that
+  // holds it now is activated, even when the windowing system reports no
+  // focus change because the hidden window never really had the focus.
+  void Leave(QWidget* window);
 
   // The window of the program that holds the focus, or null.
   QWidget* Current() const { return current_; }

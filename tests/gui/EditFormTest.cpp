@@ -49,26 +49,6 @@ class FakeFrame : public TFrameCalls {
   void Exit1Click() override { calls << "Exit1Click"; }
 };
 
-// Files may grow to `bytes` only while it lives, as on a full disk.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int) = nullptr;
-};
-
 }  // namespace
 
 class EditFormTest : public QObject {
@@ -230,6 +210,9 @@ void EditFormTest::failedSavesChangeNoFile() {
   QCOMPARE(prompts.errors.size(), 4);
   QCOMPARE(prompts.errors.last(), "Cannot create file " + dir.path("pipe"));
   QVERIFY(Modified(form));
+  // The window keeps the name it had: the next Save goes where the last did.
+  QCOMPARE(form.windowTitle(), name);
+  QCOMPARE(form.FileName(), name);
   QVERIFY(QFileInfo(dir.path("sub")).isDir());
   QVERIFY(!QFileInfo(dir.path("pipe")).isFile());
   QCOMPARE(dir.entries(), QStringList({"pipe", "report.BAK", "report.txt", "sub"}));
@@ -334,10 +317,10 @@ void EditFormTest::closeQueryKeepsWindowWhenSaveDoesNotHappen() {
   ScriptedPrompts prompts;
   QPointer<TEditForm> form = new TEditForm;
   Type(*form, "new text");
-  // Yes, then Save As cancelled; Yes, then a save that fails; Yes, then a
-  // character the code page cannot hold.
+  // Yes, then Save As cancelled; Yes, then a save that fails (the window
+  // stays untitled); Yes, then a character the code page cannot hold.
   prompts.confirmAnswers << QMessageBox::Yes << QMessageBox::Yes << QMessageBox::Yes;
-  prompts.saveAnswers << "" << dir.path("no-such-folder/x.txt");
+  prompts.saveAnswers << "" << dir.path("no-such-folder/x.txt") << dir.path("x.txt");
   QVERIFY(!form->close());
   QCOMPARE(prompts.confirmTexts, QStringList("Save Changes to 'Untitled'?"));
   QVERIFY(!form->close());
@@ -347,6 +330,8 @@ void EditFormTest::closeQueryKeepsWindowWhenSaveDoesNotHappen() {
   QCOMPARE(form->Memo1->toPlainText(), QStringLiteral("√2"));
   QVERIFY(Modified(*form));
   QCOMPARE(prompts.errors.size(), 2);
+  QCOMPARE(form->windowTitle(), QStringLiteral("Untitled"));
+  QVERIFY(dir.entries().isEmpty());
   // The main window asks the same before the program ends.
   prompts.confirmAnswers << QMessageBox::Cancel << QMessageBox::No;
   QVERIFY(!form->FormCloseQuery());

@@ -1,12 +1,14 @@
 // The whole road of a student: open a task, look at and change its data, run
 // it and read the numbered result window with its chart.
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
@@ -18,8 +20,10 @@
 #include "initial_data/TaskData.h"
 #include "window_services/Activation.h"
 #include "result_windows/ChartOpt.h"
+#include "result_windows/DocumentText.h"
 #include "result_windows/MDIEdit.h"
 #include "base/Cp1251.h"
+#include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 
 namespace {
@@ -35,6 +39,13 @@ QString Visible(const TFrameForm& frame) {
                          frame.PasteBtn, frame.EditDataBtn, frame.RunBtn})
     if (!b->isHidden()) shown += b->objectName().chopped(3) + QLatin1Char(' ');
   return shown.trimmed();
+}
+
+QString Enabled(const TFrameForm& frame) {
+  QString enabled;
+  for (QToolButton* b : {frame.SaveBtn, frame.CutBtn, frame.CopyBtn, frame.PasteBtn})
+    if (b->isEnabled()) enabled += b->objectName().chopped(3) + QLatin1Char(' ');
+  return enabled.trimmed();
 }
 
 }  // namespace
@@ -107,6 +118,7 @@ class FrameTest : public QObject {
     prompts_.reset();
     dir_.reset();
   }
+
 
   void startScreen() {
     QCOMPARE(frame_->windowTitle(), QStringLiteral("Задание №1"));
@@ -181,6 +193,267 @@ class FrameTest : public QObject {
     ShowDataForm();
     data_->ButtonOkClick();
     QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 3)"));
+  }
+
+  // The menu bar taking the focus (Alt, a menu's access key, Escape out of a
+  // menu opened with the mouse) is not the frame being activated: the next
+  // result window gets the next number and a restored frame keeps its size.
+  // Choosing a window from the Window menu still activates that window.
+  void menusDoNotActivateTheFrame() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 1)"));
+    frame_->showNormal();
+    frame_->resize(500, 400);
+    QCoreApplication::processEvents();
+    QVERIFY(!frame_->isMaximized());
+    QMenuBar* bar = frame_->menuBar();
+    const auto escapeMenus = [bar] {
+      while (QWidget* popup = QApplication::activePopupWidget()) QTest::keyClick(popup, Qt::Key_Escape);
+      if (QApplication::focusWidget() == bar) QTest::keyClick(bar, Qt::Key_Escape);
+    };
+
+    Focus(task->Memo1);
+    QTest::keyPress(task->Memo1, Qt::Key_Alt, Qt::AltModifier);
+    QTest::keyRelease(task->Memo1, Qt::Key_Alt);
+    QCOMPARE(QApplication::focusWidget(), bar);  // the keyboard is in the menu bar
+    escapeMenus();
+    QCOMPARE(QApplication::focusWidget(), task->Memo1);
+
+    QTest::keyClick(task->Memo1, Qt::Key_F, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    escapeMenus();
+    QTest::keyClick(task->Memo1, Qt::Key_F10);
+    escapeMenus();
+
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), bar);
+    escapeMenus();
+
+    QVERIFY(!frame_->isMaximized());
+    QCOMPARE(frame_->size(), QSize(500, 400));
+    QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 2)"));
+
+    // Alt+W, then the first window of the list: the task window is active.
+    QVERIFY(!frame_->RunBtn->isVisible());
+    QTest::keyClick(Active()->Memo1, Qt::Key_W, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_1);
+    QCoreApplication::processEvents();
+    QCOMPARE(Active(), task);
+    QVERIFY(frame_->RunBtn->isVisible());
+    QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 3)"));
+  }
+
+  void everyFailedDataEditShowsItsErrorOnce_data() {
+    QTest::addColumn<bool>("focusable");
+    QTest::newRow("the window manager focuses the dialog") << true;
+    QTest::newRow("it never does") << false;
+  }
+  // The dialog is on screen from start-up, as the program creates it, and the
+  // frame has the focus. Each Data Edit while the data file is missing shows
+  // "File not found" once; with the file back, the rows are the task's.
+  void everyFailedDataEditShowsItsErrorOnce() {
+    QFETCH(bool, focusable);
+    data_->setWindowFlag(Qt::WindowDoesNotAcceptFocus, !focusable);
+    data_->show();
+    Focus(frame_->MemoBegin);
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    QVERIFY(prompts_->errors.isEmpty());
+    const auto dataEdit = [&] {
+      Focus(task->Memo1);
+      frame_->EditDataBtnClick();
+      if (focusable) QVERIFY(QTest::qWaitForWindowActive(data_.get()));
+      QCoreApplication::processEvents();
+      QVERIFY(data_->isVisible());
+    };
+    QVERIFY(QFile::remove(QStringLiteral("DataFile.dat")));
+    dataEdit();
+    QCOMPARE(prompts_->errors, QStringList{QStringLiteral("File not found")});
+    QTest::mouseClick(data_->ButtonCancel(), Qt::LeftButton);
+    QVERIFY(data_->isHidden());
+    dataEdit();
+    QCOMPARE(prompts_->errors.size(), 2);
+    QTest::mouseClick(data_->ButtonOk(), Qt::LeftButton);
+
+    WriteBytes(QStringLiteral("DataFile.dat"), "1 changed         7 8 9\r\n");
+    dataEdit();
+    QCOMPARE(prompts_->errors.size(), 2);
+    QCOMPARE(data_->windowTitle(), QStringLiteral("InitialData Task №101"));
+    QCOMPARE(data_->ComboBox(1)->currentText(), QStringLiteral(" 7.00000"));
+    QVERIFY(data_->ComboBox(1)->isVisible());
+    QTest::mouseClick(data_->ButtonOk(), Qt::LeftButton);
+    QCOMPARE(TaskParams.P1, 7.0);
+  }
+
+  // A result window holds the report its own run made, even when the report
+  // file holds another run's by the time the window opens, and saves to the
+  // report file of the folder it ran in, wherever the working directory has
+  // moved since.
+  void aResultWindowKeepsItsRunsReportAndFolder() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    QVERIFY(Run());
+    const QString ownReport = ReportText();
+    // Another run's report in the file: this run's report stays in memory.
+    WriteBytes(QStringLiteral("opt.out"), "another run\r\n");
+    ReportFile.KeepInMemory(true);
+    Focus(task->Memo1);
+    TEditForm* result = Run();
+    ReportFile.KeepInMemory(false);
+    QVERIFY(result);
+    QCOMPARE(result->windowTitle(), QStringLiteral("zad101.out( 2)"));
+    QCOMPARE(result->Memo1->toPlainText(), ownReport);
+    QCOMPARE(result->FileName(), dir_->path(QStringLiteral("opt.out")));
+
+    QDir().mkdir(QStringLiteral("elsewhere"));
+    const QString other = dir_->path(QStringLiteral("elsewhere"));
+    QFile::copy(QStringLiteral("DataFile.dat"), other + QStringLiteral("/DataFile.dat"));
+    WriteBytes(other + QStringLiteral("/opt.out"), "elsewhere\r\n");
+    TEditForm* second = OpenTask(QStringLiteral("elsewhere/zad102.txt"));
+    QVERIFY(second);
+    QCOMPARE(QDir::currentPath(), QDir(other).canonicalPath());
+    Focus(result->Memo1);
+    result->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(result->Memo1, QStringLiteral("note"));
+    QTest::keyClick(result->Memo1, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(prompts_->errors.isEmpty());
+    QVERIFY(!result->Memo1->document()->isModified());
+    QVERIFY(ReadBytes(dir_->path(QStringLiteral("opt.out"))).endsWith("note\r\n"));
+    QCOMPARE(ReadBytes(dir_->path(QStringLiteral("opt.BAK"))), QByteArray("another run\r\n"));
+    QCOMPARE(ReadBytes(other + QStringLiteral("/opt.out")), QByteArray("elsewhere\r\n"));
+    QVERIFY(!QFile::exists(other + QStringLiteral("/opt.BAK")));
+  }
+
+  // Save As does not take a read-only file: the user is told and asked again,
+  // and the window keeps its name, so Ctrl+S goes on saving where it did.
+  void saveAsRefusesAReadOnlyFile() {
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    const QString path = task->FileName();
+    const QString locked = dir_->path(QStringLiteral("locked.txt"));
+    WriteBytes(locked, "locked\r\n");
+    SetMode(locked, 0444);
+    GrantAll(dir_->path(QStringLiteral(".")));
+    GrantAll(path);
+    Focus(task->Memo1);
+    // Nothing is drawn in the child: the drawing threads stay in this process.
+    const int status = RunUnprivileged([&] {
+      QTest::keyClicks(task->Memo1, QStringLiteral("edit "));
+      prompts_->saveAnswers << locked << QString();
+      QTest::keyClick(task->Memo1, Qt::Key_F, Qt::AltModifier);
+      QWidget* menu = QApplication::activePopupWidget();
+      CHILD_CHECK(menu);
+      QTest::keyClick(menu, Qt::Key_A);  // Save &As...
+      CHILD_CHECK(prompts_->errors == QStringList{locked + QStringLiteral(" is read-only. Choose another name.")});
+      CHILD_CHECK(prompts_->savePresets == QStringList({path, locked}));
+      CHILD_CHECK(task->windowTitle() == path && task->FileName() == path);
+      CHILD_CHECK(task->Memo1->document()->isModified());
+      CHILD_CHECK(ReadBytes(locked) == "locked\r\n");
+      QTest::keyClick(task->Memo1, Qt::Key_S, Qt::ControlModifier);
+      CHILD_CHECK(prompts_->errors.size() == 1);
+      CHILD_CHECK(!task->Memo1->document()->isModified());
+      CHILD_CHECK(ReadBytes(path) == "edit Задача\r\n");
+      return true;
+    });
+    if (status == kNoUnprivilegedUser) QSKIP("this root cannot drop to an unprivileged user");
+    QCOMPARE(status, 0);
+  }
+
+  // In a folder that takes no new file (so no temporary file and no backup),
+  // a writable file is rewritten in place; a write that fails there puts the
+  // old text back and says so, and a read-only file stays refused.
+  void aFolderWithoutRoomForNewFilesIsSavedInPlace() {
+    QVERIFY(QDir().mkdir(QStringLiteral("locked")));
+    const QString folder = dir_->path(QStringLiteral("locked"));
+    WriteBytes(folder + QStringLiteral("/fixed.txt"), "fixed\r\n");
+    QVERIFY(QFile::copy(QStringLiteral("DataFile.dat"), folder + QStringLiteral("/DataFile.dat")));
+    TEditForm* fixed = OpenTask(QStringLiteral("locked/fixed.txt"));
+    TEditForm* notes = OpenTask(QStringLiteral("locked/notes.txt"));
+    SetMode(fixed->FileName(), 0444);
+    GrantAll(notes->FileName());
+    GrantAll(dir_->path(QStringLiteral(".")));
+    SetMode(folder, 0555);
+    Focus(notes->Memo1);
+    QVERIFY(prompts_->errors.isEmpty());
+    const int status = RunUnprivileged([&] {
+      QTest::keyClicks(notes->Memo1, QStringLiteral("new "));
+      QTest::keyClick(notes->Memo1, Qt::Key_S, Qt::ControlModifier);
+      CHILD_CHECK(prompts_->errors.isEmpty());
+      CHILD_CHECK(!notes->Memo1->document()->isModified());
+      CHILD_CHECK(ReadBytes(notes->FileName()) == "new Задача\r\n");
+      CHILD_CHECK(QDir(folder).entryList(QDir::Files | QDir::Hidden) == QStringList({"DataFile.dat", "fixed.txt", "notes.txt"}));
+      {
+        FileSizeLimit full(64);
+        QTest::keyClicks(notes->Memo1, QString(200, u'x'));
+        QTest::keyClick(notes->Memo1, Qt::Key_S, Qt::ControlModifier);
+      }
+      CHILD_CHECK(prompts_->errors.size() == 1);
+      CHILD_CHECK(prompts_->errors[0].contains(notes->FileName()));
+      CHILD_CHECK(prompts_->errors[0].contains(QStringLiteral("in place")));
+      CHILD_CHECK(prompts_->errors[0].endsWith(QStringLiteral("The file keeps its previous text.")));
+      CHILD_CHECK(notes->Memo1->document()->isModified());
+      CHILD_CHECK(ReadBytes(notes->FileName()) == "new Задача\r\n");
+
+      QTest::keyClicks(fixed->Memo1, QStringLiteral("edit"));
+      CHILD_CHECK(!fixed->Save1Click());
+      CHILD_CHECK(prompts_->errors.last() == QStringLiteral("Cannot create file ") + fixed->FileName());
+      CHILD_CHECK(ReadBytes(fixed->FileName()) == "fixed\r\n");
+      return true;
+    });
+    SetMode(folder, 0755);
+    if (status == kNoUnprivilegedUser) QSKIP("this root cannot drop to an unprivileged user");
+    QCOMPARE(status, 0);
+  }
+
+  // Save, Cut, Copy and Paste on the tool bar act on the active document
+  // window, enabled as its menu items are, and do nothing without one.
+  void theEditingButtonsActOnTheActiveWindow() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    frame_->NewChild();
+    TEditForm* untitled = Active();
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save"));
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    Focus(task->Memo1);
+    QTest::keyClick(task->Memo1, Qt::Key_End, Qt::ShiftModifier);
+    const QString line = task->Memo1->textCursor().selectedText();
+    QVERIFY(!line.isEmpty());
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save Cut Copy"));
+    QTest::mouseClick(frame_->CopyBtn, Qt::LeftButton);
+    QCOMPARE(clipboard->text(), line);
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save Cut Copy Paste"));
+    QTest::keyClick(task->Memo1, Qt::Key_End);
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save Paste"));
+    QTest::mouseClick(frame_->PasteBtn, Qt::LeftButton);
+    QCOMPARE(doctext::Lines(task->Memo1->toPlainText()).first(), line + line);
+    QTest::mouseClick(frame_->SaveBtn, Qt::LeftButton);
+    QVERIFY(!task->Memo1->document()->isModified());
+    const QByteArray original = ReadBytes(QStringLiteral("zad101.BAK"));
+    QCOMPARE(ReadBytes(task->FileName()), original.chopped(2) + original);
+    QTest::keyClick(task->Memo1, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::mouseClick(frame_->CutBtn, Qt::LeftButton);
+    QCOMPARE(clipboard->text(), line + line);
+    QCOMPARE(doctext::Lines(task->Memo1->toPlainText()).first(), QString());
+
+    // Another window: the buttons follow it.
+    Focus(untitled->Memo1);
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save Paste"));
+    QTest::mouseClick(frame_->PasteBtn, Qt::LeftButton);
+    QCOMPARE(untitled->Memo1->toPlainText(), line + line);
+    clipboard->clear();
+    QCOMPARE(Enabled(*frame_), QStringLiteral("Save"));
+
+    for (QMdiSubWindow* w : Windows()) qobject_cast<TEditForm*>(w)->Memo1->document()->setModified(false);
+    frame_->MdiArea->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(Windows().isEmpty());
+    QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit Save Cut Copy Paste EditData Run"));
+    QCOMPARE(Enabled(*frame_), QString());
+    clipboard->setText(QStringLiteral("clip"));
+    QCOMPARE(Enabled(*frame_), QString());
+    for (QToolButton* b : {frame_->SaveBtn, frame_->CutBtn, frame_->CopyBtn, frame_->PasteBtn})
+      QTest::mouseClick(b, Qt::LeftButton);
+    QVERIFY(prompts_->errors.isEmpty() && prompts_->savePresets.isEmpty());
   }
 
   void newHidesTheTaskCommands() {

@@ -1,7 +1,12 @@
 #include "GuiTestSupport.h"
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
+#include <csignal>
 
 ScriptedPrompts::ScriptedPrompts() {
   script.confirm = [this](const QString& text) {
@@ -46,4 +51,38 @@ void WriteBytes(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   QCOMPARE(file.write(bytes), bytes.size());
+}
+
+int RunUnprivileged(const std::function<bool()>& body) {
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(kNoUnprivilegedUser);
+    // The child has none of the parent's threads: anything that waits for one
+    // (drawing does) would hang, so a stuck child ends and the test fails.
+    alarm(60);
+    const bool ok = body();
+    std::fflush(nullptr);
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return 1;
+  return WEXITSTATUS(status);
+}
+
+void SetMode(const QString& path, int mode) { ::chmod(QFile::encodeName(path).constData(), mode); }
+
+void GrantAll(const QString& path) { SetMode(path, QFileInfo(path).isDir() ? 0777 : 0666); }
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+  oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  getrlimit(RLIMIT_FSIZE, &old_);
+  rlimit limit = old_;
+  limit.rlim_cur = bytes;
+  setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  setrlimit(RLIMIT_FSIZE, &old_);
+  std::signal(SIGXFSZ, oldHandler_);
 }

@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <clocale>
+#include <cstdio>
+#include <functional>
+#include <sys/resource.h>
 
 #include "window_services/Prompts.h"
 
@@ -45,6 +48,36 @@ class TempWorkDir {
  private:
   QTemporaryDir dir_;
   QString oldCwd_;
+};
+
+// Runs `body` in a child process as an unprivileged user, for whom file
+// permissions bind (they do not bind root). Returns 0 when the body returned
+// true, 1 when it returned false or died, kNoUnprivilegedUser when root could
+// not drop its privileges. The child must draw nothing (no event processing):
+// the drawing threads stay in the parent.
+constexpr int kNoUnprivilegedUser = 3;
+int RunUnprivileged(const std::function<bool()>& body);
+// In such a body: gives up with the failed condition on stderr.
+#define CHILD_CHECK(cond)                                                         \
+  do {                                                                            \
+    if (!(cond)) {                                                                \
+      std::fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);     \
+      return false;                                                               \
+    }                                                                             \
+  } while (0)
+// Makes a file or folder, created by the test, usable by that child.
+void GrantAll(const QString& path);
+void SetMode(const QString& path, int mode);
+
+// Files may grow to `bytes` only while it lives, as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes);
+  ~FileSizeLimit();
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
 };
 
 QByteArray ReadBytes(const QString& path);
