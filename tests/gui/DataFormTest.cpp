@@ -121,10 +121,12 @@ class DataFormTest : public QObject {
     TempWorkDir dir;
     QByteArray file = "1 k1              123.5 3E-6 -2\r\n";
     WriteBytes(dir.path(QStringLiteral("DataFile.dat")), file);
+    ScriptedPrompts prompts;
     TDataForm form;
-    TaskCode = 111;  // the file ends early: task 111's block reads as empty
+    TaskCode = 111;  // the file ends before task 111's block: said, and no row shown
     form.FormCreate();
     QCOMPARE(ShownRows(form), 0);
+    QCOMPARE(prompts.errors, QStringList{QStringLiteral("В файле DataFile.dat нет данных для задачи 111")});
     TaskCode = 101;
     form.FormCreate();
     QCOMPARE(form.ComboBox(1)->itemText(0), QStringLiteral("123.50000"));
