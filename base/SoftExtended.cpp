@@ -92,10 +92,14 @@ SoftExtended SoftExtended::FromParts(bool negative, std::uint64_t significand, i
 
 SoftExtended::SoftExtended(int x) {
   if (x == 0) return;
-  const bool negative = x < 0;
+  negative_ = x < 0;
   const std::uint64_t magnitude =
-      negative ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(x)) : static_cast<std::uint64_t>(x);
-  *this = FromParts(negative, magnitude, 0);
+      negative_ ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(x)) : static_cast<std::uint64_t>(x);
+  // At most 32 bits: exact, only moved to the top of the significand.
+  const int top = wide::HighestBit(wide::Make(0, magnitude));
+  kind_ = Kind::Finite;
+  significand_ = magnitude << (63 - top);
+  exponent_ = top;
 }
 
 void SoftExtended::FromUnusualDouble(std::uint64_t bits) {
@@ -118,6 +122,13 @@ SoftExtended::operator double() const {
     bits |= 0x7FF8000000000000ULL;
   } else if (kind_ == Kind::Infinite) {
     bits |= 0x7FF0000000000000ULL;
+  } else if (kind_ == Kind::Finite && exponent_ >= -1022 && exponent_ < 1023) {
+    // The usual case: a normal double, 11 bits to round away.
+    std::uint64_t m = significand_ >> 11;
+    const std::uint64_t rest = significand_ & 0x7FF;
+    if (rest > 0x400 || (rest == 0x400 && (m & 1))) ++m;
+    // A carry into bit 53 lands in the exponent field, as it should.
+    bits |= (static_cast<std::uint64_t>(exponent_ + 1023) << 52) + (m - (1ULL << 52));
   } else if (kind_ == Kind::Finite) {
     std::uint64_t significand = 0;
     int exponent = 0;
