@@ -1,7 +1,8 @@
 // How fast the page is: from opening the file to ready, and one Run of each
 // task with its default data, report and chart redraw included. Prints the
-// figures; fails only far beyond the aims (ready within 1 s, a Run within one
-// frame of 16 ms), since a shared machine makes single timings noisy.
+// figures. The aims are ready within 1 s and a Run within one frame of 16 ms;
+// the test fails at twice and three times them, since a shared machine makes
+// single timings noisy, and when the typical task needs more than a frame.
 
 import assert from 'node:assert/strict';
 import { after, before, it } from 'node:test';
@@ -14,9 +15,9 @@ if (missing) {
 }
 
 const REPEATS = 5;
-// Limits for the test; the aims are 1000 ms and 16 ms.
-const READY_LIMIT_MS = Number(process.env.REACTOPT_READY_LIMIT_MS || 3000);
-const RUN_LIMIT_MS = Number(process.env.REACTOPT_RUN_LIMIT_MS || 250);
+const READY_LIMIT_MS = Number(process.env.REACTOPT_READY_LIMIT_MS || 2000);
+const RUN_LIMIT_MS = Number(process.env.REACTOPT_RUN_LIMIT_MS || 48);
+const FRAME_MS = 16;
 
 let browser;
 before(async () => {
@@ -65,5 +66,6 @@ it('runs every task, report and chart included, quickly', async () => {
   console.log(`Run, median of ${REPEATS} per task (ms): ${rows.map((r) => `${r.code} ${r.ms.toFixed(1)}`).join(', ')}`);
   console.log(`Run: ${within} of 25 tasks within 16 ms; slowest ${worst.code} at ${worst.ms.toFixed(1)} ms; median over tasks ${median(rows.map((r) => r.ms)).toFixed(1)} ms`);
   assert.ok(worst.ms < RUN_LIMIT_MS, `task ${worst.code} took ${worst.ms} ms`);
+  assert.ok(median(rows.map((r) => r.ms)) <= FRAME_MS, 'the typical task needs more than a frame');
   await page.close();
 });
