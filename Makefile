@@ -13,7 +13,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-d
 
 # The browser edition's tools. Debian's emscripten finds its JavaScript helpers
 # (acorn) among Debian's Node modules.
-WEB_PACKAGES := cmake ninja-build emscripten node-acorn binaryen chromium nodejs
+WEB_PACKAGES := cmake ninja-build emscripten node-acorn binaryen chromium firefox-esr nodejs
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

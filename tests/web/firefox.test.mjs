@@ -1,0 +1,100 @@
+// The page in Firefox, the other browser students use: it opens from disk,
+// every task's report with its default data is the desktop program's byte for
+// byte with the same chart points, a refusal brings the desktop's message, and
+// Run from the keyboard shows the report. Debian's Firefox ESR is driven over
+// WebDriver BiDi by puppeteer-core (Playwright drives only its own Firefox).
+
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+import { pathToFileURL } from 'node:url';
+import { after, before, describe, it } from 'node:test';
+import { htmlPath, missingPrerequisite, nativeRun, root } from './support.mjs';
+
+const firefoxPath = process.env.REACTOPT_FIREFOX || '/usr/bin/firefox-esr';
+const require = createRequire(path.join(root, 'web', 'package.json'));
+
+let why = missingPrerequisite();
+if (!why && !fs.existsSync(firefoxPath)) why = `${firefoxPath} is missing: install firefox-esr`;
+if (!why) {
+  try {
+    require.resolve('puppeteer-core');
+  } catch {
+    why = 'puppeteer-core is missing: run "npm ci" in web/ (make web does)';
+  }
+}
+if (why) {
+  console.log(`skipped: ${why}`);
+  process.exit(77);
+}
+
+const CODES = Array.from({ length: 25 }, (_, i) => 101 + i);
+
+describe('the page in Firefox', () => {
+  let browser;
+  let page;
+  let profile;
+  const errors = [];
+  const requests = [];
+  before(async () => {
+    const puppeteer = require('puppeteer-core');
+    profile = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-firefox-'));
+    browser = await puppeteer.launch({
+      browser: 'firefox',
+      executablePath: firefoxPath,
+      headless: true,
+      userDataDir: profile,
+      // No request may leave the machine.
+      extraPrefsFirefox: { 'network.proxy.type': 1, 'network.proxy.http': '127.0.0.1', 'network.proxy.http_port': 9 },
+    });
+    page = await browser.newPage();
+    page.on('pageerror', (e) => errors.push(String(e)));
+    page.on('request', (r) => {
+      if (!r.url().startsWith('file:') && !r.url().startsWith('data:')) requests.push(r.url());
+    });
+    await page.goto(pathToFileURL(htmlPath).href);
+    await page.waitForFunction(() => document.body.dataset.ready === 'true', { timeout: 15000 });
+  });
+  after(async () => {
+    await browser?.close();
+    if (profile) fs.rmSync(profile, { recursive: true, force: true });
+  });
+
+  it('makes the desktop reports and chart points for every task', async () => {
+    for (const code of CODES) {
+      const web = await page.evaluate(async (c) => {
+        const r = await window.ReactOpt.run(c, []);
+        return { report: Array.from(r.report), chart: r.chart };
+      }, code);
+      const native = nativeRun(code);
+      assert.ok(Buffer.from(web.report).equals(native.report), `report of task ${code}`);
+      assert.deepEqual(web.chart, native.chart, `chart of task ${code}`);
+    }
+  });
+
+  it('refuses data the formulas cannot take with the desktop message', async () => {
+    const message = await page.evaluate(() =>
+      window.ReactOpt.run(101, [0, 1]).then(
+        () => 'ran',
+        (e) => String(e.message ?? e),
+      ),
+    );
+    assert.equal(message, nativeRun(101, [0, 1]).refusal);
+  });
+
+  it('runs a task chosen and run from the keyboard', async () => {
+    const list = await page.$('select');
+    await list.focus();
+    await page.keyboard.press('Home');
+    const run = await page.$('::-p-aria(Run)');
+    await run.focus();
+    await page.keyboard.press('Enter');
+    await page.waitForFunction(() => /Исходные данные/.test(document.body.innerText), { timeout: 5000 });
+    const report = await page.$eval('::-p-aria(Report)', (e) => e.textContent);
+    assert.match(report, /Результаты расчета/);
+    assert.deepEqual(errors, []);
+    assert.deepEqual(requests, []);
+  });
+});
