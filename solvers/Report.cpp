@@ -205,10 +205,7 @@ void EndReport() {
   ReportFile.CheckFinite();
   // The points the chart will draw of this run; earlier runs' points were
   // checked when they were made.
-  const int last = SolverSetsPointCount(TaskCode)
-                       ? std::min(static_cast<int>(static_cast<std::uint32_t>(ChartPointCount) & 0xFFFFu),
-                                  kChartSize - 1)
-                       : kChartSize - 1;
+  const int last = ChartPointsToDraw(TaskCode);
   for (int k = 0; k <= last; ++k) {
     const char* what = !std::isfinite(ChartX[k])    ? "степень конверсии на графике"
                        : !std::isfinite(ChartY1[k]) ? "селективность на графике"

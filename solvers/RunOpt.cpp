@@ -72,7 +72,6 @@ void RunCurrentTask() {
     RunSucceeded = false;
     return;
   }
-  // A run refused for its data leaves the chart as the last good run left it.
   struct Chart {
     double x[kChartSize], y1[kChartSize], y2[kChartSize];
     std::int32_t count;
@@ -81,7 +80,10 @@ void RunCurrentTask() {
   std::memcpy(saved.y1, ChartY1, sizeof saved.y1);
   std::memcpy(saved.y2, ChartY2, sizeof saved.y2);
   saved.count = ChartPointCount;
-  const auto restoreChart = [&saved] {
+  // An unfinished report is never written; a run refused for its data also
+  // leaves the chart as the last good run left it.
+  const auto refused = [&saved] {
+    ReportFile.Abandon();
     std::memcpy(ChartX, saved.x, sizeof saved.x);
     std::memcpy(ChartY1, saved.y1, sizeof saved.y1);
     std::memcpy(ChartY2, saved.y2, sizeof saved.y2);
@@ -90,12 +92,10 @@ void RunCurrentTask() {
   try {
     solver();
   } catch (const InvalidDataError&) {
-    ReportFile.Abandon();  // an unfinished report is never written
-    restoreChart();
+    refused();
     throw;
   } catch (const NumericalError&) {
-    ReportFile.Abandon();
-    restoreChart();
+    refused();
     throw;
   } catch (...) {
     ReportFile.Abandon();
@@ -114,11 +114,16 @@ bool SolverSetsPointCount(int code) {
   }
 }
 
-int PrepareChartPointCount(int code) {
-  if (!SolverSetsPointCount(code)) ChartPointCount = 20;
+int ChartPointsToDraw(int code) {
+  if (!SolverSetsPointCount(code)) return kChartSize - 1;
   // The chart reads the low 16 bits; anything past the buffers is not drawn.
   const int count = static_cast<int>(static_cast<std::uint32_t>(ChartPointCount) & 0xFFFFu);
   return std::min(count, kChartSize - 1);
+}
+
+int PrepareChartPointCount(int code) {
+  if (!SolverSetsPointCount(code)) ChartPointCount = 20;
+  return ChartPointsToDraw(code);
 }
 
 void RefuseData(const std::string& condition) { throw InvalidDataError(condition); }

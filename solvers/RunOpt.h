@@ -38,4 +38,7 @@ bool SolverSetsPointCount(int code);
 // unless the solver set it. Returns the index of the last point to draw, which
 // never exceeds 20.
 int PrepareChartPointCount(int code);
+// The index of the last point the chart will draw for the run of `code`,
+// changing nothing.
+int ChartPointsToDraw(int code);
 

@@ -5,7 +5,6 @@
 //        the concentrations of A and the production rate at the best
 //        conversion per pass.
 
-#include <cstring>
 #include <string>
 
 #include "initial_data/TaskData.h"
@@ -21,26 +20,6 @@ void WriteRow(TReportFile& out, int i, int xaWidth, int width, Real Xa, Real Sel
   out << Fixed(Xa, xaWidth, 3) << Fixed(Sel, width, 3) << Fixed(yield, width, 3) << Eol;
   SetChartPoint(ChartIndex(i), Xa, Sel, yield);
 }
-
-// The chart buffers as they were before a run that can only judge its data
-// after the sweep; a refused run puts them back.
-class SavedChart {
- public:
-  SavedChart() {
-    std::memcpy(x_, ChartX, sizeof x_);
-    std::memcpy(y1_, ChartY1, sizeof y1_);
-    std::memcpy(y2_, ChartY2, sizeof y2_);
-  }
-  [[noreturn]] void Refuse(const std::string& condition) const {
-    std::memcpy(ChartX, x_, sizeof x_);
-    std::memcpy(ChartY1, y1_, sizeof y1_);
-    std::memcpy(ChartY2, y2_, sizeof y2_);
-    RefuseData(condition);
-  }
-
- private:
-  double x_[kChartSize], y1_[kChartSize], y2_[kChartSize];
-};
 
 }  // namespace
 
@@ -104,7 +83,6 @@ void Task112() {
   RequireNonZero(FA0, "FA0");
   RequireNonZero(V, "V");
   // The remaining zero divisors show only in the sweep.
-  const SavedChart savedChart;
 
   TReportFile& out = BeginReport();
   out.Line("Константы скорости, 1/с");
@@ -141,12 +119,12 @@ void Task112() {
   const Real Xm = best.At().Xm;
   const Real Wm = best.At().Wm;
   if (zeroDivisorStep != 0)
-    savedChart.Refuse("(1 - Xa) * k(1) + k(2) * Xa = 0 при Xa =" +
+    RefuseData("(1 - Xa) * k(1) + k(2) * Xa = 0 при Xa =" +
                       FormatFixed(Conversion(zeroDivisorStep), 6, 3));
-  if (Xm == 0) savedChart.Refuse("выход продукта R не положителен ни при одной степени конверсии");
+  if (Xm == 0) RefuseData("выход продукта R не положителен ни при одной степени конверсии");
   const Real W0 = FA0 / CA0;  // fresh feed
   const Real Wr = Wm - W0;    // recycle
-  if (Wr == 0) savedChart.Refuse("объемная скорость рецикла = 0");
+  if (Wr == 0) RefuseData("объемная скорость рецикла = 0");
   const Real Fin = FA0 / Xm;  // A entering the reactor, kmol/s
   const Real CAin = Fin / Wm;
   const Real G = Fin * Ymax;  // production of R, kmol/s
