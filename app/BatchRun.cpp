@@ -8,18 +8,17 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "initial_data/TaskData.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/NumberText.h"
 #include "base/WholeFile.h"
+#include "initial_data/TaskData.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: reactopt-batch [--print] [--chart FILE] CODE_OR_TASKFILE [P1 ... P10]";
+constexpr const char* kUsage = "usage: reactopt-batch [--print] [--chart FILE] CODE_OR_TASKFILE [P1 ... P10]";
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -148,8 +147,8 @@ void WriteChart(const std::string& file) {
   std::ostringstream csv;
   csv << "k,x,y1,y2\n";
   for (int k = 0; k <= last; ++k)
-    csv << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ','
-        << Number17(ChartY2[k]) << '\n';
+    csv << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ',' << Number17(ChartY2[k])
+        << '\n';
   const std::string bytes = csv.str();
   ReplaceWholeFile(file.c_str(), bytes.data(), bytes.size());
 }

@@ -4,11 +4,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QMimeData>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPointer>
 #include <QStackedLayout>
 #include <QTextBlockFormat>
@@ -19,12 +19,12 @@
 #include <stdexcept>
 
 #include "SpeedIcons.h"
+#include "base/Errors.h"
 #include "initial_data/DataForm.h"
 #include "result_windows/MDIEdit.h"
-#include "window_services/Prompts.h"
-#include "base/Errors.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "window_services/Prompts.h"
 
 TFrameForm* FrameForm = nullptr;
 QString TaskFileName;
@@ -107,7 +107,8 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   CopyBtn = SpeedButton(SpeedPanel, 128, SpeedPicture::Copy, QStringLiteral("Copy|"), "CopyBtn");
   PasteBtn = SpeedButton(SpeedPanel, 152, SpeedPicture::Paste, QStringLiteral("Paste|"), "PasteBtn");
   PasteBtn->setToolTip(QString());  // its tooltip is switched off
-  EditDataBtn = SpeedButton(SpeedPanel, 184, SpeedPicture::DataEdit, QStringLiteral("Data Edit"), "EditDataBtn");
+  EditDataBtn =
+      SpeedButton(SpeedPanel, 184, SpeedPicture::DataEdit, QStringLiteral("Data Edit"), "EditDataBtn");
   RunBtn = SpeedButton(SpeedPanel, 208, SpeedPicture::Run, QStringLiteral("Run"), "RunBtn");
   for (QToolButton* hidden : {SaveBtn, CutBtn, CopyBtn, PasteBtn, EditDataBtn, RunBtn}) hidden->hide();
   connect(OpenBtn, &QToolButton::clicked, this, &TFrameForm::OpenChild);
@@ -222,8 +223,7 @@ void TFrameForm::NewChild() {
 }
 
 void TFrameForm::OpenChild() {
-  const QString file =
-      prompts::OpenFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"));
+  const QString file = prompts::OpenFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"));
   if (file.isEmpty()) return;
   HideMemoBegin();
   TEditForm* child = CreateChild();

@@ -85,8 +85,7 @@ fs::path WriteTemporary(const fs::path& folder, const std::string& name, const s
   std::string pattern = (folder / ("." + name + ".XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) {
-    throw WorkspaceError("cannot write in the workspace " + folder.string() + ": " +
-                         SystemMessage(errno));
+    throw WorkspaceError("cannot write in the workspace " + folder.string() + ": " + SystemMessage(errno));
   }
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -190,8 +189,7 @@ void PrepareFolder(const fs::path& folder) {
     throw WorkspaceError("the workspace " + folder.string() + " is not a folder");
   }
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    throw WorkspaceError("cannot write in the workspace " + folder.string() + ": " +
-                         SystemMessage(errno));
+    throw WorkspaceError("cannot write in the workspace " + folder.string() + ": " + SystemMessage(errno));
   }
 }
 
@@ -229,8 +227,7 @@ bool HoldsTaskFiles(const fs::path& dir) {
 
 fs::path ShippedTasksFolder(const fs::path& program) {
   const fs::path bin = program.parent_path();
-  for (const fs::path& candidate :
-       {bin / ".." / "share" / "reactopt" / "tasks", bin / ".." / "tasks"}) {
+  for (const fs::path& candidate : {bin / ".." / "share" / "reactopt" / "tasks", bin / ".." / "tasks"}) {
     const fs::path folder = candidate.lexically_normal();
     if (HoldsTaskFiles(folder)) return folder;
   }
@@ -332,8 +329,7 @@ fs::path EnterWorkspace(const fs::path& program, std::ostream& err) {
   try {
     FillWorkspace(folder, shipped);
   } catch (const WorkspaceError& e) {
-    err << "reactopt: " << e.what() << "; working in the current folder "
-        << here.string() << "\n";
+    err << "reactopt: " << e.what() << "; working in the current folder " << here.string() << "\n";
     return here;
   }
   fs::current_path(folder, ec);

@@ -49,10 +49,10 @@ Extended Abs(const Extended& x);
 class Real {
  public:
   Real() = default;
-  Real(int x) : v_(x) {}                            // NOLINT
-  Real(double x) : v_(x) {}                         // NOLINT
-  Real(const Extended& x) : v_(ToDouble(x)) {}      // NOLINT: rounding on store is the point
-  operator Extended() const { return v_; }  // NOLINT
+  Real(int x) : v_(x) {}                        // NOLINT
+  Real(double x) : v_(x) {}                     // NOLINT
+  Real(const Extended& x) : v_(ToDouble(x)) {}  // NOLINT: rounding on store is the point
+  operator Extended() const { return v_; }      // NOLINT
   double value() const { return v_; }
 
  private:

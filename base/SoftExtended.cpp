@@ -68,8 +68,10 @@ SoftExtended SoftExtended::RoundPack(bool negative, Uint128 m, int e, bool stick
       const Uint128 rest = wide::LowBits(m, r);
       const Uint128 half = wide::ShiftLeft(wide::Make(0, 1), r - 1);
       bool up = false;
-      if (wide::Less(half, rest)) up = true;
-      else if (!wide::Less(rest, half)) up = sticky || (significand & 1);  // exactly half
+      if (wide::Less(half, rest))
+        up = true;
+      else if (!wide::Less(rest, half))
+        up = sticky || (significand & 1);  // exactly half
       if (up && ++significand == 0) {
         significand = kTopBit;
         carry = 1;
@@ -148,8 +150,10 @@ SoftExtended::operator double() const {
         m >>= 1;
         ++exponent;
       }
-      if (exponent > 1023) bits |= 0x7FF0000000000000ULL;
-      else bits |= static_cast<std::uint64_t>(exponent + 1023) << 52 | (m & ((1ULL << 52) - 1));
+      if (exponent > 1023)
+        bits |= 0x7FF0000000000000ULL;
+      else
+        bits |= static_cast<std::uint64_t>(exponent + 1023) << 52 | (m & ((1ULL << 52) - 1));
     } else {
       bits |= m;  // a subnormal; 2^52 is the smallest normal, encoded alike
     }
@@ -258,7 +262,9 @@ int Compare(const SoftExtended& a, const SoftExtended& b) {
   using Kind = SoftExtended::Kind;
   if (a.kind_ == Kind::NotANumber || b.kind_ == Kind::NotANumber) return 2;
   if (a.kind_ == Kind::Zero && b.kind_ == Kind::Zero) return 0;
-  const auto signOf = [](const SoftExtended& x) { return x.kind_ == Kind::Zero ? 0 : (x.negative_ ? -1 : 1); };
+  const auto signOf = [](const SoftExtended& x) {
+    return x.kind_ == Kind::Zero ? 0 : (x.negative_ ? -1 : 1);
+  };
   const int sa = signOf(a), sb = signOf(b);
   if (sa != sb) return sa < sb ? -1 : 1;
   // Same sign, neither zero unless both were.

@@ -8,9 +8,12 @@ namespace {
 
 int DigitValue(char32_t c, int base) {
   int v = -1;
-  if (c >= '0' && c <= '9') v = static_cast<int>(c - '0');
-  else if (c >= 'a' && c <= 'f') v = static_cast<int>(c - 'a' + 10);
-  else if (c >= 'A' && c <= 'F') v = static_cast<int>(c - 'A' + 10);
+  if (c >= '0' && c <= '9')
+    v = static_cast<int>(c - '0');
+  else if (c >= 'a' && c <= 'f')
+    v = static_cast<int>(c - 'a' + 10);
+  else if (c >= 'A' && c <= 'F')
+    v = static_cast<int>(c - 'A' + 10);
   return v >= 0 && v < base ? v : -1;
 }
 
@@ -58,4 +61,3 @@ void ParseTaskCode(std::string_view name) {
   }
   TaskCode = negative ? -value : value;
 }
-

@@ -1,13 +1,14 @@
 #include "base/WholeFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/Errors.h"
 
@@ -57,8 +58,8 @@ int CreateTemporary(const char* name, char* tmp, std::size_t tmpSize) {
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     const unsigned salt = static_cast<unsigned>(now.tv_nsec) ^ (++counter * 2654435761u);
-    const int n = std::snprintf(tmp, tmpSize, "%.*s.%s.%ld.%08x.tmp", dirLength, name,
-                                name + dirLength, static_cast<long>(::getpid()), salt);
+    const int n = std::snprintf(tmp, tmpSize, "%.*s.%s.%ld.%08x.tmp", dirLength, name, name + dirLength,
+                                static_cast<long>(::getpid()), salt);
     if (n < 0 || static_cast<std::size_t>(n) >= tmpSize) {
       errno = ENAMETOOLONG;
       return -1;

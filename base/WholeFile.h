@@ -14,4 +14,3 @@
 // rewritten in place instead. Other failures raise "I/O error <errno>"; the
 // temporary file is removed on every failure.
 void ReplaceWholeFile(const char* name, const char* data, std::size_t size);
-

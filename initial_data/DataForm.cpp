@@ -6,10 +6,10 @@
 #include <QPushButton>
 
 #include "TaskData.h"
-#include "window_services/Prompts.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/TaskIdentity.h"
+#include "window_services/Prompts.h"
 
 TDataForm* DataForm = nullptr;
 

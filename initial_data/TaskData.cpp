@@ -1,15 +1,16 @@
 #include "TaskData.h"
 
+#include <fcntl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
-#include <locale.h>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "base/Errors.h"
 #include "base/NumberText.h"
@@ -20,17 +21,15 @@ TTaskFieldTable TaskFieldTable;
 
 double& TTaskParams::Slot(int j) {
   static constexpr double TTaskParams::*kSlots[10] = {
-      &TTaskParams::P1, &TTaskParams::P2, &TTaskParams::P3, &TTaskParams::P4,
-      &TTaskParams::P5, &TTaskParams::P6, &TTaskParams::P7, &TTaskParams::P8,
-      &TTaskParams::P9, &TTaskParams::P10};
+      &TTaskParams::P1, &TTaskParams::P2, &TTaskParams::P3, &TTaskParams::P4, &TTaskParams::P5,
+      &TTaskParams::P6, &TTaskParams::P7, &TTaskParams::P8, &TTaskParams::P9, &TTaskParams::P10};
   return this->*kSlots[j - 1];
 }
 
 int SlotCount(int code) {
-  static constexpr int kSlots[25] = {
-      2, 5, 6, 5, 4, 4, 4, 4, 5, 5,  // 101..110
-      2, 5, 3, 3, 4, 4, 4, 4, 3, 5,  // 111..120
-      4, 3, 3, 3, 4};                // 121..125
+  static constexpr int kSlots[25] = {2, 5, 6, 5, 4, 4, 4, 4, 5, 5,  // 101..110
+                                     2, 5, 3, 3, 4, 4, 4, 4, 3, 5,  // 111..120
+                                     4, 3, 3, 3, 4};                // 121..125
   return code >= 101 && code <= 125 ? kSlots[code - 101] : 0;
 }
 
@@ -210,7 +209,7 @@ class DataFileText {
     if (here < 0) return;
     const off_t data = ::lseek(fd_, here, SEEK_DATA);
     if (data < 0 && errno == ENXIO) ended_ = true;  // a hole up to the end
-#endif  // without it the hole is read, only more slowly
+#endif                                              // without it the hole is read, only more slowly
   }
 
   std::FILE* file_ = nullptr;
@@ -238,9 +237,12 @@ std::int32_t ParseFlag(const std::string& token) {
   for (; i < token.size(); ++i) {
     const char c = token[i];
     int digit = -1;
-    if (IsDigit(c)) digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (IsDigit(c))
+      digit = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
     if (digit < 0) throw InvalidNumericInput();
     value = value * base + digit;
     if (value > 0x80000000LL) throw InvalidNumericInput();

@@ -17,8 +17,8 @@ struct TTaskParams {
 extern TTaskParams TaskParams;
 
 struct TaskField {
-  std::int32_t Flag = 0;  // > 0: the field is in use
-  std::string LabelText;  // up to 17 Windows-1251 bytes, blanks included
+  std::int32_t Flag = 0;         // > 0: the field is in use
+  std::string LabelText;         // up to 17 Windows-1251 bytes, blanks included
   double Values[3] = {0, 0, 0};  // offered values; the first is the default
 };
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstdint>
 
-#include "initial_data/TaskData.h"
 #include "base/Errors.h"
 #include "base/Real.h"
+#include "initial_data/TaskData.h"
 
 double CurrentConversion = 0;
 double PriorRoot = 0;
@@ -49,26 +49,20 @@ Extended FixedPointFunction(int EquationCode, bool& Ok, double argument) {
       const Real r2 = P2 * CA * CR;
       return (r1 - r2) / (r1 + r2);
     }
-    case 118:
-      return (P1 * (1 - X) - P2 * (X * x) + P3 * ((1 - x) * X) + x) - x * (P1 * (1 - X));
+    case 118: return (P1 * (1 - X) - P2 * (X * x) + P3 * ((1 - x) * X) + x) - x * (P1 * (1 - X));
     case 120: {
       const Real CA = (1 - X) * P4;
       const Real CB = P5 - P4 * X * x;
       return (P2 * CA * CB + P3 * CB) / (P1 * CA + P2 * CA * CB);
     }
-    case 1141:
-      return (x + P1 * (1 - X) - P2 * (X * x)) - (P1 * (1 - X) + P3 * (1 - X)) * x;
-    case 1142:
-      return (x + P3 * (1 - X)) - (P1 * (1 - X) + P3 * (1 - X)) * x;
-    case 1231:
-      return ((1 - X) * P1 - P2 * X * x) / ((1 - X) * P1);
+    case 1141: return (x + P1 * (1 - X) - P2 * (X * x)) - (P1 * (1 - X) + P3 * (1 - X)) * x;
+    case 1142: return (x + P3 * (1 - X)) - (P1 * (1 - X) + P3 * (1 - X)) * x;
+    case 1231: return ((1 - X) * P1 - P2 * X * x) / ((1 - X) * P1);
     case 1232: {
       const Real prior = PriorRoot;
       return (P2 * (X * prior) - P3 * (X * x)) / (P1 * (1 - X));
     }
-    default:
-      Ok = false;
-      return 0;
+    default: Ok = false; return 0;
   }
 }
 
@@ -235,10 +229,14 @@ void JordanStep(int n, TMatrix& M, int k) {
   for (int i = 1; i <= n; ++i) {
     for (int j = 1; j <= n; ++j) {
       const Real Mij = M[i][j];
-      if (i == k && j == k) M[i][j] = Real(1 / p).value();
-      else if (i == k) M[i][j] = Real(-Mij / p).value();
-      else if (j == k) M[i][j] = Real(Mij / p).value();
-      else M[i][j] = Real(Mij - Real(c[i]) * Real(r[j]) / p).value();
+      if (i == k && j == k)
+        M[i][j] = Real(1 / p).value();
+      else if (i == k)
+        M[i][j] = Real(-Mij / p).value();
+      else if (j == k)
+        M[i][j] = Real(Mij / p).value();
+      else
+        M[i][j] = Real(Mij - Real(c[i]) * Real(r[j]) / p).value();
     }
   }
 }
@@ -255,10 +253,15 @@ TSystemCall SystemCall;
 // Iterations that restart from the best point with a smaller difference step.
 bool IsRestart(int it) {
   switch (it) {
-    case 7: case 13: case 17: case 23: case 27: case 31: case 37: case 47:
-      return true;
-    default:
-      return false;
+    case 7:
+    case 13:
+    case 17:
+    case 23:
+    case 27:
+    case 31:
+    case 37:
+    case 47: return true;
+    default: return false;
   }
 }
 

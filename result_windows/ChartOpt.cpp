@@ -118,9 +118,7 @@ TChartOpt::TChartOpt(QWidget* parent) : QChartView(parent) {
 
 QString TChartOpt::Foot() const { return foot_->text(); }
 
-bool TChartOpt::SaveImage(const QString& fileName) {
-  return grab().save(fileName, "PNG");
-}
+bool TChartOpt::SaveImage(const QString& fileName) { return grab().save(fileName, "PNG"); }
 
 void TChartOpt::SaveChartAsClick() {
   QString name = prompts::SaveImageFileName(this, QDir::current().filePath(QStringLiteral("chart.png")));

@@ -30,8 +30,8 @@ class TChartOpt : public QChartView {
   TChartSeries* Series2;  // yield, blue
   QValueAxis* BottomAxis;
   QValueAxis* LeftAxis;
-  QMenu* ChartPopUp;       // context menu
-  QAction* SaveChartAs1;   // "Save Chart As..."
+  QMenu* ChartPopUp;      // context menu
+  QAction* SaveChartAs1;  // "Save Chart As..."
 
   // The two title lines, as the chart shows them one under the other.
   static const QString kTitleLine1;

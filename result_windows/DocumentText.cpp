@@ -5,9 +5,7 @@
 namespace doctext {
 namespace {
 
-bool IsLineEnd(QChar c) {
-  return c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
-}
+bool IsLineEnd(QChar c) { return c == u'\n' || c == QChar::ParagraphSeparator || c == QChar::LineSeparator; }
 
 }  // namespace
 

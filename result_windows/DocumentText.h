@@ -20,8 +20,7 @@ QStringList Lines(const QString& text);
 // The file bytes of the text area's lines, each ended by CR LF. Returns false
 // when a character has no Windows-1251 byte; `badPos` then receives its index in
 // `text` and `badChar` the character, and `out` is incomplete.
-bool Encode(const QString& text, QByteArray& out, int* badPos = nullptr,
-            char32_t* badChar = nullptr);
+bool Encode(const QString& text, QByteArray& out, int* badPos = nullptr, char32_t* badChar = nullptr);
 
 // `name` with its extension (from the last '.' after the last '/') replaced by
 // ".BAK", or with ".BAK" appended when it has none.

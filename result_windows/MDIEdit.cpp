@@ -20,10 +20,10 @@
 
 #include "ChartOpt.h"
 #include "DocumentText.h"
-#include "window_services/FrameCalls.h"
-#include "window_services/Prompts.h"
 #include "TextPrinter.h"
 #include "solvers/RunOpt.h"
+#include "window_services/FrameCalls.h"
+#include "window_services/Prompts.h"
 
 namespace {
 
@@ -128,8 +128,7 @@ TEditForm::TEditForm(QWidget* parent) : QMdiSubWindow(parent) {
 }
 
 void TEditForm::CreateMenus() {
-  const auto item = [this](QMenu* menu, const char* name, const QString& text,
-                           const QKeySequence& key = {}) {
+  const auto item = [this](QMenu* menu, const char* name, const QString& text, const QKeySequence& key = {}) {
     QAction* action = menu->addAction(text);
     action->setObjectName(QString::fromLatin1(name));
     if (!key.isEmpty()) {
@@ -280,14 +279,13 @@ void TEditForm::FormActivate() {
 
 bool TEditForm::FormCloseQuery() {
   if (!Memo1->document()->isModified()) return true;
-  switch (prompts::Confirm(this, QStringLiteral("Save Changes to '") + windowTitle() + QStringLiteral("'?"))) {
+  switch (
+      prompts::Confirm(this, QStringLiteral("Save Changes to '") + windowTitle() + QStringLiteral("'?"))) {
     case QMessageBox::Yes:
       // A save that was cancelled or failed keeps the window and its text.
       return Save1Click();
-    case QMessageBox::No:
-      return true;
-    default:
-      return false;
+    case QMessageBox::No: return true;
+    default: return false;
   }
 }
 
@@ -308,9 +306,7 @@ void TEditForm::UpdateEditItems() {
   for (QAction* a : {Cut1, Copy1, Delete1, Cut2, Copy2}) a->setEnabled(selected);
 }
 
-void TEditForm::ShowMemoPopUp(const QPoint& pos) {
-  MemoPopUp->popup(Memo1->mapToGlobal(pos));
-}
+void TEditForm::ShowMemoPopUp(const QPoint& pos) { MemoPopUp->popup(Memo1->mapToGlobal(pos)); }
 
 bool TEditForm::Save1Click() {
   if (fileName_.isEmpty()) return SaveAs1Click();
@@ -327,10 +323,11 @@ bool TEditForm::Save1Click() {
     const QString shown = bad >= 0x20 && !QChar::isSpace(bad) && bad != 0xFFFD
                               ? QStringLiteral("'") + QString::fromUcs4(&bad, 1) + QStringLiteral("' ")
                               : QString();
-    prompts::Error(this, QStringLiteral("Cannot save file %1: the character %2(U+%3) cannot be "
-                                        "stored in Windows-1251")
-                             .arg(fileName_, shown,
-                                  QStringLiteral("%1").arg(static_cast<uint>(bad), 4, 16, QLatin1Char('0')).toUpper()));
+    prompts::Error(
+        this, QStringLiteral("Cannot save file %1: the character %2(U+%3) cannot be "
+                             "stored in Windows-1251")
+                  .arg(fileName_, shown,
+                       QStringLiteral("%1").arg(static_cast<uint>(bad), 4, 16, QLatin1Char('0')).toUpper()));
     return false;
   }
   if (const QString problem = WriteFile(fileName_, bytes); !problem.isEmpty()) {
@@ -435,8 +432,9 @@ QString TEditForm::WriteInPlace(const QString& name, const QByteArray& bytes) {
     return ok;
   };
   if (rewrite(bytes)) return QString();
-  const QString problem = QStringLiteral("Cannot write file %1: its folder takes no new file, so it was "
-                                         "rewritten in place and the writing failed. ")
+  const QString problem = QStringLiteral(
+                              "Cannot write file %1: its folder takes no new file, so it was "
+                              "rewritten in place and the writing failed. ")
                               .arg(name);
   if (rewrite(old)) return problem + QStringLiteral("The file keeps its previous text.");
   return problem + QStringLiteral("The file may now be incomplete: save the text under another name.");

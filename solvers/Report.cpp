@@ -6,12 +6,12 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "base/Cp1251.h"
-#include "base/NumberText.h"
-#include "base/Errors.h"
-#include "base/WholeFile.h"
 #include "RunOpt.h"
 #include "Sweep.h"
+#include "base/Cp1251.h"
+#include "base/Errors.h"
+#include "base/NumberText.h"
+#include "base/WholeFile.h"
 
 TReportFile ReportFile;
 

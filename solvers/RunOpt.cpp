@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "base/Errors.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "base/Errors.h"
 
 bool RunSucceeded = false;
 double ChartX[kChartSize];
@@ -26,31 +26,11 @@ struct CatalogueEntry {
 // Tasks whose solver is not there yet are absent: RunTask treats their codes
 // like unknown ones.
 constexpr CatalogueEntry kCatalogue[] = {
-    {101, Task101},
-    {102, Task102},
-    {103, Task103},
-    {104, Task104},
-    {105, Task105},
-    {106, Task106},
-    {107, Task107},
-    {108, Task108},
-    {109, Task109},
-    {110, Task110},
-    {111, Task111},
-    {112, Task112},
-    {113, Task113},
-    {114, Task114},
-    {115, Task115},
-    {116, Task116},
-    {117, Task117},
-    {118, Task118},
-    {119, Task119},
-    {120, Task120},
-    {121, Task121},
-    {122, Task122},
-    {123, Task123},
-    {124, Task124},
-    {125, Task125},
+    {101, Task101}, {102, Task102}, {103, Task103}, {104, Task104}, {105, Task105},
+    {106, Task106}, {107, Task107}, {108, Task108}, {109, Task109}, {110, Task110},
+    {111, Task111}, {112, Task112}, {113, Task113}, {114, Task114}, {115, Task115},
+    {116, Task116}, {117, Task117}, {118, Task118}, {119, Task119}, {120, Task120},
+    {121, Task121}, {122, Task122}, {123, Task123}, {124, Task124}, {125, Task125},
 };
 
 }  // namespace
@@ -106,11 +86,16 @@ void RunCurrentTask() {
 
 bool SolverSetsPointCount(int code) {
   switch (code) {
-    case 103: case 104: case 115: case 116: case 119:
-    case 120: case 122: case 123: case 124:
-      return true;
-    default:
-      return false;
+    case 103:
+    case 104:
+    case 115:
+    case 116:
+    case 119:
+    case 120:
+    case 122:
+    case 123:
+    case 124: return true;
+    default: return false;
   }
 }
 

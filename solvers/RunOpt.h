@@ -41,4 +41,3 @@ int PrepareChartPointCount(int code);
 // The index of the last point the chart will draw for the run of `code`,
 // changing nothing.
 int ChartPointsToDraw(int code);
-

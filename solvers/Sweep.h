@@ -49,8 +49,7 @@ enum class Ties { EarliestWins, LatestWins };
 template <class Recorded>
 class Optimum {
  public:
-  explicit Optimum(Ties ties = Ties::EarliestWins, Recorded initial = {})
-      : ties_(ties), at_(initial) {}
+  explicit Optimum(Ties ties = Ties::EarliestWins, Recorded initial = {}) : ties_(ties), at_(initial) {}
 
   // Returns true when `value` became the optimum.
   bool Offer(Real offered, const Recorded& at) {

@@ -4,10 +4,10 @@
 //   102: A -> R (k1), R -> S (k2), S -> M (k3), R -> D (k4) at feed rate v;
 //        maximum of R and the reactor volume.
 
-#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
 
 void Task101() {
   const Real k1 = TaskParams.P1;
@@ -83,8 +83,8 @@ void Task102() {
     const Real Vr = v * Xa / ((1 - Xa) * k1);
     best.Offer(CR, {Xa, Vr, CA, CS, CD, CM});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, 6, 3) << Fixed(CA, 6, 3) << Fixed(CR, 6, 3) << Fixed(CS, 6, 3)
-          << Fixed(CM, 6, 3) << Fixed(CD, 6, 3) << Fixed(Vr, 6, 1) << Eol;
+      out << Fixed(Xa, 6, 3) << Fixed(CA, 6, 3) << Fixed(CR, 6, 3) << Fixed(CS, 6, 3) << Fixed(CM, 6, 3)
+          << Fixed(CD, 6, 3) << Fixed(Vr, 6, 1) << Eol;
       SetChartPoint(ChartIndex(i), Xa, SelR, CR);
     }
   }

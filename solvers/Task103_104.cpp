@@ -6,11 +6,11 @@
 //   104: A + B -> R (k1), A + R -> S (k2) in a tank of volume V; maximum
 //        yield of R and the feed rate (one balance).
 
-#include "initial_data/TaskData.h"
-#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 
 void Task103() {
   const Real k1 = TaskParams.P1;
@@ -63,8 +63,8 @@ void Task103() {
     const Real Fr = cr * v;
     best.Offer(Fr, {xa, ca, cb, cr, cs, ct});
     if (i % 50 == 0) {
-      out << Fixed(xa, 6, 3) << Fixed(ca, 6, 3) << Fixed(cb, 6, 3) << Fixed(cr, 6, 3)
-          << Fixed(cs, 6, 3) << Fixed(ct, 6, 3) << Fixed(Fr, 6, 3) << Eol;
+      out << Fixed(xa, 6, 3) << Fixed(ca, 6, 3) << Fixed(cb, 6, 3) << Fixed(cr, 6, 3) << Fixed(cs, 6, 3)
+          << Fixed(ct, 6, 3) << Fixed(Fr, 6, 3) << Eol;
       SetCountedChartPoint(i / 50, xa, x1, Real(cr / Ca0));
     }
   }
@@ -129,8 +129,8 @@ void Task104() {
     const Real W0 = V * (r1 + r2) / (Ca0 * Xa);
     best.Offer(Xr, {W0, Xa, Cb, Cs, Ca});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, 7, 3) << Fixed(Ca, 7, 3) << Fixed(Cb, 7, 3) << Fixed(Cr, 7, 3)
-          << Fixed(Cs, 7, 3) << Fixed(W0, 9, 5) << Eol;
+      out << Fixed(Xa, 7, 3) << Fixed(Ca, 7, 3) << Fixed(Cb, 7, 3) << Fixed(Cr, 7, 3) << Fixed(Cs, 7, 3)
+          << Fixed(W0, 9, 5) << Eol;
       SetCountedChartPoint(ChartIndex(i), Xa, x, Xr);
     }
   }

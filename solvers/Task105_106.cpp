@@ -5,10 +5,10 @@
 //   105: maximum of R.
 //   106: maximum of S.
 
-#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
 
 namespace {
 
@@ -16,19 +16,17 @@ enum class Product { R, S };
 
 // What tells the two tasks apart; every formula is shared.
 struct PlugFlowVolumeTask {
-  Product target;         // maximised, and drawn with its selectivity
-  double originY1;        // selectivity of the target at zero conversion
+  Product target;   // maximised, and drawn with its selectivity
+  double originY1;  // selectivity of the target at zero conversion
   const char* heading;
-  int xaWidth;            // the rows of 106 start with a space, those of 105 do not
+  int xaWidth;  // the rows of 106 start with a space, those of 105 do not
   const char* maximumLabel;
 };
 
-constexpr PlugFlowVolumeTask kTask105 = {
-    Product::R, 1, " XA    CA     CR     CS     CM", 4,
-    "Отн. максимальная концентрация вещества         R ="};
-constexpr PlugFlowVolumeTask kTask106 = {
-    Product::S, 0, "  XA    CA     CR     CS     CM", 5,
-    "Отн. максимальная концентрация вещества         S ="};
+constexpr PlugFlowVolumeTask kTask105 = {Product::R, 1, " XA    CA     CR     CS     CM", 4,
+                                         "Отн. максимальная концентрация вещества         R ="};
+constexpr PlugFlowVolumeTask kTask106 = {Product::S, 0, "  XA    CA     CR     CS     CM", 5,
+                                         "Отн. максимальная концентрация вещества         S ="};
 
 void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
   const Real k1 = TaskParams.P1;

@@ -4,10 +4,10 @@
 //   107: maximum of R.
 //   108: maximum of S.
 
-#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
 
 namespace {
 
@@ -15,22 +15,26 @@ enum class Product { R, S };
 
 // What tells the two tasks apart; every formula is shared.
 struct StirredVolumeTask {
-  Product target;      // maximised, and drawn with its selectivity
-  double originY1;     // selectivity of the target at zero conversion
-  bool unitLine;       // 108 prints its constants without the unit line
+  Product target;   // maximised, and drawn with its selectivity
+  double originY1;  // selectivity of the target at zero conversion
+  bool unitLine;    // 108 prints its constants without the unit line
   const char* resultsHeading;
   const char* maximumLabel;
   const char* otherProductLabel;  // the one of R and S that is not the target
 };
 
-constexpr StirredVolumeTask kTask107 = {
-    Product::R, 1, true, "    Результаты расчета",
-    "Максимальная отн. концентрация продукта R  Cr =",
-    "Отн. концентрации остальных продуктов      Cs ="};
-constexpr StirredVolumeTask kTask108 = {
-    Product::S, 0, false, "     Результаты расчета",
-    "Максимальная отн. концентрация продукта S  Cs =",
-    "Отн. концентрации остальных продуктов      Cr ="};
+constexpr StirredVolumeTask kTask107 = {Product::R,
+                                        1,
+                                        true,
+                                        "    Результаты расчета",
+                                        "Максимальная отн. концентрация продукта R  Cr =",
+                                        "Отн. концентрации остальных продуктов      Cs ="};
+constexpr StirredVolumeTask kTask108 = {Product::S,
+                                        0,
+                                        false,
+                                        "     Результаты расчета",
+                                        "Максимальная отн. концентрация продукта S  Cs =",
+                                        "Отн. концентрации остальных продуктов      Cr ="};
 
 void RunStirredVolume(const StirredVolumeTask& task) {
   const Real k1 = TaskParams.P1;
@@ -66,8 +70,8 @@ void RunStirredVolume(const StirredVolumeTask& task) {
     best.Offer(isR ? Cr : Cs, {Xa, W0, Ca, Cr, Cs, Cm});
     if (IsPrintedStep(i, 999)) {
       // Xa overflows its field: a row starts with its digits.
-      out << Fixed(Xa, 4, 3) << Fixed(Ca, 7, 3) << Fixed(Cr, 7, 3) << Fixed(Cs, 7, 3)
-          << Fixed(Cm, 7, 3) << Fixed(W0, 8, 4) << Eol;
+      out << Fixed(Xa, 4, 3) << Fixed(Ca, 7, 3) << Fixed(Cr, 7, 3) << Fixed(Cs, 7, 3) << Fixed(Cm, 7, 3)
+          << Fixed(W0, 8, 4) << Eol;
       SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? Cr : Cs);
     }
   }

@@ -5,10 +5,10 @@
 //   109: maximum of R.
 //   110: maximum of S.
 
-#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
 
 namespace {
 
@@ -27,12 +27,10 @@ struct FourConstantTask {
 
 constexpr FourConstantTask kTask109 = {
     Product::R, false, " XA     CA     CR     CS     Vr",
-    "Максимальная отн. концентрация продукта R CR =",
-    "                                          CS ="};
+    "Максимальная отн. концентрация продукта R CR =", "                                          CS ="};
 constexpr FourConstantTask kTask110 = {
     Product::S, true, " XA     Ca     Cr     Cs     Vr",
-    "Максимальная отн. концентрация продукта S CS =",
-    "                                          CR ="};
+    "Максимальная отн. концентрация продукта S CS =", "                                          CR ="};
 
 void RunFourConstant(const FourConstantTask& task) {
   const Real k1 = TaskParams.P1;
@@ -83,8 +81,8 @@ void RunFourConstant(const FourConstantTask& task) {
     if (task.originFromThirdStep && i == 3) ChartY1[0] = SelS.value();
     if (IsPrintedStep(i, 999)) {
       // Xa overflows its field: a row starts with its digits.
-      out << Fixed(Xa, 4, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3)
-          << Fixed(Vr, 7, 3) << Eol;
+      out << Fixed(Xa, 4, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3) << Fixed(Vr, 7, 3)
+          << Eol;
       SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? CR : CS);
     }
   }

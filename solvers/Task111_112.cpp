@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
 
 namespace {
 
@@ -119,8 +119,7 @@ void Task112() {
   const Real Xm = best.At().Xm;
   const Real Wm = best.At().Wm;
   if (zeroDivisorStep != 0)
-    RefuseData("(1 - Xa) * k(1) + k(2) * Xa = 0 при Xa =" +
-                      FormatFixed(Conversion(zeroDivisorStep), 6, 3));
+    RefuseData("(1 - Xa) * k(1) + k(2) * Xa = 0 при Xa =" + FormatFixed(Conversion(zeroDivisorStep), 6, 3));
   if (Xm == 0) RefuseData("выход продукта R не положителен ни при одной степени конверсии");
   const Real W0 = FA0 / CA0;  // fresh feed
   const Real Wr = Wm - W0;    // recycle

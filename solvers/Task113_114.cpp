@@ -4,11 +4,11 @@
 //   114: stirred tank; the selectivities to R and D are the roots of the
 //        tank's balances.
 
-#include "initial_data/TaskData.h"
-#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 
 namespace {
 

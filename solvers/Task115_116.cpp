@@ -5,10 +5,10 @@
 //        conversion.
 //   116: stirred tank; the selectivity of R is closed-form.
 
-#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
 
 namespace {
 
@@ -16,9 +16,7 @@ struct Data {
   Real k1, k2, Ca0, Cb0;
 };
 
-Data ReadData() {
-  return {TaskParams.P1, TaskParams.P2, TaskParams.P3, TaskParams.P4};
-}
+Data ReadData() { return {TaskParams.P1, TaskParams.P2, TaskParams.P3, TaskParams.P4}; }
 
 struct At {
   Real Xa, CA, CB, CS;
@@ -32,14 +30,12 @@ struct OtherConcentration {
 };
 using SummaryOrder = OtherConcentration[3];
 
-constexpr SummaryOrder kOrder115 = {
-    {"Концентрации остальных продуктов          Cs=", &At::CS},
-    {"                                          Cb=", &At::CB},
-    {"                                          Ca=", &At::CA}};
-constexpr SummaryOrder kOrder116 = {
-    {"Концентрации остальных продуктов          Ca=", &At::CA},
-    {"                                          Cb=", &At::CB},
-    {"                                          Cs=", &At::CS}};
+constexpr SummaryOrder kOrder115 = {{"Концентрации остальных продуктов          Cs=", &At::CS},
+                                    {"                                          Cb=", &At::CB},
+                                    {"                                          Ca=", &At::CA}};
+constexpr SummaryOrder kOrder116 = {{"Концентрации остальных продуктов          Ca=", &At::CA},
+                                    {"                                          Cb=", &At::CB},
+                                    {"                                          Cs=", &At::CS}};
 
 // The sweep of both tasks. `nextSel(Xa, CA, CR)` gives the selectivity of R
 // of the step from the concentrations predicted with the previous one.
@@ -70,8 +66,8 @@ void SweepUntilBRunsOut(const Data& d, const SummaryOrder& order, NextSelectivit
     // the previous selectivity; Xr and the chart use the new one.
     best.Offer(Xr, {Xa, CA, CB, CS});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, 7, 3) << Fixed(CR, 7, 3) << Fixed(CA, 7, 3) << Fixed(CS, 7, 3)
-          << Fixed(CB, 7, 3) << Eol;
+      out << Fixed(Xa, 7, 3) << Fixed(CR, 7, 3) << Fixed(CA, 7, 3) << Fixed(CS, 7, 3) << Fixed(CB, 7, 3)
+          << Eol;
       SetCountedChartPoint(ChartIndex(i), Xa, Sel, Xr);
     }
   }
@@ -106,7 +102,6 @@ void Task115() {
 void Task116() {
   const Data d = ReadData();
   RequireNonZero(d.k1, "k(1)");
-  SweepUntilBRunsOut(d, kOrder116, [&](Real Xa, Real, Real) {
-    return Real(1 / ((d.k2 / d.k1) * (Xa / (1 - Xa)) + 1));
-  });
+  SweepUntilBRunsOut(d, kOrder116,
+                     [&](Real Xa, Real, Real) { return Real(1 / ((d.k2 / d.k1) * (Xa / (1 - Xa)) + 1)); });
 }

@@ -3,10 +3,10 @@
 // are integrated over the conversion by the trapezoidal rule; the feed rate
 // that the volume needs is W0 = V / Tau. Maximum yield of R.
 
-#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
 
 void Task117() {
   const Real k1 = TaskParams.P1;

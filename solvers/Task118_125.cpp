@@ -4,11 +4,11 @@
 //   118: given reactor volume; the feed rate of each conversion.
 //   125: given feed rate; the reactor volume of each conversion.
 
-#include "initial_data/TaskData.h"
-#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 
 namespace {
 
@@ -24,16 +24,24 @@ struct ReversibleTank {
 };
 
 const ReversibleTank kTask118 = {
-    "Объем реактора, м куб. =", 4, 1,
+    "Объем реактора, м куб. =",
+    4,
+    1,
     "   Xa       Xr      W0 ",
-    "Скорость подачи, м куб./с,                W0 = ", 7, 5,
+    "Скорость подачи, м куб./с,                W0 = ",
+    7,
+    5,
     [](Real P4, Real P1, Real X) -> Real { return P4 * P1 * (1 - X) / X; },
 };
 
 const ReversibleTank kTask125 = {
-    "Скорость подачи, м куб./с =", 7, 4,
+    "Скорость подачи, м куб./с =",
+    7,
+    4,
     "   Xa       Xr      Vr ",
-    "Объем реактора, м куб.,                   Vr = ", 4, 2,
+    "Объем реактора, м куб.,                   Vr = ",
+    4,
+    2,
     [](Real P4, Real P1, Real X) -> Real { return P4 / ((1 - X) * P1 / X); },
 };
 

@@ -5,10 +5,10 @@
 //   119: B enters at the concentration of A; maximum of R.
 //   122: B enters at twice that; maximum of S.
 
-#include "initial_data/TaskData.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
 
 namespace {
 
@@ -16,19 +16,17 @@ enum class Product { R, S };
 
 // What tells the two tasks apart; every formula is shared.
 struct WithBTask {
-  Product target;   // maximised, and drawn with its selectivity
-  int B0;           // initial concentration of B relative to A
-  double originY1;  // selectivity of the target at zero conversion
+  Product target;       // maximised, and drawn with its selectivity
+  int B0;               // initial concentration of B relative to A
+  double originY1;      // selectivity of the target at zero conversion
   const char* heading;  // and the columns of the rows in its order
   const char* maximumLabel;
 };
 
-constexpr WithBTask kTask119 = {
-    Product::R, 1, 1, "   Xa     Cr     Ca     Cs     Cd",
-    "Максимальная отн. концентрация продукта R Cr ="};
-constexpr WithBTask kTask122 = {
-    Product::S, 2, 0, "   Xa     Ca     Cr     Cs     Cd",
-    "Максимальная отн. концентрация продукта S Cs ="};
+constexpr WithBTask kTask119 = {Product::R, 1, 1, "   Xa     Cr     Ca     Cs     Cd",
+                                "Максимальная отн. концентрация продукта R Cr ="};
+constexpr WithBTask kTask122 = {Product::S, 2, 0, "   Xa     Ca     Cr     Cs     Cd",
+                                "Максимальная отн. концентрация продукта S Cs ="};
 
 void RunWithB(const WithBTask& task) {
   const Real k1 = TaskParams.P1;
@@ -76,8 +74,8 @@ void RunWithB(const WithBTask& task) {
     if (!(CB > 0)) break;
     best.Offer(isR ? CR : CS, {X});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << Fixed(isR ? CR : CA, 7, 3) << Fixed(isR ? CA : CR, 7, 3)
-          << Fixed(CS, 7, 3) << Fixed(CD, 7, 3) << Eol;
+      out << Fixed(X, 7, 3) << Fixed(isR ? CR : CA, 7, 3) << Fixed(isR ? CA : CR, 7, 3) << Fixed(CS, 7, 3)
+          << Fixed(CD, 7, 3) << Eol;
       SetCountedChartPoint(ChartIndex(i), X, isR ? phiR : phiS, isR ? CR : CS);
     }
   }

@@ -6,11 +6,11 @@
 //   121: plug-flow reactor of volume V; A -> R (k(1)), R consumed at second
 //        order (k(2)); maximum of R and the feed rate, by trapezoidal sums.
 
-#include "initial_data/TaskData.h"
-#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 
 void Task120() {
   const Real P1 = TaskParams.P1;
@@ -78,8 +78,8 @@ void Task121() {
   RequireNonZero(P1, "k(1)");
   RequireNonZero(P3, "Ca0");
 
-  Real IR = 0;  // running integral of the point selectivity: the yield of R
-  Real IT = 0;  // running integral of 1 / rate: the residence time over Ca0
+  Real IR = 0;           // running integral of the point selectivity: the yield of R
+  Real IT = 0;           // running integral of 1 / rate: the residence time over Ca0
   Real rPrev = P1 * P3;  // the rate at the inlet
   Real sPrev = 1.0;
   Real phiR = 1.0;

@@ -5,11 +5,11 @@
 //   123: B fed as much as A; maximum of R.
 //   124: B fed twice as much as A; maximum of S.
 
-#include "initial_data/TaskData.h"
-#include "numeric/Proc.h"
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 
 namespace {
 
@@ -21,10 +21,8 @@ struct ConsecutiveTank {
   const char* resultLabel;
 };
 
-const ConsecutiveTank kTask123 = {1, Product::R,
-                                  "Максимальная отн. концентрация продукта R Cr ="};
-const ConsecutiveTank kTask124 = {2, Product::S,
-                                  "Максимальная отн. концентрация продукта S Cs ="};
+const ConsecutiveTank kTask123 = {1, Product::R, "Максимальная отн. концентрация продукта R Cr ="};
+const ConsecutiveTank kTask124 = {2, Product::S, "Максимальная отн. концентрация продукта S Cs ="};
 
 void RunConsecutiveTank(const ConsecutiveTank& task) {
   const Real P1 = TaskParams.P1;
@@ -70,8 +68,8 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
     const bool forR = task.target == Product::R;
     best.Offer(forR ? CR : CS, {X});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3)
-          << Fixed(CD, 7, 3) << Eol;
+      out << Fixed(X, 7, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3) << Fixed(CD, 7, 3)
+          << Eol;
       SetCountedChartPoint(ChartIndex(i), X, forR ? phiR : phiS, forR ? CR : CS);
     }
   }

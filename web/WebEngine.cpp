@@ -116,7 +116,9 @@ REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
 // the value, or 0.
 REACTOPT_EXPORT int reactopt_parse_number(const char* utf8, double* value) {
   std::string_view text(utf8);
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; };
+  const auto blank = [](char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+  };
   while (!text.empty() && blank(text.front())) text.remove_prefix(1);
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   double v = 0;

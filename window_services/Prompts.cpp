@@ -25,8 +25,7 @@ void SetScript(Script* script) { current = script; }
 QMessageBox::StandardButton Confirm(QWidget* parent, const QString& text) {
   if (current && current->confirm) return current->confirm(text);
   return QMessageBox::question(parent, QStringLiteral("Confirm"), text,
-                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                               QMessageBox::Yes);
+                               QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
 }
 
 void Error(QWidget* parent, const QString& text) {
@@ -52,8 +51,8 @@ QString OpenFileName(QWidget* parent, const QString& filter) {
 QString SaveFileName(QWidget* parent, const QString& filter, const QString& preset) {
   if (current && current->saveFileName) return FollowedByWorkingDirectory(current->saveFileName(preset));
   return FollowedByWorkingDirectory(QFileDialog::getSaveFileName(
-      parent, QStringLiteral("Save As"), preset.isEmpty() ? QDir::currentPath() : preset, filter,
-      nullptr, QFileDialog::DontConfirmOverwrite));
+      parent, QStringLiteral("Save As"), preset.isEmpty() ? QDir::currentPath() : preset, filter, nullptr,
+      QFileDialog::DontConfirmOverwrite));
 }
 
 QString SaveImageFileName(QWidget* parent, const QString& preset) {

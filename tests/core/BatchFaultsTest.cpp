@@ -1,8 +1,8 @@
 // reactopt-batch under overlapping runs, kills, hostile files and failing
 // output: every "opt.out" is one whole report, and every failure is told.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -13,8 +13,8 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
-#include <sstream>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "TestSupport.h"
@@ -34,9 +34,11 @@ pid_t Start(std::vector<std::string> args, const std::string& out = "") {
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (out == "-") posix_spawn_file_actions_addclose(&actions, 1);
-  else posix_spawn_file_actions_addopen(&actions, 1, out.empty() ? "/dev/null" : out.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  if (out == "-")
+    posix_spawn_file_actions_addclose(&actions, 1);
+  else
+    posix_spawn_file_actions_addopen(&actions, 1, out.empty() ? "/dev/null" : out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0666);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = -1;
   EXPECT_EQ(posix_spawn(&pid, REACTOPT_BATCH, &actions, nullptr, argv.data(), environ), 0);
@@ -76,7 +78,8 @@ struct Outcome {
 
 // Runs a shell command line with the batch program as $B, limited to 20 s.
 Outcome Shell(const std::string& line) {
-  const std::string command = "export B='" REACTOPT_BATCH "'; timeout 20 sh -c '" + line + "' >stdout.txt 2>stderr.txt";
+  const std::string command =
+      "export B='" REACTOPT_BATCH "'; timeout 20 sh -c '" + line + "' >stdout.txt 2>stderr.txt";
   const int raw = std::system(command.c_str());
   Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile("stdout.txt"), ReadFile("stderr.txt")};
   std::remove("stdout.txt");
@@ -196,7 +199,8 @@ TEST_F(BatchFaults, TheChartNeverReplacesTheReportOrTheData) {
   ASSERT_EQ(mkdir("sub", 0777), 0);
   ASSERT_EQ(link("DataFile.dat", "hard.dat"), 0);
   ASSERT_EQ(symlink("opt.out", "link.csv"), 0);
-  for (const char* chart : {"opt.out", "./opt.out", "sub/../opt.out", "DataFile.dat", "hard.dat", "link.csv"}) {
+  for (const char* chart :
+       {"opt.out", "./opt.out", "sub/../opt.out", "DataFile.dat", "hard.dat", "link.csv"}) {
     const Outcome o = Shell(std::string("$B --chart ") + chart + " 101");
     EXPECT_EQ(o.status, 2) << chart;
     EXPECT_NE(o.err.find(chart), std::string::npos) << o.err;

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "TestSupport.h"
-#include "initial_data/TaskData.h"
 #include "base/Errors.h"
+#include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
 
 namespace {
@@ -76,8 +76,7 @@ TEST_F(DataFile, WorkedExampleOfTheFirstBlock) {
 }
 
 TEST_F(DataFile, BlankLinesAndLineEndStylesChangeNothing) {
-  const std::string crlf = Block({InUse("a", "1 2 3"), InUse("b", "4 5 6")}) +
-                           Block({InUse("c", "7 8 9")});
+  const std::string crlf = Block({InUse("a", "1 2 3"), InUse("b", "4 5 6")}) + Block({InUse("c", "7 8 9")});
   Read(102, crlf);
   const TaskField expected = TaskFieldTable[1];
   for (const std::string& eol : {std::string("\n"), std::string("\r")}) {
@@ -185,8 +184,10 @@ TEST_F(DataFile, TheDeliveredFileServesEveryTask) {
 
 TEST_F(DataFile, TheDataFileMustBeARegularFile) {
   for (int kind = 0; kind < 2; ++kind) {
-    if (kind == 0) ASSERT_EQ(mkfifo("DataFile.dat", 0666), 0);
-    else ASSERT_EQ(mkdir("DataFile.dat", 0777), 0);
+    if (kind == 0)
+      ASSERT_EQ(mkfifo("DataFile.dat", 0666), 0);
+    else
+      ASSERT_EQ(mkdir("DataFile.dat", 0777), 0);
     TaskCode = 101;
     const auto start = std::chrono::steady_clock::now();
     try {

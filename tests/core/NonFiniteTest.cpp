@@ -27,7 +27,8 @@ TEST_F(NonFinite, Task112NamesAZeroFeedOrVolume) {
 
 TEST_F(NonFinite, AZeroDenominatorAtOneStepNamesTheColumnAndTheConversion) {
   // k1 = -1, k2 = 1: 1 + (k2 / k1) * Xa / (1 - Xa) is 0 at Xa = 0.5.
-  EXPECT_EQ(RefusalOf(101, {-1, 1}), kPrefix + "Селективность продукта не является конечным числом при Xa = 0.500");
+  EXPECT_EQ(RefusalOf(101, {-1, 1}),
+            kPrefix + "Селективность продукта не является конечным числом при Xa = 0.500");
   EXPECT_EQ(RefusalOf(102, {-1, 1, 1, 1, 1}), kPrefix + "CS не является конечным числом при Xa = 0.500");
 }
 

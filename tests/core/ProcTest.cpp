@@ -6,9 +6,9 @@
 #include <cmath>
 
 #include "TestSupport.h"
+#include "base/Errors.h"
 #include "initial_data/TaskData.h"
 #include "numeric/Proc.h"
-#include "base/Errors.h"
 
 namespace {
 

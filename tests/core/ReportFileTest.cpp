@@ -1,8 +1,8 @@
 // The report file under faults: every "opt.out" is one whole report, old or
 // new; special files and links never block a run nor send it elsewhere.
 
-#include <gtest/gtest.h>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -110,7 +110,8 @@ TEST_F(ReportFileTest, SpecialFilesAreRefusedAtOnceAndLeftAlone) {
 TEST_F(ReportFileTest, AReadOnlyReportStaysInAWritableFolder) {
   WriteFile("opt.out", "old");
   chmod("opt.out", 0444);
-  const int status = InChild([] { return Run101() == "Cannot create file opt.out" && ReadFile("opt.out") == "old"; }, true);
+  const int status =
+      InChild([] { return Run101() == "Cannot create file opt.out" && ReadFile("opt.out") == "old"; }, true);
   if (status == 3) GTEST_SKIP() << "no user to drop to";
   EXPECT_EQ(status, 0);
   EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
@@ -120,7 +121,8 @@ TEST_F(ReportFileTest, AFolderThatTakesNoNewFileHasItsReportRewrittenInPlace) {
   WriteFile("opt.out", std::string(3000, 'x'));
   chmod("opt.out", 0666);
   chmod(dir_.c_str(), 0555);
-  const int status = InChild([] { return Run101() == "" && ReadFile("opt.out") == ReportFile.Bytes(); }, true);
+  const int status =
+      InChild([] { return Run101() == "" && ReadFile("opt.out") == ReportFile.Bytes(); }, true);
   chmod(dir_.c_str(), 0777);
   if (status == 3) GTEST_SKIP() << "no user to drop to";
   EXPECT_EQ(status, 0);

@@ -12,8 +12,8 @@
 #include <random>
 
 #include "TestSupport.h"
-#include "initial_data/TaskData.h"
 #include "base/Errors.h"
+#include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
 
 namespace {
@@ -37,11 +37,11 @@ Outcome Unprivileged(const std::function<bool()>& check) {
 }
 
 // Some sandboxes run everything as a root that cannot change its user.
-#define EXPECT_UNPRIVILEGED(check)                                             \
-  do {                                                                         \
-    const Outcome outcome = Unprivileged(check);                               \
+#define EXPECT_UNPRIVILEGED(check)                                                    \
+  do {                                                                                \
+    const Outcome outcome = Unprivileged(check);                                      \
     if (outcome == Outcome::NoUnprivilegedUser) GTEST_SKIP() << "no user to drop to"; \
-    EXPECT_EQ(outcome, Outcome::Passed);                                       \
+    EXPECT_EQ(outcome, Outcome::Passed);                                              \
   } while (0)
 
 // The error text of running task 101, or "" when it ran.
@@ -68,9 +68,8 @@ class Robustness : public InTempDir {
 TEST_F(Robustness, AReadOnlyReportIsNotOverwritten) {
   WriteFile("opt.out", "old");
   chmod("opt.out", 0444);
-  EXPECT_UNPRIVILEGED(([] {
-    return RunError() == "Cannot create file opt.out" && ReadFile("opt.out") == "old";
-  }));
+  EXPECT_UNPRIVILEGED(
+      ([] { return RunError() == "Cannot create file opt.out" && ReadFile("opt.out") == "old"; }));
 }
 
 TEST_F(Robustness, AnUnwritableFolderStopsTheRunWithAMessage) {

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "initial_data/TaskData.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
+#include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
 
 namespace fs = std::filesystem;

@@ -1,8 +1,6 @@
 // The student's workspace: where the program works when started from the menu,
 // what it copies there, and what it never touches.
 
-#include "app/Workspace.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,6 +12,7 @@
 #include <sstream>
 
 #include "TestSupport.h"
+#include "app/Workspace.h"
 
 namespace fs = std::filesystem;
 using workspace::EnterWorkspace;
@@ -27,8 +26,10 @@ class EnvironmentVariable {
     if (const char* v = std::getenv(name)) old_ = v;
   }
   ~EnvironmentVariable() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
   }
   void Set(const fs::path& value) { setenv(name_, value.c_str(), 1); }
   void Unset() { unsetenv(name_); }
@@ -112,7 +113,7 @@ TEST_F(Workspace, ANewerPackageAddsNewStatementsAndNeverOverwritesAChangedOne) {
   Ship("zad102.txt", "statement 102, second edition\r\n");
   Ship("zad103.txt", "statement 103\r\n");
   Start();
-  EXPECT_EQ(InSpace("zad101.txt"), "my version of 101\r\n");               // changed: kept
+  EXPECT_EQ(InSpace("zad101.txt"), "my version of 101\r\n");              // changed: kept
   EXPECT_EQ(InSpace("zad102.txt"), "statement 102, second edition\r\n");  // untouched copy: updated
   EXPECT_EQ(InSpace("zad103.txt"), "statement 103\r\n");                  // new: added
   EXPECT_EQ(InSpace("DataFile.dat"), "data 1\r\n");
@@ -204,7 +205,8 @@ TEST_F(Workspace, AnUnwritableWorkspaceIsNamedAndLeftAsItIs) {
     if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
     std::ostringstream err;
     const fs::path folder = EnterWorkspace(program_, err);
-    const bool named = err.str().find("cannot write in the workspace " + Space().string()) != std::string::npos;
+    const bool named =
+        err.str().find("cannot write in the workspace " + Space().string()) != std::string::npos;
     _exit(folder == start_ && named && fs::is_empty(Space()) ? 0 : 1);
   }
   int status = 0;

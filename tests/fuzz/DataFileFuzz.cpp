@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "initial_data/TaskData.h"
 #include "base/Errors.h"
+#include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

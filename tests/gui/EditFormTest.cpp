@@ -19,8 +19,8 @@
 
 #include "GuiTestSupport.h"
 #include "result_windows/DocumentText.h"
-#include "window_services/FrameCalls.h"
 #include "result_windows/MDIEdit.h"
+#include "window_services/FrameCalls.h"
 
 namespace {
 
@@ -154,8 +154,10 @@ void EditFormTest::eachSaveKeepsThePreviousVersionAsBak() {
   saveText(dir.path("my.folder/notes"), "new");
   QCOMPARE(ReadBytes(dir.path("my.folder/notes.BAK")), QByteArray("old\r\n"));
 
-  QCOMPARE(dir.entries(), QStringList({"my.folder", "report.BAK", "report.dat", "report.txt", "x.BAK", "y.bak"}));
-  QCOMPARE(QDir(dir.path("my.folder")).entryList(QDir::Files | QDir::Hidden), QStringList({"notes", "notes.BAK"}));
+  QCOMPARE(dir.entries(),
+           QStringList({"my.folder", "report.BAK", "report.dat", "report.txt", "x.BAK", "y.bak"}));
+  QCOMPARE(QDir(dir.path("my.folder")).entryList(QDir::Files | QDir::Hidden),
+           QStringList({"notes", "notes.BAK"}));
   QVERIFY(prompts.errors.isEmpty());
 }
 
@@ -256,7 +258,8 @@ void EditFormTest::characterOutsideCodePageRefusesTheSave() {
   QVERIFY(!form.Save1Click());
   QCOMPARE(prompts.errors.size(), 1);
   const QString& message = prompts.errors[0];
-  QVERIFY2(message.contains("'≈'") && message.contains("U+2248") && message.contains(name), qPrintable(message));
+  QVERIFY2(message.contains("'≈'") && message.contains("U+2248") && message.contains(name),
+           qPrintable(message));
   // The character is selected for the user to replace.
   QCOMPARE(form.Memo1->textCursor().selectedText(), QStringLiteral("≈"));
   QVERIFY(Modified(form));
@@ -349,8 +352,8 @@ void EditFormTest::editItemsFollowSelectionAndClipboard() {
   };
   const auto enabled = [&form] {
     QString s;
-    for (QAction* a : {form.Cut1, form.Copy1, form.Paste1, form.Delete1, form.SelectAll1, form.Cut2, form.Copy2,
-                       form.Paste2})
+    for (QAction* a : {form.Cut1, form.Copy1, form.Paste1, form.Delete1, form.SelectAll1, form.Cut2,
+                       form.Copy2, form.Paste2})
       s += a->isEnabled() ? '1' : '0';
     return s;
   };

@@ -16,15 +16,15 @@
 
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
+#include "base/Cp1251.h"
 #include "initial_data/DataForm.h"
 #include "initial_data/TaskData.h"
-#include "window_services/Activation.h"
 #include "result_windows/ChartOpt.h"
 #include "result_windows/DocumentText.h"
 #include "result_windows/MDIEdit.h"
-#include "base/Cp1251.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "window_services/Activation.h"
 
 namespace {
 
@@ -118,7 +118,6 @@ class FrameTest : public QObject {
     prompts_.reset();
     dir_.reset();
   }
-
 
   void startScreen() {
     QCOMPARE(frame_->windowTitle(), QStringLiteral("Задание №1"));
@@ -344,7 +343,8 @@ class FrameTest : public QObject {
       QWidget* menu = QApplication::activePopupWidget();
       CHILD_CHECK(menu);
       QTest::keyClick(menu, Qt::Key_A);  // Save &As...
-      CHILD_CHECK(prompts_->errors == QStringList{locked + QStringLiteral(" is read-only. Choose another name.")});
+      CHILD_CHECK(prompts_->errors ==
+                  QStringList{locked + QStringLiteral(" is read-only. Choose another name.")});
       CHILD_CHECK(prompts_->savePresets == QStringList({path, locked}));
       CHILD_CHECK(task->windowTitle() == path && task->FileName() == path);
       CHILD_CHECK(task->Memo1->document()->isModified());
@@ -381,7 +381,8 @@ class FrameTest : public QObject {
       CHILD_CHECK(prompts_->errors.isEmpty());
       CHILD_CHECK(!notes->Memo1->document()->isModified());
       CHILD_CHECK(ReadBytes(notes->FileName()) == "new Задача\r\n");
-      CHILD_CHECK(QDir(folder).entryList(QDir::Files | QDir::Hidden) == QStringList({"DataFile.dat", "fixed.txt", "notes.txt"}));
+      CHILD_CHECK(QDir(folder).entryList(QDir::Files | QDir::Hidden) ==
+                  QStringList({"DataFile.dat", "fixed.txt", "notes.txt"}));
       {
         FileSizeLimit full(64);
         QTest::keyClicks(notes->Memo1, QString(200, u'x'));

@@ -14,9 +14,7 @@ ScriptedPrompts::ScriptedPrompts() {
     return confirmAnswers.isEmpty() ? QMessageBox::Cancel : confirmAnswers.takeFirst();
   };
   script.error = [this](const QString& text) { errors << text; };
-  script.openFileName = [this]() {
-    return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
-  };
+  script.openFileName = [this]() { return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst(); };
   script.saveFileName = [this](const QString& preset) {
     savePresets << preset;
     return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
@@ -26,14 +24,13 @@ ScriptedPrompts::ScriptedPrompts() {
 
 ScriptedPrompts::~ScriptedPrompts() { prompts::SetScript(nullptr); }
 
-TempWorkDir::TempWorkDir() : oldCwd_(QDir::currentPath()) {
-  QDir::setCurrent(dir_.path());
-}
+TempWorkDir::TempWorkDir() : oldCwd_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
 
 TempWorkDir::~TempWorkDir() { QDir::setCurrent(oldCwd_); }
 
 QStringList TempWorkDir::entries() const {
-  return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+  return QDir(dir_.path())
+      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 void TempWorkDir::CopyDataFile() const {

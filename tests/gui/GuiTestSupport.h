@@ -2,6 +2,8 @@
 // Helpers shared by the window tests: a scripted stand-in for the program's
 // dialogs, a temporary working directory and file access in bytes.
 
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QByteArray>
 #include <QList>
@@ -13,7 +15,6 @@
 #include <clocale>
 #include <cstdio>
 #include <functional>
-#include <sys/resource.h>
 
 #include "window_services/Prompts.h"
 
@@ -58,12 +59,12 @@ class TempWorkDir {
 constexpr int kNoUnprivilegedUser = 3;
 int RunUnprivileged(const std::function<bool()>& body);
 // In such a body: gives up with the failed condition on stderr.
-#define CHILD_CHECK(cond)                                                         \
-  do {                                                                            \
-    if (!(cond)) {                                                                \
-      std::fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);     \
-      return false;                                                               \
-    }                                                                             \
+#define CHILD_CHECK(cond)                                                     \
+  do {                                                                        \
+    if (!(cond)) {                                                            \
+      std::fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
+      return false;                                                           \
+    }                                                                         \
   } while (0)
 // Makes a file or folder, created by the test, usable by that child.
 void GrantAll(const QString& path);
@@ -84,12 +85,11 @@ QByteArray ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const QByteArray& bytes);
 
 // Offscreen unless the caller chose a platform; numbers in the C locale.
-#define REACTOPT_GUI_TEST_MAIN(TestClass)                                        \
-  int main(int argc, char** argv) {                                              \
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))                           \
-      qputenv("QT_QPA_PLATFORM", "offscreen");                                   \
-    QApplication app(argc, argv);                                                \
-    std::setlocale(LC_NUMERIC, "C");                                             \
-    TestClass test;                                                              \
-    return QTest::qExec(&test, argc, argv);                                      \
+#define REACTOPT_GUI_TEST_MAIN(TestClass)                                                       \
+  int main(int argc, char** argv) {                                                             \
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen"); \
+    QApplication app(argc, argv);                                                               \
+    std::setlocale(LC_NUMERIC, "C");                                                            \
+    TestClass test;                                                                             \
+    return QTest::qExec(&test, argc, argv);                                                     \
   }

@@ -11,8 +11,8 @@
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
 #include "initial_data/DataForm.h"
-#include "window_services/Activation.h"
 #include "result_windows/MDIEdit.h"
+#include "window_services/Activation.h"
 
 class LatencyTest : public QObject {
   Q_OBJECT
@@ -44,8 +44,8 @@ class LatencyTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(result));
     const qint64 run = clock.nsecsElapsed();
 
-    qInfo("main window shown %.1f ms after start; result window shown %.1f ms after Run",
-          startUp / 1e6, run / 1e6);
+    qInfo("main window shown %.1f ms after start; result window shown %.1f ms after Run", startUp / 1e6,
+          run / 1e6);
     frame.reset();
     DataForm = nullptr;
   }

@@ -39,8 +39,8 @@ void PrintTest::layoutWrapsTabsAndPages() {
   const qreal tab = 8 * fm.averageCharWidth();
   const qreal ls = fm.lineSpacing();
   // 20 characters to a row, three rows and a half to a page.
-  const auto rows = textprint::Layout({QString(25, u'x'), "a\tb", "\t\t\tfar", "", "end"}, fm,
-                                      QSizeF(2.5 * tab, 3.5 * ls));
+  const auto rows =
+      textprint::Layout({QString(25, u'x'), "a\tb", "\t\t\tfar", "", "end"}, fm, QSizeF(2.5 * tab, 3.5 * ls));
   QCOMPARE(RowTexts(rows), QStringList({QString(20, u'x'), "xxxxx", "ab", "", "far", "", "end"}));
   QList<int> pages;
   QList<qreal> tops;

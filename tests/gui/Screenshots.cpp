@@ -14,8 +14,8 @@
 
 #include "app/MDIFrame.h"
 #include "initial_data/DataForm.h"
-#include "window_services/Activation.h"
 #include "result_windows/MDIEdit.h"
+#include "window_services/Activation.h"
 #include "window_services/Prompts.h"
 
 namespace {

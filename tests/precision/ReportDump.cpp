@@ -46,8 +46,8 @@ void Dump(int code, const std::vector<double>& values, std::ostream& out) {
   out << ReportFile.Bytes();
   const int last = PrepareChartPointCount(code);
   for (int k = 0; k <= last; ++k)
-    out << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ','
-        << Number17(ChartY2[k]) << '\n';
+    out << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ',' << Number17(ChartY2[k])
+        << '\n';
 }
 
 std::vector<double> Defaults(int code) {
@@ -66,9 +66,12 @@ int main(int argc, char** argv) {
   std::vector<std::string> caseFiles;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (arg == "--random" && i + 1 < argc) randomSets = std::stoi(argv[++i]);
-    else if (arg == "--seed" && i + 1 < argc) seed = static_cast<std::uint32_t>(std::stoul(argv[++i]));
-    else if (arg == "--cases" && i + 1 < argc) caseFiles.push_back(argv[++i]);
+    if (arg == "--random" && i + 1 < argc)
+      randomSets = std::stoi(argv[++i]);
+    else if (arg == "--seed" && i + 1 < argc)
+      seed = static_cast<std::uint32_t>(std::stoul(argv[++i]));
+    else if (arg == "--cases" && i + 1 < argc)
+      caseFiles.push_back(argv[++i]);
     else {
       std::cerr << "usage: reactopt-dump [--random N] [--seed S] [--cases FILE]...\n";
       return 2;

@@ -27,16 +27,18 @@ struct Bits {
   std::uint64_t significand = 0;
   int kind = 0;  // 0 finite, 1 infinite, 2 not a number
   bool operator==(const Bits& o) const {
-    return kind == o.kind && (kind == 2 || (negative == o.negative && exponent == o.exponent &&
-                                            significand == o.significand));
+    return kind == o.kind &&
+           (kind == 2 || (negative == o.negative && exponent == o.exponent && significand == o.significand));
   }
 };
 
 Bits BitsOf(long double x) {
   Bits b;
   b.negative = std::signbit(x);
-  if (std::isnan(x)) b.kind = 2;
-  else if (std::isinf(x)) b.kind = 1;
+  if (std::isnan(x))
+    b.kind = 2;
+  else if (std::isinf(x))
+    b.kind = 1;
   else if (x != 0) {
     int e = 0;
     const long double m = std::frexp(std::fabs(x), &e);
@@ -111,8 +113,7 @@ class Operands {
       }
       case 2:  // significand with a long run of ones or zeros: carries
         return Make(Coin(2), Coin(2) ? ~0ULL << Int(0, 20) : 1ULL << Int(0, 62), exponent);
-      default:
-        return Make(Coin(2), rng_(), exponent);
+      default: return Make(Coin(2), rng_(), exponent);
     }
   }
   int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
@@ -129,8 +130,8 @@ void CheckOperations(const Pair& a, const Pair& b, int& failures) {
   const auto check = [&](const char* op, long double hard, const Extended& soft) {
     if (BitsOf(hard) == BitsOf(soft) || failures > 10) return;
     ++failures;
-    ADD_FAILURE() << op << " of " << Show(BitsOf(a.hard)) << " and " << Show(BitsOf(b.hard))
-                  << ": x87 " << Show(BitsOf(hard)) << ", software " << Show(BitsOf(soft));
+    ADD_FAILURE() << op << " of " << Show(BitsOf(a.hard)) << " and " << Show(BitsOf(b.hard)) << ": x87 "
+                  << Show(BitsOf(hard)) << ", software " << Show(BitsOf(soft));
   };
   check("+", a.hard + b.hard, a.soft + b.soft);
   check("-", a.hard - b.hard, a.soft - b.soft);
@@ -146,8 +147,7 @@ void CheckToDouble(const Pair& x, int& failures) {
   const double soft = ToDouble(x.soft);
   if (std::memcmp(&hard, &soft, sizeof hard) == 0 || failures > 10) return;
   ++failures;
-  ADD_FAILURE() << "to double of " << Show(BitsOf(x.hard)) << ": x87 " << hard << ", software "
-                << soft;
+  ADD_FAILURE() << "to double of " << Show(BitsOf(x.hard)) << ": x87 " << hard << ", software " << soft;
 }
 
 }  // namespace
@@ -240,8 +240,8 @@ TEST(SoftExtended, RealRoundsOnStoreAndComputesInExtended) {
   // 0.1 + 0.2 - 0.3 in extended precision is not the double's answer.
   const Real a = 0.1, b = 0.2, c = 0.3;
   const Real soft = a + b - c;
-  const long double hard = static_cast<long double>(0.1) + static_cast<long double>(0.2) -
-                           static_cast<long double>(0.3);
+  const long double hard =
+      static_cast<long double>(0.1) + static_cast<long double>(0.2) - static_cast<long double>(0.3);
   EXPECT_EQ(soft.value(), static_cast<double>(hard));
   EXPECT_NE(soft.value(), 0.1 + 0.2 - 0.3);
   // The conversion step is the x87 constant, not the double 0.001.
