@@ -53,11 +53,11 @@ web/node_modules/.package-lock.json: web/package.json web/package-lock.json | we
 # The browser edition: $(WEB_DIR)/reactopt.html, one self-contained file.
 web: web-deps web/node_modules/.package-lock.json
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DREACTOPT_GUI=OFF -DREACTOPT_TESTS=OFF
+	  -DREACTOPT_GUI=OFF -DREACTOPT_TESTS=OFF -DREACTOPT_WERROR=ON
 	$(WEB_ENV) cmake --build $(WEB_DIR)
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DREACTOPT_WERROR=ON
 	cmake --build $(BUILD_DIR)
 
 run: build
@@ -81,13 +81,13 @@ test-web: build web
 	cd $(BUILD_DIR) && ctest --output-on-failure -L web
 
 test-asan: deps
-	cmake -S . -B $(ASAN_DIR) -G Ninja -DREACTOPT_GUI=OFF -DREACTOPT_SANITIZE=ON
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DREACTOPT_WERROR=ON -DREACTOPT_GUI=OFF -DREACTOPT_SANITIZE=ON
 	cmake --build $(ASAN_DIR)
 	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j 2
 
 $(FUZZ_DIR)/build.ninja: | deps
-	cmake -S . -B $(FUZZ_DIR) -G Ninja -DREACTOPT_GUI=OFF -DREACTOPT_FUZZ=ON \
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DREACTOPT_WERROR=ON -DREACTOPT_GUI=OFF -DREACTOPT_FUZZ=ON \
 	  -DCMAKE_CXX_COMPILER=clang++
 
 test-fuzz: deps $(FUZZ_DIR)/build.ninja

@@ -295,7 +295,7 @@ void TFrameForm::ArrangeIcons1Click() {
 void TFrameForm::RunBtnVis(const QString& name) {
   const QString namePart = FileNamePartOf(name);
   TaskFileName = namePart.left(10);
-  const int dot = namePart.lastIndexOf(QLatin1Char('.'));
+  const qsizetype dot = namePart.lastIndexOf(QLatin1Char('.'));
   TaskFileExt = dot < 0 ? QString() : namePart.mid(dot).left(4);
   ParseTaskCodeOf(TaskFileName);
   const bool taskWindow = TaskFileName != kUntitled && TaskFileExt != QStringLiteral(".out");
@@ -357,7 +357,7 @@ void TFrameForm::MergeMenus(QMdiSubWindow* active) {
 
 void TFrameForm::FillWindowMenu() {
   const QList<QAction*> actions = Window1->actions();
-  for (int i = actions.indexOf(windowListSeparator_) + 1; i < actions.size(); ++i) {
+  for (qsizetype i = actions.indexOf(windowListSeparator_) + 1; i < actions.size(); ++i) {
     Window1->removeAction(actions[i]);
     actions[i]->deleteLater();
   }

@@ -231,9 +231,9 @@ TEST_F(NonlinearSystem, WithoutARootItStopsAfter51IterationsWithTheFlagDown) {
   TVector x{}, F{};
   x[1] = 0.5;
   bool ok = true;
-  SolveNonlinearSystem(0, 1, F, 1.0E-4, x, ok, [](int, TVector& F, const TVector& X, bool& Ok) {
+  SolveNonlinearSystem(0, 1, F, 1.0E-4, x, ok, [](int, TVector& G, const TVector& X, bool& Ok) {
     ++evaluations;
-    F[1] = X[1] * X[1] + 1;
+    G[1] = X[1] * X[1] + 1;
     Ok = true;
   });
   EXPECT_FALSE(ok);

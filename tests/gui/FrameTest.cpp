@@ -70,7 +70,7 @@ class FrameTest : public QObject {
     return Active();
   }
   TEditForm* Run() {
-    const int before = Windows().size();
+    const qsizetype before = Windows().size();
     frame_->RunBtnClick();
     return Windows().size() > before ? Active() : nullptr;
   }

@@ -44,8 +44,8 @@ class LatencyTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(result));
     const qint64 run = clock.nsecsElapsed();
 
-    qInfo("main window shown %.1f ms after start; result window shown %.1f ms after Run", startUp / 1e6,
-          run / 1e6);
+    qInfo("main window shown %.1f ms after start; result window shown %.1f ms after Run",
+          static_cast<double>(startUp) / 1e6, static_cast<double>(run) / 1e6);
     frame.reset();
     DataForm = nullptr;
   }

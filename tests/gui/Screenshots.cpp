@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   frame.resize(1100, 720);
   frame.show();
   frame.activateWindow();
-  QTest::qWaitForWindowActive(&frame);
+  (void)QTest::qWaitForWindowActive(&frame);
   frame.resize(1100, 720);  // the frame maximises itself when activated
   Settle();
   bool ok = Save(frame.grab(), out, QStringLiteral("start.png"));
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   frame.OpenChild();
   frame.MdiArea->activeSubWindow()->setGeometry(10, 10, 620, 560);
   frame.EditDataBtnClick();
-  QTest::qWaitForWindowActive(&dialog);
+  (void)QTest::qWaitForWindowActive(&dialog);
   Settle();
   ok = Save(WithDialog(frame, dialog), out, QStringLiteral("task-and-data.png")) && ok;
 
