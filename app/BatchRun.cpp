@@ -71,8 +71,7 @@ void SelectTask(const std::string& task) {
   } else {
     ParseTaskCode(FirstChars(FileNamePart(task), 10));
   }
-  if (!FindSolver(TaskCode) || TaskCode < 101 || TaskCode > 125)
-    throw UsageError("no task 101-125 in " + task);
+  if (!FindTask(TaskCode)) throw UsageError("no task 101-125 in " + task);
 }
 
 // The slots the command line leaves open take what the data dialog would
@@ -82,7 +81,7 @@ void FillParameters(const std::vector<double>& values) {
   for (std::size_t j = 0; j < values.size(); ++j) TaskParams.Slot(static_cast<int>(j) + 1) = values[j];
   const int k = SlotCount(TaskCode);
   if (static_cast<int>(values.size()) >= k) return;
-  ReadFromFile();
+  ReadTaskData();
   for (int j = static_cast<int>(values.size()) + 1; j <= k; ++j) TaskParams.Slot(j) = DefaultSlotValue(j);
 }
 

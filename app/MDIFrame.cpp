@@ -20,7 +20,7 @@
 
 #include "SpeedIcons.h"
 #include "base/Errors.h"
-#include "initial_data/DataForm.h"
+#include "data_dialog/DataForm.h"
 #include "result_windows/MDIEdit.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
@@ -54,6 +54,9 @@ const char* const kStartLines[15] = {
     "Учебное пособие",
     "Город: Издательство кафедры, 2026. - 120 с.",
 };
+
+// Entry i of ResultWindowCounters belongs to the i-th task of the table.
+std::int32_t& ResultWindowCounter(int code) { return ResultWindowCounters[FindTask(code) - AllTasks().begin()]; }
 
 QString FileNamePartOf(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
@@ -251,7 +254,7 @@ void TFrameForm::RunBtnClick() {
   }
   if (!RunSucceeded) return;
   const QString prefix = TaskFileName.left(6);
-  const std::int32_t count = ++ResultWindowCounters[TaskCode - 101];
+  const std::int32_t count = ++ResultWindowCounter(TaskCode);
   const QString number = QStringLiteral("%1").arg(count, 2).left(2);
   TEditForm* child = CreateChild();
   // The report this run made, not the file read back: a batch run or another

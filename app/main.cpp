@@ -5,7 +5,7 @@
 
 #include "MDIFrame.h"
 #include "Workspace.h"
-#include "initial_data/DataForm.h"
+#include "data_dialog/DataForm.h"
 #include "window_services/Activation.h"
 
 int main(int argc, char** argv) {

@@ -26,13 +26,6 @@ double& TTaskParams::Slot(int j) {
   return this->*kSlots[j - 1];
 }
 
-int SlotCount(int code) {
-  static constexpr int kSlots[25] = {2, 5, 6, 5, 4, 4, 4, 4, 5, 5,  // 101..110
-                                     2, 5, 3, 3, 4, 4, 4, 4, 3, 5,  // 111..120
-                                     4, 3, 3, 3, 4};                // 121..125
-  return code >= 101 && code <= 125 ? kSlots[code - 101] : 0;
-}
-
 std::string OfferedValueText(double value) {
   char buf[400];
   std::string text(buf, FixedDigits(buf, sizeof buf, value, 5));
@@ -266,9 +259,8 @@ namespace {
 
 // Reads the block of TaskCode. Task data that the file does not reach are an
 // error the user can mend; other codes read as empty records.
-void ReadBlocks(DataFileText& text) {
+void ReadBlocks(DataFileText& text, bool isTask) {
   const int wanted = TaskCode - 100;
-  const bool isTask = TaskCode >= 101 && TaskCode <= 125;
   for (int block = 1;; ++block) {
     for (int i = 1; i <= 10; ++i) {
       TaskField record;
@@ -294,12 +286,12 @@ void ReadBlocks(DataFileText& text) {
 
 }  // namespace
 
-void ReadFromFile(std::FILE* file) {
+void ReadFromFile(std::FILE* file, bool blockRequired) {
   const auto text = std::make_unique<DataFileText>(file);
-  ReadBlocks(*text);
+  ReadBlocks(*text, blockRequired);
 }
 
-void ReadFromFile() {
+void ReadFromFile(bool blockRequired) {
   // Non-blocking, so that a FIFO of this name cannot hold the program; only a
   // regular file is read.
   errno = 0;
@@ -315,5 +307,5 @@ void ReadFromFile() {
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw CannotOpenFile(kDataFileName);
   const auto text = std::make_unique<DataFileText>(fd);
-  ReadBlocks(*text);
+  ReadBlocks(*text, blockRequired);
 }

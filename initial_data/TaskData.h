@@ -35,21 +35,18 @@ inline constexpr const char* kDataFileName = "DataFile.dat";
 // Reads the block of TaskCode from "DataFile.dat" in the working directory
 // into TaskFieldTable. Raises InOutError ("File not found", "Invalid numeric
 // input", "I/O error %d", "Cannot open file DataFile.dat" for anything but a
-// regular file, and, for a task 101 to 125 whose block the file does not
-// reach, "В файле DataFile.dat нет данных для задачи N"); the table then
-// holds the records read until then. Nothing after the wanted block is read.
-void ReadFromFile();
+// regular file, and, when `blockRequired` (the code is a task) and the file does
+// not reach its block, "В файле DataFile.dat нет данных для задачи N"); the
+// table then holds the records read until then. Nothing after the wanted block
+// is read.
+void ReadFromFile(bool blockRequired);
 // The same from an open file (the caller closes it).
-void ReadFromFile(std::FILE* file);
+void ReadFromFile(std::FILE* file, bool blockRequired);
 
 // The value the data dialog stores in slot j for the table just read, when
 // nobody has touched the dialog: the first offered value through its 5-decimal
 // text, or, for a field not in use, its untouched combo box's own text.
 double DefaultSlotValue(int j);
-
-// Number of parameter slots the dialog stores for a task code (0 outside
-// 101 to 125).
-int SlotCount(int code);
 
 // A value as the dialog offers it: fixed, 5 decimals, at least 8 characters.
 std::string OfferedValueText(double value);

@@ -8,6 +8,7 @@
 #include "Solvers.h"
 #include "Sweep.h"
 #include "base/Errors.h"
+#include "initial_data/TaskData.h"
 
 bool RunSucceeded = false;
 double ChartX[kChartSize];
@@ -18,28 +19,65 @@ int CurrentSweepStep = 0;
 
 namespace {
 
-struct CatalogueEntry {
-  int code;
-  TaskSolver solver;
+// clang-format off
+constexpr TaskEntry kTasks[] = {
+    // code  solver   slots  sets its point count
+    {101, Task101, 2, false},
+    {102, Task102, 5, false},
+    {103, Task103, 6, true},
+    {104, Task104, 5, true},
+    {105, Task105, 4, false},
+    {106, Task106, 4, false},
+    {107, Task107, 4, false},
+    {108, Task108, 4, false},
+    {109, Task109, 5, false},
+    {110, Task110, 5, false},
+    {111, Task111, 2, false},
+    {112, Task112, 5, false},
+    {113, Task113, 3, false},
+    {114, Task114, 3, false},
+    {115, Task115, 4, true},
+    {116, Task116, 4, true},
+    {117, Task117, 4, false},
+    {118, Task118, 4, false},
+    {119, Task119, 3, true},
+    {120, Task120, 5, true},
+    {121, Task121, 4, false},
+    {122, Task122, 3, true},
+    {123, Task123, 3, true},
+    {124, Task124, 3, true},
+    {125, Task125, 4, false},
 };
-
-// Tasks whose solver is not there yet are absent: RunTask treats their codes
-// like unknown ones.
-constexpr CatalogueEntry kCatalogue[] = {
-    {101, Task101}, {102, Task102}, {103, Task103}, {104, Task104}, {105, Task105},
-    {106, Task106}, {107, Task107}, {108, Task108}, {109, Task109}, {110, Task110},
-    {111, Task111}, {112, Task112}, {113, Task113}, {114, Task114}, {115, Task115},
-    {116, Task116}, {117, Task117}, {118, Task118}, {119, Task119}, {120, Task120},
-    {121, Task121}, {122, Task122}, {123, Task123}, {124, Task124}, {125, Task125},
-};
+// clang-format on
 
 }  // namespace
 
-TaskSolver FindSolver(int code) {
-  for (const CatalogueEntry& entry : kCatalogue)
-    if (entry.code == code) return entry.solver;
+const TaskEntry* FindTask(int code) {
+  for (const TaskEntry& entry : kTasks)
+    if (entry.code == code) return &entry;
   return nullptr;
 }
+
+TaskRows AllTasks() { return {std::begin(kTasks), std::end(kTasks)}; }
+
+TaskSolver FindSolver(int code) {
+  const TaskEntry* task = FindTask(code);
+  return task ? task->solver : nullptr;
+}
+
+int SlotCount(int code) {
+  const TaskEntry* task = FindTask(code);
+  return task ? task->paramSlots : 0;
+}
+
+bool SolverSetsPointCount(int code) {
+  const TaskEntry* task = FindTask(code);
+  return task && task->setsPointCount;
+}
+
+void ReadTaskData() { ReadFromFile(FindTask(TaskCode) != nullptr); }
+
+void ReadTaskData(std::FILE* file) { ReadFromFile(file, FindTask(TaskCode) != nullptr); }
 
 void RunTask(std::string_view name) {
   ParseTaskCode(name);
@@ -82,21 +120,6 @@ void RunCurrentTask() {
     throw;
   }
   RunSucceeded = true;
-}
-
-bool SolverSetsPointCount(int code) {
-  switch (code) {
-    case 103:
-    case 104:
-    case 115:
-    case 116:
-    case 119:
-    case 120:
-    case 122:
-    case 123:
-    case 124: return true;
-    default: return false;
-  }
 }
 
 int ChartPointsToDraw(int code) {

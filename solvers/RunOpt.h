@@ -3,6 +3,7 @@
 // task code, the success flag and the chart buffers.
 
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 
 #include "base/TaskIdentity.h"
@@ -28,11 +29,38 @@ void RunTask(std::string_view name);
 void RunCurrentTask();
 
 using TaskSolver = void (*)();
-// The solver of `code`, or nullptr.
-TaskSolver FindSolver(int code);
 
-// True for the tasks whose solver sets ChartPointCount itself.
+// What the program knows of a task, one row per task code. Every front end
+// asks this table; adding a task means adding its row and its solver.
+struct TaskEntry {
+  int code;
+  TaskSolver solver;
+  int paramSlots;       // parameter slots P1 ... the data dialog stores
+  bool setsPointCount;  // the solver sets ChartPointCount itself
+};
+
+// The row of `code`, or nullptr: the one test of whether a code is a task.
+const TaskEntry* FindTask(int code);
+
+// Every row, in ascending code order.
+struct TaskRows {
+  const TaskEntry* first;
+  const TaskEntry* last;
+  const TaskEntry* begin() const { return first; }
+  const TaskEntry* end() const { return last; }
+};
+TaskRows AllTasks();
+
+// Shorthands for one column of the row of `code`: nullptr, 0 and false
+// outside the table.
+TaskSolver FindSolver(int code);
+int SlotCount(int code);
 bool SolverSetsPointCount(int code);
+
+// Reads the block of TaskCode from "DataFile.dat" (ReadFromFile), a missing
+// block being an error for a task of the table.
+void ReadTaskData();
+void ReadTaskData(std::FILE* file);
 
 // What the chart does before drawing the run of `code`: the count is set to 20
 // unless the solver set it. Returns the index of the last point to draw, which

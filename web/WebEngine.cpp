@@ -44,7 +44,7 @@ void ReadTaskBlock(int code) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
       fmemopen(const_cast<char*>(dataFile.data()), dataFile.size(), "rb"), std::fclose);
   if (!file) throw IoError(2);
-  ReadFromFile(file.get());
+  ReadTaskData(file.get());
 }
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
@@ -66,7 +66,7 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
   out += '"';
 }
 
-bool IsTaskCode(int code) { return code >= 101 && code <= 125 && FindSolver(code) != nullptr; }
+bool IsTaskCode(int code) { return FindTask(code) != nullptr; }
 
 }  // namespace
 
@@ -78,6 +78,15 @@ REACTOPT_EXPORT char* reactopt_data_file_buffer(int size) {
 }
 
 REACTOPT_EXPORT const char* reactopt_error() { return message.c_str(); }
+
+// The codes of the table of tasks, as JSON: [101,102,...].
+REACTOPT_EXPORT const char* reactopt_task_codes() {
+  static std::string json;
+  json = "[";
+  for (const TaskEntry& task : AllTasks()) json += (json.size() > 1 ? "," : "") + std::to_string(task.code);
+  json += "]";
+  return json.c_str();
+}
 
 // The fields of a task as the data dialog shows them, as JSON:
 // {"slots":k,"fields":[{"slot":j,"label":"...","values":["  1.00000",...]}]},

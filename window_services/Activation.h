@@ -10,8 +10,7 @@
 
 #include <QObject>
 #include <QPointer>
-
-class QWidget;
+#include <QWidget>
 
 // A window of the program with activation handlers.
 class TActivatable {

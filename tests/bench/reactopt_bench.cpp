@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "initial_data/TaskData.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-TTaskParams defaults[126];
+std::map<int, TTaskParams> defaults;
 
 // Reads every task's defaults once, in a scratch directory that then takes the
 // reports.
@@ -22,9 +23,10 @@ bool Prepare() {
   char dir[] = "/tmp/reactopt-bench-XXXXXX";
   if (!mkdtemp(dir) || chdir(dir) != 0) return false;
   std::filesystem::copy_file(REACTOPT_TASKS_DIR "/DataFile.dat", "DataFile.dat");
-  for (int code = 101; code <= 125; ++code) {
+  for (const TaskEntry& task : AllTasks()) {
+    const int code = task.code;
     TaskCode = code;
-    ReadFromFile();
+    ReadTaskData();
     for (int j = 1; j <= SlotCount(code); ++j) defaults[code].Slot(j) = DefaultSlotValue(j);
   }
   return true;
@@ -46,22 +48,23 @@ void Solve(benchmark::State& state, int code, bool writeReport) {
   if (!RunSucceeded) state.SkipWithError("no solver for this task");
 }
 
-void AllTasks(benchmark::State& state) {
+void EveryTask(benchmark::State& state) {
   for (auto _ : state)
-    for (int code = 101; code <= 125; ++code) RunTaskWithDefaults(code);
+    for (const TaskEntry& task : AllTasks()) RunTaskWithDefaults(task.code);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (!Prepare()) return 1;
-  for (int code = 101; code <= 125; ++code) {
+  for (const TaskEntry& task : AllTasks()) {
+    const int code = task.code;
     benchmark::RegisterBenchmark(("Task" + std::to_string(code) + "/Report").c_str(),
                                  [code](benchmark::State& s) { Solve(s, code, true); });
     benchmark::RegisterBenchmark(("Task" + std::to_string(code) + "/SolveOnly").c_str(),
                                  [code](benchmark::State& s) { Solve(s, code, false); });
   }
-  benchmark::RegisterBenchmark("AllTasks/Reports", AllTasks)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("AllTasks/Reports", EveryTask)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -33,7 +33,7 @@ TEST_F(Allocation, ARunOfAnyTaskAllocatesNothing) {
   for (int code = 101; code <= 125; ++code) {
     if (!FindSolver(code)) continue;
     TaskCode = code;
-    ReadFromFile();
+    ReadTaskData();
     for (int j = 1; j <= SlotCount(code); ++j) TaskParams.Slot(j) = DefaultSlotValue(j);
     RunCurrentTask();  // the first run may size what it keeps
     allocations = 0;

@@ -37,13 +37,13 @@ class DataFile : public InTempDir {
   void Read(int code, const std::string& bytes) {
     WriteFile("DataFile.dat", bytes);
     TaskCode = code;
-    ReadFromFile();
+    ReadTaskData();
   }
   static std::string ErrorOf(int code, const std::string& bytes) {
     WriteFile("DataFile.dat", bytes);
     TaskCode = code;
     try {
-      ReadFromFile();
+      ReadTaskData();
     } catch (const InOutError& e) {
       return e.what();
     }
@@ -121,7 +121,7 @@ TEST_F(DataFile, ReportsBadNumbersAndMissingFiles) {
   TaskCode = 101;
   std::remove("DataFile.dat");
   try {
-    ReadFromFile();
+    ReadTaskData();
     FAIL() << "no error";
   } catch (const InOutError& e) {
     EXPECT_STREQ(e.what(), "File not found");
@@ -174,7 +174,7 @@ TEST_F(DataFile, TheDeliveredFileServesEveryTask) {
   WriteFile("DataFile.dat", ReadFile(REACTOPT_TASKS_DIR "/DataFile.dat"));
   for (int code = 101; code <= 125; ++code) {
     TaskCode = code;
-    ASSERT_NO_THROW(ReadFromFile()) << code;
+    ASSERT_NO_THROW(ReadTaskData()) << code;
     for (int j = 1; j <= SlotCount(code); ++j) {
       EXPECT_GT(TaskFieldTable[j].Flag, 0) << code << " field " << j;
       EXPECT_EQ(TaskFieldTable[j].LabelText.size(), 17u) << code << " field " << j;
@@ -191,7 +191,7 @@ TEST_F(DataFile, TheDataFileMustBeARegularFile) {
     TaskCode = 101;
     const auto start = std::chrono::steady_clock::now();
     try {
-      ReadFromFile();
+      ReadTaskData();
       ADD_FAILURE() << "read a special file";
     } catch (const InOutError& e) {
       EXPECT_STREQ(e.what(), "Cannot open file DataFile.dat");
@@ -203,7 +203,7 @@ TEST_F(DataFile, TheDataFileMustBeARegularFile) {
   WriteFile("real.dat", ReadFile(REACTOPT_TASKS_DIR "/DataFile.dat"));
   ASSERT_EQ(symlink("real.dat", "DataFile.dat"), 0);
   TaskCode = 102;
-  ReadFromFile();
+  ReadTaskData();
   EXPECT_GT(TaskFieldTable[5].Flag, 0);
 }
 
@@ -213,14 +213,14 @@ TEST_F(DataFile, ASparseDataFileIsReadInAMoment) {
   ASSERT_EQ(truncate("DataFile.dat", 2LL << 30), 0);
   TaskCode = 101;
   const auto start = std::chrono::steady_clock::now();
-  ReadFromFile();
+  ReadTaskData();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
   EXPECT_EQ(TaskFieldTable[1].Flag, 0);
   // All NUL bytes: not a number.
   ASSERT_EQ(truncate("DataFile.dat", 0), 0);
   ASSERT_EQ(truncate("DataFile.dat", 2LL << 30), 0);
   try {
-    ReadFromFile();
+    ReadTaskData();
     ADD_FAILURE() << "NUL bytes read as data";
   } catch (const InOutError& e) {
     EXPECT_STREQ(e.what(), "Invalid numeric input");
@@ -237,7 +237,7 @@ TEST_F(DataFile, ALongLineIsSkippedInBlocks) {
   ASSERT_NE(f, nullptr);
   TaskCode = 101;
   const auto start = std::chrono::steady_clock::now();
-  ReadFromFile(f);
+  ReadTaskData(f);
   std::fclose(f);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
   EXPECT_EQ(TaskFieldTable[2].Values[2], 3.0);

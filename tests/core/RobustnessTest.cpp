@@ -85,7 +85,7 @@ TEST_F(Robustness, AnUnreadableDataFileIsAnInputError) {
   EXPECT_UNPRIVILEGED(([] {
     TaskCode = 101;
     try {
-      ReadFromFile();
+      ReadTaskData();
     } catch (const InOutError& e) {
       return std::string(e.what()) == "I/O error 13";
     }
@@ -98,7 +98,7 @@ TEST_F(Robustness, AHugeDataFileIsReadOnlyUpToTheWantedBlock) {
   ASSERT_EQ(truncate("DataFile.dat", 8LL << 30), 0);  // 8 GiB, sparse
   const auto start = std::chrono::steady_clock::now();
   TaskCode = 125;
-  ReadFromFile();
+  ReadTaskData();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
   EXPECT_GT(TaskFieldTable[4].Flag, 0);
 }
@@ -112,7 +112,7 @@ TEST_F(Robustness, BinaryGarbageAsADataFileIsAnInputErrorOrEmptyRecords) {
     WriteFile("DataFile.dat", bytes);
     TaskCode = 101 + trial % 25;
     try {
-      ReadFromFile();
+      ReadTaskData();
     } catch (const InOutError& e) {
       // A file that runs out before the task's block says so.
       const std::string missing = "В файле DataFile.dat нет данных для задачи " + std::to_string(TaskCode);

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 1) f = std::tmpfile();
   if (!f) return 0;
   try {
-    ReadFromFile(f);
+    ReadTaskData(f);
   } catch (const InOutError&) {
   }
   std::fclose(f);

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "GuiTestSupport.h"
-#include "initial_data/DataForm.h"
+#include "data_dialog/DataForm.h"
 #include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
 

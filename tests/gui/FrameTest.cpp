@@ -17,7 +17,7 @@
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
 #include "base/Cp1251.h"
-#include "initial_data/DataForm.h"
+#include "data_dialog/DataForm.h"
 #include "initial_data/TaskData.h"
 #include "result_windows/ChartOpt.h"
 #include "result_windows/DocumentText.h"

@@ -10,7 +10,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
-#include "initial_data/DataForm.h"
+#include "data_dialog/DataForm.h"
 #include "result_windows/MDIEdit.h"
 #include "window_services/Activation.h"
 

@@ -13,7 +13,7 @@
 #include <clocale>
 
 #include "app/MDIFrame.h"
-#include "initial_data/DataForm.h"
+#include "data_dialog/DataForm.h"
 #include "result_windows/MDIEdit.h"
 #include "window_services/Activation.h"
 #include "window_services/Prompts.h"

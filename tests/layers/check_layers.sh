@@ -7,12 +7,13 @@ failures=0
 # folder (or file prefix): the project folders its sources may include
 rules='
 base/:base/
-initial_data/TaskData:base/ initial_data/TaskData
-numeric/:base/ initial_data/TaskData numeric/
-solvers/:base/ initial_data/TaskData numeric/ solvers/
-app/BatchRun:base/ initial_data/TaskData numeric/ solvers/ app/BatchRun
+initial_data/:base/ initial_data/
+numeric/:base/ initial_data/ numeric/
+solvers/:base/ initial_data/ numeric/ solvers/
+app/BatchRun:base/ initial_data/ numeric/ solvers/ app/BatchRun
+app/Workspace:base/ app/Workspace
 window_services/:base/ window_services/
-initial_data/DataForm:base/ initial_data/ window_services/
+data_dialog/:base/ initial_data/ solvers/ window_services/ data_dialog/
 result_windows/:base/ solvers/ window_services/ result_windows/
 '
 check() {  # file, allowed folders
@@ -34,7 +35,7 @@ out=$(echo "$rules" | while IFS=: read -r prefix allowed; do
     case "$f" in *.h|*.cpp) check "$f" $allowed ;; esac
   done
 done)
-qt=$(grep -l '^#include <Q' base/* initial_data/TaskData.* numeric/* solvers/* app/BatchRun.* 2>/dev/null)
+qt=$(grep -l '^#include <Q' base/* initial_data/* numeric/* solvers/* app/BatchRun.* app/Workspace.* 2>/dev/null)
 [ -z "$qt" ] || out="$out
 core sources that include Qt: $qt"
 if [ -n "$out" ]; then

@@ -52,7 +52,7 @@ void Dump(int code, const std::vector<double>& values, std::ostream& out) {
 
 std::vector<double> Defaults(int code) {
   TaskCode = code;
-  ReadFromFile();
+  ReadTaskData();
   std::vector<double> values;
   for (int j = 1; j <= SlotCount(code); ++j) values.push_back(DefaultSlotValue(j));
   return values;
@@ -87,7 +87,8 @@ int main(int argc, char** argv) {
       return static_cast<std::uint32_t>(state >> 33);
     };
     constexpr std::uint32_t kCount = sizeof kTextbookValues / sizeof kTextbookValues[0];
-    for (int code = 101; code <= 125; ++code) {
+    for (const TaskEntry& task : AllTasks()) {
+      const int code = task.code;
       Dump(code, Defaults(code), out);
       for (int n = 0; n < randomSets; ++n) {
         std::vector<double> values;

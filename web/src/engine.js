@@ -24,6 +24,11 @@ export async function loadEngine(createModule, dataFileBytes) {
     }
   };
 
+  // The codes of the tasks the engine solves, ascending.
+  function taskCodes() {
+    return JSON.parse(M.UTF8ToString(M._reactopt_task_codes()));
+  }
+
   // {slots, fields: [{slot, label, values: [text, text, text]}]}
   function fields(code) {
     const json = M._reactopt_task_fields(code);
@@ -71,5 +76,5 @@ export async function loadEngine(createModule, dataFileBytes) {
     return { report, text: decodeCp1251(report), chart };
   }
 
-  return { fields, parse, run };
+  return { taskCodes, fields, parse, run };
 }

@@ -313,11 +313,14 @@ function drawnPoints() {
 
 async function start() {
   const data = JSON.parse($('reactopt-data').textContent);
-  state.tasks = data.tasks.map((t) => {
-    const statement = decodeCp1251(fromBase64(t.statement));
-    return { code: t.code, fileName: t.fileName, statement, title: titleOf(statement) };
-  });
   state.engine = await loadEngine(globalThis.createReactOptEngine, fromBase64(data.dataFile));
+  const known = new Set(state.engine.taskCodes());
+  state.tasks = data.tasks
+    .filter((t) => known.has(t.code))
+    .map((t) => {
+      const statement = decodeCp1251(fromBase64(t.statement));
+      return { code: t.code, fileName: t.fileName, statement, title: titleOf(statement) };
+    });
   fillTaskList();
 
   $('data').addEventListener('submit', (e) => {

@@ -5,7 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "TaskData.h"
+#include "initial_data/TaskData.h"
+#include "solvers/RunOpt.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/TaskIdentity.h"
@@ -17,7 +18,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("InitialData Task №");
 
-bool IsTask(int code) { return code >= 101 && code <= 125; }
+bool IsTask(int code) { return FindTask(code) != nullptr; }
 
 }  // namespace
 
@@ -74,7 +75,7 @@ TDataForm::TDataForm(QWidget* parent) : QDialog(parent) {
 }
 
 void TDataForm::PreparationTask() {
-  ReadFromFile();
+  ReadTaskData();
   FillingForm();
   SaveDataToVar();
 }
