@@ -2,10 +2,12 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QChart>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
@@ -481,7 +483,16 @@ void TEditForm::Print1Click() {
   QPrinter& printer = textprint::SharedPrinter();
   if (!prompts::Print(this, printer)) return;
   const QFont font = textprint::ForPrinter(Memo1->font(), Memo1->logicalDpiY());
-  if (!textprint::PrintLines(printer, doctext::Lines(RawText(Memo1)), font))
+  // A result window prints its chart under the report, as drawn on screen.
+  textprint::Picture chart;
+  if (resultLayout_ && !ChartOpt->isHidden()) {
+    chart.size = ChartOpt->chart()->size();
+    chart.draw = [this](QPainter& painter, const QRectF& target) {
+      ChartOpt->scene()->render(&painter, target, ChartOpt->chart()->sceneBoundingRect(),
+                                Qt::KeepAspectRatio);
+    };
+  }
+  if (!textprint::PrintLines(printer, doctext::Lines(RawText(Memo1)), font, chart.draw ? &chart : nullptr))
     prompts::Error(this, QStringLiteral("Printing failed"));
 }
 

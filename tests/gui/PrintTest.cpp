@@ -3,10 +3,14 @@
 
 #include <QFontInfo>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <algorithm>
 
 #include "GuiTestSupport.h"
 #include "result_windows/MDIEdit.h"
 #include "result_windows/TextPrinter.h"
+#include "solvers/RunOpt.h"
 
 namespace {
 
@@ -22,6 +26,38 @@ QStringList RowTexts(const QList<textprint::Row>& rows) {
 
 int PdfPages(const QByteArray& pdf) { return static_cast<int>(pdf.count("/Type /Page\n")); }
 
+// A word of a printed page and where it stands, in points from the page's
+// top left corner.
+struct Word {
+  int page;
+  QRectF box;
+  QString text;
+};
+
+// The words of a PDF file as a reader's text extraction finds them.
+QList<Word> PdfWords(const QString& pdf, QSizeF* pageSize) {
+  QProcess extract;
+  extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+  if (!extract.waitForFinished(30000) || extract.exitCode() != 0) return {};
+  const QString html = QString::fromUtf8(extract.readAllStandardOutput());
+  QList<Word> words;
+  int page = -1;
+  static const QRegularExpression tag(QStringLiteral(
+      R"re(<page width="([\d.]+)" height="([\d.]+)">|<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re"));
+  for (const QRegularExpressionMatch& m : tag.globalMatch(html)) {
+    if (!m.captured(1).isEmpty()) {
+      ++page;
+      *pageSize = QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble());
+      continue;
+    }
+    words.append(Word{page,
+                      QRectF(QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()),
+                             QPointF(m.captured(5).toDouble(), m.captured(6).toDouble())),
+                      m.captured(7)});
+  }
+  return words;
+}
+
 }  // namespace
 
 class PrintTest : public QObject {
@@ -30,6 +66,7 @@ class PrintTest : public QObject {
  private slots:
   void layoutWrapsTabsAndPages();
   void printsTheTextToPdfInItsFont();
+  void aResultWindowPrintsReportAndChartOnOnePageWithinMargins();
 };
 
 void PrintTest::layoutWrapsTabsAndPages() {
@@ -95,6 +132,51 @@ void PrintTest::printsTheTextToPdfInItsFont() {
   pdfFile = dir.path("no-such-folder/out.pdf");
   form.Print1->trigger();
   QCOMPARE(prompts.errors, QStringList("Printing failed"));
+}
+
+// Print to PDF of a result window: the report, then its chart under it on the
+// same page, everything at least 2 cm from the page's edges.
+void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
+  TempWorkDir dir;
+  ScriptedPrompts prompts;
+  const QString pdfFile = dir.path("result.pdf");
+  prompts.script.print = [&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfFile);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return true;
+  };
+  for (int k = 0; k < kChartSize; ++k) ChartX[k] = ChartY1[k] = ChartY2[k] = k / 20.0;
+  RunSucceeded = true;
+  TEditForm form;
+  QStringList report;
+  for (int i = 1; i <= 32; ++i) report << QStringLiteral("Строка%1 отчёта %2").arg(i).arg(QString(60, u'x'));
+  form.Memo1->setPlainText(report.join('\n'));
+  form.ChartDisplay(101);
+  form.SetResultLayout(true);
+  form.show();
+  form.Print1->trigger();
+  QVERIFY(prompts.errors.isEmpty());
+
+  QSizeF page;
+  const QList<Word> words = PdfWords(pdfFile, &page);
+  QVERIFY2(!words.isEmpty(), "pdftotext (poppler-utils) read nothing");
+  const qreal margin = 20 / 25.4 * 72 - 0.5;  // 2 cm in points
+  const QRectF inside(margin, margin, page.width() - 2 * margin, page.height() - 2 * margin);
+  qreal reportBottom = 0;
+  QStringList chartTexts;
+  for (const Word& word : words) {
+    QCOMPARE(word.page, 0);
+    QVERIFY2(inside.contains(word.box), qPrintable(word.text));
+    if (word.text.startsWith(QStringLiteral("Строка")))
+      reportBottom = std::max(reportBottom, word.box.bottom());
+    if (word.text == QStringLiteral("конверсии") || word.text == QStringLiteral("1.0")) {
+      chartTexts << word.text;
+      QVERIFY2(word.box.top() > reportBottom, qPrintable(word.text));
+    }
+  }
+  QVERIFY(words.first().box.left() < margin + 2);  // the text starts at the margin
+  QCOMPARE(chartTexts.size(), 4);                  // twice "конверсии" (title and foot), twice "1.0"
 }
 
 REACTOPT_GUI_TEST_MAIN(PrintTest)
