@@ -207,7 +207,7 @@ void PrepareFolder(const fs::path& folder) {
     }
   }
   if (!fs::is_directory(fs::status(folder, ec))) {
-    throw WorkspaceError(named + " — не папка, а файл");
+    throw WorkspaceError(named + " не является папкой");
   }
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
     throw WorkspaceError("нет права записи в рабочую папку " + folder.string() + ": " + SystemMessage(errno));

@@ -217,7 +217,7 @@ TEST_F(Workspace, AnUnusableWorkspaceIsNamedAndTheProgramStaysWhereItWasStarted)
   WriteFile(Space().string(), "a file, not a folder");
   EXPECT_EQ(Start(), start_);
   EXPECT_EQ(messages_, "рабочая папка " + Space().string() +
-                           " — не папка, а файл; программа работает в папке " + start_.string());
+                           " не является папкой; программа работает в папке " + start_.string());
   EXPECT_EQ(ReadFile(Space().string()), "a file, not a folder");
 
   fs::remove(Space());

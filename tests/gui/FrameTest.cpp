@@ -304,6 +304,8 @@ class FrameTest : public QObject {
     };
     frame_->Tile1Click();
     for (TEditForm* result : results) QVERIFY2(showsAll(result), qPrintable(result->windowTitle()));
+    results[2]->resize(50, 50);  // no smaller than its chart needs
+    QVERIFY(showsAll(results[2]));
 
     results[1]->showMaximized();
     QVERIFY(showsAll(results[1]));

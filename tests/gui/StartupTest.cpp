@@ -66,7 +66,7 @@ void StartupTest::aWorkspaceThatCannotBeUsedIsToldInTheWindow() {
   TProgramWindows windows(QString::fromStdString(start.problem));
   QTRY_COMPARE(prompts.errors.size(), 1);
   QCOMPARE(prompts.errors[0],
-           QStringLiteral("Рабочая папка %1 — не папка, а файл; программа работает в папке %2.")
+           QStringLiteral("Рабочая папка %1 не является папкой; программа работает в папке %2.")
                .arg(home.path(QStringLiteral("ReactOpt")), QDir::currentPath()));
 }
 
