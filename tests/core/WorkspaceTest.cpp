@@ -181,15 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"a folder under a statement's name", {"DataFile.dat", "zad101.txt/"}, false, false}),
     [](const auto& param) { return std::to_string(param.index); });
 
-TEST(StartOptions, AreReadAndAnUnknownOneNamed) {
-  using workspace::ParseStartOptions;
-  EXPECT_TRUE(ParseStartOptions({"--workspace"}).workspace);
-  EXPECT_FALSE(ParseStartOptions({}).workspace);
-  EXPECT_TRUE(ParseStartOptions({"--version"}).version);
-  EXPECT_TRUE(ParseStartOptions({"-h"}).help);
-  EXPECT_EQ(ParseStartOptions({"--workspace", "zad101.txt", "--bad"}).bad, "zad101.txt");
-}
-
 TEST_F(Workspace, StartedInsideTheWorkspaceItStillReceivesNewStatements) {
   Start();
   Ship("zad103.txt", "statement 103\r\n");

@@ -9,48 +9,30 @@
 #include "app/MDIFrame.h"
 #include "app/Startup.h"
 #include "app/Workspace.h"
-#include "base/TaskIdentity.h"
-#include "data_dialog/DataForm.h"
 
 class StartupTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init() { TaskCode = 0; }
   void theMainWindowComesAlone();
   void aWorkspaceThatCannotBeUsedIsToldInTheWindow();
 };
 
 void StartupTest::theMainWindowComesAlone() {
-  TempWorkDir dir;
-  dir.CopyDataFile();
   ScriptedPrompts prompts;
   TProgramWindows windows;
-  TFrameForm& frame = windows.Frame();
-  QVERIFY(QTest::qWaitForWindowExposed(&frame));
+  QVERIFY(QTest::qWaitForWindowExposed(&windows.Frame()));
   QCoreApplication::processEvents();
   QWidgetList shown;
   for (QWidget* window : QApplication::topLevelWidgets())
     if (window->isVisible()) shown << window;
-  QCOMPARE(shown, QWidgetList{&frame});
+  QCOMPARE(shown, QWidgetList{&windows.Frame()});  // no empty data dialog
   QVERIFY(prompts.errors.isEmpty());
-
-  const QImage menuIcon = QImage(QStringLiteral(REACTOPT_TASKS_DIR "/../packaging/icons/reactopt-48.png"))
-                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  const auto image = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+  const QImage menuIcon =
+      image(QImage(QStringLiteral(REACTOPT_TASKS_DIR "/../packaging/icons/reactopt-48.png")));
   QVERIFY(!menuIcon.isNull());
-  QCOMPARE(frame.windowIcon().pixmap(48).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
-           menuIcon);
-
-  // With a task open, Data Edit brings the dialog up over the main window.
-  WriteBytes(dir.path(QStringLiteral("zad101.txt")), "Задача\r\n");
-  prompts.openAnswers << dir.path(QStringLiteral("zad101.txt"));
-  frame.OpenChild();
-  QVERIFY(windows.DataDialog().isHidden());
-  frame.EditDataBtnClick();
-  QVERIFY(QTest::qWaitForWindowExposed(&windows.DataDialog()));
-  QCOMPARE(windows.DataDialog().windowTitle(), QStringLiteral("InitialData Task №101"));
-  QCOMPARE(windows.DataDialog().parentWidget(), &frame);
-  windows.DataDialog().ButtonCancelClick();
+  QCOMPARE(image(windows.Frame().windowIcon().pixmap(48).toImage()), menuIcon);
 }
 
 void StartupTest::aWorkspaceThatCannotBeUsedIsToldInTheWindow() {
