@@ -245,7 +245,6 @@ void TFrameForm::NewChild() {
   TaskFileName = kUntitled;
   child->SetResultLayout(false);
   child->show();
-  KeepInView(child);
   VisibleSpeedButton();
   RunBtnVis(kUntitled);
 }
@@ -259,7 +258,6 @@ void TFrameForm::OpenChild() {
   if (!child->Open(file)) return;
   TaskFileName = FileNamePartOf(file).left(10);
   child->show();
-  KeepInView(child);
   ParseTaskCodeOf(TaskFileName);
   VisibleSpeedButton();
   try {
@@ -293,7 +291,7 @@ void TFrameForm::RunBtnClick() {
   child->ChartDisplay(saved);
   child->SetResultLayout(true);
   child->show();
-  KeepInView(child);
+  KeepInView(child);  // again, at the size the result layout gave it
 }
 
 void TFrameForm::EditDataBtnClick() {
