@@ -50,7 +50,7 @@ export async function loadEngine(createModule, dataFileBytes) {
   }
 
   // Runs `code` with `values` in slot order (null or undefined: the default).
-  // Returns {report, text, chart}; throws the refusal's message.
+  // Returns {report, text, chart, csv}; throws the refusal's message.
   function run(code, values) {
     if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
     const ptr = M._malloc(8 * 10);
@@ -73,7 +73,8 @@ export async function loadEngine(createModule, dataFileBytes) {
     for (let i = 0; i <= last; ++i) {
       chart.push([M.HEAPF64[base + 3 * i], M.HEAPF64[base + 3 * i + 1], M.HEAPF64[base + 3 * i + 2]]);
     }
-    return { report, text: decodeCp1251(report), chart };
+    const csv = M.UTF8ToString(M._reactopt_chart_csv());
+    return { report, text: decodeCp1251(report), chart, csv };
   }
 
   return { taskCodes, fields, parse, run };
