@@ -88,9 +88,10 @@ function fillTaskList() {
   });
 }
 
-// Shows task `code` with its default data, or with `texts` ([[slot, text]] or a
-// Map of link keys) where given. False when there is no such task.
-function selectTask(code, texts = null) {
+// Shows task `code` with its default data, or with the texts given: `slots`,
+// a Map slot -> text, or `link`, a Map of a link's names -> text. False when
+// there is no such task.
+function selectTask(code, { slots = null, link = null } = {}) {
   const task = taskOf(code);
   if (!task) return false;
   showMessage('');
@@ -108,13 +109,11 @@ function selectTask(code, texts = null) {
   $('statement').textContent = task.statement;
   $('task-line').textContent = `Задача ${code}. ${task.title}`;
   fillFields($('fields'), fields, onValueEdited);
-  if (texts) {
-    const inputs = inputsOf($('fields'));
-    fields.fields.forEach((f, i) => {
-      const text = texts instanceof Map ? valueFor(texts, fields.fields, state.keys, i) : texts.get(f.slot);
-      if (text !== null && text !== undefined) inputs[i].value = text;
-    });
-  }
+  const inputs = inputsOf($('fields'));
+  fields.fields.forEach((f, i) => {
+    const text = link ? valueFor(link, fields.fields, state.keys, i) : slots?.get(f.slot);
+    if (text !== null && text !== undefined) inputs[i].value = text;
+  });
   $('data').hidden = false;
   if (state.live) runTask({ live: true });
   return true;
@@ -138,7 +137,7 @@ function updateAddress() {
 function openAddress() {
   const link = parseAddress(location.hash);
   if (!link || !taskOf(link.code)) return false;
-  return selectTask(link.code, link.values);
+  return selectTask(link.code, { link: link.values });
 }
 
 async function copyLink() {
@@ -487,7 +486,7 @@ function wire() {
   $('load-values').addEventListener('click', () => {
     const run = state.runs[Number($('runs').value)] || state.shown;
     if (!run) return;
-    selectTask(run.code, new Map(run.texts));
+    selectTask(run.code, { slots: new Map(run.texts) });
     updateAddress();
     notify(`Значения ${run.caption} — в полях исходных данных.`);
   });
