@@ -36,6 +36,8 @@ async function run(page, code, k2) {
   await page.getByLabel('Задачи', { exact: true }).selectOption(String(code));
   if (k2) await page.locator('#field2').fill(k2);
   await page.getByRole('button', { name: 'Рассчитать', exact: true }).click();
+  // The page settles (scrolls to the answer, marks a wide report) a frame later.
+  await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
 }
 
 describe('on a laptop', () => {

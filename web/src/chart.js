@@ -213,10 +213,11 @@ export function paintChart(ctx, w, h, { current = null, pins = [], mark = null, 
   }
 }
 
-// Draws on `canvas` at its CSS size, sharp on any pixel ratio.
-export function drawChart(canvas, view) {
-  const w = canvas.clientWidth || 420;
-  const h = canvas.clientHeight || 460;
+// Draws on `canvas` at its CSS size (`size`, {w, h}, when the caller knows
+// it), sharp on any pixel ratio.
+export function drawChart(canvas, view, size = null) {
+  const w = size?.w || canvas.clientWidth || 420;
+  const h = size?.h || canvas.clientHeight || 460;
   const ratio = window.devicePixelRatio || 1;
   if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
     canvas.width = Math.round(w * ratio);

@@ -84,7 +84,7 @@ function fillTaskList() {
   }
   list.addEventListener('change', () => {
     selectTask(Number(list.value));
-    updateAddress();
+    updateAddressSoon();
   });
 }
 
@@ -131,7 +131,14 @@ function addressNow() {
 
 function updateAddress() {
   if (!state.code) return;
+  clearTimeout(state.addressTimer);
   history.replaceState(null, '', addressNow());
+}
+
+// The same a little later: rewriting the address takes longer than a run.
+function updateAddressSoon() {
+  clearTimeout(state.addressTimer);
+  state.addressTimer = setTimeout(updateAddress, 400);
 }
 
 function openAddress() {
@@ -182,11 +189,18 @@ function addRunOption(run) {
   return option;
 }
 
+// Saves the runs once the current event is done, so that a Run does not wait
+// for the storage.
 function keepRuns() {
-  const ok = saveRuns(state.counters, state.runs, (r) => state.pins.includes(r));
-  if (!ok && state.kept) notify('Браузер не сохраняет расчёты: после перезагрузки их не будет.');
-  state.kept = ok;
   $('clear-runs').disabled = state.runs.length === 0;
+  if (state.saveQueued) return;
+  state.saveQueued = true;
+  setTimeout(() => {
+    state.saveQueued = false;
+    const ok = saveRuns(state.counters, state.runs, (r) => state.pins.includes(r));
+    if (!ok && state.kept) notify('Браузер не сохраняет расчёты: после перезагрузки их не будет.');
+    state.kept = ok;
+  }, 0);
 }
 
 // Makes `run` (a live one) a numbered run.
@@ -228,9 +242,11 @@ function runTask({ live }) {
     result,
   };
   if (!live) numberRun(run);
-  updateAddress();
   showRun(run, { announce: true });
-  if (!live) bringResultIntoView();
+  if (!live) {
+    updateAddressSoon();
+    requestAnimationFrame(bringResultIntoView);
+  }
   return true;
 }
 
@@ -255,7 +271,7 @@ function showRun(run, { announce = false } = {}) {
   $('readout').textContent = '';
   for (const id of ['download-report', 'download-chart', 'download-table']) $(id).disabled = false;
   redrawChart();
-  markReportOverflow();
+  requestAnimationFrame(markReportOverflow);
   if (announce) {
     const said = items.length ? items.map(statement).join(', ') : 'отчёт готов';
     $('announce').textContent = `${run.caption}: ${said}`;
@@ -281,7 +297,7 @@ function redrawChart() {
     pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
     mark: conversion !== null && items.length ? { x: conversion, label: statement(items[0]) } : null,
     cursor: state.cursor,
-  });
+  }, state.chartSize);
   $('chart').setAttribute('aria-label', chartDescription(run, items));
   renderLegend($('legend'), run, state.pins, unpin);
   const full = state.pins.length >= MAX_PINS;
@@ -487,7 +503,7 @@ function wire() {
     const run = state.runs[Number($('runs').value)] || state.shown;
     if (!run) return;
     selectTask(run.code, { slots: new Map(run.texts) });
-    updateAddress();
+    updateAddressSoon();
     notify(`Значения ${run.caption} — в полях исходных данных.`);
   });
   $('clear-runs').addEventListener('click', clearRuns);
@@ -501,11 +517,15 @@ function wire() {
   $('download-table').addEventListener('click', downloadTable);
   $('pin').addEventListener('click', pin);
   $('report').addEventListener('scroll', markReportOverflow, { passive: true });
-  window.addEventListener('resize', () => {
+  // The chart's size is read here, not at every draw, so that a Run never
+  // waits for the page's layout.
+  new ResizeObserver(([entry]) => {
+    const box = entry.contentRect;
+    state.chartSize = { w: box.width, h: box.height };
     if (state.shown) redrawChart();
-    else drawChart($('chart'), {});
+    else drawChart($('chart'), {}, state.chartSize);
     markReportOverflow();
-  });
+  }).observe($('chart'));
   window.addEventListener('hashchange', () => openAddress());
   narrow.addEventListener('change', fitLists);
   wireChart();
@@ -523,7 +543,7 @@ async function start() {
     });
   fillTaskList();
   fitLists();
-  drawChart($('chart'), {});
+  drawChart($('chart'), {}, state.chartSize);
   wire();
   restoreRuns();
 
