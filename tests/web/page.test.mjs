@@ -264,6 +264,16 @@ describe('kept in the browser', () => {
     assert.deepEqual(await runCaptions(), []);
   });
 
+  it('starts with no runs, and no harm, when what is kept cannot be read', async () => {
+    for (const kept of ['{', '[]', '{"runs":[{"code":101,"n":1}]}', '{"runs":[{"code":101,"n":1,"caption":"x","params":[],"texts":[[99,"1"]]}]}']) {
+      await page.evaluate((text) => localStorage.setItem('reactopt.runs.1', text), kept);
+      await page.reload();
+      await page.waitForFunction(() => document.body.dataset.ready === 'true');
+      assert.deepEqual(await runCaptions(), [], kept);
+    }
+    assert.deepEqual(pageErrors, []);
+  });
+
   it('captions runs past 99 apart from one another', async () => {
     await page.evaluate(() => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 99 }, runs: [] })));
     await page.reload();

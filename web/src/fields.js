@@ -90,7 +90,9 @@ export function readFields(box, slots, parse) {
     if (slot > slots) continue; // shown but never stored, as on the desktop
     const value = parse(input.value);
     if (value === null) {
-      return { error: `Недопустимое числовое значение в поле «${label}»: «${input.value}»`, input };
+      // A text pasted by mistake may be long: the message quotes its start.
+      const shown = input.value.length > 60 ? `${input.value.slice(0, 60)}…` : input.value;
+      return { error: `Недопустимое числовое значение в поле «${label}»: «${shown}»`, input };
     }
     values[slot - 1] = value;
     texts.push([slot, input.value.trim()]);

@@ -33,7 +33,7 @@ export function loadRuns() {
         typeof r.caption === 'string' &&
         Array.isArray(r.params) &&
         Array.isArray(r.texts) &&
-        r.texts.every((t) => Array.isArray(t) && Number.isInteger(t[0]) && typeof t[1] === 'string'),
+        r.texts.every((t) => Array.isArray(t) && Number.isInteger(t[0]) && t[0] >= 1 && t[0] <= 10 && typeof t[1] === 'string'),
     );
     const counters = {};
     for (const [code, n] of Object.entries(data.counters || {})) if (Number.isInteger(n)) counters[code] = n;
