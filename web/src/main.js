@@ -326,7 +326,8 @@ function unpin(run) {
   keepRuns();
   redrawChart();
   notify(`${run.caption} откреплён.`);
-  $('pin').focus();
+  // Its button is gone: the focus goes on to the chart it was drawn on.
+  $('chart').focus();
 }
 
 function clearRuns() {
