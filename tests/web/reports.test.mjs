@@ -116,7 +116,7 @@ describe(`reports and charts match the desktop program (seed ${seed})`, () => {
         for (let i = 0; i < count; ++i) {
           const field = fields.nth(i);
           const offered = await field.evaluate((input) =>
-            Array.from(input.list.options).map((o) => o.value));
+            Array.from(input.parentElement.querySelectorAll('.choices button')).map((b) => b.textContent));
           const text = randomText(offered);
           await field.fill(text);
           texts.push({ slot: Number(await field.getAttribute('data-slot')), text });
