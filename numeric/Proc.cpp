@@ -1,6 +1,5 @@
 #include "Proc.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 
@@ -132,9 +131,9 @@ void SystemResiduals(int Code, TVector& F, const TVector& X, bool& Ok) {
   Ok = true;
 }
 
+void RestartRandomSequence() { RandomGenerator.seed(std::mt19937_64::default_seed); }
+
 void KeepInBounds(TSystemCall& call) {
-  RandomGenerator.seed(
-      static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
   std::uniform_int_distribution<int> digit(0, 9);
   TVector& x = *call.X;
   const Real eps = call.eps;

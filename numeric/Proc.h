@@ -37,8 +37,11 @@ extern TBounds UnknownBounds[kMaxUnknowns + 1];
 extern TVector ResidualVector;
 
 // The shared pseudo-random generator: uniform numbers for the fixed-point
-// solver, digits 0 to 9 (after a re-seed from the clock) for KeepInBounds.
+// solver, digits 0 to 9 for KeepInBounds.
 extern std::mt19937_64 RandomGenerator;
+// Starts the generator's sequence afresh from a fixed seed; every run does,
+// so that the same data always give the same report.
+void RestartRandomSequence();
 
 // ---- Fixed-point equations -------------------------------------------------
 
@@ -93,8 +96,8 @@ struct TSystemCall {
   double S = 0;
 };
 
-// Moves every unknown that left its bounds 3 to 12 eps back inside them,
-// re-seeding the generator from the clock first.
+// Moves every unknown that left its bounds 3 to 12 eps back inside them, by a
+// pseudo-random number of eps drawn afresh for each correction.
 void KeepInBounds(TSystemCall& call);
 // S := the sum of the squared residuals; remembers the best point. Returns S.
 double SumOfSquares(TSystemCall& call);

@@ -4,17 +4,12 @@
 
 #include <string>
 
+#include "Report.h"
 #include "RunOpt.h"
 #include "base/Real.h"
 
-// The step the sweep is at, so that a failure can name its conversion.
-extern int CurrentSweepStep;
-
 // Xa of step i.
-inline Real Conversion(int i) {
-  CurrentSweepStep = i;
-  return i * kStep;
-}
+inline Real Conversion(int i) { return i * kStep; }
 
 // A table row is printed at every multiple of 50 and at the last step.
 inline bool IsPrintedStep(int i, int lastStep) { return i % 50 == 0 || i == lastStep; }
@@ -51,24 +46,31 @@ class Optimum {
  public:
   explicit Optimum(Ties ties = Ties::EarliestWins, Recorded initial = {}) : ties_(ties), at_(initial) {}
 
-  // Returns true when `value` became the optimum.
-  bool Offer(Real offered, const Recorded& at) {
+  // Offers the value of sweep step `step`; returns true when it became the
+  // optimum.
+  bool Offer(int step, Real offered, const Recorded& at) {
+    if (where_.firstStep == 0) where_.firstStep = step;
+    where_.lastStep = step;
     const double value = offered.value();
     const bool better = ties_ == Ties::EarliestWins ? value > best_ : value >= best_;
     if (better) {
       best_ = value;
       at_ = at;
+      where_.step = step;
     }
     return better;
   }
 
   double Best() const { return best_; }
   const Recorded& At() const { return at_; }
+  // The step of the optimum and the steps the sweep offered.
+  const SweepOptimum& Where() const { return where_; }
 
  private:
   Ties ties_;
   double best_ = 0;
   Recorded at_;
+  SweepOptimum where_;
 };
 
 // Ends a run whose data make a divisor of the task's formulas zero, before

@@ -23,7 +23,6 @@ void Task103() {
   // solver's difference step and convergence test divide by it.
   RequireNonZero(k1, "k(1)");
   RequireNonZero(k2, "k(2)");
-  if (k1 + k3 == 0) RefuseData("k(1) + k(3) = 0");
   RequireNonZero(Ca0, "Ca0");
 
   TReportFile& out = BeginReport();
@@ -44,6 +43,10 @@ void Task103() {
   SetChartOrigin(Real(k1 / (k1 + k3)));
   ChartPointCount = 0;  // nothing older is drawn if B runs out before the first row
 
+  const Column xaColumn{"xa", 6, 3, Bound::Conversion};
+  const Column caColumn{"ca", 6, 3, Bound::Amount}, cbColumn{"cb", 6, 3, Bound::Amount};
+  const Column crColumn{"cr", 6, 3, Bound::Amount}, csColumn{"cs", 6, 3, Bound::Amount};
+  const Column ctColumn{"ct", 6, 3, Bound::Amount}, frColumn{"Fr", 6, 3, Bound::Amount};
   struct At {
     Real xa, ca, cb, cr, cs, ct;
   };
@@ -61,26 +64,28 @@ void Task103() {
     const Real cb = Cb0 - cr - 2 * cs - ct;
     if (!(cb > 0)) break;
     const Real Fr = cr * v;
-    best.Offer(Fr, {xa, ca, cb, cr, cs, ct});
+    best.Offer(i, Fr, {xa, ca, cb, cr, cs, ct});
     if (i % 50 == 0) {
-      out << Fixed(xa, 6, 3) << Fixed(ca, 6, 3) << Fixed(cb, 6, 3) << Fixed(cr, 6, 3) << Fixed(cs, 6, 3)
-          << Fixed(ct, 6, 3) << Fixed(Fr, 6, 3) << Eol;
+      out << xaColumn(xa) << caColumn(ca) << cbColumn(cb) << crColumn(cr) << csColumn(cs) << ctColumn(ct)
+          << frColumn(Fr) << Eol;
       SetCountedChartPoint(i / 50, xa, x1, Real(cr / Ca0));
     }
   }
 
   const At& at = best.At();
-  out << "При степени конверсии Xa =" << Fixed(at.xa, 6, 3) << " достигается" << Eol;
+  out << "При степени конверсии Xa =" << Answer("Xa", at.xa, 6, 3, Bound::Conversion) << " достигается"
+      << Eol;
   out.Line("максимальная производительность");
-  out << "по продукту R, кмоль/с             =" << Fixed(best.Best(), 7, 5) << Eol;
+  // The line has no symbol: the answer takes that of the table's column.
+  out << "по продукту R, кмоль/с             =" << Answer("Fr", best.Best(), 7, 5, Bound::Amount) << Eol;
   out.Line("При этом концентрации веществ на выходе");
   out.Line("из реактора, кмоль/м куб.:");
-  out << "                      вещества А Са=" << Fixed(at.ca, 6, 4) << Eol;
-  out << "                      ващества В Св=" << Fixed(at.cb, 6, 4) << Eol;
-  out << "                      вещества R Cr=" << Fixed(at.cr, 6, 4) << Eol;
-  out << "                      вещества S Cs=" << Fixed(at.cs, 6, 4) << Eol;
-  out << "                      вещества Т Сt=" << Fixed(at.ct, 6, 4) << Eol;
-  EndReport();
+  out << "                      вещества А Са=" << Answer("Са", at.ca, 6, 4, Bound::Amount) << Eol;
+  out << "                      ващества В Св=" << Answer("Св", at.cb, 6, 4, Bound::Amount) << Eol;
+  out << "                      вещества R Cr=" << Answer("Cr", at.cr, 6, 4, Bound::Amount) << Eol;
+  out << "                      вещества S Cs=" << Answer("Cs", at.cs, 6, 4, Bound::Amount) << Eol;
+  out << "                      вещества Т Сt=" << Answer("Сt", at.ct, 6, 4, Bound::Amount) << Eol;
+  EndReport(best.Where());
 }
 
 void Task104() {
@@ -109,6 +114,10 @@ void Task104() {
   double Root = 0;
   RunSucceeded = true;
 
+  const Column xaColumn{"Xa", 7, 3, Bound::Conversion};
+  const Column caColumn{"Ca", 7, 3, Bound::Amount}, cbColumn{"Cb", 7, 3, Bound::Amount};
+  const Column crColumn{"Cr", 7, 3, Bound::Amount}, csColumn{"Cs", 7, 3, Bound::Amount};
+  const Column w0Column{"W0", 9, 5, Bound::Amount};
   struct At {
     Real W0, Xa, Cb, Cs, Ca;
   };
@@ -127,22 +136,22 @@ void Task104() {
     const Real r1 = k1 * Ca * Cb;
     const Real r2 = k2 * Ca * Cr;
     const Real W0 = V * (r1 + r2) / (Ca0 * Xa);
-    best.Offer(Xr, {W0, Xa, Cb, Cs, Ca});
+    best.Offer(i, Xr, {W0, Xa, Cb, Cs, Ca});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, 7, 3) << Fixed(Ca, 7, 3) << Fixed(Cb, 7, 3) << Fixed(Cr, 7, 3) << Fixed(Cs, 7, 3)
-          << Fixed(W0, 9, 5) << Eol;
+      out << xaColumn(Xa) << caColumn(Ca) << cbColumn(Cb) << crColumn(Cr) << csColumn(Cs) << w0Column(W0)
+          << Eol;
       SetCountedChartPoint(ChartIndex(i), Xa, x, Xr);
     }
   }
 
   const At& at = best.At();
-  out << "максимальный выход продукта R: Xr =" << Fixed(best.Best(), 6, 3) << Eol;
+  out << "максимальный выход продукта R: Xr =" << Answer("Xr", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out.Line("При скорости подачи ");
-  out << "исходных реагентов          W0opt =" << Fixed(at.W0, 9, 6) << Eol;
-  out << "и степени конверсии         Xaopt =" << Fixed(at.Xa, 6, 3) << Eol;
+  out << "исходных реагентов          W0opt =" << Answer("W0opt", at.W0, 9, 6, Bound::Amount) << Eol;
+  out << "и степени конверсии         Xaopt =" << Answer("Xaopt", at.Xa, 6, 3, Bound::Conversion) << Eol;
   out.Line("Концентрации остальных продуктов");
-  out << "                               Cs =" << Fixed(at.Cs, 6, 3) << Eol;
-  out << "                               Cb =" << Fixed(at.Cb, 6, 3) << Eol;
-  out << "                               Ca =" << Fixed(at.Ca, 6, 3) << Eol;
-  EndReport();
+  out << "                               Cs =" << Answer("Cs", at.Cs, 6, 3, Bound::Amount) << Eol;
+  out << "                               Cb =" << Answer("Cb", at.Cb, 6, 3, Bound::Amount) << Eol;
+  out << "                               Ca =" << Answer("Ca", at.Ca, 6, 3, Bound::Amount) << Eol;
+  EndReport(best.Where());
 }

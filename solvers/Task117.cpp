@@ -15,7 +15,7 @@ void Task117() {
   const Real V = TaskParams.P4;
   RequireNonZero(k1, "k(1)");
 
-  TReportFile& out = BeginReport();
+  TReportFile& out = BeginReport(Method::StepwiseIntegration);
   out.Line("Константы скорости, 1/с");
   out << "k(1) =" << Fixed(k1, 7, 4) << "  k(2) =" << Fixed(k2, 7, 4) << Eol;
   out << "k(-2)=" << Fixed(k_2, 7, 4) << Eol;
@@ -30,6 +30,8 @@ void Task117() {
   struct At {
     Real Xa, W0;
   };
+  const Column xa{"Xa", 7, 3, Bound::Conversion}, xr{"Xr", 7, 3, Bound::Fraction},
+      w0{"W0", 7, 5, Bound::Amount};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
@@ -43,15 +45,18 @@ void Task117() {
     const Real W0 = V / Tau;
     f_prev = f;
     g_prev = g;
-    best.Offer(Xr, {Xa, W0});
+    best.Offer(i, Xr, {Xa, W0});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, 7, 3) << "  " << Fixed(Xr, 7, 3) << "   " << Fixed(W0, 7, 5) << Eol;
+      out << xa(Xa) << "  " << xr(Xr) << "   " << w0(W0) << Eol;
       SetChartPoint(ChartIndex(i), Xa, Sel, Xr);
     }
   }
 
-  out << "Максимальный выход продукта R,            Xr = " << Fixed(best.Best(), 5, 3) << Eol;
-  out << "Оптимальная степень конверсии вещества А, Xa = " << Fixed(best.At().Xa, 5, 3) << Eol;
-  out << "Скорость подачи, м куб./с,                W0 = " << Fixed(best.At().W0, 7, 5) << Eol;
-  EndReport();
+  out << "Максимальный выход продукта R,            Xr = " << Answer("Xr", best.Best(), 5, 3, Bound::Fraction)
+      << Eol;
+  out << "Оптимальная степень конверсии вещества А, Xa = "
+      << Answer("Xa", best.At().Xa, 5, 3, Bound::Conversion) << Eol;
+  out << "Скорость подачи, м куб./с,                W0 = " << Answer("W0", best.At().W0, 7, 5, Bound::Amount)
+      << Eol;
+  EndReport(best.Where());
 }

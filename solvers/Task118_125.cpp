@@ -18,6 +18,7 @@ struct ReversibleTank {
   int givenWidth, givenDecimals;
   const char* heading;
   const char* resultLabel;
+  const char* resultSymbol;
   int resultWidth, resultDecimals;
   // Feed rate or volume at conversion X from the given P4 and k(1).
   Real (*derived)(Real P4, Real P1, Real X);
@@ -29,6 +30,7 @@ const ReversibleTank kTask118 = {
     1,
     "   Xa       Xr      W0 ",
     "Скорость подачи, м куб./с,                W0 = ",
+    "W0",
     7,
     5,
     [](Real P4, Real P1, Real X) -> Real { return P4 * P1 * (1 - X) / X; },
@@ -40,6 +42,7 @@ const ReversibleTank kTask125 = {
     4,
     "   Xa       Xr      Vr ",
     "Объем реактора, м куб.,                   Vr = ",
+    "Vr",
     4,
     2,
     [](Real P4, Real P1, Real X) -> Real { return P4 / ((1 - X) * P1 / X); },
@@ -66,6 +69,8 @@ void RunReversibleTank(const ReversibleTank& task) {
   struct At {
     Real X, derived;
   };
+  const Column xa{"Xa", 7, 3, Bound::Conversion}, xr{"Xr", 7, 3, Bound::Fraction};
+  const Column result{task.resultSymbol, 7, 5, Bound::Amount};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
@@ -75,17 +80,21 @@ void RunReversibleTank(const ReversibleTank& task) {
     const Real Xr = X * phi;
     const Real derived = task.derived(P4, P1, X);
     Start = phi.value();
-    best.Offer(Xr, {X, derived});
+    best.Offer(i, Xr, {X, derived});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << "  " << Fixed(Xr, 7, 3) << "   " << Fixed(derived, 7, 5) << Eol;
+      out << xa(X) << "  " << xr(Xr) << "   " << result(derived) << Eol;
       SetChartPoint(ChartIndex(i), X, phi, Xr);
     }
   }
 
-  out << "Максимальный выход продукта R,            Xr = " << Fixed(best.Best(), 5, 3) << Eol;
-  out << "Оптимальная степень конверсии вещества А, Xa = " << Fixed(best.At().X, 5, 3) << Eol;
-  out << task.resultLabel << Fixed(best.At().derived, task.resultWidth, task.resultDecimals) << Eol;
-  EndReport();
+  out << "Максимальный выход продукта R,            Xr = " << Answer("Xr", best.Best(), 5, 3, Bound::Fraction)
+      << Eol;
+  out << "Оптимальная степень конверсии вещества А, Xa = "
+      << Answer("Xa", best.At().X, 5, 3, Bound::Conversion) << Eol;
+  out << task.resultLabel
+      << Answer(task.resultSymbol, best.At().derived, task.resultWidth, task.resultDecimals, Bound::Amount)
+      << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace

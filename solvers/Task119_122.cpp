@@ -34,7 +34,7 @@ void RunWithB(const WithBTask& task) {
   const Real k3 = TaskParams.P3;
   RequireNonZero(k1, "k(1)");
 
-  TReportFile& out = BeginReport();
+  TReportFile& out = BeginReport(Method::StepwiseIntegration);
   out.Line("Константы скорости, м куб./(кмоль*с)");
   out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
   out << "k(3) =" << Fixed(k3, 6, 3) << Eol;
@@ -54,6 +54,10 @@ void RunWithB(const WithBTask& task) {
   struct At {
     Real X;
   };
+  const Column xa{"Xa", 7, 3, Bound::Conversion};
+  const Column second{isR ? "Cr" : "Ca", 7, 3, Bound::Fraction},
+      third{isR ? "Ca" : "Cr", 7, 3, Bound::Fraction};
+  const Column cs{"Cs", 7, 3, Bound::Fraction}, cd{"Cd", 7, 3, Bound::Fraction};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
@@ -72,17 +76,17 @@ void RunWithB(const WithBTask& task) {
     sRPrev = sR;
     sSPrev = sS;
     if (!(CB > 0)) break;
-    best.Offer(isR ? CR : CS, {X});
+    best.Offer(i, isR ? CR : CS, {X});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << Fixed(isR ? CR : CA, 7, 3) << Fixed(isR ? CA : CR, 7, 3) << Fixed(CS, 7, 3)
-          << Fixed(CD, 7, 3) << Eol;
+      out << xa(X) << second(isR ? CR : CA) << third(isR ? CA : CR) << cs(CS) << cd(CD) << Eol;
       SetCountedChartPoint(ChartIndex(i), X, isR ? phiR : phiS, isR ? CR : CS);
     }
   }
 
-  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
-  out << "наблюдается при степени конверсии         Xa =" << Fixed(best.At().X, 6, 3) << Eol;
-  EndReport();
+  out << task.maximumLabel << Answer(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии         Xa ="
+      << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ void Task120() {
   struct At {
     Real X;
   };
+  const Column xa{"XA", 7, 3, Bound::Conversion}, ca{"CA", 7, 3, Bound::Amount};
+  const Column cb{"CB", 7, 3, Bound::Amount}, xs{"XS", 7, 3, Bound::Fraction};
   Optimum<At> best;
   for (int i = 1; i <= 990; ++i) {
     const Real X = Conversion(i);
@@ -58,16 +60,17 @@ void Task120() {
     const Real S = P2 * CA * CB / (P1 * CA + P2 * CA * CB);
     const Real XS = X * S;
     Start = x.value();
-    best.Offer(XS, {X});
+    best.Offer(i, XS, {X});
     if (IsPrintedStep(i, 990)) {
-      out << Fixed(X, 7, 3) << Fixed(CA, 7, 3) << Fixed(CB, 7, 3) << Fixed(XS, 7, 3) << Eol;
+      out << xa(X) << ca(CA) << cb(CB) << xs(XS) << Eol;
       SetCountedChartPoint(ChartIndex(i), X, S, XS);
     }
   }
 
-  out << "Максимальный выход по продукту     S =" << Fixed(best.Best(), 6, 3) << Eol;
-  out << "наблюдается при степени конверсии XA =" << Fixed(best.At().X, 6, 3) << Eol;
-  EndReport();
+  out << "Максимальный выход по продукту     S =" << Answer("S", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии XA =" << Answer("XA", best.At().X, 6, 3, Bound::Conversion)
+      << Eol;
+  EndReport(best.Where());
 }
 
 void Task121() {
@@ -84,7 +87,7 @@ void Task121() {
   Real sPrev = 1.0;
   Real phiR = 1.0;
 
-  TReportFile& out = BeginReport();
+  TReportFile& out = BeginReport(Method::StepwiseIntegration);
   out.Line("Константы скорости: ");
   out << "k(1) =" << Fixed(P1, 7, 4) << " 1/с;" << Eol;
   out << "k(2) =" << Fixed(P2, 7, 4) << " м куб./(кмоль*с);" << Eol;
@@ -97,6 +100,8 @@ void Task121() {
   struct At {
     Real X, W0;
   };
+  const Column xa{"XA", 7, 3, Bound::Conversion}, xr{"XR", 7, 3, Bound::Fraction};
+  const Column w0{"W0", 7, 3, Bound::Amount};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
@@ -113,15 +118,18 @@ void Task121() {
     const Real W0 = P4 / (P3 * IT);
     sPrev = s;
     rPrev = r1;
-    best.Offer(XR, {X, W0});
+    best.Offer(i, XR, {X, W0});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << Fixed(XR, 7, 3) << Fixed(W0, 7, 3) << Eol;
+      out << xa(X) << xr(XR) << w0(W0) << Eol;
       SetChartPoint(ChartIndex(i), X, phiR, XR);
     }
   }
 
-  out << "Максимальная отн. концентрация продукта R Cr =" << Fixed(best.Best(), 6, 3) << Eol;
-  out << "наблюдается при степени конверсии         Xa =" << Fixed(best.At().X, 6, 3) << Eol;
-  out << "и скорости подачи исходного вещества      Wo =" << Fixed(best.At().W0, 6, 3) << Eol;
-  EndReport();
+  out << "Максимальная отн. концентрация продукта R Cr =" << Answer("Cr", best.Best(), 6, 3, Bound::Fraction)
+      << Eol;
+  out << "наблюдается при степени конверсии         Xa ="
+      << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
+  out << "и скорости подачи исходного вещества      Wo =" << Answer("Wo", best.At().W0, 6, 3, Bound::Amount)
+      << Eol;
+  EndReport(best.Where());
 }

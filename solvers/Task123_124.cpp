@@ -47,6 +47,9 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
   struct At {
     Real X;
   };
+  const Column xa{"Xa", 7, 3, Bound::Conversion}, ca{"Ca", 7, 3, Bound::Fraction};
+  const Column cr{"Cr", 7, 3, Bound::Fraction}, cs{"Cs", 7, 3, Bound::Fraction},
+      cd{"Cd", 7, 3, Bound::Fraction};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
@@ -66,17 +69,18 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
     startR = phiR.value();
     startS = phiS.value();
     const bool forR = task.target == Product::R;
-    best.Offer(forR ? CR : CS, {X});
+    best.Offer(i, forR ? CR : CS, {X});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3) << Fixed(CD, 7, 3)
-          << Eol;
+      out << xa(X) << ca(CA) << cr(CR) << cs(CS) << cd(CD) << Eol;
       SetCountedChartPoint(ChartIndex(i), X, forR ? phiR : phiS, forR ? CR : CS);
     }
   }
 
-  out << task.resultLabel << Fixed(best.Best(), 6, 3) << Eol;
-  out << "наблюдается при степени конверсии         Xa =" << Fixed(best.At().X, 6, 3) << Eol;
-  EndReport();
+  const bool forR = task.target == Product::R;
+  out << task.resultLabel << Answer(forR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии         Xa ="
+      << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace
