@@ -100,6 +100,18 @@ describe('Run', () => {
     assert.ok(bytes.equals(nativeRun(102, []).report));
   });
 
+  it('states the optimum as the core gives it, in the answer and in the chart\'s text', async () => {
+    for (const code of [101, 103, 112]) {
+      await chooseTask(code);
+      await runButton().click();
+      const optimum = await page.evaluate(async (c) => (await window.ReactOpt.run(c, [])).optimum, code);
+      const stated = optimum.map((q) => `${q.label} = ${q.value}`);
+      assert.ok(stated.length > 0);
+      assert.deepEqual(await page.locator('#optimum li').allTextContents(), stated);
+      assert.ok((await page.getByRole('img', { name: /^График/ }).getAttribute('aria-label')).includes(stated.join(', ')));
+    }
+  });
+
   it('saves the chart as a PNG', async () => {
     await runButton().click();
     const { bytes, name } = await downloadOf(page, page.getByRole('button', { name: 'Скачать график' }));
@@ -355,8 +367,10 @@ describe('chart', () => {
     ]) {
       assert.ok(written.includes(part), `the picture holds ${part}`);
     }
-    const optimum = await page.evaluate(async () => (await window.ReactOpt.run(101, [1, 0.6])).optimum || []);
-    for (const q of optimum) assert.ok(written.includes(q.text), `the picture holds ${q.text}`);
+    const optimum = await page.evaluate(async () => (await window.ReactOpt.run(101, [1, 0.6])).optimum);
+    const stated = optimum.map((q) => `${q.label} = ${q.value}`);
+    assert.ok(written.includes(`Оптимум: ${stated.join('; ')}`), 'the picture holds the optimum');
+    assert.ok(written.split('\n').includes(stated[0]), 'the chart marks the optimum');
     const csv = await downloadOf(page, page.getByRole('button', { name: 'Скачать таблицу' }));
     assert.equal(csv.name, 'zad101-2.csv');
     assert.ok(csv.bytes.equals(nativeRun(101, ['1', '0.6']).csv));

@@ -100,8 +100,12 @@ function dot(ctx, x, y, colour, r) {
 }
 
 // A text on a white box, kept inside the plot area.
-function tag(ctx, area, x, y, text, colour) {
+function tag(ctx, area, x, y, label, colour) {
   ctx.font = `bold 13px ${FONT}`;
+  // A label longer than the plot is cut, with a sign that it is.
+  let text = label;
+  const room = area.right - area.left - 16;
+  while (text.length > 4 && ctx.measureText(text).width > room) text = `${text.slice(0, -2)}…`;
   const w = ctx.measureText(text).width + 10;
   let left = x + 10;
   if (left + w > area.right) left = x - 10 - w;

@@ -44,7 +44,7 @@ function swatch(ctx, x, y, dash) {
 
 // A canvas holding the picture of `view`:
 //   task: "Задача 101. ..."; run: {caption, params: ["k1 = 1", ...]};
-//   optimum: [{label, value, text}]; pins: [{caption, params, points}];
+//   optimum: [{label, value}]; pins: [{caption, params, points}];
 //   points, mark: as paintChart takes them.
 export function chartPicture(view) {
   const canvas = document.createElement('canvas');
@@ -59,7 +59,7 @@ export function chartPicture(view) {
   const plain = `15px ${FONT}`;
   add(bold, '#000000', view.task);
   add(plain, '#000000', `${view.run.caption}: ${view.run.params.join('; ')}`);
-  for (const q of view.optimum) add(bold, BLUE, q.text);
+  if (view.optimum.length) add(bold, BLUE, `Оптимум: ${view.optimum.map((q) => `${q.label} = ${q.value}`).join('; ')}`);
   const legend = [];
   ctx.font = plain;
   legend.push([null, wrap(ctx, `красная: селективность, синяя: выход; сплошные: ${view.run.caption}`, textWidth - 56)]);

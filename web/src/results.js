@@ -15,13 +15,8 @@ export function optimumOf(result) {
 // "CRmax = 0.250".
 export const statement = (q) => `${q.label} = ${q.value}`;
 
-// The words of a report line before its "label = value".
-function wordsOf(q) {
-  const at = q.text.lastIndexOf(q.label);
-  const words = at > 0 ? q.text.slice(0, at) : q.text;
-  return words.replace(/[\s,]+$/, '');
-}
-
+// The quantities in large type, the first (the one the task asks for) the
+// largest; a label that is a whole phrase (task 112) takes a line of its own.
 export function renderOptimum(box, items) {
   box.replaceChildren();
   if (!items.length) {
@@ -31,13 +26,12 @@ export function renderOptimum(box, items) {
     box.append(p);
     return;
   }
-  const list = document.createElement('dl');
+  const list = document.createElement('ul');
   for (const q of items) {
-    const dt = document.createElement('dt');
-    dt.textContent = wordsOf(q);
-    const dd = document.createElement('dd');
-    dd.textContent = statement(q);
-    list.append(dt, dd);
+    const li = document.createElement('li');
+    if (q.label.length > 12) li.className = 'long';
+    li.textContent = statement(q);
+    list.append(li);
   }
   box.append(list);
 }
