@@ -6,9 +6,10 @@ import { fieldKeys, formatAddress, parseAddress, valueFor } from './address.js';
 import { PIN_DASHES, drawChart, pointNear, seriesOf } from './chart.js';
 import { decodeCp1251, loadEngine } from './engine.js';
 import { fillFields, inputsOf, readFields, resetFields } from './fields.js';
-import { chartPicture } from './picture.js';
+import { savePicture, saveReport, saveTable } from './downloads.js';
 import {
   chartDescription,
+  markOf,
   optimumOf,
   readoutText,
   renderLegend,
@@ -291,11 +292,11 @@ function drawnPins() {
 function redrawChart() {
   const run = state.shown;
   const result = run && resultOf(run);
-  const { items, conversion } = result ? optimumOf(result) : { items: [], conversion: null };
+  const { items } = result ? optimumOf(result) : { items: [] };
   drawChart($('chart'), {
     current: result ? result.chart : null,
     pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
-    mark: conversion !== null && items.length ? { x: conversion, label: statement(items[0]) } : null,
+    mark: result ? markOf(result) : null,
     cursor: state.cursor,
   }, state.chartSize);
   $('chart').setAttribute('aria-label', chartDescription(run, items));
@@ -390,42 +391,17 @@ function wireChart() {
 
 // ---- downloads --------------------------------------------------------------
 
-function download(blob, name) {
-  const url = URL.createObjectURL(blob);
-  const a = document.createElement('a');
-  a.href = url;
-  a.download = name;
-  document.body.append(a);
-  a.click();
-  a.remove();
-  setTimeout(() => URL.revokeObjectURL(url), 10000);
-}
-
-// "zad101-3" of "zad101.out( 3)".
-const fileStem = (run) => run.caption.replace(/[^0-9A-Za-z.]+/g, '').replace(/\.out/, '-') || 'chart';
-
-function downloadReport() {
-  if (state.shown) download(new Blob([state.shown.result.report], { type: 'application/octet-stream' }), 'opt.out');
-}
-
-function downloadTable() {
-  const run = state.shown;
-  if (run) download(new Blob([run.result.csv], { type: 'text/csv' }), `${fileStem(run)}.csv`);
-}
-
 function downloadChart() {
   const run = state.shown;
   if (!run) return;
-  const { items, conversion } = optimumOf(run.result);
-  const picture = chartPicture({
+  savePicture(run, {
     task: $('task-line').textContent,
     run,
-    optimum: items,
+    optimum: optimumOf(run.result).items,
     points: run.result.chart,
-    mark: conversion !== null && items.length ? { x: conversion, label: statement(items[0]) } : null,
+    mark: markOf(run.result),
     pins: drawnPins().map(({ pin }) => ({ caption: pin.caption, params: pin.params, points: pin.result.chart })),
   });
-  picture.toBlob((blob) => blob && download(blob, `${fileStem(run)}.png`), 'image/png');
 }
 
 // ---- the scriptable engine --------------------------------------------------
@@ -513,9 +489,9 @@ function wire() {
     $('task').scrollIntoView({ block: 'start' });
     $('statement').focus({ preventScroll: true });
   });
-  $('download-report').addEventListener('click', downloadReport);
+  $('download-report').addEventListener('click', () => state.shown && saveReport(state.shown));
   $('download-chart').addEventListener('click', downloadChart);
-  $('download-table').addEventListener('click', downloadTable);
+  $('download-table').addEventListener('click', () => state.shown && saveTable(state.shown));
   $('pin').addEventListener('click', pin);
   $('report').addEventListener('scroll', markReportOverflow, { passive: true });
   // The chart's size is read here, not at every draw, so that a Run never

@@ -15,6 +15,13 @@ export function optimumOf(result) {
 // "CRmax = 0.250".
 export const statement = (q) => `${q.label} = ${q.value}`;
 
+// The optimum's mark on the chart: at its conversion, labelled with the
+// first quantity; null when the core gives none.
+export function markOf(result) {
+  const { items, conversion } = optimumOf(result);
+  return conversion !== null && items.length ? { x: conversion, label: statement(items[0]) } : null;
+}
+
 // The quantities in large type, the first (the one the task asks for) the
 // largest; a label that is a whole phrase (task 112) takes a line of its own.
 export function renderOptimum(box, items) {
