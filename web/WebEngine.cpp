@@ -194,3 +194,20 @@ REACTOPT_EXPORT int reactopt_report_size() { return static_cast<int>(ReportFile.
 // doubles (x, y1, y2) in reactopt_chart_points().
 REACTOPT_EXPORT int reactopt_chart_last() { return chartLast; }
 REACTOPT_EXPORT const double* reactopt_chart_points() { return chartPoints; }
+
+// The chart points of the last run as CSV, the very bytes of
+// "reactopt-batch --chart": a header, then k,x,y1,y2 with 17 digits.
+REACTOPT_EXPORT const char* reactopt_chart_csv() {
+  static std::string csv;
+  csv = "k,x,y1,y2\n";
+  char buf[64];
+  for (int k = 0; k <= chartLast; ++k) {
+    csv += std::to_string(k);
+    for (int c = 0; c < 3; ++c) {
+      csv += ',';
+      csv.append(buf, General17(buf, sizeof buf, chartPoints[3 * k + c]));
+    }
+    csv += '\n';
+  }
+  return csv.c_str();
+}
