@@ -168,7 +168,8 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
 }
 
 // The optimum of the last run as its report states it, as JSON:
-// {"quantities":[{"label":"CRmax","value":"0.250","text":"..."}],"conversion":0.5}.
+// {"quantities":[{"label":"CRmax","value":"0.250","text":"...","maximum":true}],
+//  "conversion":0.5}; "maximum" marks the value the sweep maximised.
 REACTOPT_EXPORT const char* reactopt_optimum() {
   static std::string json;
   json = "{\"quantities\":[";
@@ -182,7 +183,7 @@ REACTOPT_EXPORT const char* reactopt_optimum() {
     AppendJsonString(json, q.value);
     json += ",\"text\":";
     AppendJsonString(json, q.line);
-    json += '}';
+    json += q.maximum ? ",\"maximum\":true}" : ",\"maximum\":false}";
   }
   json += "],\"conversion\":" + ShortestText(ReportFile.OptimumConversion()) + "}";
   return json.c_str();

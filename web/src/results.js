@@ -5,9 +5,12 @@
 import { PIN_DASHES, seriesOf } from './chart.js';
 
 // The optimum of a run as the core states it, the one place that knows where:
-// {items: [{label, value, text}], conversion: Xa to mark, or null}.
+// {items: [{label, value, text, maximum}], conversion: Xa to mark, or null},
+// the maximum the task asks for first, the others in the report's order.
 export function optimumOf(result) {
-  const items = Array.isArray(result.optimum) ? result.optimum : [];
+  const stated = Array.isArray(result.optimum) ? result.optimum : [];
+  const m = stated.findIndex((q) => q.maximum);
+  const items = m > 0 ? [stated[m], ...stated.slice(0, m), ...stated.slice(m + 1)] : stated;
   const x = result.optimumConversion;
   return { items, conversion: typeof x === 'number' && Number.isFinite(x) ? x : null };
 }
