@@ -19,6 +19,7 @@
 #include <stdexcept>
 
 #include "SpeedIcons.h"
+#include "VariantsDialog.h"
 #include "base/Errors.h"
 #include "data_dialog/DataForm.h"
 #include "result_windows/MDIEdit.h"
@@ -170,6 +171,8 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
                           &TFrameForm::NewChild);
   Open1 = File1->addAction(QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                            &TFrameForm::OpenChild);
+  File1->addAction(QStringLiteral("&Variants for students..."), this,
+                   [this] { TVariantsDialog(this).exec(); });
   File1->addSeparator();
   Exit1 = File1->addAction(QStringLiteral("E&xit"), this, &TFrameForm::Exit1Click);
   Window1 = new QMenu(QStringLiteral("&Window"), this);

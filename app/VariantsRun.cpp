@@ -81,15 +81,6 @@ std::string ReadSource(const fs::path& file) {
   return bytes;
 }
 
-std::string ReadFromEither(const std::string& name, const fs::path& folder, const fs::path& fallback) {
-  fs::path file = FindFile(folder, name);
-  if (file.empty()) file = FindFile(fallback, name);
-  if (file.empty())
-    throw InOutError("Нет файла " + name + " ни в папке " + folder.string() +
-                     (fallback.empty() ? std::string() : ", ни в папке " + fallback.string()));
-  return ReadSource(file);
-}
-
 bool AllDigits(const std::string& s) {
   if (s.empty()) return false;
   for (char c : s)
@@ -179,13 +170,22 @@ bool AsksForVariants(const std::vector<std::string>& args) {
   return false;
 }
 
+std::string ReadTaskFile(const std::string& name, const fs::path& folder, const fs::path& fallback) {
+  fs::path file = FindFile(folder, name);
+  if (file.empty()) file = FindFile(fallback, name);
+  if (file.empty())
+    throw InOutError("Нет файла " + name + " ни в папке " + folder.string() +
+                     (fallback.empty() ? std::string() : ", ни в папке " + fallback.string()));
+  return ReadSource(file);
+}
+
 teaching::KitSources ReadKitSources(const std::vector<int>& codes, const fs::path& folder,
                                     const fs::path& fallback) {
   teaching::KitSources sources;
-  sources.dataFile = ReadFromEither(kDataFileName, folder, fallback);
+  sources.dataFile = ReadTaskFile(kDataFileName, folder, fallback);
   for (int code : Codes(codes))
     sources.statements[code] =
-        cp1251::ToUtf8(ReadFromEither("zad" + std::to_string(code) + ".txt", folder, fallback));
+        cp1251::ToUtf8(ReadTaskFile("zad" + std::to_string(code) + ".txt", folder, fallback));
   return sources;
 }
 

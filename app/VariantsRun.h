@@ -32,6 +32,13 @@ int VariantsMain(const std::vector<std::string>& args, std::ostream& out, std::o
 teaching::KitSources ReadKitSources(const std::vector<int>& codes, const std::filesystem::path& folder,
                                     const std::filesystem::path& fallback);
 
+// The bytes of the task file `name` ("DataFile.dat", "zad101.txt") from
+// `folder`, or from `fallback` when `folder` has none, letter case ignored.
+// A FIFO, a device, a folder or a file over 1 MiB is refused; throws
+// InOutError naming the file.
+std::string ReadTaskFile(const std::string& name, const std::filesystem::path& folder,
+                         const std::filesystem::path& fallback);
+
 // Writes each file whole into `folder`, which is created when missing. Only
 // the kit's own names are written; nothing else in the folder is touched.
 // Returns the paths written; throws InOutError.
