@@ -80,9 +80,9 @@ TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
   CountBox->setRange(1, 1000);
   CountBox->setValue(30);
   SeedEdit = new QLineEdit(QStringLiteral("1"), this);
-  RangeTable = new QTableWidget(0, 3, this);
-  RangeTable->setHorizontalHeaderLabels(
-      {QStringLiteral("Величина"), QStringLiteral("От"), QStringLiteral("До")});
+  RangeTable = new QTableWidget(0, 4, this);
+  RangeTable->setHorizontalHeaderLabels({QStringLiteral("Величина"), QStringLiteral("Предлагаемые"),
+                                         QStringLiteral("От"), QStringLiteral("До")});
   RangeTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   RangeTable->verticalHeader()->hide();
   ToleranceEdit = new QLineEdit(this);
@@ -134,8 +134,8 @@ void TVariantsDialog::ChooseFolder() {
 void TVariantsDialog::FillRanges() {
   std::map<QString, std::pair<QString, QString>> typed;
   for (int row = 0; row < RangeTable->rowCount(); ++row)
-    typed[RangeTable->item(row, 0)->text()] = {RangeTable->item(row, 1)->text(),
-                                               RangeTable->item(row, 2)->text()};
+    typed[RangeTable->item(row, 0)->text()] = {RangeTable->item(row, 2)->text(),
+                                               RangeTable->item(row, 3)->text()};
   std::vector<QString> labels;
   std::map<QString, QStringList> spans;
   std::string dataFile;
@@ -164,10 +164,12 @@ void TVariantsDialog::FillRanges() {
     const QString& label = labels[static_cast<std::size_t>(row)];
     auto* name = new QTableWidgetItem(label);
     name->setFlags(Qt::ItemIsEnabled);
-    name->setToolTip(QStringLiteral("Предлагаемые значения: ") + spans[label].join(QStringLiteral("; ")));
+    auto* offered = new QTableWidgetItem(spans[label].join(QStringLiteral("; ")));
+    offered->setFlags(Qt::ItemIsEnabled);
     RangeTable->setItem(row, 0, name);
-    RangeTable->setItem(row, 1, new QTableWidgetItem(typed[label].first));
-    RangeTable->setItem(row, 2, new QTableWidgetItem(typed[label].second));
+    RangeTable->setItem(row, 1, offered);
+    RangeTable->setItem(row, 2, new QTableWidgetItem(typed[label].first));
+    RangeTable->setItem(row, 3, new QTableWidgetItem(typed[label].second));
   }
 }
 
@@ -182,8 +184,8 @@ teaching::KitRequest TVariantsDialog::Request() const {
   if (!ok) throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1");
   for (int row = 0; row < RangeTable->rowCount(); ++row) {
     const QString label = RangeTable->item(row, 0)->text();
-    const QString low = RangeTable->item(row, 1)->text().trimmed(),
-                  high = RangeTable->item(row, 2)->text().trimmed();
+    const QString low = RangeTable->item(row, 2)->text().trimmed(),
+                  high = RangeTable->item(row, 3)->text().trimmed();
     if (low.isEmpty() && high.isEmpty()) continue;
     if (low.isEmpty() || high.isEmpty())
       throw teaching::KitRequestError("Диапазон поля «" + label.toStdString() + "»: нужны обе границы");

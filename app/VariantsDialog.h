@@ -32,7 +32,7 @@ class TVariantsDialog : public QDialog {
   QListWidget* TaskList;  // one checkable row per task
   QSpinBox* CountBox;     // variants per task
   QLineEdit* SeedEdit;
-  QTableWidget* RangeTable;  // field label, from, to; empty cells keep the offered span
+  QTableWidget* RangeTable;  // label, offered span, from, to; empty: the span
   QLineEdit* ToleranceEdit;  // relative; empty: half a unit of the last digit
   QCheckBox* KeyBox;         // the answers on the sheets
   QLineEdit* FolderEdit;

@@ -51,8 +51,9 @@ class VariantsDialogTest : public QObject {
     QCOMPARE(dialog.RangeTable->rowCount(), 8);
     const int k1 = RowOf(dialog, QStringLiteral("Конст. k1, 1/с"));
     QVERIFY(k1 >= 0);
-    dialog.RangeTable->item(k1, 1)->setText(QStringLiteral("1"));
-    dialog.RangeTable->item(k1, 2)->setText(QStringLiteral("1,5"));
+    QCOMPARE(dialog.RangeTable->item(k1, 1)->text(), QStringLiteral("0.5 – 2"));
+    dialog.RangeTable->item(k1, 2)->setText(QStringLiteral("1"));
+    dialog.RangeTable->item(k1, 3)->setText(QStringLiteral("1,5"));
     dialog.CountBox->setValue(4);
     dialog.SeedEdit->setText(QStringLiteral("42"));
     dialog.ToleranceEdit->setText(QStringLiteral("0.01"));
@@ -86,12 +87,12 @@ class VariantsDialogTest : public QObject {
     QVERIFY(!dialog.CreateFiles());
     QCOMPARE(prompts.errors, QStringList{QStringLiteral("Не выбрано ни одной задачи")});
     Check(dialog, {111});
-    dialog.RangeTable->item(0, 1)->setText(QStringLiteral("1"));
+    dialog.RangeTable->item(0, 2)->setText(QStringLiteral("1"));
     QVERIFY(!dialog.CreateFiles());
     QCOMPARE(prompts.errors.last(), QStringLiteral("Диапазон поля «Конст. k1, 1/с»: нужны обе границы"));
-    dialog.RangeTable->item(0, 2)->setText(QStringLiteral("1"));
-    dialog.RangeTable->item(1, 1)->setText(QStringLiteral("1"));
+    dialog.RangeTable->item(0, 3)->setText(QStringLiteral("1"));
     dialog.RangeTable->item(1, 2)->setText(QStringLiteral("1"));
+    dialog.RangeTable->item(1, 3)->setText(QStringLiteral("1"));
     QVERIFY(!dialog.CreateFiles());
     QVERIFY(prompts.errors.last().startsWith(
         QStringLiteral("Задача 111 «Последовательные реакции первого порядка в реакторе вытеснения»: из "
