@@ -6,11 +6,69 @@
 //   104: A + B -> R (k1), A + R -> S (k2) in a tank of volume V; maximum
 //        yield of R and the feed rate (one balance).
 
+#include <string>
+
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "base/Errors.h"
+#include "base/NumberText.h"
 #include "initial_data/TaskData.h"
 #include "numeric/Proc.h"
+
+namespace {
+
+// Task 103's tank at conversion Xa with the selectivities x1 (to R) and x2 (to
+// S): A left, R, S and T formed, and B left, each R, T and S having taken one,
+// one and two B.
+struct Outlet103 {
+  Real ca, cr, cs, ct, cb;
+};
+Outlet103 OutletOf103(Real Xa, Real x1, Real x2, Real Ca0, Real Cb0) {
+  const Real ca = (1 - Xa) * Ca0;
+  const Real cr = Ca0 * Xa * x1;
+  const Real cs = Ca0 * Xa * x2;
+  const Real ct = Ca0 * Xa * (1 - x1 - x2);
+  return {ca, cr, cs, ct, Real(Cb0 - cr - 2 * cs - ct)};
+}
+
+// Task 104's tank at conversion Xa with the selectivity x to R: A left, R and
+// S formed (each S from one A and one R), and B left.
+struct Outlet104 {
+  Real Ca, Cr, Cs, Cb;
+};
+Outlet104 OutletOf104(Real Xa, Real x, Real Ca0, Real Cb0) {
+  const Real Ca = (1 - Xa) * Ca0;
+  const Real Cr = Ca0 * Xa * x;
+  const Real Cs = (Ca0 - Ca - Cr) / 2;
+  return {Ca, Cr, Cs, Real(Cb0 - Cr - Cs)};
+}
+
+}  // namespace
+
+void Balances103(TVector& F, const TVector& X, bool& Ok) {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  const Real x1 = X[1];
+  const Real x2 = X[2];
+  const Outlet103 c = OutletOf103(CurrentConversion, x1, x2, TaskParams.P4, TaskParams.P5);
+  const Real r1 = k1 * c.ca * c.cb;
+  const Real r2 = k2 * c.cr * c.cb;
+  const Real r3 = k3 * c.ca * c.cb;
+  F[1] = Real((r1 - r2) / (r1 + r3) - x1).value();
+  F[2] = Real(r2 / (r1 + r3) - x2).value();
+  Ok = true;
+}
+
+Extended Balance104(double x) {
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Outlet104 c = OutletOf104(CurrentConversion, x, TaskParams.P3, TaskParams.P4);
+  const Real r1 = k1 * c.Ca * c.Cb;
+  const Real r2 = k2 * c.Ca * c.Cr;
+  return (r1 - r2) / (r1 + r2);
+}
 
 void Task103() {
   const Real k1 = TaskParams.P1;
@@ -54,14 +112,17 @@ void Task103() {
   for (int i = 1; i <= 700; ++i) {
     const Real xa = Conversion(i);
     CurrentConversion = xa.value();
-    SolveNonlinearSystem(TaskCode, 2, ResidualVector, 1.0E-4, UnknownVector, RunSucceeded);
+    try {
+      SolveNonlinearSystem(Balances103, 2, ResidualVector, 1.0E-4, UnknownVector, RunSucceeded);
+    } catch (const NumericalError& e) {
+      throw NumericalError(std::string(e.what()) + ": балансы реактора вырождены при Xa =" +
+                           FormatFixed(xa, 6, 3) + " для данных k(1) = " + ShortestText(k1.value()) +
+                           ", k(2) = " + ShortestText(k2.value()) + ", k(3) = " + ShortestText(k3.value()) +
+                           ", Ca0 = " + ShortestText(Ca0.value()) + ", Cb0 = " + ShortestText(Cb0.value()));
+    }
     const Real x1 = UnknownVector[1];
     const Real x2 = UnknownVector[2];
-    const Real ca = (1 - xa) * Ca0;
-    const Real cr = Ca0 * xa * x1;
-    const Real cs = Ca0 * xa * x2;
-    const Real ct = Ca0 * xa * (1 - x1 - x2);
-    const Real cb = Cb0 - cr - 2 * cs - ct;
+    const auto [ca, cr, cs, ct, cb] = OutletOf103(xa, x1, x2, Ca0, Cb0);
     if (!(cb > 0)) break;
     const Real Fr = cr * v;
     best.Offer(i, Fr, {xa, ca, cb, cr, cs, ct});
@@ -125,13 +186,10 @@ void Task104() {
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
     CurrentConversion = Xa.value();
-    SolveFixedPoint(TaskCode, Root, Start, RunSucceeded);
+    SolveFixedPoint(Balance104, Root, Start, RunSucceeded);
     const Real x = Root;
     const Real Xr = Xa * x;
-    const Real Ca = (1 - Xa) * Ca0;
-    const Real Cr = Ca0 * Xa * x;
-    const Real Cs = (Ca0 - Ca - Cr) / 2;
-    const Real Cb = Cb0 - Cr - Cs;
+    const auto [Ca, Cr, Cs, Cb] = OutletOf104(Xa, x, Ca0, Cb0);
     if (!(Cb > 0)) break;
     const Real r1 = k1 * Ca * Cb;
     const Real r2 = k2 * Ca * Cr;

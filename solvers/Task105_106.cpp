@@ -47,8 +47,8 @@ void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
   SetChartOrigin(task.originY1);
   // The integrands start at their values at zero conversion.
   Real SelR = 1, SelS = 0;
-  Real IR = 0, IS = 0, Tau = 0;
-  Real fR_prev = 1, fS_prev = 0, g_prev = 1 / k1;
+  Trapezoid<> IR(1, kStep), IS(0, kStep);
+  FirstOrderResidenceTime<> Tau(k1, kStep);
   const Column xa{"XA", task.xaWidth, 2, Bound::Conversion};
   const Column ca{"CA", 7, 3, Bound::Fraction}, cr{"CR", 7, 3, Bound::Fraction};
   const Column cs{"CS", 7, 3, Bound::Fraction}, cm{"CM", 7, 3, Bound::Fraction};
@@ -61,21 +61,14 @@ void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
     // Slopes from the selectivities of the previous step.
     const Real fR = 1 - k2 * Xa * SelR / ((1 - Xa) * k1);
     const Real fS = (k2 * SelR - k3 * SelS) * Xa / ((1 - Xa) * k1);
-    IR = IR + (fR_prev + fR) / 2 * kStep;
-    IS = IS + (fS_prev + fS) / 2 * kStep;
-    SelR = IR / Xa;
-    SelS = IS / Xa;
-    const Real g = 1 / ((1 - Xa) * k1);
-    Tau = Tau + (g_prev + g) / 2 * kStep;
-    const Real W0 = V / Tau;
+    SelR = IR.Add(fR) / Xa;
+    SelS = IS.Add(fS) / Xa;
+    const Real W0 = V / Tau.At(Xa);
     const Real CR = Xa * SelR;
     const Real CS = Xa * SelS;
     const Real CA = 1 - Xa;
     const Real CM = (1 - SelR - SelS) * Xa;
     best.Offer(i, isR ? CR : CS, {W0, Xa});
-    fR_prev = fR;
-    fS_prev = fS;
-    g_prev = g;
     if (IsPrintedStep(i, 999)) {
       out << xa(Xa) << ca(CA) << cr(CR) << cs(CS) << cm(CM) << Eol;
       SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? CR : CS);

@@ -50,11 +50,12 @@ void RunFourConstant(const FourConstantTask& task) {
 
   const bool isR = task.target == Product::R;
   if (!task.originFromThirdStep) SetChartOrigin(1);
+  // The step as a double, and the integrands at their values at zero
+  // conversion.
   const Real h = kStep;
-  // The integrands start at their values at zero conversion.
   Real SelR = 1, SelS = 0;
-  Real IR = 0, IS = 0, IV = 0;
-  Real fR_prev = 1, fS_prev = 0, g_prev = 1 / k1;
+  Trapezoid<Real, Real> IR(1, h), IS(0, h);
+  FirstOrderResidenceTime<Real> IV(k1, h);
   const Column xa{"XA", 4, 3, Bound::Conversion};
   const Column ca{"CA", 7, 3, Bound::Fraction}, cr{"CR", 7, 3, Bound::Fraction};
   const Column cs{"CS", 7, 3, Bound::Fraction}, vr{"Vr", 7, 3, Bound::Amount};
@@ -67,16 +68,9 @@ void RunFourConstant(const FourConstantTask& task) {
     // Slopes from the selectivities of the previous step.
     const Real fR = ((1 - Xa) * k1 - Xa * SelR * (k2 + k4)) / ((1 - Xa) * k1);
     const Real fS = (k2 * SelR - k3 * SelS) * Xa / ((1 - Xa) * k1);
-    IR = IR + (fR_prev + fR) / 2 * h;
-    IS = IS + (fS_prev + fS) / 2 * h;
-    SelR = IR / Xa;
-    SelS = IS / Xa;
-    const Real g = 1 / ((1 - Xa) * k1);
-    IV = IV + (g_prev + g) / 2 * h;
-    const Real Vr = W * IV;
-    fS_prev = fS;
-    fR_prev = fR;
-    g_prev = g;
+    SelR = IR.Add(fR) / Xa;
+    SelS = IS.Add(fS) / Xa;
+    const Real Vr = W * IV.At(Xa);
     const Real CA = 1 - Xa;
     const Real CS = Xa * SelS;
     const Real CR = Xa * SelR;

@@ -39,10 +39,9 @@ void Task111() {
   out.Line("     Xa     продукта     R");
 
   SetChartOrigin(1);
-  const Real h = kStep;
-  // The previous integrand starts at 0, not at its value 1 at zero
-  // conversion: the first trapezoid is half as large as a start at 1 gives.
-  Real Sel = 1, I = 0, f_prev = 0;
+  // Integrated with the step as a double.
+  ConsecutiveSelectivity<Real> selectivity{Real(kStep)};
+  Real Sel = 1;
   struct At {
     Real Xa, Sel;
   };
@@ -51,12 +50,7 @@ void Task111() {
     const Real Xa = Conversion(i);
     const Real CA = 1 - Xa;
     const Real CR_pred = Sel * Xa;
-    const Real r1 = k1 * CA;
-    const Real r2 = k2 * CR_pred;
-    const Real f = (r1 - r2) / r1;
-    I = I + (f_prev + f) / 2 * h;
-    Sel = I / Xa;
-    f_prev = f;
+    Sel = selectivity.At(Xa, k1, CA, k2, CR_pred);
     const Real CR = Sel * Xa;
     best.Offer(i, CR, {Xa, Sel});
     if (IsPrintedStep(i, 999)) WriteRow(out, i, 9, 10, Xa, Sel, CR);

@@ -63,31 +63,44 @@ void Task113() {
 
   // At zero conversion the selectivity to R is k1 / (k1 + k3) and no S forms.
   Real SelR = k1 / (k1 + k3);
-  Real IR = 0, IS = 0;
-  Real fR_prev = k1 / (k1 + k3);
-  Real fS_prev = 0;
+  Trapezoid<> IR(SelR, kStep), IS(0, kStep);
   Optimum<AtMaximum> best;
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
     // dCR/dXa and dCS/dXa with CR predicted from the previous selectivity.
     const Real fR = ((1 - Xa) * k1 - k2 * Xa * SelR) / ((k1 + k3) * (1 - Xa));
     const Real fS = k2 * Xa * SelR / ((k1 + k3) * (1 - Xa));
-    IR = IR + (fR_prev + fR) / 2 * kStep;
-    IS = IS + (fS_prev + fS) / 2 * kStep;
-    SelR = IR / Xa;
-    const Real SelS = IS / Xa;
+    SelR = IR.Add(fR) / Xa;
+    const Real SelS = IS.Add(fS) / Xa;
     const Real CR = Xa * SelR;
     const Real CS = Xa * SelS;
     const Real CD = (1 - SelR - SelS) * Xa;
     best.Offer(i, CR, {Xa, CS, CD});
-    fR_prev = fR;
-    fS_prev = fS;
     if (IsPrintedStep(i, 999)) {
       WriteRow(out, Xa, CR, CS, CD);
       SetChartPoint(ChartIndex(i), Xa, SelR, CR);
     }
   }
   WriteParallelConsecutiveSummary(out, best);
+}
+
+// The tank's balances for the selectivities to R and to D, from which the
+// selectivity to S follows.
+Extended BalanceR114(double argument) {
+  const Real X = CurrentConversion;
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  const Real x = argument;
+  return (x + k1 * (1 - X) - k2 * (X * x)) - (k1 * (1 - X) + k3 * (1 - X)) * x;
+}
+
+Extended BalanceD114(double argument) {
+  const Real X = CurrentConversion;
+  const Real k1 = TaskParams.P1;
+  const Real k3 = TaskParams.P3;
+  const Real x = argument;
+  return (x + k3 * (1 - X)) - (k1 * (1 - X) + k3 * (1 - X)) * x;
 }
 
 void Task114() {
@@ -109,8 +122,8 @@ void Task114() {
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
     CurrentConversion = Xa.value();
-    SolveFixedPoint(1141, rootR, StartR, RunSucceeded);
-    SolveFixedPoint(1142, rootD, StartD, RunSucceeded);
+    SolveFixedPoint(BalanceR114, rootR, StartR, RunSucceeded);
+    SolveFixedPoint(BalanceD114, rootD, StartD, RunSucceeded);
     const Real SelR = rootR;
     const Real SelD = rootD;
     const Real CR = Xa * SelR;

@@ -90,18 +90,9 @@ void Task115() {
   const Data d = ReadData();
   RequireNonZero(d.k1, "k(1)");
   RequireNonZero(d.Ca0, "Ca0");
-  // The previous integrand starts at 0, not at its value 1 at zero conversion.
-  Real I = 0, f_prev = 0;
-  SweepUntilBRunsOut(d, kOrder115, Method::StepwiseIntegration, [&](Real Xa, Real CA, Real CR) {
-    // B cancels from the ratio of the two rates.
-    const Real r1 = d.k1 * CA;
-    const Real r2 = d.k2 * CR;
-    const Real f = (r1 - r2) / r1;
-    I = I + (f_prev + f) / 2 * kStep;
-    const Real Sel = I / Xa;
-    f_prev = f;
-    return Sel;
-  });
+  ConsecutiveSelectivity<> selectivity(kStep);
+  SweepUntilBRunsOut(d, kOrder115, Method::StepwiseIntegration,
+                     [&](Real Xa, Real CA, Real CR) { return selectivity.At(Xa, d.k1, CA, d.k2, CR); });
 }
 
 void Task116() {

@@ -25,8 +25,9 @@ void Task117() {
 
   SetChartOrigin(1);
   // The integrands start at their values at zero conversion.
-  Real Sel = 1, Xr = 0, Tau = 0;
-  Real f_prev = 1, g_prev = 1 / k1;
+  Real Sel = 1;
+  Trapezoid<> yield(1, kStep);
+  FirstOrderResidenceTime<> Tau(k1, kStep);
   struct At {
     Real Xa, W0;
   };
@@ -38,13 +39,9 @@ void Task117() {
     // R and S predicted from the previous selectivity: what is converted and
     // is not R is S.
     const Real f = ((1 - Xa) * k1 - k2 * Sel * Xa + (1 - Sel) * k_2 * Xa) / ((1 - Xa) * k1);
-    const Real g = 1 / ((1 - Xa) * k1);
-    Xr = Xr + (f_prev + f) / 2 * kStep;
-    Tau = Tau + (g_prev + g) / 2 * kStep;
+    const Real Xr = yield.Add(f);
+    const Real W0 = V / Tau.At(Xa);
     Sel = Xr / Xa;
-    const Real W0 = V / Tau;
-    f_prev = f;
-    g_prev = g;
     best.Offer(i, Xr, {Xa, W0});
     if (IsPrintedStep(i, 999)) {
       out << xa(Xa) << "  " << xr(Xr) << "   " << w0(W0) << Eol;

@@ -20,8 +20,9 @@ struct ReversibleTank {
   const char* resultLabel;
   const char* resultSymbol;
   int resultWidth, resultDecimals;
-  // Feed rate or volume at conversion X from the given P4 and k(1).
-  Real (*derived)(Real P4, Real P1, Real X);
+  // Feed rate or volume at conversion X from the given volume or feed rate
+  // and k(1).
+  Real (*derived)(Real given, Real k1, Real X);
 };
 
 const ReversibleTank kTask118 = {
@@ -33,7 +34,7 @@ const ReversibleTank kTask118 = {
     "W0",
     7,
     5,
-    [](Real P4, Real P1, Real X) -> Real { return P4 * P1 * (1 - X) / X; },
+    [](Real V, Real k1, Real X) -> Real { return V * k1 * (1 - X) / X; },
 };
 
 const ReversibleTank kTask125 = {
@@ -45,21 +46,35 @@ const ReversibleTank kTask125 = {
     "Vr",
     4,
     2,
-    [](Real P4, Real P1, Real X) -> Real { return P4 / ((1 - X) * P1 / X); },
+    [](Real v, Real k1, Real X) -> Real { return v / ((1 - X) * k1 / X); },
 };
 
+}  // namespace
+
+// The tank's balance for the selectivity to R.
+Extended Balance118(double argument) {
+  const Real X = CurrentConversion;
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k_2 = TaskParams.P3;
+  const Real x = argument;
+  return (k1 * (1 - X) - k2 * (X * x) + k_2 * ((1 - x) * X) + x) - x * (k1 * (1 - X));
+}
+
+namespace {
+
 void RunReversibleTank(const ReversibleTank& task) {
-  const Real P1 = TaskParams.P1;
-  const Real P2 = TaskParams.P2;
-  const Real P3 = TaskParams.P3;
-  const Real P4 = TaskParams.P4;
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k_2 = TaskParams.P3;
+  const Real given = TaskParams.P4;
 
   RunSucceeded = true;
   TReportFile& out = BeginReport();
   out.Line("Константы скорости, 1/с");
-  out << "k(1) =" << Fixed(P1, 7, 4) << "  k(2) =" << Fixed(P2, 7, 4) << Eol;
-  out << "k(-2)=" << Fixed(P3, 7, 4) << Eol;
-  out << task.givenLabel << Fixed(P4, task.givenWidth, task.givenDecimals) << Eol;
+  out << "k(1) =" << Fixed(k1, 7, 4) << "  k(2) =" << Fixed(k2, 7, 4) << Eol;
+  out << "k(-2)=" << Fixed(k_2, 7, 4) << Eol;
+  out << task.givenLabel << Fixed(given, task.givenWidth, task.givenDecimals) << Eol;
   out.Line("    Результаты расчета");
   out.Line(task.heading);
 
@@ -75,10 +90,10 @@ void RunReversibleTank(const ReversibleTank& task) {
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
     CurrentConversion = X.value();
-    SolveFixedPoint(118, root, Start, RunSucceeded);
+    SolveFixedPoint(Balance118, root, Start, RunSucceeded);
     const Real phi = root;
     const Real Xr = X * phi;
-    const Real derived = task.derived(P4, P1, X);
+    const Real derived = task.derived(given, k1, X);
     Start = phi.value();
     best.Offer(i, Xr, {X, derived});
     if (IsPrintedStep(i, 999)) {

@@ -49,8 +49,7 @@ void RunWithB(const WithBTask& task) {
   ChartPointCount = 0;
   // Overall and point selectivities start at their values at zero conversion.
   Real phiR = 1.0, phiS = 0;
-  Real sRPrev = 1.0, sSPrev = 0;
-  Real IR = 0, IS = 0;
+  Trapezoid<> IR(1.0, kStep), IS(0, kStep);
   struct At {
     Real X;
   };
@@ -63,18 +62,14 @@ void RunWithB(const WithBTask& task) {
     const Real X = Conversion(i);
     const Real sR = 1 - (k2 * X * phiR) / ((1 - X) * k1);
     const Real sS = ((k2 * phiR - k3 * phiS) * X) / ((1 - X) * k1);
-    IR = IR + ((sRPrev + sR) / 2) * kStep;
-    IS = IS + ((sSPrev + sS) / 2) * kStep;
-    phiR = IR / X;
-    phiS = IS / X;
+    phiR = IR.Add(sR) / X;
+    phiS = IS.Add(sS) / X;
     const Real CA = 1 - X;
     const Real CR = X * phiR;
     const Real CS = X * phiS;
     const Real CD = (1 - phiR - phiS) * X;
     // R, S and D have taken one, two and three molecules of B.
     const Real CB = task.B0 - CR - 2 * CS - 3 * CD;
-    sRPrev = sR;
-    sSPrev = sS;
     if (!(CB > 0)) break;
     best.Offer(i, isR ? CR : CS, {X});
     if (IsPrintedStep(i, 999)) {

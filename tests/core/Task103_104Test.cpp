@@ -119,7 +119,10 @@ TEST_F(Task103, ASingularJacobianEndsTheRunAndKeepsTheOldReport) {
     RunCurrentTask();
     ADD_FAILURE() << "no error";
   } catch (const NumericalError& e) {
-    EXPECT_STREQ(e.what(), "ранг матрицы = 0");
+    // The routine's message, then which data made the balances singular.
+    EXPECT_STREQ(e.what(),
+                 "ранг матрицы = 0: балансы реактора вырождены при Xa = 0.001 для данных k(1) = 1e-20, "
+                 "k(2) = 3, k(3) = 1e-20, Ca0 = 1, Cb0 = 2");
   }
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_FALSE(RunSucceeded);
