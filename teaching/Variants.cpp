@@ -253,8 +253,13 @@ TaskVariants DrawTask(int code, const KitRequest& request, const KitSources& sou
 
   SplitMix64 random(request.seed + static_cast<std::uint64_t>(code) * 0x9E3779B97F4A7C15ULL);
   std::set<std::vector<std::string>> tried, answerSets;
+  // Repeated data cost nothing, a run costs up to a millisecond: ranges that
+  // cannot give the count are given up after a bounded number of each.
   const long draws = 1000L + 200L * request.count;
-  for (long draw = 0; draw < draws && static_cast<int>(task.variants.size()) < request.count; ++draw) {
+  const std::size_t runs = 200 + 10 * static_cast<std::size_t>(request.count);
+  for (long draw = 0;
+       draw < draws && tried.size() < runs && static_cast<int>(task.variants.size()) < request.count;
+       ++draw) {
     std::vector<std::string> data;
     for (const DrawnField& field : task.fields) {
       const std::optional<std::string> value = DrawValue(field, random);
