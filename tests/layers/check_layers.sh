@@ -13,7 +13,7 @@ solvers/:base/ initial_data/ numeric/ solvers/
 teaching/:base/ initial_data/ numeric/ solvers/ teaching/
 app/BatchRun:base/ initial_data/ numeric/ solvers/ app/BatchRun app/VariantsRun
 app/VariantsRun:base/ initial_data/ numeric/ solvers/ teaching/ app/Workspace app/VariantsRun
-app/Workspace:base/ app/Workspace
+app/Workspace:base/ initial_data/ numeric/ solvers/ app/Workspace
 window_services/:base/ window_services/
 data_dialog/:base/ initial_data/ solvers/ window_services/ data_dialog/
 result_windows/:base/ solvers/ window_services/ result_windows/
