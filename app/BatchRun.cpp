@@ -8,6 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/VariantsRun.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/NumberText.h"
@@ -164,11 +165,12 @@ void WriteOutput(std::ostream& out, const std::string& text) {
 }  // namespace
 
 int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (variants::AsksForVariants(args)) return variants::VariantsMain(args, out, err);
   Options options;
   try {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
       try {
-        WriteOutput(out, std::string(kUsage) + '\n');
+        WriteOutput(out, std::string(kUsage) + '\n' + variants::kUsage + '\n');
       } catch (const std::runtime_error& e) {
         err << "reactopt-batch: standard output: " << e.what() << '\n';
         return 1;

@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "SpeedIcons.h"
+#include "VariantsDialog.h"
 #include "base/Errors.h"
 #include "data_dialog/DataForm.h"
 #include "result_windows/MDIEdit.h"
@@ -183,6 +184,8 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
                           &TFrameForm::NewChild);
   Open1 = File1->addAction(QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                            &TFrameForm::OpenChild);
+  File1->addAction(QStringLiteral("&Variants for students..."), this,
+                   [this] { TVariantsDialog(this).exec(); });
   File1->addSeparator();
   Exit1 = File1->addAction(QStringLiteral("E&xit"), this, &TFrameForm::Exit1Click);
   // Data Edit and Run from the keyboard: a menu beside the others, and keys
