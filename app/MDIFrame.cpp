@@ -184,8 +184,6 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
                           &TFrameForm::NewChild);
   Open1 = File1->addAction(QStringLiteral("&Open..."), QKeySequence(Qt::CTRL | Qt::Key_O), this,
                            &TFrameForm::OpenChild);
-  File1->addAction(QStringLiteral("&Variants for students..."), this,
-                   [this] { TVariantsDialog(this).exec(); });
   File1->addSeparator();
   Exit1 = File1->addAction(QStringLiteral("E&xit"), this, &TFrameForm::Exit1Click);
   // Data Edit and Run from the keyboard: a menu beside the others, and keys
@@ -195,6 +193,10 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   EditData1 =
       Task1->addAction(QStringLiteral("&Data Edit..."), kDataEditKey, this, &TFrameForm::EditDataBtnClick);
   Run1 = Task1->addAction(QStringLiteral("&Run"), kRunKey, this, &TFrameForm::RunBtnClick);
+  // In this menu, which stays whatever window is active, the teacher finds it
+  // with a statement open too.
+  Task1->addSeparator();
+  Task1->addAction(QStringLiteral("&Variants for students..."), this, [this] { TVariantsDialog(this).exec(); });
   addAction(EditData1);
   addAction(Run1);
   Window1 = new QMenu(QStringLiteral("&Window"), this);

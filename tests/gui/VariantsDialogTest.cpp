@@ -101,10 +101,10 @@ class VariantsDialogTest : public QObject {
     QVERIFY(!opened);
   }
 
-  void theMainWindowOpensItFromItsFileMenu() {
+  void theMainWindowOpensItFromItsTaskMenu() {
     TFrameForm frame;
     QStringList items;
-    for (QAction* action : frame.File1->actions()) items << action->text();
+    for (QAction* action : frame.Task1->actions()) items << action->text();
     QVERIFY(items.contains(QStringLiteral("&Variants for students...")));
   }
 };
