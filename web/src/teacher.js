@@ -190,11 +190,14 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       ranges.push({ field: row.dataset.label, low, high });
     }
     const base = $('kit-base').value.trim() || pageBase();
+    let protocol = '';
     try {
-      new URL(base);
+      ({ protocol } = new URL(base));
     } catch {
-      throw new Error(`Адрес страницы для ссылок «${base}» — не адрес (например, https://example.org/reactopt.html)`);
+      // not an address at all
     }
+    if (!['http:', 'https:', 'file:'].includes(protocol))
+      throw new Error(`Адрес страницы для ссылок «${base}» — не адрес страницы (например, https://example.org/reactopt.html)`);
     return {
       codes,
       count: Number(count),
