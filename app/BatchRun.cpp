@@ -102,7 +102,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
   if (args.size() - i > 10) throw UsageError("at most 10 values P1 ... P10");
   for (; i < args.size(); ++i) {
     double v = 0;
-    if (!ParseRealNumber(args[i], v)) throw UsageError("not a number: " + args[i]);
+    if (!ParseTypedNumber(args[i], v)) throw UsageError("not a number: " + args[i]);
     o.values.push_back(v);
   }
   return o;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #if !defined(REACTOPT_NO_FLOAT_TO_CHARS) && \
@@ -59,5 +60,22 @@ std::size_t General17(char* buf, std::size_t size, double value) {
   return n;
 #else
   return Printed(buf, size, std::snprintf(buf, size, "%.17g", value));
+#endif
+}
+
+std::string ShortestText(double value) {
+  char buf[64];
+#if defined(REACTOPT_FLOAT_TO_CHARS)
+  const auto res = std::to_chars(buf, buf + sizeof buf, value);
+  return std::string(buf, res.ec == std::errc() ? static_cast<std::size_t>(res.ptr - buf) : 0);
+#else
+  // The fewest significant digits that give the value back; parsed in the
+  // same locale as printed, then given a '.'.
+  int n = 0;
+  for (int digits = 1; digits <= 17; ++digits) {
+    n = std::snprintf(buf, sizeof buf, "%.*g", digits, value);
+    if (std::strtod(buf, nullptr) == value) break;
+  }
+  return std::string(buf, Printed(buf, sizeof buf, n));
 #endif
 }

@@ -5,11 +5,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "initial_data/TaskData.h"
-#include "solvers/RunOpt.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/TaskIdentity.h"
+#include "initial_data/TaskData.h"
+#include "solvers/RunOpt.h"
 #include "window_services/Prompts.h"
 
 TDataForm* DataForm = nullptr;
@@ -127,16 +127,24 @@ void TDataForm::FormDeactivate() {
 void TDataForm::ButtonOkClick() {
   if (IsTask(TaskCode)) {
     // A text that is not a number is refused rather than stored as whatever
-    // digits it starts with; blanks around a number do no harm.
+    // digits it starts with, and so is a value no reactor can have, as a run
+    // would refuse it; blanks around a number do no harm, and a decimal comma
+    // reads as a point.
     const int k = SlotCount(TaskCode);
     double values[10] = {};
     for (int j = 1; j <= k; ++j) {
       const QComboBox* combo = combos_[j - 1];
       if (combo->isHidden()) continue;
       const QString text = combo->currentText();
-      if (!ParseRealNumber(text.trimmed().toStdString(), values[j - 1])) {
+      if (!ParseTypedNumber(text.toStdString(), values[j - 1])) {
         prompts::Error(this, QStringLiteral("Недопустимое числовое значение в поле «%1»: «%2»")
                                  .arg(labels_[j - 1]->text().trimmed(), text));
+        combos_[j - 1]->setFocus();
+        return;
+      }
+      const std::string problem = ParameterProblem(TaskCode, j, values[j - 1]);
+      if (!problem.empty()) {
+        prompts::Error(this, QString::fromUtf8(InvalidDataError(problem).what()));
         combos_[j - 1]->setFocus();
         return;
       }

@@ -95,6 +95,22 @@ bool ParseRealNumber(std::string_view text, double& value) {
   return true;
 }
 
+bool ParseTypedNumber(std::string_view text, double& value) {
+  const auto blank = [](char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+  };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  const std::size_t comma = text.find(',');
+  if (comma == std::string_view::npos) return ParseRealNumber(text, value);
+  if (text.find_first_of(",.", comma + 1) != std::string_view::npos ||
+      text.find('.') != std::string_view::npos)
+    return false;
+  std::string pointed(text);
+  pointed[comma] = '.';
+  return ParseRealNumber(pointed, value);
+}
+
 double RunTimeRealValue(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size() && text[start] == ' ') ++start;
@@ -291,6 +307,7 @@ namespace {
 // error the user can mend; other codes read as empty records.
 void ReadBlocks(DataFileText& text, bool isTask) {
   const int wanted = TaskCode - 100;
+  TaskFieldTable.code = 0;
   for (int block = 1;; ++block) {
     for (int i = 1; i <= 10; ++i) {
       TaskField record;
@@ -312,7 +329,10 @@ void ReadBlocks(DataFileText& text, bool isTask) {
       text.SkipRestOfLine();
       TaskFieldTable[i] = record;
     }
-    if (block >= wanted || block == 30) break;
+    if (block >= wanted || block == 30) {
+      if (block == wanted) TaskFieldTable.code = TaskCode;
+      break;
+    }
   }
 }
 

@@ -27,6 +27,8 @@ struct TTaskFieldTable {
   TaskField& operator[](int i) { return records[i - 1]; }
   const TaskField& operator[](int i) const { return records[i - 1]; }
   TaskField records[10];
+  // The task whose block the records hold; 0 while they hold none.
+  std::int32_t code = 0;
 };
 extern TTaskFieldTable TaskFieldTable;
 
@@ -62,3 +64,9 @@ double RunTimeRealValue(std::string_view text);
 // character, its value then stored in `value`. Values beyond the range of a
 // double are not numbers.
 bool ParseRealNumber(std::string_view text, double& value);
+
+// A value as a student types it: a number in that syntax between blanks,
+// with a decimal point or one decimal comma ("0,5" is 0.5, as the Russian
+// keyboard's numeric pad and many phones type it). Anything else ("1 000",
+// "1,000.5", two commas) is not a number.
+bool ParseTypedNumber(std::string_view text, double& value);

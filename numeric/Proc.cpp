@@ -1,15 +1,12 @@
 #include "Proc.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 
 #include "base/Errors.h"
 #include "base/Real.h"
-#include "initial_data/TaskData.h"
 
 double CurrentConversion = 0;
-double PriorRoot = 0;
 TVector UnknownVector;
 TBounds UnknownBounds[kMaxUnknowns + 1];
 TVector ResidualVector;
@@ -22,59 +19,21 @@ namespace {
 const Extended kFixedPointTolerance = REACTOPT_EXTENDED_CONSTANT(0xa7c5ac471b478423ULL, -80, 1.0E-5L);
 const Extended kGoldenRatio = REACTOPT_EXTENDED_CONSTANT(0x9e3779b9486e555fULL, -64, 0.6180339887L);
 
-// A uniform number in [0, 1).
-double UniformFraction() {
-  const double u = std::uniform_real_distribution<double>(0.0, 1.0)(RandomGenerator);
-  return u < 1.0 ? u : 0.0;  // some library versions can round up to 1
-}
+// Numbers drawn by plain arithmetic on the generator's words, not by the
+// standard distributions, whose algorithms differ between standard libraries:
+// a uniform number in [0, 1) and a digit 0 to 9.
+double UniformFraction() { return static_cast<double>(RandomGenerator() >> 11) * 0x1.0p-53; }
+int RandomDigit() { return static_cast<int>(RandomGenerator() % 10); }
 
 }  // namespace
 
-Extended FixedPointFunction(int EquationCode, bool& Ok, double argument) {
-  const Real X = CurrentConversion;
-  const Real P1 = TaskParams.P1;
-  const Real P2 = TaskParams.P2;
-  const Real P3 = TaskParams.P3;
-  const Real P4 = TaskParams.P4;
-  const Real P5 = TaskParams.P5;
-  const Real x = argument;
-  Ok = true;
-  switch (EquationCode) {
-    case 104: {
-      const Real CA = (1 - X) * P3;
-      const Real CR = P3 * X * x;
-      const Real CS = (P3 - CA - CR) / 2;
-      const Real CB = P4 - CR - CS;
-      const Real r1 = P1 * CA * CB;
-      const Real r2 = P2 * CA * CR;
-      return (r1 - r2) / (r1 + r2);
-    }
-    case 118: return (P1 * (1 - X) - P2 * (X * x) + P3 * ((1 - x) * X) + x) - x * (P1 * (1 - X));
-    case 120: {
-      const Real CA = (1 - X) * P4;
-      const Real CB = P5 - P4 * X * x;
-      return (P2 * CA * CB + P3 * CB) / (P1 * CA + P2 * CA * CB);
-    }
-    case 1141: return (x + P1 * (1 - X) - P2 * (X * x)) - (P1 * (1 - X) + P3 * (1 - X)) * x;
-    case 1142: return (x + P3 * (1 - X)) - (P1 * (1 - X) + P3 * (1 - X)) * x;
-    case 1231: return ((1 - X) * P1 - P2 * X * x) / ((1 - X) * P1);
-    case 1232: {
-      const Real prior = PriorRoot;
-      return (P2 * (X * prior) - P3 * (X * x)) / (P1 * (1 - X));
-    }
-    default: Ok = false; return 0;
-  }
-}
-
-void SolveFixedPoint(int EquationCode, double& Root, const double& Start, bool& Ok) {
+void SolveFixedPoint(TFixedPointEquation F, double& Root, const double& Start, bool& Ok) {
   if (!Ok) return;
   Real xa = Start;
-  Real Fa = FixedPointFunction(EquationCode, Ok, xa.value());
-  if (!Ok) return;
+  Real Fa = F(xa.value());
   // One plain substitution gives the second point.
   Real xb = Fa;
-  Real Fb = FixedPointFunction(EquationCode, Ok, xb.value());
-  if (!Ok) return;
+  Real Fb = F(xb.value());
   if (xb.value() == Fb.value()) {
     Root = xb.value();
     return;
@@ -95,8 +54,7 @@ void SolveFixedPoint(int EquationCode, double& Root, const double& Start, bool& 
       }
     }
     Root = Real((t * xb - xa) / (t - 1)).value();
-    const Real Fr = FixedPointFunction(EquationCode, Ok, Root);
-    if (!Ok) return;
+    const Real Fr = F(Root);
     const Real RootNow = Root;
     if (Abs(xb - Fb) < Abs(xa - Fa)) {
       xa = xb;
@@ -109,42 +67,18 @@ void SolveFixedPoint(int EquationCode, double& Root, const double& Start, bool& 
   Ok = false;
 }
 
-void SystemResiduals(int Code, TVector& F, const TVector& X, bool& Ok) {
-  if (Code != 103) return;
-  const Real Xa = CurrentConversion;
-  const Real P1 = TaskParams.P1;
-  const Real P2 = TaskParams.P2;
-  const Real P3 = TaskParams.P3;
-  const Real P4 = TaskParams.P4;
-  const Real P5 = TaskParams.P5;
-  const Real x1 = X[1];
-  const Real x2 = X[2];
-  const Real ca = (1 - Xa) * P4;
-  const Real cr = P4 * Xa * x1;
-  const Real cs = P4 * Xa * x2;
-  const Real ct = P4 * Xa * (1 - x1 - x2);
-  const Real cb = P5 - cr - 2 * cs - ct;
-  const Real r1 = P1 * ca * cb;
-  const Real r2 = P2 * cr * cb;
-  const Real r3 = P3 * ca * cb;
-  F[1] = Real((r1 - r2) / (r1 + r3) - x1).value();
-  F[2] = Real(r2 / (r1 + r3) - x2).value();
-  Ok = true;
-}
+void RestartRandomSequence() { RandomGenerator.seed(std::mt19937_64::default_seed); }
 
 void KeepInBounds(TSystemCall& call) {
-  RandomGenerator.seed(
-      static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
-  std::uniform_int_distribution<int> digit(0, 9);
   TVector& x = *call.X;
   const Real eps = call.eps;
   for (int j = 1; j <= call.n; ++j) {
     if (x[j] < UnknownBounds[j].Lower) {
-      const int r = digit(RandomGenerator);
+      const int r = RandomDigit();
       x[j] = Real(UnknownBounds[j].Lower + (r + 3) * eps).value();
     }
     if (x[j] > UnknownBounds[j].Upper) {
-      const int r = digit(RandomGenerator);
+      const int r = RandomDigit();
       x[j] = Real(UnknownBounds[j].Upper - (r + 3) * eps).value();
     }
   }
@@ -170,7 +104,7 @@ double LineObjective(TSystemCall& call, double t) {
   const Real tt = t;
   for (int i = 1; i <= call.n; ++i) x[i] = Real(call.x0[i] + tt * call.d[i]).value();
   KeepInBounds(call);
-  call.Residuals(call.Code, *call.F, x, *call.Ok);
+  call.Residuals(*call.F, x, *call.Ok);
   if (!*call.Ok) return 0;
   return SumOfSquares(call);
 }
@@ -267,10 +201,8 @@ bool IsRestart(int it) {
 
 }  // namespace
 
-void SolveNonlinearSystem(int Code, int n, TVector& F, double eps, TVector& X, bool& Ok,
-                          TResidualFunction Residuals) {
+void SolveNonlinearSystem(TResidualFunction Residuals, int n, TVector& F, double eps, TVector& X, bool& Ok) {
   TSystemCall& call = SystemCall;
-  call.Code = Code;
   call.n = n;
   call.eps = eps;
   call.F = &F;
@@ -285,7 +217,7 @@ void SolveNonlinearSystem(int Code, int n, TVector& F, double eps, TVector& X, b
   for (int j = 0; j < kVectorSize; ++j) call.XBest[j] = 0;
 
   for (;;) {
-    Residuals(Code, F, X, Ok);
+    Residuals(F, X, Ok);
     if (!Ok) return;
     const double S = SumOfSquares(call);
     if (call.it > 3 && S > call.PrevSum) {
@@ -300,7 +232,7 @@ void SolveNonlinearSystem(int Code, int n, TVector& F, double eps, TVector& X, b
       const Real xs = X[j];
       const Real dx = Abs(xs) * Real(call.h);
       X[j] = Real(xs + dx).value();
-      Residuals(Code, F, X, Ok);
+      Residuals(F, X, Ok);
       if (!Ok) return;
       SumOfSquares(call);
       for (int i = 1; i <= n; ++i) call.J[i][j] = Real((Real(F[i]) + Real(call.rhs[i])) / dx).value();

@@ -1,8 +1,9 @@
 #pragma once
 // Numerical routines for the stirred-tank balances that have no closed form:
-// a fixed-point solver for one equation x = F(x) with its table of equations,
-// and a Newton solver for small nonlinear systems F(x) = 0 with its table of
-// systems. Plain procedures over shared, fixed-size state; not reentrant.
+// a fixed-point solver for one equation x = F(x) and a Newton solver for small
+// nonlinear systems F(x) = 0. The equations are the solvers' own, passed in;
+// these routines know no task. Plain procedures over shared, fixed-size state;
+// not reentrant.
 
 #include <random>
 
@@ -25,62 +26,55 @@ struct TBounds {
 // The conversion at which the equations are evaluated; stored by the calling
 // solver before each call.
 extern double CurrentConversion;
-// The root of equation 1231 just found; read by equation 1232.
-extern double PriorRoot;
 // Unknowns x[1..n] of the system solver: the start point on entry, the
 // solution (or the last iterate) on exit. Kept between calls, so each step of
 // a sweep starts from the previous solution.
 extern TVector UnknownVector;
 // Bounds of unknowns 1 to 20.
 extern TBounds UnknownBounds[kMaxUnknowns + 1];
-// Residuals F[1..n], written by SystemResiduals.
+// Residuals F[1..n] of the system being solved.
 extern TVector ResidualVector;
 
 // The shared pseudo-random generator: uniform numbers for the fixed-point
-// solver, digits 0 to 9 (after a re-seed from the clock) for KeepInBounds.
+// solver, digits 0 to 9 for KeepInBounds.
 extern std::mt19937_64 RandomGenerator;
+// Starts the generator's sequence afresh from a fixed seed; every run does,
+// so that the same data always give the same report.
+void RestartRandomSequence();
 
 // ---- Fixed-point equations -------------------------------------------------
 
-// F(x) of equation `EquationCode` (104, 118, 120, 1141, 1142, 1231, 1232) at
-// CurrentConversion and TaskParams, in extended precision; Ok := true. For any
-// other code returns 0 and Ok := false.
-Extended FixedPointFunction(int EquationCode, bool& Ok, double x);
+// F(x) of an equation x = F(x), in extended precision, at the solver's data
+// and CurrentConversion.
+using TFixedPointEquation = Extended (*)(double x);
 
 // Looks for x = F(x) by the secant method on F(x) - x, from Start. Does
 // nothing when Ok is false on entry. On success Root holds the fixed point and
 // Ok stays true; on failure Ok := false (Root then holds the last estimate, or
 // is unchanged when no estimate was made).
-void SolveFixedPoint(int EquationCode, double& Root, const double& Start, bool& Ok);
+void SolveFixedPoint(TFixedPointEquation F, double& Root, const double& Start, bool& Ok);
 
 // ---- Nonlinear systems -----------------------------------------------------
 
-// F[1..n] of system `Code` at X and CurrentConversion; Ok := true. Only code
-// 103 (two balances of task 103) is defined; any other code leaves F and Ok
-// as they are.
-void SystemResiduals(int Code, TVector& F, const TVector& X, bool& Ok);
+// The residuals F[1..n] of a system at X (and CurrentConversion); Ok := true
+// when they could be evaluated.
+using TResidualFunction = void (*)(TVector& F, const TVector& X, bool& Ok);
 
-// A table of systems with SystemResiduals' contract.
-using TResidualFunction = void (*)(int Code, TVector& F, const TVector& X, bool& Ok);
-
-// Solves system `Code` of n unknowns (n at most 20) by Newton steps with a
-// difference Jacobian, bounds, restarts from the best point and a line search.
-// eps is the relative tolerance on each unknown. Ok := true on convergence,
-// false after 51 iterations without it; X holds the solution or the last
-// iterate. A singular Jacobian raises NumericalError with Ok false. `Residuals`
-// is the table of systems (SystemResiduals unless another is given).
-void SolveNonlinearSystem(int Code, int n, TVector& F, double eps, TVector& X, bool& Ok,
-                          TResidualFunction Residuals = SystemResiduals);
+// Solves the system `Residuals` of n unknowns (n at most 20) by Newton steps
+// with a difference Jacobian, bounds, restarts from the best point and a line
+// search. eps is the relative tolerance on each unknown. Ok := true on
+// convergence, false after 51 iterations without it; X holds the solution or
+// the last iterate. A singular Jacobian raises NumericalError with Ok false.
+void SolveNonlinearSystem(TResidualFunction Residuals, int n, TVector& F, double eps, TVector& X, bool& Ok);
 
 // The working state of one SolveNonlinearSystem call, shared with its helpers.
 struct TSystemCall {
-  int Code = 0;
   int n = 0;
   double eps = 0;
   TVector* F = nullptr;
   TVector* X = nullptr;
   bool* Ok = nullptr;
-  TResidualFunction Residuals = SystemResiduals;
+  TResidualFunction Residuals = nullptr;
   TMatrix J{};
   TVector rhs{};
   TVector d{};
@@ -93,8 +87,8 @@ struct TSystemCall {
   double S = 0;
 };
 
-// Moves every unknown that left its bounds 3 to 12 eps back inside them,
-// re-seeding the generator from the clock first.
+// Moves every unknown that left its bounds 3 to 12 eps back inside them, by a
+// pseudo-random number of eps drawn afresh for each correction.
 void KeepInBounds(TSystemCall& call);
 // S := the sum of the squared residuals; remembers the best point. Returns S.
 double SumOfSquares(TSystemCall& call);

@@ -46,9 +46,11 @@ void TReportFile::Rewrite(const char* name) {
   name_ = name;
   bytes_.clear();
   open_ = true;
-  lineStart_ = 0;
-  nonFinite_ = {};
-  CurrentSweepStep = 0;
+  lineStart_ = rowConversionBegin_ = rowConversionEnd_ = 0;
+  bad_ = {};
+  answerCount_ = nameCount_ = 0;
+  method_ = Method::Direct;
+  optimum_ = {};
 }
 
 TReportFile& TReportFile::operator<<(const char* text) {
@@ -64,14 +66,58 @@ TReportFile& TReportFile::operator<<(const char* text) {
 }
 
 TReportFile& TReportFile::operator<<(Fixed number) {
+  return *this << Result{nullptr, number.value, number.width, number.decimals, Bound::Amount, false};
+}
+
+namespace {
+
+// Whether printed digits ("-0.012", "1.000") show a value below 0 or above 1.
+bool PrintsNegative(std::string_view digits) {
+  return digits.size() > 1 && digits[0] == '-' && digits.find_first_of("123456789") != std::string_view::npos;
+}
+bool PrintsAboveOne(std::string_view digits) {
+  if (digits.empty() || digits[0] == '-') return false;
+  // The whole part has no leading zero: "0", "1", "7" or more digits.
+  const std::size_t point = digits.find('.');
+  const std::string_view whole = digits.substr(0, point);
+  if (whole.size() > 1 || whole[0] > '1') return true;
+  return whole[0] == '1' && point != std::string_view::npos &&
+         digits.find_first_of("123456789", point) != std::string_view::npos;
+}
+
+}  // namespace
+
+TReportFile& TReportFile::operator<<(Result result) {
   if (!open_) throw IoError(103);
   char buf[kFixedBufferSize];
   const std::size_t begin = bytes_.size();
-  bytes_.append(buf, FormatFixed(buf, sizeof buf, number));
-  if (!std::isfinite(number.value) && !nonFinite_.seen) {
-    const std::size_t firstChar = bytes_.find_first_not_of(' ', begin);
-    nonFinite_ = {true, lineStart_, firstChar, bytes_.size(), CurrentSweepStep};
+  bytes_.append(buf, FormatFixed(buf, sizeof buf, Fixed(result.value, result.width, result.decimals)));
+  const std::size_t first = bytes_.find_first_not_of(' ', begin);
+  const std::size_t digitsBegin = first == std::string::npos ? begin : first;
+  const std::string_view digits(bytes_.data() + digitsBegin, bytes_.size() - digitsBegin);
+  // Plain numbers are the data, echoed; only what the solver states as a
+  // result has a name and a bound.
+  const bool finite = std::isfinite(result.value);
+  const bool outside =
+      result.name && (PrintsNegative(digits) || (result.bound != Bound::Amount && PrintsAboveOne(digits)));
+  if ((!finite || outside) && !bad_.name) {
+    bad_ = {result.name ? result.name : "результат", digitsBegin, bytes_.size(), 0, 0, finite, result.answer};
+    if (!result.answer) {
+      bad_.conversionBegin = rowConversionBegin_;
+      bad_.conversionEnd = rowConversionEnd_;
+    }
   }
+  if (result.name && result.bound == Bound::Conversion && !result.answer) {
+    rowConversionBegin_ = digitsBegin;
+    rowConversionEnd_ = bytes_.size();
+  }
+  if (result.name) {
+    int n = 0;
+    while (n < nameCount_ && std::strcmp(names_[n].name, result.name) != 0) ++n;
+    if (n == nameCount_ && nameCount_ < kMaxNames) names_[nameCount_++] = {result.name, result.bound};
+  }
+  if (result.answer && answerCount_ < kMaxAnswers)
+    answers_[answerCount_++] = {result.name, lineStart_, digitsBegin, bytes_.size()};
   return *this;
 }
 
@@ -79,130 +125,77 @@ TReportFile& TReportFile::operator<<(EndOfLine) {
   if (!open_) throw IoError(103);
   bytes_.append("\r\n", 2);
   lineStart_ = bytes_.size();
+  rowConversionBegin_ = rowConversionEnd_ = 0;
   return *this;
 }
 
 void TReportFile::Close() {
   if (!open_) throw IoError(103);
   open_ = false;
-  CheckFinite();
+  CheckResults();
   if (inMemory_) return;
   ReplaceWholeFile(name_.c_str(), bytes_.data(), bytes_.size());
 }
 
-namespace {
-
-bool IsBlank(char c) { return c == ' '; }
-
-// A table row holds numbers only; a heading or a labelled line starts with a
-// word.
-bool StartsWithNumber(std::string_view line) {
-  const std::size_t first = line.find_first_not_of(' ');
-  if (first == std::string_view::npos) return false;
-  const char c = line[first];
-  return (c >= '0' && c <= '9') || c == '-' || c == '.';
+void TReportFile::CheckResults() const {
+  if (bad_.name) RefuseData(BadResultText());
 }
 
-bool OnlyNumbers(std::string_view text) {
-  for (char c : text)
-    if (!IsBlank(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.') return false;
-  return true;
-}
-
-// The words of a heading line whose middle lies in columns [from, to).
-void AppendWordsAbove(std::string_view heading, std::size_t from, std::size_t to, std::string& name) {
-  std::size_t i = 0;
-  while (i < heading.size()) {
-    while (i < heading.size() && IsBlank(heading[i])) ++i;
-    const std::size_t begin = i;
-    while (i < heading.size() && !IsBlank(heading[i])) ++i;
-    if (i == begin) break;
-    const std::size_t middle = (begin + i - 1) / 2;
-    if (middle >= from && middle < to) {
-      if (!name.empty()) name += ' ';
-      name.append(heading.substr(begin, i - begin));
-    }
-  }
-}
-
-}  // namespace
-
-void TReportFile::CheckFinite() const {
-  if (nonFinite_.seen) RefuseData(NonFiniteNumber());
-}
-
-// Names the number that is not finite: by the label before it, or in a table
-// row by the column heading above it and the conversion of the step.
-std::string TReportFile::NonFiniteNumber() const {
-  const std::string_view all(bytes_);
-  const std::size_t lineEnd = all.find("\r\n", nonFinite_.line);
-  const std::string_view line = all.substr(nonFinite_.line, lineEnd - nonFinite_.line);
-  const std::size_t begin = nonFinite_.begin - nonFinite_.line;
-  const std::size_t end = nonFinite_.end - nonFinite_.line;
-  const std::string_view before = line.substr(0, begin);
-  std::string name;
-  bool row = OnlyNumbers(before);
-  if (!row) {
-    // The label's last part: "...,  CRmax =" names CRmax.
-    std::size_t last = before.find_last_not_of(" =");
-    std::string_view label = before.substr(0, last == std::string_view::npos ? 0 : last + 1);
-    const std::size_t gap = label.rfind("  ");
-    if (gap != std::string_view::npos) label = label.substr(gap + 2);
-    // A symbol such as Xr or CRmax at its end is name enough.
-    const std::size_t space = label.rfind(' ');
-    const std::string_view symbol = label.substr(space == std::string_view::npos ? 0 : space + 1);
-    bool ascii = !symbol.empty(), letter = false;
-    for (char c : symbol) {
-      ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-      letter = letter || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-    }
-    if (ascii && letter) label = symbol;
-    name = cp1251::ToUtf8(std::string(label));
-  } else {
-    // The column starts where the number before it ends.
-    const std::size_t previous = before.find_last_not_of(' ');
-    const std::size_t from = previous == std::string_view::npos ? 0 : previous + 1;
-    // The heading: up to two word lines just above the table, without the
-    // line "Результаты расчета".
-    std::string_view headings[2];
-    int found = 0;
-    std::size_t pos = nonFinite_.line;
-    while (pos >= 2 && found < 2) {
-      const std::size_t prevEnd = pos - 2;
-      const std::size_t prevStart = prevEnd == 0 ? 0 : all.rfind("\r\n", prevEnd - 1);
-      const std::size_t startAt = prevStart == std::string_view::npos || prevEnd == 0 ? 0 : prevStart + 2;
-      const std::string_view previousLine = all.substr(startAt, prevEnd - startAt);
-      pos = startAt;
-      if (StartsWithNumber(previousLine)) {
-        if (found > 0) break;
-        continue;
-      }
-      if (cp1251::ToUtf8(std::string(previousLine)).find("Результаты расчета") != std::string::npos) break;
-      headings[found++] = previousLine;
-    }
-    for (int h = found - 1; h >= 0; --h) AppendWordsAbove(headings[h], from, end, name);
-    name = cp1251::ToUtf8(name);
-    if (name.empty()) name = "значение в таблице";
-  }
-  if (name.empty()) name = "результат";
-  std::string text = name + " не является конечным числом";
-  if (row && nonFinite_.step > 0) text += " при Xa =" + FormatFixed(Conversion(nonFinite_.step), 6, 3);
+// Names the result by the name the solver gave it, with its printed value,
+// the conversion of its row (or of the optimum, for an answer) and, for a
+// stepwise integration, the likely cause.
+std::string TReportFile::BadResultText() const {
+  const std::string name = bad_.name;
+  std::string conversion;
+  if (bad_.conversionEnd > bad_.conversionBegin)
+    conversion =
+        " при Xa = " + bytes_.substr(bad_.conversionBegin, bad_.conversionEnd - bad_.conversionBegin);
+  else if (bad_.answer && optimum_.step > 0)
+    conversion = " при Xa =" + FormatFixed(Real(optimum_.step * kStep), 6, 3);
+  if (!bad_.finite) return name + " не является конечным числом" + conversion;
+  const std::string digits = cp1251::ToUtf8(bytes_.substr(bad_.begin, bad_.end - bad_.begin));
+  std::string text = name + " = " + digits + conversion + (digits[0] == '-' ? " меньше 0" : " больше 1");
+  if (method_ == Method::StepwiseIntegration)
+    text += ": шаг интегрирования 0.001 слишком велик для этих данных";
   return text;
+}
+
+std::vector<OptimumQuantity> TReportFile::Answers() const {
+  std::vector<OptimumQuantity> quantities;
+  for (int i = 0; i < answerCount_; ++i) {
+    const AnswerMark& mark = answers_[i];
+    const std::size_t lineEnd = bytes_.find("\r\n", mark.line);
+    std::string line = bytes_.substr(mark.line, lineEnd - mark.line);
+    line.erase(0, line.find_first_not_of(' '));
+    quantities.push_back(
+        {mark.label, cp1251::ToUtf8(bytes_.substr(mark.begin, mark.end - mark.begin)), cp1251::ToUtf8(line)});
+  }
+  return quantities;
+}
+
+std::vector<std::pair<std::string, Bound>> TReportFile::ResultBounds() const {
+  std::vector<std::pair<std::string, Bound>> bounds;
+  for (int n = 0; n < nameCount_; ++n) bounds.emplace_back(names_[n].name, names_[n].bound);
+  return bounds;
 }
 
 void TReportFile::Abandon() {
   open_ = false;
   bytes_.clear();
+  answerCount_ = 0;
+  optimum_ = {};
 }
 
-TReportFile& BeginReport() {
+TReportFile& BeginReport(Method method) {
   ReportFile.Rewrite(kReportFileName);
+  ReportFile.SetMethod(method);
   ReportFile.Line("Исходные данные");
   return ReportFile;
 }
 
-void EndReport() {
-  ReportFile.CheckFinite();
+void EndReport(const SweepOptimum& optimum) {
+  ReportFile.SetOptimum(optimum);
+  ReportFile.CheckResults();
   // The points the chart will draw of this run; earlier runs' points were
   // checked when they were made.
   const int last = ChartPointsToDraw(TaskCode);

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/Real.h"
 
@@ -28,6 +30,60 @@ std::size_t FormatFixed(char* buf, std::size_t size, Fixed f);
 std::string FormatFixed(double v, int w, int d);
 inline std::string FormatFixed(Real v, int w, int d) { return FormatFixed(v.value(), w, d); }
 
+// What a printed result can be, so that a run whose results no reactor can
+// have is refused. A conversion or another fraction of the feed (a
+// selectivity, a yield, a concentration relative to the feed) lies in [0, 1];
+// an amount (a concentration, a rate, a volume, a ratio of flows) is never
+// negative. Both are judged on the printed digits: what prints as -0.000 or
+// 1.000 is within the printed precision.
+enum class Bound { Conversion, Fraction, Amount };
+
+// A result as the report prints it: its value in the w:d format, the name
+// messages give it, and its bound. An answer is a result of the summary that
+// states the optimum; front ends read the answers as data, by their names.
+struct Result {
+  const char* name;
+  double value;
+  int width, decimals;
+  Bound bound;
+  bool answer;
+};
+
+// A result column of the table. A row's conversion column names the
+// conversion of a refused result in that row.
+struct Column {
+  const char* name;
+  int width, decimals;
+  Bound bound;
+  Result operator()(Real v) const { return {name, v.value(), width, decimals, bound, false}; }
+};
+
+// A result of the summary that states the optimum, under the label the report
+// prints before it.
+inline Result Answer(const char* label, Real v, int w, int d, Bound bound) {
+  return {label, v.value(), w, d, bound, true};
+}
+
+// Where a sweep's optimum lies: the step that holds it (0 when no step beat
+// the starting value) and the first and last steps offered.
+struct SweepOptimum {
+  int step = 0;
+  int firstStep = 0;
+  int lastStep = 0;
+};
+
+// A quantity of the optimum as the report states it, in UTF-8.
+struct OptimumQuantity {
+  std::string label;  // as the report prints it, e.g. "CRmax"
+  std::string value;  // the printed digits, e.g. "0.250"
+  std::string line;   // the report line that states it, without leading blanks
+};
+
+// How the solver gets its results, for the message of a refused result: a
+// stepwise integration over the conversion swings when its step is too
+// coarse for the data.
+enum class Method { Direct, StepwiseIntegration };
+
 // Ends the current line.
 struct EndOfLine {};
 inline constexpr EndOfLine Eol{};
@@ -47,18 +103,35 @@ class TReportFile {
   // Literal text, given in UTF-8 and written in Windows-1251.
   TReportFile& operator<<(const char* text);
   TReportFile& operator<<(Fixed number);
+  TReportFile& operator<<(Result result);
   TReportFile& operator<<(EndOfLine);
   void Line(const char* text) { *this << text << Eol; }
   // Writes the report as the file, whole: a reader or another run at the same
-  // moment sees the old report or the new one. A report holding a number that
-  // is not finite is refused (InvalidDataError) before anything is written.
+  // moment sees the old report or the new one. A report holding a result that
+  // is not finite or leaves its bound is refused (InvalidDataError) before
+  // anything is written.
   void Close();
-  // Refuses (InvalidDataError) a report holding a number that is not finite,
-  // naming it.
-  void CheckFinite() const;
+  // Refuses (InvalidDataError) a report holding a result that is not finite
+  // or leaves its bound, naming the first such result.
+  void CheckResults() const;
   // Drops an unfinished report.
   void Abandon();
-  bool IsOpen() const { return open_; }
+
+  // How the results of the report are got; set by BeginReport.
+  void SetMethod(Method method) { method_ = method; }
+  // Where the optimum of the sweep lies; set by EndReport.
+  void SetOptimum(const SweepOptimum& optimum) { optimum_ = optimum; }
+
+  // The optimum of the last report as it states it: its answers in report
+  // order, and where in the sweep it lies.
+  std::vector<OptimumQuantity> Answers() const;
+  const SweepOptimum& Optimum() const { return optimum_; }
+  // The names of the results the last report printed, each once, with the
+  // bound it was held to.
+  std::vector<std::pair<std::string, Bound>> ResultBounds() const;
+  // The conversion of the optimum's step, as the sweep computes it; 0 when
+  // no step beat the starting value.
+  double OptimumConversion() const { return Real(optimum_.step * kStep).value(); }
 
   // With `on`, Close leaves the report in memory and writes no file: for
   // timing the solvers apart from the disk.
@@ -71,16 +144,39 @@ class TReportFile {
   std::string bytes_;
   bool open_ = false;
   bool inMemory_ = false;
-  // Where the current line starts in bytes_.
+  // Where the current line starts in bytes_, and the printed conversion of
+  // the current table row (empty outside the table).
   std::size_t lineStart_ = 0;
-  // The first number of the report that is not finite: its line, where it
-  // stands in it, and the sweep step it was written at.
-  struct NonFinite {
-    bool seen = false;
-    std::size_t line = 0, begin = 0, end = 0;
-    int step = 0;
-  } nonFinite_;
-  std::string NonFiniteNumber() const;
+  std::size_t rowConversionBegin_ = 0, rowConversionEnd_ = 0;
+  // The first result that is not finite or leaves its bound: its name, where
+  // its digits stand, the printed conversion of its row, and whether it is an
+  // answer.
+  struct BadResult {
+    const char* name = nullptr;
+    std::size_t begin = 0, end = 0;
+    std::size_t conversionBegin = 0, conversionEnd = 0;
+    bool finite = true;
+    bool answer = false;
+  } bad_;
+  // The answers: label, and where the line and the digits stand. A report
+  // states a handful; the room is fixed so that a run does not allocate.
+  struct AnswerMark {
+    const char* label;
+    std::size_t line, begin, end;
+  };
+  static constexpr int kMaxAnswers = 12;
+  AnswerMark answers_[kMaxAnswers];
+  int answerCount_ = 0;
+  struct NamedBound {
+    const char* name;
+    Bound bound;
+  };
+  static constexpr int kMaxNames = 24;
+  NamedBound names_[kMaxNames];
+  int nameCount_ = 0;
+  Method method_ = Method::Direct;
+  SweepOptimum optimum_;
+  std::string BadResultText() const;
 };
 
 // The one report file of all solvers.
@@ -89,8 +185,9 @@ inline constexpr const char* kReportFileName = "opt.out";
 
 // The frame every solver opens with: a new report for "opt.out" and its first
 // line, "Исходные данные".
-TReportFile& BeginReport();
-// The frame every solver ends with: the file written and closed, unless a
-// number of the report or a chart point to be drawn is not finite; then the
-// run is refused as for any other data it cannot take.
-void EndReport();
+TReportFile& BeginReport(Method method = Method::Direct);
+// The frame every solver ends with, given where its optimum lies: the file
+// written and closed, unless a result of the report is not finite or leaves
+// its bound or a chart point to be drawn is not finite; then the run is
+// refused as for any other data it cannot take.
+void EndReport(const SweepOptimum& optimum);

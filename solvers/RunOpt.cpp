@@ -1,23 +1,35 @@
 #include "RunOpt.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
 #include "Report.h"
 #include "Solvers.h"
 #include "Sweep.h"
+#include "base/Cp1251.h"
 #include "base/Errors.h"
+#include "base/NumberText.h"
 #include "initial_data/TaskData.h"
+#include "numeric/Proc.h"
 
 bool RunSucceeded = false;
 double ChartX[kChartSize];
 double ChartY1[kChartSize];
 double ChartY2[kChartSize];
 std::int32_t ChartPointCount = 0;
-int CurrentSweepStep = 0;
 
 namespace {
+
+// Refuses the run, before anything is computed, when a parameter the task
+// reads is not a value any reactor can have.
+void RefuseImpossibleParameters(int code) {
+  for (int j = 1; j <= SlotCount(code); ++j) {
+    const std::string problem = ParameterProblem(code, j, TaskParams.Slot(j));
+    if (!problem.empty()) RefuseData(problem);
+  }
+}
 
 // clang-format off
 constexpr TaskEntry kTasks[] = {
@@ -75,6 +87,19 @@ bool SolverSetsPointCount(int code) {
   return task && task->setsPointCount;
 }
 
+std::string ParameterProblem(int code, int j, double value) {
+  if (std::isfinite(value) && !(value < 0)) return "";
+  std::string field = "P" + std::to_string(j);
+  const TaskField& record = TaskFieldTable[j];
+  if (TaskFieldTable.code == code && record.Flag > 0) {
+    std::string label = cp1251::ToUtf8(record.LabelText);
+    const std::size_t first = label.find_first_not_of(' ');
+    if (first != std::string::npos) field = label.substr(first, label.find_last_not_of(' ') - first + 1);
+  }
+  const std::string what = std::isfinite(value) ? "отрицательное значение" : "не число";
+  return what + " в поле «" + field + "»: " + ShortestText(value);
+}
+
 void ReadTaskData() { ReadFromFile(FindTask(TaskCode) != nullptr); }
 
 void ReadTaskData(std::FILE* file) { ReadFromFile(file, FindTask(TaskCode) != nullptr); }
@@ -108,6 +133,8 @@ void RunCurrentTask() {
     ChartPointCount = saved.count;
   };
   try {
+    RefuseImpossibleParameters(TaskCode);
+    RestartRandomSequence();
     solver();
   } catch (const InvalidDataError&) {
     refused();

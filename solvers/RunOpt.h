@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "base/TaskIdentity.h"
@@ -56,6 +57,12 @@ TaskRows AllTasks();
 TaskSolver FindSolver(int code);
 int SlotCount(int code);
 bool SolverSetsPointCount(int code);
+
+// Why `value` cannot stand in parameter slot j of task `code`, or "" when it
+// can: every parameter is a rate constant, a concentration, a feed rate or a
+// volume, so it is a finite number and never negative. The field is named as
+// the data file labels it (when TaskFieldTable holds that task), else "Pj".
+std::string ParameterProblem(int code, int j, double value);
 
 // Reads the block of TaskCode from "DataFile.dat" (ReadFromFile), a missing
 // block being an error for a task of the table.

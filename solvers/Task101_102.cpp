@@ -21,6 +21,9 @@ void Task101() {
   out.Line("Конверсия Селективность Выход");
   out.Line("   Xa        продукта     R");
 
+  const Column xa{"Xa", 9, 3, Bound::Conversion};
+  const Column sel{"селективность продукта R", 10, 3, Bound::Fraction};
+  const Column yield{"выход R", 10, 3, Bound::Fraction};
   SetChartOrigin(1);
   struct At {
     Real Xa, SelR;
@@ -31,9 +34,9 @@ void Task101() {
     const Real Xa = Conversion(i);
     const Real SelR = 1 / (1 + (k2 / k1) * (Xa / (1 - Xa)));
     const Real CR = SelR * Xa;
-    best.Offer(CR, {Xa, SelR});
+    best.Offer(i, CR, {Xa, SelR});
     if (i % 50 == 0) {
-      out << Fixed(Xa, 9, 3) << Fixed(SelR, 10, 3) << Fixed(CR, 10, 3) << Eol;
+      out << xa(Xa) << sel(SelR) << yield(CR) << Eol;
       SetChartPoint(ChartIndex(i), Xa, SelR, CR);
     }
   }
@@ -43,10 +46,12 @@ void Task101() {
   ChartY2[20] = ChartX[20] * ChartY1[20];
 
   const Real CSopt = (1 - best.At().SelR) * best.At().Xa;
-  out << "Максимальный выход продукта R,  CRmax =" << Fixed(best.Best(), 6, 3) << Eol;
-  out << "Степень превращения при CRmax,     Xa =" << Fixed(best.At().Xa, 6, 3) << Eol;
-  out << "Концентрация продукта S при CRmax, CS =" << Fixed(CSopt, 6, 3) << Eol;
-  EndReport();
+  out << "Максимальный выход продукта R,  CRmax =" << Answer("CRmax", best.Best(), 6, 3, Bound::Fraction)
+      << Eol;
+  out << "Степень превращения при CRmax,     Xa =" << Answer("Xa", best.At().Xa, 6, 3, Bound::Conversion)
+      << Eol;
+  out << "Концентрация продукта S при CRmax, CS =" << Answer("CS", CSopt, 6, 3, Bound::Fraction) << Eol;
+  EndReport(best.Where());
 }
 
 void Task102() {
@@ -65,6 +70,10 @@ void Task102() {
   out.Line("    Результаты расчета");
   out.Line("  XA    CA    CR    CS    CM    CD    Vr");
 
+  const Column xa{"XA", 6, 3, Bound::Conversion};
+  const Column ca{"CA", 6, 3, Bound::Fraction}, cr{"CR", 6, 3, Bound::Fraction};
+  const Column cs{"CS", 6, 3, Bound::Fraction}, cm{"CM", 6, 3, Bound::Fraction};
+  const Column cd{"CD", 6, 3, Bound::Fraction}, vr{"Vr", 6, 1, Bound::Amount};
   SetChartOrigin(1);
   struct At {
     Real Xa, Vr, CA, CS, CD, CM;
@@ -81,25 +90,24 @@ void Task102() {
     const Real CS = Xa * SelS;
     const Real CM = (1 - SelR - SelS - SelD) * Xa;
     const Real Vr = v * Xa / ((1 - Xa) * k1);
-    best.Offer(CR, {Xa, Vr, CA, CS, CD, CM});
+    best.Offer(i, CR, {Xa, Vr, CA, CS, CD, CM});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, 6, 3) << Fixed(CA, 6, 3) << Fixed(CR, 6, 3) << Fixed(CS, 6, 3) << Fixed(CM, 6, 3)
-          << Fixed(CD, 6, 3) << Fixed(Vr, 6, 1) << Eol;
+      out << xa(Xa) << ca(CA) << cr(CR) << cs(CS) << cm(CM) << cd(CD) << vr(Vr) << Eol;
       SetChartPoint(ChartIndex(i), Xa, SelR, CR);
     }
   }
 
   const At& at = best.At();
   out.Line("Максимальная отн. концентрация");
-  out << "продукта R CR =" << Fixed(best.Best(), 6, 3) << " наблюдается" << Eol;
-  out << "при степени конверсии XA =" << Fixed(at.Xa, 6, 3) << Eol;
+  out << "продукта R CR =" << Answer("CR", best.Best(), 6, 3, Bound::Fraction) << " наблюдается" << Eol;
+  out << "при степени конверсии XA =" << Answer("XA", at.Xa, 6, 3, Bound::Conversion) << Eol;
   out.Line("Объем реактора при этих условиях");
-  out << "Vr =" << Fixed(at.Vr, 5, 2) << " м куб." << Eol;
+  out << "Vr =" << Answer("Vr", at.Vr, 5, 2, Bound::Amount) << " м куб." << Eol;
   out.Line("Относительные концентрации");
   out.Line("остальных продуктов:");
-  out << "CA =" << Fixed(at.CA, 6, 3) << Eol;
-  out << "CS =" << Fixed(at.CS, 6, 3) << Eol;
-  out << "CM =" << Fixed(at.CM, 6, 3) << Eol;
-  out << "CD =" << Fixed(at.CD, 6, 3) << Eol;
-  EndReport();
+  out << "CA =" << Answer("CA", at.CA, 6, 3, Bound::Fraction) << Eol;
+  out << "CS =" << Answer("CS", at.CS, 6, 3, Bound::Fraction) << Eol;
+  out << "CM =" << Answer("CM", at.CM, 6, 3, Bound::Fraction) << Eol;
+  out << "CD =" << Answer("CD", at.CD, 6, 3, Bound::Fraction) << Eol;
+  EndReport(best.Where());
 }

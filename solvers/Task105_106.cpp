@@ -35,7 +35,7 @@ void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
   const Real V = TaskParams.P4;
   RequireNonZero(k1, "k(1)");
 
-  TReportFile& out = BeginReport();
+  TReportFile& out = BeginReport(Method::StepwiseIntegration);
   out.Line("Константы скорости, 1/с");
   out << "k(1) =" << Fixed(k1, 7, 4) << "  k(2) =" << Fixed(k2, 7, 4) << Eol;
   out << "k(3) =" << Fixed(k3, 7, 4) << Eol;
@@ -47,8 +47,11 @@ void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
   SetChartOrigin(task.originY1);
   // The integrands start at their values at zero conversion.
   Real SelR = 1, SelS = 0;
-  Real IR = 0, IS = 0, Tau = 0;
-  Real fR_prev = 1, fS_prev = 0, g_prev = 1 / k1;
+  Trapezoid<> IR(1, kStep), IS(0, kStep);
+  FirstOrderResidenceTime<> Tau(k1, kStep);
+  const Column xa{"XA", task.xaWidth, 2, Bound::Conversion};
+  const Column ca{"CA", 7, 3, Bound::Fraction}, cr{"CR", 7, 3, Bound::Fraction};
+  const Column cs{"CS", 7, 3, Bound::Fraction}, cm{"CM", 7, 3, Bound::Fraction};
   struct At {
     Real W0, Xa;
   };
@@ -58,32 +61,26 @@ void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
     // Slopes from the selectivities of the previous step.
     const Real fR = 1 - k2 * Xa * SelR / ((1 - Xa) * k1);
     const Real fS = (k2 * SelR - k3 * SelS) * Xa / ((1 - Xa) * k1);
-    IR = IR + (fR_prev + fR) / 2 * kStep;
-    IS = IS + (fS_prev + fS) / 2 * kStep;
-    SelR = IR / Xa;
-    SelS = IS / Xa;
-    const Real g = 1 / ((1 - Xa) * k1);
-    Tau = Tau + (g_prev + g) / 2 * kStep;
-    const Real W0 = V / Tau;
+    SelR = IR.Add(fR) / Xa;
+    SelS = IS.Add(fS) / Xa;
+    const Real W0 = V / Tau.At(Xa);
     const Real CR = Xa * SelR;
     const Real CS = Xa * SelS;
     const Real CA = 1 - Xa;
     const Real CM = (1 - SelR - SelS) * Xa;
-    best.Offer(isR ? CR : CS, {W0, Xa});
-    fR_prev = fR;
-    fS_prev = fS;
-    g_prev = g;
+    best.Offer(i, isR ? CR : CS, {W0, Xa});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, task.xaWidth, 2) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3)
-          << Fixed(CM, 7, 3) << Eol;
+      out << xa(Xa) << ca(CA) << cr(CR) << cs(CS) << cm(CM) << Eol;
       SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? CR : CS);
     }
   }
 
-  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
-  out << "Скорость подачи вещества A в реактор, м куб./с W0 =" << Fixed(best.At().W0, 8, 5) << Eol;
-  out << "Оптимальная степень конверсии                Xopt =" << Fixed(best.At().Xa, 6, 3) << Eol;
-  EndReport();
+  out << task.maximumLabel << Answer(isR ? "R" : "S", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "Скорость подачи вещества A в реактор, м куб./с W0 ="
+      << Answer("W0", best.At().W0, 8, 5, Bound::Amount) << Eol;
+  out << "Оптимальная степень конверсии                Xopt ="
+      << Answer("Xopt", best.At().Xa, 6, 3, Bound::Conversion) << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace

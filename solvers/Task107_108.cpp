@@ -53,6 +53,10 @@ void RunStirredVolume(const StirredVolumeTask& task) {
 
   const bool isR = task.target == Product::R;
   SetChartOrigin(task.originY1);
+  const Column xa{"Xa", 4, 3, Bound::Conversion};
+  const Column ca{"Ca", 7, 3, Bound::Fraction}, cr{"Cr", 7, 3, Bound::Fraction};
+  const Column cs{"Cs", 7, 3, Bound::Fraction}, cm{"Cm", 7, 3, Bound::Fraction};
+  const Column w0{"W0", 8, 4, Bound::Amount};
   struct At {
     Real Xa, W0, Ca, Cr, Cs, Cm;
   };
@@ -67,23 +71,26 @@ void RunStirredVolume(const StirredVolumeTask& task) {
     const Real Cr = Xa * SelR;
     const Real Cs = Xa * SelS;
     const Real Cm = (1 - SelR - SelS) * Xa;
-    best.Offer(isR ? Cr : Cs, {Xa, W0, Ca, Cr, Cs, Cm});
+    best.Offer(i, isR ? Cr : Cs, {Xa, W0, Ca, Cr, Cs, Cm});
     if (IsPrintedStep(i, 999)) {
       // Xa overflows its field: a row starts with its digits.
-      out << Fixed(Xa, 4, 3) << Fixed(Ca, 7, 3) << Fixed(Cr, 7, 3) << Fixed(Cs, 7, 3) << Fixed(Cm, 7, 3)
-          << Fixed(W0, 8, 4) << Eol;
+      out << xa(Xa) << ca(Ca) << cr(Cr) << cs(Cs) << cm(Cm) << w0(W0) << Eol;
       SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? Cr : Cs);
     }
   }
 
   const At& at = best.At();
-  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
-  out << "наблюдается при степени конверсии          Xa =" << Fixed(at.Xa, 6, 3) << Eol;
-  out << "скорость подачи исходных веществ, м куб./с W0 =" << Fixed(at.W0, 8, 5) << Eol;
-  out << task.otherProductLabel << Fixed(isR ? at.Cs : at.Cr, 6, 3) << Eol;
-  out << "                                           Ca =" << Fixed(at.Ca, 6, 3) << Eol;
-  out << "                                           Cm =" << Fixed(at.Cm, 6, 3) << Eol;
-  EndReport();
+  out << task.maximumLabel << Answer(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии          Xa =" << Answer("Xa", at.Xa, 6, 3, Bound::Conversion)
+      << Eol;
+  out << "скорость подачи исходных веществ, м куб./с W0 =" << Answer("W0", at.W0, 8, 5, Bound::Amount) << Eol;
+  out << task.otherProductLabel << Answer(isR ? "Cs" : "Cr", isR ? at.Cs : at.Cr, 6, 3, Bound::Fraction)
+      << Eol;
+  out << "                                           Ca =" << Answer("Ca", at.Ca, 6, 3, Bound::Fraction)
+      << Eol;
+  out << "                                           Cm =" << Answer("Cm", at.Cm, 6, 3, Bound::Fraction)
+      << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ void RunFourConstant(const FourConstantTask& task) {
   const Real W = TaskParams.P5;
   RequireNonZero(k1, "k(1)");
 
-  TReportFile& out = BeginReport();
+  TReportFile& out = BeginReport(Method::StepwiseIntegration);
   out.Line("Константы скорости, 1/с");
   out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 4) << Eol;
   out << "k(3) =" << Fixed(k3, 6, 3) << "  k(4) =" << Fixed(k4, 6, 4) << Eol;
@@ -50,11 +50,15 @@ void RunFourConstant(const FourConstantTask& task) {
 
   const bool isR = task.target == Product::R;
   if (!task.originFromThirdStep) SetChartOrigin(1);
+  // The step as a double, and the integrands at their values at zero
+  // conversion.
   const Real h = kStep;
-  // The integrands start at their values at zero conversion.
   Real SelR = 1, SelS = 0;
-  Real IR = 0, IS = 0, IV = 0;
-  Real fR_prev = 1, fS_prev = 0, g_prev = 1 / k1;
+  Trapezoid<Real, Real> IR(1, h), IS(0, h);
+  FirstOrderResidenceTime<Real> IV(k1, h);
+  const Column xa{"XA", 4, 3, Bound::Conversion};
+  const Column ca{"CA", 7, 3, Bound::Fraction}, cr{"CR", 7, 3, Bound::Fraction};
+  const Column cs{"CS", 7, 3, Bound::Fraction}, vr{"Vr", 7, 3, Bound::Amount};
   struct At {
     Real Xa, CA, CR, CS, Vr;
   };
@@ -64,25 +68,17 @@ void RunFourConstant(const FourConstantTask& task) {
     // Slopes from the selectivities of the previous step.
     const Real fR = ((1 - Xa) * k1 - Xa * SelR * (k2 + k4)) / ((1 - Xa) * k1);
     const Real fS = (k2 * SelR - k3 * SelS) * Xa / ((1 - Xa) * k1);
-    IR = IR + (fR_prev + fR) / 2 * h;
-    IS = IS + (fS_prev + fS) / 2 * h;
-    SelR = IR / Xa;
-    SelS = IS / Xa;
-    const Real g = 1 / ((1 - Xa) * k1);
-    IV = IV + (g_prev + g) / 2 * h;
-    const Real Vr = W * IV;
-    fS_prev = fS;
-    fR_prev = fR;
-    g_prev = g;
+    SelR = IR.Add(fR) / Xa;
+    SelS = IS.Add(fS) / Xa;
+    const Real Vr = W * IV.At(Xa);
     const Real CA = 1 - Xa;
     const Real CS = Xa * SelS;
     const Real CR = Xa * SelR;
-    best.Offer(isR ? CR : CS, {Xa, CA, CR, CS, Vr});
+    best.Offer(i, isR ? CR : CS, {Xa, CA, CR, CS, Vr});
     if (task.originFromThirdStep && i == 3) ChartY1[0] = SelS.value();
     if (IsPrintedStep(i, 999)) {
       // Xa overflows its field: a row starts with its digits.
-      out << Fixed(Xa, 4, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3) << Fixed(Vr, 7, 3)
-          << Eol;
+      out << xa(Xa) << ca(CA) << cr(CR) << cs(CS) << vr(Vr) << Eol;
       SetChartPoint(ChartIndex(i), Xa, isR ? SelR : SelS, isR ? CR : CS);
     }
   }
@@ -92,13 +88,16 @@ void RunFourConstant(const FourConstantTask& task) {
   }
 
   const At& at = best.At();
-  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
-  out << "наблюдается при степени конверсии         XA =" << Fixed(at.Xa, 6, 3) << Eol;
-  out << "Объем реактора при этих условиях          Vr =" << Fixed(at.Vr, 6, 3) << Eol;
+  out << task.maximumLabel << Answer(isR ? "CR" : "CS", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии         XA =" << Answer("XA", at.Xa, 6, 3, Bound::Conversion)
+      << Eol;
+  out << "Объем реактора при этих условиях          Vr =" << Answer("Vr", at.Vr, 6, 3, Bound::Amount) << Eol;
   out.Line("Относительные концентрации остальных продуктов");
-  out << "                                          CA =" << Fixed(at.CA, 6, 3) << Eol;
-  out << task.otherProductLabel << Fixed(isR ? at.CS : at.CR, 6, 3) << Eol;
-  EndReport();
+  out << "                                          CA =" << Answer("CA", at.CA, 6, 3, Bound::Fraction)
+      << Eol;
+  out << task.otherProductLabel << Answer(isR ? "CS" : "CR", isR ? at.CS : at.CR, 6, 3, Bound::Fraction)
+      << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace

@@ -17,7 +17,10 @@ namespace {
 // Rows of both tasks: the conversion, the selectivity of R and its yield,
 // which the chart draws as well.
 void WriteRow(TReportFile& out, int i, int xaWidth, int width, Real Xa, Real Sel, Real yield) {
-  out << Fixed(Xa, xaWidth, 3) << Fixed(Sel, width, 3) << Fixed(yield, width, 3) << Eol;
+  const Column xa{"Xa", xaWidth, 3, Bound::Conversion};
+  const Column sel{"селективность продукта R", width, 3, Bound::Fraction};
+  const Column y{"выход R", width, 3, Bound::Fraction};
+  out << xa(Xa) << sel(Sel) << y(yield) << Eol;
   SetChartPoint(ChartIndex(i), Xa, Sel, yield);
 }
 
@@ -28,7 +31,7 @@ void Task111() {
   const Real k2 = TaskParams.P2;
   RequireNonZero(k1, "k(1)");
 
-  TReportFile& out = BeginReport();
+  TReportFile& out = BeginReport(Method::StepwiseIntegration);
   out.Line("Константы скорости, 1/с");
   out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
   out.Line("     Результаты расчета");
@@ -36,10 +39,9 @@ void Task111() {
   out.Line("     Xa     продукта     R");
 
   SetChartOrigin(1);
-  const Real h = kStep;
-  // The previous integrand starts at 0, not at its value 1 at zero
-  // conversion: the first trapezoid is half as large as a start at 1 gives.
-  Real Sel = 1, I = 0, f_prev = 0;
+  // Integrated with the step as a double.
+  ConsecutiveSelectivity<Real> selectivity{Real(kStep)};
+  Real Sel = 1;
   struct At {
     Real Xa, Sel;
   };
@@ -48,24 +50,21 @@ void Task111() {
     const Real Xa = Conversion(i);
     const Real CA = 1 - Xa;
     const Real CR_pred = Sel * Xa;
-    const Real r1 = k1 * CA;
-    const Real r2 = k2 * CR_pred;
-    const Real f = (r1 - r2) / r1;
-    I = I + (f_prev + f) / 2 * h;
-    Sel = I / Xa;
-    f_prev = f;
+    Sel = selectivity.At(Xa, k1, CA, k2, CR_pred);
     const Real CR = Sel * Xa;
-    best.Offer(CR, {Xa, Sel});
+    best.Offer(i, CR, {Xa, Sel});
     if (IsPrintedStep(i, 999)) WriteRow(out, i, 9, 10, Xa, Sel, CR);
   }
 
   // Whatever is converted and is not R is S.
   const Real CS = (1 - best.At().Sel) * best.At().Xa;
-  out << "Максимальный выход продукта R,  CRmax =" << Fixed(best.Best(), 6, 3) << Eol;
-  out << "Степень превращения при CRmax,     Xa =" << Fixed(best.At().Xa, 6, 3) << Eol;
+  out << "Максимальный выход продукта R,  CRmax =" << Answer("CRmax", best.Best(), 6, 3, Bound::Fraction)
+      << Eol;
+  out << "Степень превращения при CRmax,     Xa =" << Answer("Xa", best.At().Xa, 6, 3, Bound::Conversion)
+      << Eol;
   out.Line("Относительная концентрация");
-  out << "продукта S при CRmax,              CS =" << Fixed(CS, 6, 3) << Eol;
-  EndReport();
+  out << "продукта S при CRmax,              CS =" << Answer("CS", CS, 6, 3, Bound::Fraction) << Eol;
+  EndReport(best.Where());
 }
 
 void Task112() {
@@ -101,25 +100,22 @@ void Task112() {
     Real Xm, Wm;
   };
   Optimum<At> best;
-  int zeroDivisorStep = 0;
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
     // Part of the selectivity's formula, so kept in extended precision.
     const Extended rates = (1 - Xa) * k1 + k2 * Xa;
-    if (rates == 0 && zeroDivisorStep == 0) zeroDivisorStep = i;
     const Real Sel = (1 - Xa) * k1 / rates;
     const Real Y = Xa * Sel;
     // The rate through the reactor at which one pass converts Xa.
     const Real W = (1 - Xa) * k1 * V / Xa;
-    best.Offer(Y, {Xa, W});
+    best.Offer(i, Y, {Xa, W});
     if (IsPrintedStep(i, 999)) WriteRow(out, i, 7, 11, Xa, Sel, Y);
   }
 
   const Real Ymax = best.Best();
   const Real Xm = best.At().Xm;
   const Real Wm = best.At().Wm;
-  if (zeroDivisorStep != 0)
-    RefuseData("(1 - Xa) * k(1) + k(2) * Xa = 0 при Xa =" + FormatFixed(Conversion(zeroDivisorStep), 6, 3));
+  // Yields too small for a double (k(2) / k(1) beyond about 1e300).
   if (Xm == 0) RefuseData("выход продукта R не положителен ни при одной степени конверсии");
   const Real W0 = FA0 / CA0;  // fresh feed
   const Real Wr = Wm - W0;    // recycle
@@ -131,11 +127,20 @@ void Task112() {
   out.Line("Максимальная концентрация продукта R в реакционной смеси");
   out.Line("достигается при следующих условиях:");
   out.Line("- отношение  объемной скорости рецикла");
-  out << "  к общей скорости подачи                      " << Fixed(Wr / W0, 7, 3) << Eol;
+  // The lines name their quantities in two parts; the answers take the whole names.
+  out << "  к общей скорости подачи                      "
+      << Answer("отношение объемной скорости рецикла к общей скорости подачи", Wr / W0, 7, 3, Bound::Amount)
+      << Eol;
   out.Line("- концентрация вещества А");
-  out << "  на входе в реактор, кмоль/м куб.             " << Fixed(CAin, 7, 3) << Eol;
-  out << "  на выходе из реактора, кмоль/м куб.          " << Fixed((1 - Xm) * CAin, 7, 3) << Eol;
-  out << "  в рециркуляте, кмоль/м куб.                  " << Fixed(G / Wr, 7, 3) << Eol;
-  out << "Производительность системы по продукту, кмоль/с" << Fixed(G, 9, 5) << Eol;
-  EndReport();
+  out << "  на входе в реактор, кмоль/м куб.             "
+      << Answer("концентрация вещества А на входе в реактор, кмоль/м куб.", CAin, 7, 3, Bound::Amount) << Eol;
+  out << "  на выходе из реактора, кмоль/м куб.          "
+      << Answer("концентрация вещества А на выходе из реактора, кмоль/м куб.", (1 - Xm) * CAin, 7, 3,
+                Bound::Amount)
+      << Eol;
+  out << "  в рециркуляте, кмоль/м куб.                  "
+      << Answer("концентрация вещества А в рециркуляте, кмоль/м куб.", G / Wr, 7, 3, Bound::Amount) << Eol;
+  out << "Производительность системы по продукту, кмоль/с"
+      << Answer("производительность системы по продукту, кмоль/с", G, 9, 5, Bound::Amount) << Eol;
+  EndReport(best.Where());
 }

@@ -26,22 +26,23 @@ struct At {
 // lines, in an order of its own per task.
 struct OtherConcentration {
   const char* label;
+  const char* symbol;
   Real At::*value;
 };
 using SummaryOrder = OtherConcentration[3];
 
-constexpr SummaryOrder kOrder115 = {{"Концентрации остальных продуктов          Cs=", &At::CS},
-                                    {"                                          Cb=", &At::CB},
-                                    {"                                          Ca=", &At::CA}};
-constexpr SummaryOrder kOrder116 = {{"Концентрации остальных продуктов          Ca=", &At::CA},
-                                    {"                                          Cb=", &At::CB},
-                                    {"                                          Cs=", &At::CS}};
+constexpr SummaryOrder kOrder115 = {{"Концентрации остальных продуктов          Cs=", "Cs", &At::CS},
+                                    {"                                          Cb=", "Cb", &At::CB},
+                                    {"                                          Ca=", "Ca", &At::CA}};
+constexpr SummaryOrder kOrder116 = {{"Концентрации остальных продуктов          Ca=", "Ca", &At::CA},
+                                    {"                                          Cb=", "Cb", &At::CB},
+                                    {"                                          Cs=", "Cs", &At::CS}};
 
 // The sweep of both tasks. `nextSel(Xa, CA, CR)` gives the selectivity of R
 // of the step from the concentrations predicted with the previous one.
 template <class NextSelectivity>
-void SweepUntilBRunsOut(const Data& d, const SummaryOrder& order, NextSelectivity nextSel) {
-  TReportFile& out = BeginReport();
+void SweepUntilBRunsOut(const Data& d, const SummaryOrder& order, Method method, NextSelectivity nextSel) {
+  TReportFile& out = BeginReport(method);
   out.Line("Константы скорости, м куб./(кмоль*с)");
   out << "k(1) =" << Fixed(d.k1, 6, 3) << "  k(2) =" << Fixed(d.k2, 6, 3) << Eol;
   out << "Ca0 =" << Fixed(d.Ca0, 6, 3) << "  Cb0 =" << Fixed(d.Cb0, 6, 3) << Eol;
@@ -52,6 +53,9 @@ void SweepUntilBRunsOut(const Data& d, const SummaryOrder& order, NextSelectivit
   // A sweep that ends before its first row draws point 0 alone.
   ChartPointCount = 0;
   Real Sel = 1;
+  const Column xa{"Xa", 7, 3, Bound::Conversion};
+  const Column cr{"Cr", 7, 3, Bound::Amount}, ca{"Ca", 7, 3, Bound::Amount};
+  const Column cs{"Cs", 7, 3, Bound::Amount}, cb{"Cb", 7, 3, Bound::Amount};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
@@ -64,19 +68,20 @@ void SweepUntilBRunsOut(const Data& d, const SummaryOrder& order, NextSelectivit
     const Real Xr = Sel * Xa;
     // The table and the values at the maximum keep the concentrations of
     // the previous selectivity; Xr and the chart use the new one.
-    best.Offer(Xr, {Xa, CA, CB, CS});
+    best.Offer(i, Xr, {Xa, CA, CB, CS});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, 7, 3) << Fixed(CR, 7, 3) << Fixed(CA, 7, 3) << Fixed(CS, 7, 3) << Fixed(CB, 7, 3)
-          << Eol;
+      out << xa(Xa) << cr(CR) << ca(CA) << cs(CS) << cb(CB) << Eol;
       SetCountedChartPoint(ChartIndex(i), Xa, Sel, Xr);
     }
   }
 
-  out << "Максимальная отн. концентрация продукта R Xr=" << Fixed(best.Best(), 7, 3) << Eol;
-  out << "наблюдается при степени конверсии         Xa=" << Fixed(best.At().Xa, 7, 3) << Eol;
+  out << "Максимальная отн. концентрация продукта R Xr=" << Answer("Xr", best.Best(), 7, 3, Bound::Fraction)
+      << Eol;
+  out << "наблюдается при степени конверсии         Xa="
+      << Answer("Xa", best.At().Xa, 7, 3, Bound::Conversion) << Eol;
   for (const OtherConcentration& other : order)
-    out << other.label << Fixed(best.At().*other.value, 7, 3) << Eol;
-  EndReport();
+    out << other.label << Answer(other.symbol, best.At().*other.value, 7, 3, Bound::Amount) << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace
@@ -85,23 +90,14 @@ void Task115() {
   const Data d = ReadData();
   RequireNonZero(d.k1, "k(1)");
   RequireNonZero(d.Ca0, "Ca0");
-  // The previous integrand starts at 0, not at its value 1 at zero conversion.
-  Real I = 0, f_prev = 0;
-  SweepUntilBRunsOut(d, kOrder115, [&](Real Xa, Real CA, Real CR) {
-    // B cancels from the ratio of the two rates.
-    const Real r1 = d.k1 * CA;
-    const Real r2 = d.k2 * CR;
-    const Real f = (r1 - r2) / r1;
-    I = I + (f_prev + f) / 2 * kStep;
-    const Real Sel = I / Xa;
-    f_prev = f;
-    return Sel;
-  });
+  ConsecutiveSelectivity<> selectivity(kStep);
+  SweepUntilBRunsOut(d, kOrder115, Method::StepwiseIntegration,
+                     [&](Real Xa, Real CA, Real CR) { return selectivity.At(Xa, d.k1, CA, d.k2, CR); });
 }
 
 void Task116() {
   const Data d = ReadData();
   RequireNonZero(d.k1, "k(1)");
-  SweepUntilBRunsOut(d, kOrder116,
+  SweepUntilBRunsOut(d, kOrder116, Method::Direct,
                      [&](Real Xa, Real, Real) { return Real(1 / ((d.k2 / d.k1) * (Xa / (1 - Xa)) + 1)); });
 }

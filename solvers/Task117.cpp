@@ -15,7 +15,7 @@ void Task117() {
   const Real V = TaskParams.P4;
   RequireNonZero(k1, "k(1)");
 
-  TReportFile& out = BeginReport();
+  TReportFile& out = BeginReport(Method::StepwiseIntegration);
   out.Line("Константы скорости, 1/с");
   out << "k(1) =" << Fixed(k1, 7, 4) << "  k(2) =" << Fixed(k2, 7, 4) << Eol;
   out << "k(-2)=" << Fixed(k_2, 7, 4) << Eol;
@@ -25,33 +25,35 @@ void Task117() {
 
   SetChartOrigin(1);
   // The integrands start at their values at zero conversion.
-  Real Sel = 1, Xr = 0, Tau = 0;
-  Real f_prev = 1, g_prev = 1 / k1;
+  Real Sel = 1;
+  Trapezoid<> yield(1, kStep);
+  FirstOrderResidenceTime<> Tau(k1, kStep);
   struct At {
     Real Xa, W0;
   };
+  const Column xa{"Xa", 7, 3, Bound::Conversion}, xr{"Xr", 7, 3, Bound::Fraction},
+      w0{"W0", 7, 5, Bound::Amount};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real Xa = Conversion(i);
     // R and S predicted from the previous selectivity: what is converted and
     // is not R is S.
     const Real f = ((1 - Xa) * k1 - k2 * Sel * Xa + (1 - Sel) * k_2 * Xa) / ((1 - Xa) * k1);
-    const Real g = 1 / ((1 - Xa) * k1);
-    Xr = Xr + (f_prev + f) / 2 * kStep;
-    Tau = Tau + (g_prev + g) / 2 * kStep;
+    const Real Xr = yield.Add(f);
+    const Real W0 = V / Tau.At(Xa);
     Sel = Xr / Xa;
-    const Real W0 = V / Tau;
-    f_prev = f;
-    g_prev = g;
-    best.Offer(Xr, {Xa, W0});
+    best.Offer(i, Xr, {Xa, W0});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(Xa, 7, 3) << "  " << Fixed(Xr, 7, 3) << "   " << Fixed(W0, 7, 5) << Eol;
+      out << xa(Xa) << "  " << xr(Xr) << "   " << w0(W0) << Eol;
       SetChartPoint(ChartIndex(i), Xa, Sel, Xr);
     }
   }
 
-  out << "Максимальный выход продукта R,            Xr = " << Fixed(best.Best(), 5, 3) << Eol;
-  out << "Оптимальная степень конверсии вещества А, Xa = " << Fixed(best.At().Xa, 5, 3) << Eol;
-  out << "Скорость подачи, м куб./с,                W0 = " << Fixed(best.At().W0, 7, 5) << Eol;
-  EndReport();
+  out << "Максимальный выход продукта R,            Xr = " << Answer("Xr", best.Best(), 5, 3, Bound::Fraction)
+      << Eol;
+  out << "Оптимальная степень конверсии вещества А, Xa = "
+      << Answer("Xa", best.At().Xa, 5, 3, Bound::Conversion) << Eol;
+  out << "Скорость подачи, м куб./с,                W0 = " << Answer("W0", best.At().W0, 7, 5, Bound::Amount)
+      << Eol;
+  EndReport(best.Where());
 }

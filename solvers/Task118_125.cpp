@@ -18,9 +18,11 @@ struct ReversibleTank {
   int givenWidth, givenDecimals;
   const char* heading;
   const char* resultLabel;
+  const char* resultSymbol;
   int resultWidth, resultDecimals;
-  // Feed rate or volume at conversion X from the given P4 and k(1).
-  Real (*derived)(Real P4, Real P1, Real X);
+  // Feed rate or volume at conversion X from the given volume or feed rate
+  // and k(1).
+  Real (*derived)(Real given, Real k1, Real X);
 };
 
 const ReversibleTank kTask118 = {
@@ -29,9 +31,10 @@ const ReversibleTank kTask118 = {
     1,
     "   Xa       Xr      W0 ",
     "Скорость подачи, м куб./с,                W0 = ",
+    "W0",
     7,
     5,
-    [](Real P4, Real P1, Real X) -> Real { return P4 * P1 * (1 - X) / X; },
+    [](Real V, Real k1, Real X) -> Real { return V * k1 * (1 - X) / X; },
 };
 
 const ReversibleTank kTask125 = {
@@ -40,23 +43,38 @@ const ReversibleTank kTask125 = {
     4,
     "   Xa       Xr      Vr ",
     "Объем реактора, м куб.,                   Vr = ",
+    "Vr",
     4,
     2,
-    [](Real P4, Real P1, Real X) -> Real { return P4 / ((1 - X) * P1 / X); },
+    [](Real v, Real k1, Real X) -> Real { return v / ((1 - X) * k1 / X); },
 };
 
+}  // namespace
+
+// The tank's balance for the selectivity to R.
+Extended Balance118(double argument) {
+  const Real X = CurrentConversion;
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k_2 = TaskParams.P3;
+  const Real x = argument;
+  return (k1 * (1 - X) - k2 * (X * x) + k_2 * ((1 - x) * X) + x) - x * (k1 * (1 - X));
+}
+
+namespace {
+
 void RunReversibleTank(const ReversibleTank& task) {
-  const Real P1 = TaskParams.P1;
-  const Real P2 = TaskParams.P2;
-  const Real P3 = TaskParams.P3;
-  const Real P4 = TaskParams.P4;
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k_2 = TaskParams.P3;
+  const Real given = TaskParams.P4;
 
   RunSucceeded = true;
   TReportFile& out = BeginReport();
   out.Line("Константы скорости, 1/с");
-  out << "k(1) =" << Fixed(P1, 7, 4) << "  k(2) =" << Fixed(P2, 7, 4) << Eol;
-  out << "k(-2)=" << Fixed(P3, 7, 4) << Eol;
-  out << task.givenLabel << Fixed(P4, task.givenWidth, task.givenDecimals) << Eol;
+  out << "k(1) =" << Fixed(k1, 7, 4) << "  k(2) =" << Fixed(k2, 7, 4) << Eol;
+  out << "k(-2)=" << Fixed(k_2, 7, 4) << Eol;
+  out << task.givenLabel << Fixed(given, task.givenWidth, task.givenDecimals) << Eol;
   out.Line("    Результаты расчета");
   out.Line(task.heading);
 
@@ -66,26 +84,32 @@ void RunReversibleTank(const ReversibleTank& task) {
   struct At {
     Real X, derived;
   };
+  const Column xa{"Xa", 7, 3, Bound::Conversion}, xr{"Xr", 7, 3, Bound::Fraction};
+  const Column result{task.resultSymbol, 7, 5, Bound::Amount};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
     CurrentConversion = X.value();
-    SolveFixedPoint(118, root, Start, RunSucceeded);
+    SolveFixedPoint(Balance118, root, Start, RunSucceeded);
     const Real phi = root;
     const Real Xr = X * phi;
-    const Real derived = task.derived(P4, P1, X);
+    const Real derived = task.derived(given, k1, X);
     Start = phi.value();
-    best.Offer(Xr, {X, derived});
+    best.Offer(i, Xr, {X, derived});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << "  " << Fixed(Xr, 7, 3) << "   " << Fixed(derived, 7, 5) << Eol;
+      out << xa(X) << "  " << xr(Xr) << "   " << result(derived) << Eol;
       SetChartPoint(ChartIndex(i), X, phi, Xr);
     }
   }
 
-  out << "Максимальный выход продукта R,            Xr = " << Fixed(best.Best(), 5, 3) << Eol;
-  out << "Оптимальная степень конверсии вещества А, Xa = " << Fixed(best.At().X, 5, 3) << Eol;
-  out << task.resultLabel << Fixed(best.At().derived, task.resultWidth, task.resultDecimals) << Eol;
-  EndReport();
+  out << "Максимальный выход продукта R,            Xr = " << Answer("Xr", best.Best(), 5, 3, Bound::Fraction)
+      << Eol;
+  out << "Оптимальная степень конверсии вещества А, Xa = "
+      << Answer("Xa", best.At().X, 5, 3, Bound::Conversion) << Eol;
+  out << task.resultLabel
+      << Answer(task.resultSymbol, best.At().derived, task.resultWidth, task.resultDecimals, Bound::Amount)
+      << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ void RunWithB(const WithBTask& task) {
   const Real k3 = TaskParams.P3;
   RequireNonZero(k1, "k(1)");
 
-  TReportFile& out = BeginReport();
+  TReportFile& out = BeginReport(Method::StepwiseIntegration);
   out.Line("Константы скорости, м куб./(кмоль*с)");
   out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
   out << "k(3) =" << Fixed(k3, 6, 3) << Eol;
@@ -49,40 +49,39 @@ void RunWithB(const WithBTask& task) {
   ChartPointCount = 0;
   // Overall and point selectivities start at their values at zero conversion.
   Real phiR = 1.0, phiS = 0;
-  Real sRPrev = 1.0, sSPrev = 0;
-  Real IR = 0, IS = 0;
+  Trapezoid<> IR(1.0, kStep), IS(0, kStep);
   struct At {
     Real X;
   };
+  const Column xa{"Xa", 7, 3, Bound::Conversion};
+  const Column second{isR ? "Cr" : "Ca", 7, 3, Bound::Fraction},
+      third{isR ? "Ca" : "Cr", 7, 3, Bound::Fraction};
+  const Column cs{"Cs", 7, 3, Bound::Fraction}, cd{"Cd", 7, 3, Bound::Fraction};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
     const Real sR = 1 - (k2 * X * phiR) / ((1 - X) * k1);
     const Real sS = ((k2 * phiR - k3 * phiS) * X) / ((1 - X) * k1);
-    IR = IR + ((sRPrev + sR) / 2) * kStep;
-    IS = IS + ((sSPrev + sS) / 2) * kStep;
-    phiR = IR / X;
-    phiS = IS / X;
+    phiR = IR.Add(sR) / X;
+    phiS = IS.Add(sS) / X;
     const Real CA = 1 - X;
     const Real CR = X * phiR;
     const Real CS = X * phiS;
     const Real CD = (1 - phiR - phiS) * X;
     // R, S and D have taken one, two and three molecules of B.
     const Real CB = task.B0 - CR - 2 * CS - 3 * CD;
-    sRPrev = sR;
-    sSPrev = sS;
     if (!(CB > 0)) break;
-    best.Offer(isR ? CR : CS, {X});
+    best.Offer(i, isR ? CR : CS, {X});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << Fixed(isR ? CR : CA, 7, 3) << Fixed(isR ? CA : CR, 7, 3) << Fixed(CS, 7, 3)
-          << Fixed(CD, 7, 3) << Eol;
+      out << xa(X) << second(isR ? CR : CA) << third(isR ? CA : CR) << cs(CS) << cd(CD) << Eol;
       SetCountedChartPoint(ChartIndex(i), X, isR ? phiR : phiS, isR ? CR : CS);
     }
   }
 
-  out << task.maximumLabel << Fixed(best.Best(), 6, 3) << Eol;
-  out << "наблюдается при степени конверсии         Xa =" << Fixed(best.At().X, 6, 3) << Eol;
-  EndReport();
+  out << task.maximumLabel << Answer(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии         Xa ="
+      << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace

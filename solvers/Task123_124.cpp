@@ -11,6 +11,28 @@
 #include "initial_data/TaskData.h"
 #include "numeric/Proc.h"
 
+double PriorRoot = 0;
+
+// The tank's balances for the selectivity to R, then, with that root in
+// PriorRoot, to S.
+Extended BalanceR123(double argument) {
+  const Real X = CurrentConversion;
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real x = argument;
+  return ((1 - X) * k1 - k2 * X * x) / ((1 - X) * k1);
+}
+
+Extended BalanceS123(double argument) {
+  const Real X = CurrentConversion;
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
+  const Real x = argument;
+  const Real prior = PriorRoot;
+  return (k2 * (X * prior) - k3 * (X * x)) / (k1 * (1 - X));
+}
+
 namespace {
 
 enum class Product { R, S };
@@ -25,16 +47,16 @@ const ConsecutiveTank kTask123 = {1, Product::R, "Максимальная от�
 const ConsecutiveTank kTask124 = {2, Product::S, "Максимальная отн. концентрация продукта S Cs ="};
 
 void RunConsecutiveTank(const ConsecutiveTank& task) {
-  const Real P1 = TaskParams.P1;
-  const Real P2 = TaskParams.P2;
-  const Real P3 = TaskParams.P3;
+  const Real k1 = TaskParams.P1;
+  const Real k2 = TaskParams.P2;
+  const Real k3 = TaskParams.P3;
   const Real B0 = task.B0;
-  RequireNonZero(P1, "k(1)");  // both balances divide by k(1) * (1 - X)
+  RequireNonZero(k1, "k(1)");  // both balances divide by k(1) * (1 - X)
 
   TReportFile& out = BeginReport();
   out.Line("Константы скорости, м куб./(кмоль*с)");
-  out << "k(1) =" << Fixed(P1, 6, 3) << "  k(2) =" << Fixed(P2, 6, 3) << Eol;
-  out << "k(3) =" << Fixed(P3, 6, 3) << Eol;
+  out << "k(1) =" << Fixed(k1, 6, 3) << "  k(2) =" << Fixed(k2, 6, 3) << Eol;
+  out << "k(3) =" << Fixed(k3, 6, 3) << Eol;
   out.Line("    Результаты расчета");
   out.Line("   Xa     Ca     Cr     Cs     Cd");
 
@@ -47,14 +69,17 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
   struct At {
     Real X;
   };
+  const Column xa{"Xa", 7, 3, Bound::Conversion}, ca{"Ca", 7, 3, Bound::Fraction};
+  const Column cr{"Cr", 7, 3, Bound::Fraction}, cs{"Cs", 7, 3, Bound::Fraction},
+      cd{"Cd", 7, 3, Bound::Fraction};
   Optimum<At> best;
   for (int i = 1; i <= 999; ++i) {
     const Real X = Conversion(i);
     CurrentConversion = X.value();
-    SolveFixedPoint(1231, rootR, startR, RunSucceeded);
+    SolveFixedPoint(BalanceR123, rootR, startR, RunSucceeded);
     const Real phiR = rootR;
     PriorRoot = phiR.value();
-    SolveFixedPoint(1232, rootS, startS, RunSucceeded);
+    SolveFixedPoint(BalanceS123, rootS, startS, RunSucceeded);
     const Real phiS = rootS;
     const Real CA = 1 - X;
     const Real CR = X * phiR;
@@ -66,17 +91,18 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
     startR = phiR.value();
     startS = phiS.value();
     const bool forR = task.target == Product::R;
-    best.Offer(forR ? CR : CS, {X});
+    best.Offer(i, forR ? CR : CS, {X});
     if (IsPrintedStep(i, 999)) {
-      out << Fixed(X, 7, 3) << Fixed(CA, 7, 3) << Fixed(CR, 7, 3) << Fixed(CS, 7, 3) << Fixed(CD, 7, 3)
-          << Eol;
+      out << xa(X) << ca(CA) << cr(CR) << cs(CS) << cd(CD) << Eol;
       SetCountedChartPoint(ChartIndex(i), X, forR ? phiR : phiS, forR ? CR : CS);
     }
   }
 
-  out << task.resultLabel << Fixed(best.Best(), 6, 3) << Eol;
-  out << "наблюдается при степени конверсии         Xa =" << Fixed(best.At().X, 6, 3) << Eol;
-  EndReport();
+  const bool forR = task.target == Product::R;
+  out << task.resultLabel << Answer(forR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии         Xa ="
+      << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
+  EndReport(best.Where());
 }
 
 }  // namespace

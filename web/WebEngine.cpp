@@ -16,6 +16,7 @@
 
 #include "base/Cp1251.h"
 #include "base/Errors.h"
+#include "base/NumberText.h"
 #include "base/TaskIdentity.h"
 #include "initial_data/TaskData.h"
 #include "solvers/Report.h"
@@ -121,17 +122,11 @@ REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
 }
 
 // The number a typed text stands for, as the dialog's OK reads it: the text
-// trimmed of blanks, then a complete number or nothing. Returns 1 and stores
-// the value, or 0.
+// trimmed of blanks, then a complete number (decimal point or comma) or
+// nothing. Returns 1 and stores the value, or 0.
 REACTOPT_EXPORT int reactopt_parse_number(const char* utf8, double* value) {
-  std::string_view text(utf8);
-  const auto blank = [](char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-  };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   double v = 0;
-  if (!ParseRealNumber(text, v)) return 0;
+  if (!ParseTypedNumber(utf8, v)) return 0;
   *value = v;
   return 1;
 }
@@ -170,6 +165,27 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
     message = e.what();
     return 0;
   }
+}
+
+// The optimum of the last run as its report states it, as JSON:
+// {"quantities":[{"label":"CRmax","value":"0.250","text":"..."}],"conversion":0.5}.
+REACTOPT_EXPORT const char* reactopt_optimum() {
+  static std::string json;
+  json = "{\"quantities\":[";
+  bool first = true;
+  for (const OptimumQuantity& q : ReportFile.Answers()) {
+    if (!first) json += ',';
+    first = false;
+    json += "{\"label\":";
+    AppendJsonString(json, q.label);
+    json += ",\"value\":";
+    AppendJsonString(json, q.value);
+    json += ",\"text\":";
+    AppendJsonString(json, q.line);
+    json += '}';
+  }
+  json += "],\"conversion\":" + ShortestText(ReportFile.OptimumConversion()) + "}";
+  return json.c_str();
 }
 
 REACTOPT_EXPORT const char* reactopt_report_data() { return ReportFile.Bytes().data(); }

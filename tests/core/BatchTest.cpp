@@ -79,7 +79,7 @@ TEST_F(Batch, AllSlotsGivenNeedsNoDataFile) {
 }
 
 TEST_F(Batch, BadUsageWritesNothing) {
-  for (const char* args : {"", "100 1 1", "126 1 1", "abc", "101 1 x", "101 1,5 1", "--frobnicate 101",
+  for (const char* args : {"", "100 1 1", "126 1 1", "abc", "101 1 x", "101 1,000.5 1", "--frobnicate 101",
                            "101 1 2 3 4 5 6 7 8 9 10 11", "101 1 1 7 7 7", "--chart", "--chart '' 101 1 1"}) {
     const Outcome o = Run(args);
     EXPECT_EQ(o.status, 2) << args;

@@ -128,7 +128,7 @@ TEST_F(Task114, StirredTankOptima) {
 TEST_F(Task113, ZeroDivisorIsRefusedInBothTasks) {
   WriteFile("opt.out", "old");
   for (int code : {113, 114}) {
-    SetParams({1, 1, -1});
+    SetParams({0, 1, 0});
     TaskCode = code;
     try {
       RunCurrentTask();

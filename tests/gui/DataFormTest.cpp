@@ -90,14 +90,39 @@ class DataFormTest : public QObject {
     form.show();
     ResetParams();
     form.ComboBox(1)->setEditText(QStringLiteral("3"));
-    form.ComboBox(2)->setEditText(QStringLiteral("2,5"));
+    form.ComboBox(2)->setEditText(QStringLiteral("1,000.5"));
     form.ButtonOkClick();
     QVERIFY(form.isVisible());
     QCOMPARE(prompts.errors.size(), 1);
     QVERIFY(prompts.errors[0].contains(QStringLiteral("Конст. k2, 1/с")));
-    QVERIFY(prompts.errors[0].contains(QStringLiteral("2,5")));
+    QVERIFY(prompts.errors[0].contains(QStringLiteral("1,000.5")));
     QCOMPARE(TaskParams.P1, -1.0);  // nothing stored
     QCOMPARE(TaskParams.P2, -1.0);
+  }
+
+  // A decimal comma reads as a point; a negative value is refused as a run
+  // would refuse it, naming the field.
+  void okTakesADecimalCommaAndRefusesANegativeValue() {
+    TempWorkDir dir;
+    dir.CopyDataFile();
+    ScriptedPrompts prompts;
+    TDataForm form;
+    TaskCode = 101;
+    form.show();
+    ResetParams();
+    form.ComboBox(1)->setEditText(QStringLiteral("-0,5"));
+    form.ComboBox(2)->setEditText(QStringLiteral("2,5"));
+    form.ButtonOkClick();
+    QVERIFY(form.isVisible());
+    QCOMPARE(prompts.errors,
+             QStringList{QStringLiteral("Недопустимые исходные данные: отрицательное значение в поле "
+                                        "«Конст. k1, 1/с»: -0.5")});
+    QCOMPARE(TaskParams.P1, -1.0);
+    form.ComboBox(1)->setEditText(QStringLiteral(" 0,5 "));
+    form.ButtonOkClick();
+    QVERIFY(form.isHidden());
+    QCOMPARE(TaskParams.P1, 0.5);
+    QCOMPARE(TaskParams.P2, 2.5);
   }
 
   void slotsWithoutAFieldTakeTheirComboBoxText() {

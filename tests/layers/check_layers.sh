@@ -8,7 +8,7 @@ failures=0
 rules='
 base/:base/
 initial_data/:base/ initial_data/
-numeric/:base/ initial_data/ numeric/
+numeric/:base/ numeric/
 solvers/:base/ initial_data/ numeric/ solvers/
 app/BatchRun:base/ initial_data/ numeric/ solvers/ app/BatchRun
 app/Workspace:base/ app/Workspace

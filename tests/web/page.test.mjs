@@ -96,13 +96,13 @@ describe('Run', () => {
     await runButton().click();
     const before = await report().textContent();
     const k2 = page.getByLabel('Конст. k2, 1/с', { exact: true });
-    await k2.fill('2,5');
+    await k2.fill('1,000.5');
     await runButton().click();
-    assert.equal(await page.getByRole('alert').textContent(), 'Недопустимое числовое значение в поле «Конст. k2, 1/с»: «2,5»');
+    assert.equal(await page.getByRole('alert').textContent(), 'Недопустимое числовое значение в поле «Конст. k2, 1/с»: «1,000.5»');
     assert.equal(await k2.evaluate((el) => el === document.activeElement), true, 'the field takes the focus');
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
     assert.equal(await report().textContent(), before);
-    assert.equal(await k2.inputValue(), '2,5', 'the text typed stays');
+    assert.equal(await k2.inputValue(), '1,000.5', 'the text typed stays');
     // Blanks around a number do no harm.
     await k2.fill('  0.25 ');
     await runButton().click();

@@ -50,7 +50,8 @@ export async function loadEngine(createModule, dataFileBytes) {
   }
 
   // Runs `code` with `values` in slot order (null or undefined: the default).
-  // Returns {report, text, chart}; throws the refusal's message.
+  // Returns {report, text, chart, optimum, optimumConversion}; throws the
+  // refusal's message.
   function run(code, values) {
     if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
     const ptr = M._malloc(8 * 10);
@@ -65,6 +66,7 @@ export async function loadEngine(createModule, dataFileBytes) {
     } finally {
       M._free(ptr);
     }
+    const optimum = JSON.parse(M.UTF8ToString(M._reactopt_optimum()));
     const data = M._reactopt_report_data();
     const report = M.HEAPU8.slice(data, data + M._reactopt_report_size());
     const last = M._reactopt_chart_last();
@@ -73,7 +75,15 @@ export async function loadEngine(createModule, dataFileBytes) {
     for (let i = 0; i <= last; ++i) {
       chart.push([M.HEAPF64[base + 3 * i], M.HEAPF64[base + 3 * i + 1], M.HEAPF64[base + 3 * i + 2]]);
     }
-    return { report, text: decodeCp1251(report), chart };
+    return {
+      report,
+      text: decodeCp1251(report),
+      chart,
+      // The answer as the report states it: [{label, value, text}], and the
+      // conversion of the optimum.
+      optimum: optimum.quantities,
+      optimumConversion: optimum.conversion,
+    };
   }
 
   return { taskCodes, fields, parse, run };
