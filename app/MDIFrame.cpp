@@ -16,7 +16,9 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "SpeedIcons.h"
 #include "base/Errors.h"
@@ -33,6 +35,8 @@ std::int32_t ResultWindowCounters[30];
 
 namespace {
 
+const QKeySequence kDataEditKey(Qt::Key_F5);
+const QKeySequence kRunKey(Qt::Key_F9);
 const QString kUntitled = QStringLiteral("Untitled");
 
 // The start text: a title page of the course and of the collection the tasks
@@ -56,7 +60,9 @@ const char* const kStartLines[15] = {
 };
 
 // Entry i of ResultWindowCounters belongs to the i-th task of the table.
-std::int32_t& ResultWindowCounter(int code) { return ResultWindowCounters[FindTask(code) - AllTasks().begin()]; }
+std::int32_t& ResultWindowCounter(int code) {
+  return ResultWindowCounters[FindTask(code) - AllTasks().begin()];
+}
 
 QString FileNamePartOf(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
@@ -84,7 +90,7 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   FrameForm = this;
   SetFrameCalls(this);
   setWindowTitle(QStringLiteral("Задание №1"));
-  setWindowIcon(FrameIcon());
+  setWindowIcon(ProgramIcon());
   QFont font(QStringLiteral("System"));
   font.setPixelSize(13);
   setFont(font);
@@ -113,6 +119,10 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   EditDataBtn =
       SpeedButton(SpeedPanel, 184, SpeedPicture::DataEdit, QStringLiteral("Data Edit"), "EditDataBtn");
   RunBtn = SpeedButton(SpeedPanel, 208, SpeedPicture::Run, QStringLiteral("Run"), "RunBtn");
+  // The keys that do the same, named where the mouse points.
+  for (auto [button, key] : {std::pair{EditDataBtn, kDataEditKey}, std::pair{RunBtn, kRunKey}})
+    button->setToolTip(button->toolTip() + QStringLiteral(" (") + key.toString(QKeySequence::NativeText) +
+                       QLatin1Char(')'));
   for (QToolButton* hidden : {SaveBtn, CutBtn, CopyBtn, PasteBtn, EditDataBtn, RunBtn}) hidden->hide();
   connect(OpenBtn, &QToolButton::clicked, this, &TFrameForm::OpenChild);
   connect(ExitBtn, &QToolButton::clicked, this, &TFrameForm::Exit1Click);
@@ -139,6 +149,9 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   clientStack_->setContentsMargins(0, 0, 0, 0);
   MdiArea = new QMdiArea(client);
   MdiArea->setObjectName(QStringLiteral("MdiArea"));
+  // A window moved or left partly outside the frame can still be reached.
+  MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   MemoBegin = new QTextEdit(client);
   MemoBegin->setObjectName(QStringLiteral("MemoBegin"));
   QFont startFont(QStringLiteral("Courier New"));
@@ -172,6 +185,15 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
                            &TFrameForm::OpenChild);
   File1->addSeparator();
   Exit1 = File1->addAction(QStringLiteral("E&xit"), this, &TFrameForm::Exit1Click);
+  // Data Edit and Run from the keyboard: a menu beside the others, and keys
+  // that work wherever the focus is in the main window. Both are enabled
+  // exactly while their buttons are shown.
+  Task1 = new QMenu(QStringLiteral("&Task"), this);
+  EditData1 =
+      Task1->addAction(QStringLiteral("&Data Edit..."), kDataEditKey, this, &TFrameForm::EditDataBtnClick);
+  Run1 = Task1->addAction(QStringLiteral("&Run"), kRunKey, this, &TFrameForm::RunBtnClick);
+  addAction(EditData1);
+  addAction(Run1);
   Window1 = new QMenu(QStringLiteral("&Window"), this);
   Tile1 = Window1->addAction(QStringLiteral("&Tile"), this, &TFrameForm::Tile1Click);
   Cascade1 = Window1->addAction(QStringLiteral("&Cascade"), this, &TFrameForm::Cascade1Click);
@@ -182,6 +204,7 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFrameForm::UpdateSpeedButtons);
   MergeMenus(nullptr);
   UpdateSpeedButtons();
+  UpdateTaskCommands();
 
   std::fill(std::begin(ResultWindowCounters), std::end(ResultWindowCounters), 0);
   resize(900, 640);
@@ -202,6 +225,7 @@ TEditForm* TFrameForm::CreateChild() {
   connect(child->Memo1, &QPlainTextEdit::selectionChanged, this, &TFrameForm::UpdateSpeedButtons);
   MdiArea->addSubWindow(child);
   child->show();
+  KeepInView(child);
   child->Memo1->setFocus();
   // A new window is active at once: its activation handler runs now, with
   // the caption it has at its creation.
@@ -267,6 +291,7 @@ void TFrameForm::RunBtnClick() {
   child->ChartDisplay(saved);
   child->SetResultLayout(true);
   child->show();
+  KeepInView(child);  // again, at the size the result layout gave it
 }
 
 void TFrameForm::EditDataBtnClick() {
@@ -304,10 +329,29 @@ void TFrameForm::RunBtnVis(const QString& name) {
   const bool taskWindow = TaskFileName != kUntitled && TaskFileExt != QStringLiteral(".out");
   RunBtn->setVisible(taskWindow);
   EditDataBtn->setVisible(taskWindow);
+  UpdateTaskCommands();
 }
 
 void TFrameForm::VisibleSpeedButton() {
   for (QToolButton* button : {RunBtn, EditDataBtn, SaveBtn, CutBtn, CopyBtn, PasteBtn}) button->show();
+  UpdateTaskCommands();
+}
+
+void TFrameForm::UpdateTaskCommands() {
+  EditData1->setEnabled(!EditDataBtn->isHidden());
+  Run1->setEnabled(!RunBtn->isHidden());
+}
+
+void TFrameForm::KeepInView(QMdiSubWindow* window) {
+  if (window->isMaximized() || window->isMinimized()) return;
+  const QRect area = MdiArea->viewport()->rect();
+  QRect g = window->geometry();
+  // As large as it wants, up to the area, never below what it needs.
+  g.setSize(g.size().boundedTo(area.size()).expandedTo(window->minimumSizeHint()));
+  if (g.right() > area.right()) g.moveRight(area.right());
+  if (g.bottom() > area.bottom()) g.moveBottom(area.bottom());
+  g.moveTopLeft(QPoint(std::max(g.left(), 0), std::max(g.top(), 0)));
+  window->setGeometry(g);
 }
 
 TEditForm* TFrameForm::ActiveChild() const {
@@ -353,6 +397,7 @@ void TFrameForm::MergeMenus(QMdiSubWindow* active) {
   } else {
     bar->addMenu(File1);
   }
+  bar->addMenu(Task1);
   bar->addMenu(Window1);
   // The frame's own shortcuts must not compete with the document window's.
   for (QAction* action : {New1, Open1}) action->setEnabled(!active);

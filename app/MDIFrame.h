@@ -50,6 +50,8 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
   void RunBtnVis(const QString& name) override;
   // Save, Cut, Copy, Paste, Data Edit and Run become visible.
   void VisibleSpeedButton();
+  // The Task menu's Data Edit and Run are enabled while their buttons show.
+  void UpdateTaskCommands();
   // Save, Cut, Copy and Paste act on the active document window and are
   // enabled as its menu items are: Cut and Copy with a selection, Paste with
   // text on the clipboard; all four are disabled without a document window.
@@ -63,8 +65,8 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
   QTextEdit* MemoBegin;
   QWidget* SpeedPanel;
   QToolButton *OpenBtn, *ExitBtn, *SaveBtn, *CutBtn, *CopyBtn, *PasteBtn, *EditDataBtn, *RunBtn;
-  QMenu *File1, *Window1;
-  QAction *New1, *Open1, *Exit1, *Tile1, *Cascade1, *ArrangeIcons1;
+  QMenu *File1, *Task1, *Window1;
+  QAction *New1, *Open1, *Exit1, *EditData1, *Run1, *Tile1, *Cascade1, *ArrangeIcons1;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -75,6 +77,8 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
   // The document window the editing commands act on, or null.
   TEditForm* ActiveChild() const;
   void HideMemoBegin();
+  // A new window lies wholly in the visible client area, where it fits.
+  void KeepInView(QMdiSubWindow* window);
   void MergeMenus(QMdiSubWindow* active);
   void FillWindowMenu();
 

@@ -1,7 +1,6 @@
 #include "SpeedIcons.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
 
@@ -108,26 +107,9 @@ QIcon SpeedIcon(SpeedPicture picture) {
   return QIcon(pixmap);
 }
 
-QIcon FrameIcon() {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  // A flask.
-  QPainterPath flask;
-  flask.moveTo(12, 3);
-  flask.lineTo(20, 3);
-  flask.lineTo(20, 12);
-  flask.lineTo(29, 28);
-  flask.lineTo(3, 28);
-  flask.lineTo(12, 12);
-  flask.closeSubpath();
-  p.setPen(QPen(QColor(30, 30, 80), 2));
-  p.setBrush(QColor(230, 240, 255));
-  p.drawPath(flask);
-  p.setPen(Qt::NoPen);
-  p.setBrush(QColor(40, 130, 220));
-  p.drawPolygon(QPolygonF({{8.5, 19}, {23.5, 19}, {27, 26.5}, {5, 26.5}}));
-  p.end();
-  return QIcon(pixmap);
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/reactopt-%1.png").arg(size), QSize(size, size));
+  return icon;
 }

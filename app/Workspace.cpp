@@ -15,12 +15,14 @@
 #include <system_error>
 
 #include "base/WholeFile.h"
+#include "solvers/RunOpt.h"
 
 namespace fs = std::filesystem;
 
 namespace workspace {
 
 const char* const kManifestName = ".reactopt-copies";
+const char* const kStartUsage = "usage: reactopt [--workspace] [--version] [--help]";
 
 namespace {
 
@@ -35,9 +37,26 @@ std::string Lower(std::string s) {
   return s;
 }
 
+bool IsDataFileName(const std::string& name) { return Lower(name) == "datafile.dat"; }
+
+// "zadNNN.txt" whose NNN is the code of a task the program solves. Looser
+// names (zadanie.txt, zad1.txt) are common in a home folder and say nothing.
+bool IsStatementName(const std::string& name) {
+  const std::string n = Lower(name);
+  if (n.size() != 10 || n.compare(0, 3, "zad") != 0 || n.compare(6, 4, ".txt") != 0) return false;
+  int code = 0;
+  for (std::size_t i = 3; i < 6; ++i) {
+    if (n[i] < '0' || n[i] > '9') return false;
+    code = code * 10 + (n[i] - '0');
+  }
+  return FindTask(code) != nullptr;
+}
+
+// What the program ships and copies: statements under any zad*.txt name and
+// the data file.
 bool IsTaskFileName(const std::string& name) {
   const std::string n = Lower(name);
-  if (n == "datafile.dat") return true;
+  if (IsDataFileName(n)) return true;
   return n.size() > 7 && n.compare(0, 3, "zad") == 0 && n.compare(n.size() - 4, 4, ".txt") == 0;
 }
 
@@ -95,8 +114,8 @@ bool WriteWhole(const fs::path& folder, const std::string& name, const std::stri
     file.Prepare(target.c_str(), bytes.data(), bytes.size(), options);
     return file.Commit();
   } catch (const InOutError& e) {
-    throw WorkspaceError("cannot write " + target.string() + ": " +
-                         (e.Code() ? SystemMessage(e.Code()) : std::string("not a regular file")));
+    throw WorkspaceError("не удалось записать " + target.string() + ": " +
+                         (e.Code() ? SystemMessage(e.Code()) : std::string("это не обычный файл")));
   }
 }
 
@@ -148,25 +167,26 @@ void WriteManifest(const fs::path& folder, const Manifest& m) {
 
 // Makes sure `folder` is a folder the program may write in.
 void PrepareFolder(const fs::path& folder) {
+  const std::string named = "рабочая папка " + folder.string();
   std::error_code ec;
   const fs::file_status link = fs::symlink_status(folder, ec);
   if (ec && ec != std::errc::no_such_file_or_directory) {
-    throw WorkspaceError("cannot use the workspace " + folder.string() + ": " + ec.message());
+    throw WorkspaceError(named + " недоступна: " + ec.message());
   }
   if (fs::is_symlink(link) && !fs::exists(fs::status(folder, ec))) {
-    throw WorkspaceError("the workspace " + folder.string() + " is a link to nothing");
+    throw WorkspaceError(named + " — ссылка на несуществующий путь");
   }
   if (!fs::exists(link)) {
     fs::create_directories(folder, ec);
     if (ec) {
-      throw WorkspaceError("cannot create the workspace " + folder.string() + ": " + ec.message());
+      throw WorkspaceError("не удалось создать рабочую папку " + folder.string() + ": " + ec.message());
     }
   }
   if (!fs::is_directory(fs::status(folder, ec))) {
-    throw WorkspaceError("the workspace " + folder.string() + " is not a folder");
+    throw WorkspaceError(named + " не является папкой");
   }
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    throw WorkspaceError("cannot write in the workspace " + folder.string() + ": " + SystemMessage(errno));
+    throw WorkspaceError("нет права записи в рабочую папку " + folder.string() + ": " + SystemMessage(errno));
   }
 }
 
@@ -191,22 +211,27 @@ std::string Environment(const char* name) {
 
 }  // namespace
 
-bool HoldsTaskFiles(const fs::path& dir) {
+bool IsTaskFolder(const fs::path& dir) {
+  bool data = false;
+  bool statement = false;
   std::error_code ec;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end && !(data && statement); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const bool isData = IsDataFileName(name);
+    if (!isData && !IsStatementName(name)) continue;
     std::error_code typeError;
-    if (IsTaskFileName(it->path().filename().string()) && it->is_regular_file(typeError)) {
-      return true;
-    }
+    if (!it->is_regular_file(typeError)) continue;
+    data = data || isData;
+    statement = statement || !isData;
   }
-  return false;
+  return data && statement;
 }
 
 fs::path ShippedTasksFolder(const fs::path& program) {
   const fs::path bin = program.parent_path();
   for (const fs::path& candidate : {bin / ".." / "share" / "reactopt" / "tasks", bin / ".." / "tasks"}) {
     const fs::path folder = candidate.lexically_normal();
-    if (HoldsTaskFiles(folder)) return folder;
+    if (IsTaskFolder(folder)) return folder;
   }
   return {};
 }
@@ -280,42 +305,54 @@ FillResult FillWorkspace(const fs::path& folder, const fs::path& shipped) {
   return result;
 }
 
-fs::path EnterWorkspace(const fs::path& program, std::ostream& err) {
+StartFolder EnterWorkspace(const fs::path& program, bool workspaceOnly) {
   std::error_code ec;
   const fs::path here = fs::current_path(ec);
   fs::path folder = WorkspaceFolder();
   if (!folder.empty() && !here.empty()) folder = here / folder;  // a relative choice counts from here
+  const std::string stayHere = "; программа работает в папке " + here.string();
 
-  // Started inside a folder of tasks (as from a source checkout), work there;
-  // the workspace itself is still refreshed with statements it lacks.
-  if (!here.empty() && HoldsTaskFiles(here)) {
+  // Started by hand inside a folder of tasks (a source checkout, a folder the
+  // teacher handed out), the student works there; the workspace is then left
+  // alone, not even topped up, since nothing of it is used.
+  if (!workspaceOnly && !here.empty() && IsTaskFolder(here)) {
     std::error_code sameError;
-    if (folder.empty() || !fs::equivalent(here, folder, sameError)) return here;
+    if (folder.empty() || !fs::equivalent(here, folder, sameError)) return {here, ""};
   }
-  if (folder.empty()) {
-    err << "reactopt: neither REACTOPT_WORKSPACE nor HOME is set; working in the current folder\n";
-    return here;
-  }
+  if (folder.empty()) return {here, "не заданы ни REACTOPT_WORKSPACE, ни HOME" + stayHere};
 
+  std::string problem;
   const fs::path shipped = ShippedTasksFolder(program);
   if (shipped.empty()) {
-    err << "reactopt: no task statements found beside the program ("
-        << (program.parent_path() / ".." / "share" / "reactopt" / "tasks").lexically_normal().string()
-        << "); the workspace gets none\n";
+    problem = "рядом с программой нет условий задач (" +
+              (program.parent_path() / ".." / "share" / "reactopt" / "tasks").lexically_normal().string() +
+              "), рабочая папка " + folder.string() + " их не получит";
   }
   try {
     FillWorkspace(folder, shipped);
   } catch (const WorkspaceError& e) {
-    err << "reactopt: " << e.what() << "; working in the current folder " << here.string() << "\n";
-    return here;
+    return {here, e.what() + stayHere};
   }
   fs::current_path(folder, ec);
-  if (ec) {
-    err << "reactopt: cannot enter the workspace " << folder.string() << ": " << ec.message()
-        << "; working in the current folder " << here.string() << "\n";
-    return here;
+  if (ec)
+    return {here, "не удалось перейти в рабочую папку " + folder.string() + ": " + ec.message() + stayHere};
+  return {fs::current_path(ec), problem};
+}
+
+StartOptions ParseStartOptions(const std::vector<std::string>& args) {
+  StartOptions options;
+  for (const std::string& arg : args) {
+    if (arg == "--workspace") {
+      options.workspace = true;
+    } else if (arg == "--version") {
+      options.version = true;
+    } else if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (options.bad.empty()) {
+      options.bad = arg;
+    }
   }
-  return fs::current_path(ec);
+  return options;
 }
 
 fs::path RunningProgram(const char* argv0) {

@@ -5,7 +5,6 @@
 // copies of the statements installed with the program.
 
 #include <filesystem>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -29,9 +28,11 @@ struct FillResult {
 // later start can tell a copy the student never touched from one they edited.
 extern const char* const kManifestName;
 
-// Whether `dir` holds a task statement (zad*.txt) or "DataFile.dat", letter
-// case ignored. False for a folder that cannot be read.
-bool HoldsTaskFiles(const std::filesystem::path& dir);
+// Whether `dir` is a folder of tasks: it holds "DataFile.dat" and at least one
+// statement "zadNNN.txt" whose NNN is a task code, letter case ignored. A stray
+// zadanie.txt or zad107.txt alone does not make a home folder one. False for a
+// folder that cannot be read.
+bool IsTaskFolder(const std::filesystem::path& dir);
 
 // The folder of statements shipped with the program at `program` (the path of
 // its executable): `../share/reactopt/tasks` beside it once installed, or the
@@ -50,11 +51,31 @@ std::filesystem::path WorkspaceFolder();
 // interrupted start leaves no partial statement. Throws WorkspaceError.
 FillResult FillWorkspace(const std::filesystem::path& folder, const std::filesystem::path& shipped);
 
+// Where the program works, and what the student should be told about it.
+struct StartFolder {
+  std::filesystem::path folder;
+  // Why the workspace is not used or lacks the statements; empty when all is
+  // well. One sentence without the program's name.
+  std::string problem;
+};
+
 // Start-up: chooses the folder the program works in and makes it current.
-// A current folder that holds task files is kept as it is; otherwise the
-// workspace is prepared and entered. Problems are written to `err`, and the
-// program then stays in the current folder. Returns the folder it works in.
-std::filesystem::path EnterWorkspace(const std::filesystem::path& program, std::ostream& err);
+// Unless `workspaceOnly`, a current folder of tasks (IsTaskFolder) is kept as
+// it is and the workspace is not touched; otherwise the workspace is prepared
+// (FillWorkspace) and entered. When it cannot be used the program stays in the
+// current folder and `problem` says why.
+StartFolder EnterWorkspace(const std::filesystem::path& program, bool workspaceOnly);
+
+// The command line of the desktop program, after the toolkit took its own
+// options.
+struct StartOptions {
+  bool workspace = false;  // --workspace: always the workspace, as the menu starts it
+  bool version = false;    // --version
+  bool help = false;       // --help, -h
+  std::string bad;         // the first argument that is none of these
+};
+StartOptions ParseStartOptions(const std::vector<std::string>& args);
+extern const char* const kStartUsage;
 
 // The path of the running executable (from /proc), or `argv0` made absolute.
 std::filesystem::path RunningProgram(const char* argv0);

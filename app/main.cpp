@@ -1,34 +1,57 @@
 #include <QApplication>
-#include <QIcon>
 #include <clocale>
+#include <cstring>
 #include <iostream>
 
-#include "MDIFrame.h"
+#include "SpeedIcons.h"
+#include "Startup.h"
 #include "Workspace.h"
-#include "data_dialog/DataForm.h"
-#include "window_services/Activation.h"
+
+namespace {
+
+bool Asked(int argc, char** argv, const char* option) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strcmp(argv[i], option) == 0) return true;
+  return false;
+}
+
+void PrintHelp() {
+  std::cout << workspace::kStartUsage << "\n"
+            << "  --workspace  work in the workspace (~/ReactOpt or $REACTOPT_WORKSPACE) wherever started\n"
+            << "  --version    print the version and exit\n";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  // Before any window: Open and Run work in the folder chosen here.
-  workspace::EnterWorkspace(workspace::RunningProgram(argc > 0 ? argv[0] : nullptr), std::cerr);
-  QApplication app(argc, argv);
+  // Answered before the toolkit starts, so they work without a display.
+  if (Asked(argc, argv, "--version")) {
+    std::cout << "reactopt " << REACTOPT_VERSION << "\n";
+    return 0;
+  }
+  if (Asked(argc, argv, "--help") || Asked(argc, argv, "-h")) {
+    PrintHelp();
+    return 0;
+  }
+  QApplication app(argc, argv);  // takes the toolkit's own options out of argv
+  const workspace::StartOptions options =
+      workspace::ParseStartOptions(std::vector<std::string>(argv + 1, argv + argc));
+  if (!options.bad.empty()) {
+    std::cerr << "reactopt: unknown argument " << options.bad << "\n" << workspace::kStartUsage << "\n";
+    return 2;
+  }
 #ifdef REACTOPT_APP_ID
   QApplication::setDesktopFileName(QStringLiteral(REACTOPT_APP_ID));
 #endif
-  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("reactopt")));
+  QApplication::setWindowIcon(ProgramIcon());
   // Numbers are written and read with a decimal point whatever the user's locale.
   std::setlocale(LC_NUMERIC, "C");
-  TActivationTracker::Instance();
 
-  TFrameForm frame;
-  // The data dialog lives for the whole run; it is created visible, and
-  // closing the main window ends the program even while it is shown.
-  TDataForm dataForm;
-  DataForm = &dataForm;
-  dataForm.setAttribute(Qt::WA_QuitOnClose, false);
-  dataForm.show();
-  frame.show();
-  const int status = app.exec();
-  DataForm = nullptr;
-  return status;
+  // Before any window: Open and Run work in the folder chosen here.
+  const workspace::StartFolder start =
+      workspace::EnterWorkspace(workspace::RunningProgram(argc > 0 ? argv[0] : nullptr), options.workspace);
+  if (!start.problem.empty()) std::cerr << "reactopt: " << start.problem << "\n";
+
+  TProgramWindows windows(QString::fromStdString(start.problem));
+  return app.exec();
 }

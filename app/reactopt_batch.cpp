@@ -20,5 +20,10 @@ int main(int argc, char** argv) {
   // A file-size limit makes the write fail with an error instead of killing
   // the run, so that its temporary file is removed.
   ::signal(SIGXFSZ, SIG_IGN);
-  return BatchMain(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args == std::vector<std::string>{"--version"}) {
+    std::cout << "reactopt-batch " << REACTOPT_VERSION << std::endl;
+    return std::cout ? 0 : 1;
+  }
+  return BatchMain(args, std::cout, std::cerr);
 }

@@ -7,7 +7,7 @@
 include(GNUInstallDirs)
 
 # The desktop entry, the AppStream component and the Wayland application id
-# share one identifier: the reversed domain of the homepage.
+# share one identifier.
 set(REACTOPT_APP_ID "org.example.reactopt")
 set(REACTOPT_RELEASE_DATE "2026-12-09")
 
@@ -44,6 +44,8 @@ endforeach()
 add_custom_target(compressed_docs ALL DEPENDS ${compressed_pages} ${packaging_out}/changelog.gz)
 install(FILES ${compressed_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${packaging_out}/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/reactopt)
+# The licence, in the machine-readable form Debian keeps beside the changelog.
+install(FILES ${packaging_dir}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/reactopt)
 
 if(REACTOPT_GUI)
   install(TARGETS reactopt RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -87,9 +89,11 @@ student's workspace ~/ReactOpt on first start.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Dependencies come from the libraries the binaries link (dpkg-shlibdeps). On
-# Debian that covers the run time as well: the X11 platform plugin ships in
-# libqt6gui6, and fontconfig brings a font with Cyrillic glyphs.
+# Dependencies come from the libraries the binaries link (dpkg-shlibdeps),
+# and the one the program loads at run time without linking it: the X11 and
+# Wayland platform plugins, without which Qt aborts at start. Libraries'
+# Recommends bring it too, but not under --no-install-recommends.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
@@ -103,7 +107,7 @@ if(REACTOPT_TESTS AND REACTOPT_GUI AND NOT REACTOPT_FUZZ AND NOT REACTOPT_SANITI
   add_test(NAME PackageBuilds
            COMMAND ${check} build ${deb_dir} ${CMAKE_CPACK_COMMAND} ${PROJECT_BINARY_DIR}/CPackConfig.cmake)
   set_tests_properties(PackageBuilds PROPERTIES FIXTURES_SETUP DebianPackage TIMEOUT 600)
-  foreach(mode contents validate batch workspace)
+  foreach(mode contents validate lintian hardening batch workspace)
     add_test(NAME Package_${mode}
              COMMAND ${check} ${mode} ${deb_dir} $<TARGET_FILE:reactopt-batch> ${REACTOPT_APP_ID})
     set_tests_properties(Package_${mode} PROPERTIES FIXTURES_REQUIRED DebianPackage TIMEOUT 120)

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QValueAxis>
+#include <algorithm>
 
 #include "window_services/Prompts.h"
 
@@ -108,6 +109,7 @@ TChartOpt::TChartOpt(QWidget* parent) : QChartView(parent) {
   foot_->setBrush(Qt::black);
   const int footHeight = static_cast<int>(foot_->boundingRect().height());
   chart->setMargins(QMargins(2, 2, 10, footHeight + 2));
+  setMinimumSize(LeastWholeSize());
 
   ChartPopUp = new QMenu(this);
   ChartPopUp->setObjectName(QStringLiteral("ChartPopUp"));
@@ -117,6 +119,21 @@ TChartOpt::TChartOpt(QWidget* parent) : QChartView(parent) {
 }
 
 QString TChartOpt::Foot() const { return foot_->text(); }
+
+QSize TChartOpt::LeastWholeSize() const {
+  // Measured from the fonts in use: the title's longer line with the margins
+  // beside it, and eleven labels on each axis with room between them, beside
+  // the left axis's title and labels; heights the same way.
+  const QFontMetrics title(chart()->titleFont());
+  const QFontMetrics labels(BottomAxis->labelsFont());
+  const QFontMetrics axisTitle(LeftAxis->titleFont());
+  const QFontMetrics foot(foot_->font());
+  const int label = labels.horizontalAdvance(QStringLiteral("0.0"));
+  const int leftStrip = axisTitle.height() + label + 24;
+  const int width = std::max(title.horizontalAdvance(kTitleLine1) + 24, leftStrip + 11 * (label + 8) + 14);
+  const int height = 2 * title.height() + 11 * (labels.height() + 10) + labels.height() + foot.height() + 28;
+  return {width, height};
+}
 
 bool TChartOpt::SaveImage(const QString& fileName) { return grab().save(fileName, "PNG"); }
 

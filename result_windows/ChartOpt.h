@@ -42,6 +42,10 @@ class TChartOpt : public QChartView {
   // The text under the chart.
   QString Foot() const;
 
+  // The least size at which the title, the axis labels and the foot all show
+  // whole; the chart is never made smaller.
+  QSize LeastWholeSize() const;
+
   // Writes a picture of the chart as PNG. False when the file cannot be written.
   bool SaveImage(const QString& fileName);
 

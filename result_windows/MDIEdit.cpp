@@ -2,14 +2,20 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QChart>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "ChartOpt.h"
@@ -22,12 +28,14 @@
 
 namespace {
 
-// Designed geometry of the text area and the chart.
+// Designed geometry of the text area and the chart: the size a result window
+// opens at.
 constexpr QRect kMemoRect(0, 0, 297, 393);
 constexpr QRect kChartRect(296, 0, 353, 393);
+// The narrowest text area of a result window: some twenty characters.
+constexpr int kMemoMinWidth = 150;
 
-// The window's client area: children at fixed places, except that the text
-// area may be told to follow the client area's size.
+// The window's client area, which has its children placed at every resize.
 class TEditClient : public QWidget {
  public:
   explicit TEditClient(QWidget* parent) : QWidget(parent) {}
@@ -116,9 +124,7 @@ TEditForm::TEditForm(QWidget* parent) : QMdiSubWindow(parent) {
   ChartOpt->setObjectName(QStringLiteral("ChartOpt"));
   ChartOpt->setGeometry(kChartRect);
   ChartOpt->hide();
-  client->onResize = [this] {
-    if (!resultLayout_) Memo1->setGeometry(client_->rect());
-  };
+  client->onResize = [this] { PlaceChildren(); };
   client_->setFocusProxy(Memo1);
   setWidget(client_);
 
@@ -257,12 +263,46 @@ void TEditForm::ShowText(const QString& caption, const QByteArray& bytes) {
 void TEditForm::SetResultLayout(bool withChart) {
   resultLayout_ = withChart;
   ChartOpt->setVisible(withChart);
-  if (withChart) {
-    Memo1->setGeometry(kMemoRect);
-    adjustSize();
-  } else {
+  // A result window cannot be made so small that the chart's labels would be
+  // cut; a text window can take any size.
+  client_->setMinimumSize(withChart ? QSize(kMemoMinWidth + ChartOpt->minimumWidth() - 1,
+                                            std::max(ChartOpt->minimumHeight(), kMemoMinWidth))
+                                    : QSize(0, 0));
+  if (withChart) adjustSize();
+  PlaceChildren();
+}
+
+int TEditForm::WantedMemoWidth() const {
+  const QFontMetrics metrics(Memo1->font());
+  int widest = 0;
+  for (QTextBlock block = Memo1->document()->begin(); block.isValid(); block = block.next())
+    widest = std::max(widest, metrics.horizontalAdvance(block.text()));
+  // The text's margins, the vertical scroll bar, the caret after the last
+  // character and a few pixels of slack.
+  return widest + 2 * 3 + Memo1->verticalScrollBar()->sizeHint().width() + 8;
+}
+
+void TEditForm::PlaceChildren() {
+  const QSize size = client_->size();
+  if (!resultLayout_) {
     Memo1->setGeometry(client_->rect());
+    return;
   }
+  // The designed split, the text one pixel under the chart's left edge. A
+  // larger window first widens the text until every line of the report shows
+  // whole, then gives the rest to the chart; a smaller one narrows the chart
+  // down to the least that keeps its labels whole, then the text.
+  const int width = size.width() + 1;  // the two share a column of pixels
+  const int wanted = std::max(kMemoRect.width(), WantedMemoWidth());
+  int memo;
+  if (width >= wanted + kChartRect.width())
+    memo = wanted;
+  else if (width >= kMemoRect.width() + kChartRect.width())
+    memo = width - kChartRect.width();
+  else
+    memo = std::max(kMemoMinWidth, std::min(kMemoRect.width(), width - ChartOpt->minimumWidth()));
+  Memo1->setGeometry(0, 0, memo, size.height());
+  ChartOpt->setGeometry(memo - 1, 0, std::max(width - memo, 0), size.height());
 }
 
 void TEditForm::ChartDisplay(int code) {
@@ -409,7 +449,16 @@ void TEditForm::Print1Click() {
   QPrinter& printer = textprint::SharedPrinter();
   if (!prompts::Print(this, printer)) return;
   const QFont font = textprint::ForPrinter(Memo1->font(), Memo1->logicalDpiY());
-  if (!textprint::PrintLines(printer, doctext::Lines(RawText(Memo1)), font))
+  // A result window prints its chart under the report, as drawn on screen.
+  textprint::Picture chart;
+  if (resultLayout_ && !ChartOpt->isHidden()) {
+    chart.size = ChartOpt->chart()->size();
+    chart.draw = [this](QPainter& painter, const QRectF& target) {
+      ChartOpt->scene()->render(&painter, target, ChartOpt->chart()->sceneBoundingRect(),
+                                Qt::KeepAspectRatio);
+    };
+  }
+  if (!textprint::PrintLines(printer, doctext::Lines(RawText(Memo1)), font, chart.draw ? &chart : nullptr))
     prompts::Error(this, QStringLiteral("Printing failed"));
 }
 

@@ -59,9 +59,9 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   // another run in the same folder may have rewritten it already.
   void OpenWritten(const QString& name, const QByteArray& bytes);
 
-  // Result windows keep the text at its designed size with the chart at its
-  // right; task and new windows give the whole window to the text and hide the
-  // chart.
+  // Result windows open at their designed size with the text at the left and
+  // the chart at its right, both following the window's size; task and new
+  // windows give the whole window to the text and hide the chart.
   void SetResultLayout(bool withChart);
 
   // Fills the chart once from the chart buffers of the run of task `code`.
@@ -99,6 +99,9 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
 
  private:
   void CreateMenus();
+  void PlaceChildren();
+  // The text area's width that shows every line of the text whole.
+  int WantedMemoWidth() const;
   void SetMemoMargins();
   void ShowMemoPopUp(const QPoint& pos);
   void ShowText(const QString& caption, const QByteArray& bytes);

@@ -1,6 +1,8 @@
 #include "TextPrinter.h"
 
 #include <QCoreApplication>
+#include <QMarginsF>
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
@@ -92,14 +94,49 @@ QFont ForPrinter(const QFont& screenFont, int screenDpi) {
   return font;
 }
 
-bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font) {
+namespace {
+
+void UseOrdinaryMargins(QPrinter& printer) {
+  const QMarginsF now = printer.pageLayout().margins(QPageLayout::Millimeter);
+  const auto atLeast = [](qreal margin) { return std::max(margin, kMarginMillimetres); };
+  printer.setPageMargins(
+      QMarginsF(atLeast(now.left()), atLeast(now.top()), atLeast(now.right()), atLeast(now.bottom())),
+      QPageLayout::Millimeter);
+}
+
+// Where the picture goes: the width of the page, or less to keep its
+// proportions in the height left under the text.
+QRectF PictureBox(const QSizeF& picture, const QSizeF& page, qreal top) {
+  const qreal room = page.height() - top;
+  qreal width = page.width();
+  qreal height = width * picture.height() / picture.width();
+  if (height > room) {
+    height = room;
+    width = height * picture.width() / picture.height();
+  }
+  return {(page.width() - width) / 2, top, width, height};
+}
+
+}  // namespace
+
+bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font, const Picture* picture) {
   printer.setDocName(QString());
+  UseOrdinaryMargins(printer);
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   painter.setFont(font);
   painter.setPen(Qt::black);
   const QFontMetricsF metrics(font, &printer);
-  const QList<Row> rows = Layout(lines, metrics, QSizeF(printer.width(), printer.height()));
+  const QSizeF page(printer.width(), printer.height());
+  const QList<Row> rows = Layout(lines, metrics, page);
+  // The picture starts a line under the text, or at the top of a new page.
+  int picturePage = rows.isEmpty() ? 0 : rows.last().page;
+  qreal pictureTop = rows.isEmpty() ? 0 : rows.last().y + 2 * metrics.lineSpacing();
+  const bool withPicture = picture && picture->draw && !picture->size.isEmpty();
+  if (withPicture && page.height() - pictureTop < page.height() / 3) {
+    ++picturePage;
+    pictureTop = 0;
+  }
   // Drivers that cannot make copies themselves get the document repeated.
   const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
   bool ok = true;
@@ -114,6 +151,12 @@ bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font) 
       }
       for (const Piece& piece : row.pieces)
         painter.drawText(QPointF(piece.x, row.y + metrics.ascent()), piece.text);
+    }
+    if (ok && withPicture) {
+      if (picturePage != pageNo) ok = printer.newPage();
+      painter.save();
+      picture->draw(painter, PictureBox(picture->size, page, pictureTop));
+      painter.restore();
     }
   }
   const bool ended = painter.end();

@@ -10,6 +10,9 @@
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+class QPainter;
 
 class QPrinter;
 
@@ -38,7 +41,21 @@ QFont ForPrinter(const QFont& screenFont, int screenDpi);
 // choice made in either holds for the next job.
 QPrinter& SharedPrinter();
 
-// Prints `lines` in `font` as one job. False when the printer failed.
-bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font);
+// A picture printed under the text: `draw` paints it into the rectangle it
+// is given, which has the proportions of `size`.
+struct Picture {
+  QSizeF size;
+  std::function<void(QPainter& painter, const QRectF& target)> draw;
+};
+
+// Margins of about 2 cm on every side, or the printer's own where they are
+// wider: the page's edge is out of a printer's reach and out of a reader's.
+constexpr qreal kMarginMillimetres = 20;
+
+// Prints `lines` in `font` as one job, and `picture`, when given, under the
+// text: on the text's last page where at least a third of a page is left,
+// otherwise on a page of its own. False when the printer failed.
+bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font,
+                const Picture* picture = nullptr);
 
 }  // namespace textprint

@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <sstream>
+#include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "app/Workspace.h"
@@ -64,14 +65,14 @@ class Workspace : public InTempDir {
 
   void Ship(const std::string& name, const std::string& text) { WriteFile((shipped_ / name).string(), text); }
 
-  // Starts the program; returns the folder it works in and keeps its messages.
-  fs::path Start() {
+  // Starts the program; returns the folder it works in and keeps what it
+  // would tell the student.
+  fs::path Start(bool workspaceOnly = false) {
     fs::current_path(start_);
-    std::ostringstream err;
-    const fs::path folder = EnterWorkspace(program_, err);
-    messages_ = err.str();
-    EXPECT_EQ(fs::current_path(), folder);
-    return folder;
+    const workspace::StartFolder start = EnterWorkspace(program_, workspaceOnly);
+    messages_ = start.problem;
+    EXPECT_EQ(fs::current_path(), start.folder);
+    return start.folder;
   }
 
   fs::path Space() const { return home_ / "ReactOpt"; }
@@ -142,17 +143,43 @@ TEST_F(Workspace, AnUnreadableRecordOfCopiesOnlyMakesItMoreCareful) {
   EXPECT_EQ(InSpace("zad102.txt"), "statement 102\r\n");
 }
 
-TEST_F(Workspace, AFolderWithTaskFilesIsWorkedInAsItIs) {
-  WriteFile((start_ / "ZAD107.TXT").string(), "a task");  // letter case does not matter
-  EXPECT_EQ(Start(), start_);
-  EXPECT_FALSE(fs::exists(Space()));
-  EXPECT_EQ(messages_, "");
+struct StartCase {
+  const char* what;
+  std::vector<std::string> files;  // in the folder started in; "name/" is a folder
+  bool workspaceOnly;              // started as the menu starts it
+  bool staysThere;                 // else it works in the workspace
+};
 
-  fs::remove(start_ / "ZAD107.TXT");
-  WriteFile((start_ / "DataFile.dat").string(), "data");
-  EXPECT_EQ(Start(), start_);
-  EXPECT_FALSE(fs::exists(Space()));
+class StartedIn : public Workspace, public ::testing::WithParamInterface<StartCase> {};
+
+// A folder of tasks holds the data file and a statement of a task the program
+// knows; anything less is a home folder with a stray file in it.
+TEST_P(StartedIn, AFolderOfTasksIsWorkedInAndTheWorkspaceLeftAlone) {
+  const StartCase& c = GetParam();
+  for (const std::string& name : c.files) {
+    if (name.back() == '/')
+      fs::create_directory(start_ / name);
+    else
+      WriteFile((start_ / name).string(), "text");
+  }
+  EXPECT_EQ(Start(c.workspaceOnly), c.staysThere ? start_ : Space()) << c.what;
+  EXPECT_EQ(messages_, "");
+  // Worked in as it is: the workspace is not even topped up.
+  EXPECT_EQ(fs::exists(Space()), !c.staysThere) << c.what;
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Workspace, StartedIn,
+    ::testing::Values(
+        StartCase{"data file and a statement", {"DataFile.dat", "zad107.txt"}, false, true},
+        StartCase{"letter case does not matter", {"datafile.DAT", "ZAD125.TXT"}, false, true},
+        StartCase{"the menu's start", {"DataFile.dat", "zad107.txt"}, true, false},
+        StartCase{"a statement alone", {"zad107.txt"}, false, false},
+        StartCase{"the data file alone", {"DataFile.dat"}, false, false},
+        StartCase{"an assignment, not a statement", {"DataFile.dat", "zadanie.txt"}, false, false},
+        StartCase{"no such task", {"DataFile.dat", "zad126.txt", "zad100.txt"}, false, false},
+        StartCase{"a folder under a statement's name", {"DataFile.dat", "zad101.txt/"}, false, false}),
+    [](const auto& param) { return std::to_string(param.index); });
 
 TEST_F(Workspace, StartedInsideTheWorkspaceItStillReceivesNewStatements) {
   Start();
@@ -180,13 +207,15 @@ TEST_F(Workspace, TheUserChoosesTheFolder) {
 TEST_F(Workspace, AnUnusableWorkspaceIsNamedAndTheProgramStaysWhereItWasStarted) {
   WriteFile(Space().string(), "a file, not a folder");
   EXPECT_EQ(Start(), start_);
-  EXPECT_NE(messages_.find(Space().string() + " is not a folder"), std::string::npos) << messages_;
+  EXPECT_EQ(messages_, "рабочая папка " + Space().string() +
+                           " не является папкой; программа работает в папке " + start_.string());
   EXPECT_EQ(ReadFile(Space().string()), "a file, not a folder");
 
   fs::remove(Space());
   fs::create_symlink(home_ / "gone", Space());
   EXPECT_EQ(Start(), start_);
-  EXPECT_NE(messages_.find("is a link to nothing"), std::string::npos) << messages_;
+  EXPECT_NE(messages_.find(Space().string() + " — ссылка на несуществующий путь"), std::string::npos)
+      << messages_;
   EXPECT_FALSE(fs::exists(home_ / "gone"));
 
   home.Unset();
@@ -203,11 +232,10 @@ TEST_F(Workspace, AnUnwritableWorkspaceIsNamedAndLeftAsItIs) {
   const pid_t pid = fork();
   if (pid == 0) {  // file permissions do not bind root
     if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
-    std::ostringstream err;
-    const fs::path folder = EnterWorkspace(program_, err);
+    const workspace::StartFolder start = EnterWorkspace(program_, true);
     const bool named =
-        err.str().find("cannot write in the workspace " + Space().string()) != std::string::npos;
-    _exit(folder == start_ && named && fs::is_empty(Space()) ? 0 : 1);
+        start.problem.find("нет права записи в рабочую папку " + Space().string()) != std::string::npos;
+    _exit(start.folder == start_ && named && fs::is_empty(Space()) ? 0 : 1);
   }
   int status = 0;
   waitpid(pid, &status, 0);
@@ -220,7 +248,7 @@ TEST_F(Workspace, AnUnwritableWorkspaceIsNamedAndLeftAsItIs) {
 TEST_F(Workspace, NoShippedStatementsIsSaidButTheWorkspaceIsStillUsed) {
   program_ = fs::path(dir_) / "elsewhere/bin/reactopt";
   EXPECT_EQ(Start(), Space());
-  EXPECT_NE(messages_.find("no task statements found"), std::string::npos) << messages_;
+  EXPECT_NE(messages_.find("рядом с программой нет условий задач"), std::string::npos) << messages_;
 }
 
 TEST(ShippedTasks, AreFoundBesideAnInstalledProgramOrInTheSourceTree) {

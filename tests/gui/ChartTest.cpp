@@ -51,6 +51,8 @@ class ChartTest : public QObject {
   void eachWindowKeepsItsOwnChart();
   void resultWindowShowsBothLines();
   void saveChartAsWritesAPng();
+  void everyTextShowsWholeAtEverySize_data();
+  void everyTextShowsWholeAtEverySize();
 };
 
 void ChartTest::init() {
@@ -170,6 +172,28 @@ void ChartTest::saveChartAsWritesAPng() {
   QCOMPARE(prompts.errors, QStringList("Cannot create file " + dir.path("no-such-folder/c.png")));
   // A picture is no task file: the working directory stays.
   QCOMPARE(QFileInfo(QDir::currentPath()).canonicalFilePath(), QFileInfo(dir.path(".")).canonicalFilePath());
+}
+
+void ChartTest::everyTextShowsWholeAtEverySize_data() {
+  QTest::addColumn<QSize>("extra");  // added to the least size
+  QTest::newRow("least") << QSize(0, 0);
+  QTest::newRow("as designed") << QSize(-1, -1);
+  QTest::newRow("maximised") << QSize(700, 450);
+  QTest::newRow("wide and low") << QSize(900, 0);
+}
+
+// Labels, titles and the foot are never cut or left out, whatever size a
+// result window gives its chart.
+void ChartTest::everyTextShowsWholeAtEverySize() {
+  QFETCH(QSize, extra);
+  TChartOpt chart;
+  const QSize least = chart.minimumSize();
+  QVERIFY(least.width() > 0 && least.width() <= 353 && least.height() <= 393);
+  chart.resize(extra == QSize(-1, -1) ? QSize(353, 393) : least + extra);
+  chart.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&chart));
+  QCoreApplication::processEvents();
+  QCOMPARE(ShownTexts(chart), WholeChartTexts());
 }
 
 REACTOPT_GUI_TEST_MAIN(ChartTest)

@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
@@ -126,11 +127,11 @@ class FrameTest : public QObject {
     QCOMPARE(frame_->MemoBegin->document()->blockCount(), 15);
     QCOMPARE(frame_->MemoBegin->document()->findBlockByNumber(2).text(),
              QStringLiteral("Демонстрационные примеры решения задач по "));
-    QCOMPARE(frame_->RunBtn->toolTip(), QStringLiteral("Run"));
-    QCOMPARE(frame_->EditDataBtn->toolTip(), QStringLiteral("Data Edit"));
+    QCOMPARE(frame_->RunBtn->toolTip(), QStringLiteral("Run (F9)"));
+    QCOMPARE(frame_->EditDataBtn->toolTip(), QStringLiteral("Data Edit (F5)"));
     QCOMPARE(frame_->PasteBtn->toolTip(), QString());
     QCOMPARE(data_->windowTitle(), QStringLiteral("InitialData Task №"));
-    QCOMPARE(frame_->menuBar()->actions().size(), 2);
+    QCOMPARE(frame_->menuBar()->actions().size(), 3);  // File, Task, Window
   }
 
   void openAndRunGivesNumberedResultWindows() {
@@ -158,7 +159,7 @@ class FrameTest : public QObject {
     QCOMPARE(Visible(*frame_), QStringLiteral("Open Exit Save Cut Copy Paste EditData Run"));
     QCOMPARE(RunFrom(task), QStringLiteral("zad105.out( 2)"));
     // The menus of the active document window stand in the menu bar.
-    QCOMPARE(frame_->menuBar()->actions().size(), 4);
+    QCOMPARE(frame_->menuBar()->actions().size(), 5);
   }
 
   void dataEditedAndConfirmedReachesTheRun() {
@@ -245,13 +246,80 @@ class FrameTest : public QObject {
     QCOMPARE(RunFrom(task), QStringLiteral("zad101.out( 3)"));
   }
 
+  // F5 and F9, and the Task menu, do what the Data Edit and Run buttons do,
+  // exactly while those are shown.
+  void dataEditAndRunFromTheKeyboard() {
+    QTest::keyClick(frame_->MemoBegin, Qt::Key_F9);  // no task yet
+    QTest::keyClick(frame_->MemoBegin, Qt::Key_F5);
+    QVERIFY(Windows().isEmpty() && data_->isHidden());
+
+    TEditForm* task = OpenTask(QStringLiteral("zad101.txt"));
+    Focus(task->Memo1);
+    QTest::keyClick(task->Memo1, Qt::Key_F5);
+    QVERIFY(QTest::qWaitForWindowActive(data_.get()));
+    data_->ComboBox(2)->setEditText(QStringLiteral("0.25"));
+    QTest::keyClick(data_->ButtonOk(), Qt::Key_Space);
+    QVERIFY(data_->isHidden());
+    Focus(task->Memo1);
+    QTest::keyClick(task->Memo1, Qt::Key_F9);
+    QCOMPARE(Active()->windowTitle(), QStringLiteral("zad101.out( 1)"));
+    QVERIFY(ReportText().contains(QStringLiteral("k1 = 1.000  k2 = 0.250")));
+
+    // A result window has nothing to run or edit.
+    QTest::keyClick(Active()->Memo1, Qt::Key_F9);
+    QTest::keyClick(Active()->Memo1, Qt::Key_F5);
+    QCOMPARE(Windows().size(), 2);
+    QVERIFY(data_->isHidden());
+
+    // Alt+T, then R.
+    Focus(task->Memo1);
+    QTest::keyClick(task->Memo1, Qt::Key_T, Qt::AltModifier);
+    QVERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_R);
+    QCOMPARE(Active()->windowTitle(), QStringLiteral("zad101.out( 2)"));
+  }
+
+  // In a frame of 1366 by 768 pixels every new window opens inside it; tiled,
+  // each result window shows its whole chart with every label; maximised, the
+  // report's lines show whole and the chart takes the rest.
+  void resultWindowsFitTheFrame() {
+    frame_->showNormal();
+    frame_->resize(1366, 768);
+    QCoreApplication::processEvents();
+    TEditForm* task = OpenTask(QStringLiteral("zad105.txt"));
+    QList<TEditForm*> results;
+    for (int i = 0; i < 3; ++i) {
+      Focus(task->Memo1);
+      results << Run();
+      QVERIFY(results.last());
+    }
+    const QRect area = frame_->MdiArea->viewport()->rect();
+    for (QMdiSubWindow* window : Windows())
+      QVERIFY2(area.contains(window->geometry()), qPrintable(window->windowTitle()));
+
+    const auto showsAll = [](TEditForm* result) {
+      QCoreApplication::processEvents();
+      return result->widget()->rect().contains(result->ChartOpt->geometry()) &&
+             ShownTexts(*result->ChartOpt) == WholeChartTexts();
+    };
+    frame_->Tile1Click();
+    for (TEditForm* result : results) QVERIFY2(showsAll(result), qPrintable(result->windowTitle()));
+    results[2]->resize(50, 50);  // no smaller than its chart needs
+    QVERIFY(showsAll(results[2]));
+
+    results[1]->showMaximized();
+    QVERIFY(showsAll(results[1]));
+    QCOMPARE(results[1]->Memo1->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(results[1]->ChartOpt->width() > 353);
+  }
+
   void everyFailedDataEditShowsItsErrorOnce_data() {
     QTest::addColumn<bool>("focusable");
     QTest::newRow("the window manager focuses the dialog") << true;
     QTest::newRow("it never does") << false;
   }
-  // The dialog is on screen from start-up, as the program creates it, and the
-  // frame has the focus. Each Data Edit while the data file is missing shows
+  // The dialog is on screen already (an earlier Data Edit left it there) and
+  // the frame has the focus. Each Data Edit while the data file is missing shows
   // "File not found" once; with the file back, the rows are the task's.
   void everyFailedDataEditShowsItsErrorOnce() {
     QFETCH(bool, focusable);

@@ -6,7 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <csignal>
+
+#include "result_windows/ChartOpt.h"
 
 ScriptedPrompts::ScriptedPrompts() {
   script.confirm = [this](const QString& text) {
@@ -82,4 +87,35 @@ FileSizeLimit::FileSizeLimit(rlim_t bytes) {
 FileSizeLimit::~FileSizeLimit() {
   setrlimit(RLIMIT_FSIZE, &old_);
   std::signal(SIGXFSZ, oldHandler_);
+}
+
+QStringList ShownTexts(TChartOpt& chart) {
+  QStringList shown;
+  const QRectF inside = chart.chart()->rect();
+  for (QGraphicsItem* item : chart.scene()->items()) {
+    if (!item->isVisible()) continue;
+    QString text;
+    if (auto* rich = dynamic_cast<QGraphicsTextItem*>(item))
+      text = rich->toPlainText();
+    else if (auto* simple = dynamic_cast<QGraphicsSimpleTextItem*>(item))
+      text = simple->text();
+    else
+      continue;
+    if (text.isEmpty()) continue;
+    text.replace(QChar::Nbsp, u' ')
+        .replace(QChar::LineSeparator, u'\n')
+        .replace(QChar::ParagraphSeparator, u'\n');
+    shown << (inside.contains(item->sceneBoundingRect()) ? text : QStringLiteral("cut: ") + text);
+  }
+  shown.sort();
+  return shown;
+}
+
+QStringList WholeChartTexts() {
+  QStringList texts = {TChartOpt::kFoot, TChartOpt::kLeftAxisTitle,
+                       TChartOpt::kTitleLine1 + "\n" + TChartOpt::kTitleLine2};
+  for (int i = 0; i <= 10; ++i)
+    texts << QString::number(i / 10.0, 'f', 1) << QString::number(i / 10.0, 'f', 1);
+  texts.sort();
+  return texts;
 }

@@ -81,6 +81,13 @@ class FileSizeLimit {
   void (*oldHandler_)(int) = nullptr;
 };
 
+class TChartOpt;
+// What the chart shows of its texts, sorted: each visible text item's text
+// (line breaks as "\n"), marked "cut: " when it is not wholly inside the chart.
+QStringList ShownTexts(TChartOpt& chart);
+// What ShownTexts gives for a chart that shows everything whole.
+QStringList WholeChartTexts();
+
 QByteArray ReadBytes(const QString& path);
 void WriteBytes(const QString& path, const QByteArray& bytes);
 

@@ -3,10 +3,13 @@
 
 #include <QFontInfo>
 #include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
 
 #include "GuiTestSupport.h"
 #include "result_windows/MDIEdit.h"
 #include "result_windows/TextPrinter.h"
+#include "solvers/RunOpt.h"
 
 namespace {
 
@@ -22,6 +25,21 @@ QStringList RowTexts(const QList<textprint::Row>& rows) {
 
 int PdfPages(const QByteArray& pdf) { return static_cast<int>(pdf.count("/Type /Page\n")); }
 
+// The words of a PDF file's pages with their boxes, in points from the top
+// left corner of their page, as a reader's text extraction finds them.
+QList<QPair<QString, QRectF>> PdfWords(const QString& pdf) {
+  QProcess extract;
+  extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+  extract.waitForFinished(30000);
+  static const QRegularExpression word(
+      QStringLiteral(R"re(xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<)re"));
+  QList<QPair<QString, QRectF>> words;
+  for (const auto& m : word.globalMatch(QString::fromUtf8(extract.readAllStandardOutput())))
+    words.append({m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                        QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))});
+  return words;
+}
+
 }  // namespace
 
 class PrintTest : public QObject {
@@ -30,6 +48,7 @@ class PrintTest : public QObject {
  private slots:
   void layoutWrapsTabsAndPages();
   void printsTheTextToPdfInItsFont();
+  void aResultWindowPrintsReportAndChartOnOnePageWithinMargins();
 };
 
 void PrintTest::layoutWrapsTabsAndPages() {
@@ -95,6 +114,47 @@ void PrintTest::printsTheTextToPdfInItsFont() {
   pdfFile = dir.path("no-such-folder/out.pdf");
   form.Print1->trigger();
   QCOMPARE(prompts.errors, QStringList("Printing failed"));
+}
+
+// Print to PDF of a result window: the report, then its chart under it on the
+// same page, everything at least 2 cm from the page's edges.
+void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
+  TempWorkDir dir;
+  ScriptedPrompts prompts;
+  const QString pdfFile = dir.path("result.pdf");
+  prompts.script.print = [&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfFile);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return true;
+  };
+  for (int k = 0; k < kChartSize; ++k) ChartX[k] = ChartY1[k] = ChartY2[k] = k / 20.0;
+  RunSucceeded = true;
+  TEditForm form;
+  QStringList report;
+  for (int i = 1; i <= 32; ++i) report << QStringLiteral("Строка%1 отчёта %2").arg(i).arg(QString(60, u'x'));
+  form.Memo1->setPlainText(report.join('\n'));
+  form.ChartDisplay(101);
+  form.SetResultLayout(true);
+  form.show();
+  form.Print1->trigger();
+  QVERIFY(prompts.errors.isEmpty());
+
+  QCOMPARE(PdfPages(ReadBytes(pdfFile)), 1);
+  const auto words = PdfWords(pdfFile);
+  QVERIFY2(!words.isEmpty(), "pdftotext (poppler-utils) found no text");
+  const qreal margin = 20 / 25.4 * 72 - 0.5;  // 2 cm in points, on A4
+  const QRectF inside(margin, margin, 595.3 - 2 * margin, 841.9 - 2 * margin);
+  QVERIFY(words.first().second.left() < margin + 2);  // the text starts at the margin
+  const qreal reportBottom = words[32 * 3 - 1].second.bottom();
+  int chartTexts = 0;
+  for (const auto& [text, box] : words) {
+    QVERIFY2(inside.contains(box), qPrintable(text));
+    // Twice "конверсии" (title and foot), twice "1.0", all under the report.
+    if (text == QStringLiteral("конверсии") || text == QStringLiteral("1.0"))
+      chartTexts += box.top() > reportBottom ? 1 : 100;
+  }
+  QCOMPARE(chartTexts, 4);
 }
 
 REACTOPT_GUI_TEST_MAIN(PrintTest)

@@ -1,6 +1,7 @@
 // Takes the pictures of the program that the README shows and reviewers look
-// at: the start screen, a task window with its data dialog, and a result
-// window. Run through take_screenshots.sh.
+// at: the start screen, a task window with its data dialog, a result window,
+// and, in a main window of 1366 by 768 pixels, three result windows tiled and
+// one maximised. Run through take_screenshots.sh.
 
 #include <QApplication>
 #include <QDir>
@@ -84,7 +85,8 @@ int main(int argc, char** argv) {
   bool ok = Save(frame.grab(), out, QStringLiteral("start.png"));
 
   frame.OpenChild();
-  frame.MdiArea->activeSubWindow()->setGeometry(10, 10, 620, 560);
+  QMdiSubWindow* task = frame.MdiArea->activeSubWindow();
+  task->setGeometry(10, 10, 620, 560);
   frame.EditDataBtnClick();
   (void)QTest::qWaitForWindowActive(&dialog);
   Settle();
@@ -98,6 +100,24 @@ int main(int argc, char** argv) {
   result->move(360, 90);
   Settle();
   ok = Save(frame.grab(), out, QStringLiteral("result.png")) && ok;
+
+  // A common laptop screen: two more runs, the windows tiled, then the last
+  // result maximised.
+  frame.resize(1366, 768);
+  for (int i = 0; i < 2; ++i) {
+    // Without a display no focus moves; the task window is activated as a
+    // click into it would.
+    frame.MdiArea->setActiveSubWindow(task);
+    TActivationTracker::Instance().Activate(task);
+    Settle();
+    frame.RunBtnClick();
+  }
+  frame.Tile1Click();
+  Settle();
+  ok = Save(frame.grab(), out, QStringLiteral("result-tiled.png")) && ok;
+  frame.MdiArea->activeSubWindow()->showMaximized();
+  Settle();
+  ok = Save(frame.grab(), out, QStringLiteral("result-maximised.png")) && ok;
 
   prompts::SetScript(nullptr);
   DataForm = nullptr;

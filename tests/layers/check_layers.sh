@@ -11,7 +11,7 @@ initial_data/:base/ initial_data/
 numeric/:base/ numeric/
 solvers/:base/ initial_data/ numeric/ solvers/
 app/BatchRun:base/ initial_data/ numeric/ solvers/ app/BatchRun
-app/Workspace:base/ app/Workspace
+app/Workspace:base/ initial_data/ numeric/ solvers/ app/Workspace
 window_services/:base/ window_services/
 data_dialog/:base/ initial_data/ solvers/ window_services/ data_dialog/
 result_windows/:base/ solvers/ window_services/ result_windows/

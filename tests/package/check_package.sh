@@ -4,6 +4,8 @@
 #   check_package.sh build     DEB_DIR CPACK CPACK_CONFIG
 #   check_package.sh contents  DEB_DIR BUILT_BATCH APP_ID
 #   check_package.sh validate  DEB_DIR BUILT_BATCH APP_ID
+#   check_package.sh lintian   DEB_DIR BUILT_BATCH APP_ID
+#   check_package.sh hardening DEB_DIR BUILT_BATCH APP_ID
 #   check_package.sh batch     DEB_DIR BUILT_BATCH APP_ID
 #   check_package.sh workspace DEB_DIR BUILT_BATCH APP_ID
 set -eu
@@ -52,7 +54,7 @@ contents)
     "./usr/share/metainfo/$app_id.metainfo.xml" \
     ./usr/share/icons/hicolor/scalable/apps/reactopt.svg \
     ./usr/share/man/man1/reactopt-batch.1.gz ./usr/share/man/man1/reactopt.1.gz \
-    ./usr/share/doc/reactopt/changelog.gz; do
+    ./usr/share/doc/reactopt/changelog.gz ./usr/share/doc/reactopt/copyright; do
     grep -q " $path\$" "$tmp/list" || fail "$path is not in the package"
   done
   for size in 16 32 48 64 128 256; do
@@ -72,6 +74,8 @@ contents)
   for lib in libc6 libstdc++6 libqt6core6 libqt6widgets6 libqt6charts6 libqt6printsupport6; do
     echo "$depends" | grep -q "$lib" || fail "Depends lacks $lib: $depends"
   done
+  # Loaded, not linked, and the program aborts without it.
+  echo "$depends" | grep -Eq '(^|, )qt6-qpa-plugins($|[ ,])' || fail "Depends lacks qt6-qpa-plugins: $depends"
   [ "$(dpkg-deb -f "$deb" Package)" = reactopt ] || fail "package name"
   case $(basename "$deb") in
   "reactopt_$(dpkg-deb -f "$deb" Version)_$(dpkg-deb -f "$deb" Architecture).deb") ;;
@@ -80,23 +84,57 @@ contents)
   ;;
 
 validate)
-  desktop-file-validate "$share/applications/$app_id.desktop"
+  # Not even a hint: one main category, so the entry shows once in a menu.
+  hints=$(desktop-file-validate "$share/applications/$app_id.desktop" 2>&1) ||
+    fail "desktop-file-validate: $hints"
+  [ -z "$hints" ] || fail "desktop-file-validate: $hints"
   appstreamcli validate --no-net "$share/metainfo/$app_id.metainfo.xml"
-  # The desktop entry, the metainfo and the icon have to find each other.
-  grep -q '^Exec=reactopt$' "$share/applications/$app_id.desktop" || fail "Exec is not reactopt"
+  if grep -n 'example\.org' "$share/metainfo/$app_id.metainfo.xml"; then fail "metainfo names an address that does not exist"; fi
+  # The menu starts the program in the workspace, whatever the home folder holds.
+  grep -q '^Exec=reactopt --workspace$' "$share/applications/$app_id.desktop" || fail "Exec is not reactopt --workspace"
   grep -q '^Icon=reactopt$' "$share/applications/$app_id.desktop" || fail "Icon is not reactopt"
   grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" \
     "$share/metainfo/$app_id.metainfo.xml" || fail "metainfo does not launch $app_id.desktop"
   gzip -t "$share/man/man1/reactopt-batch.1.gz"
+  version=$(dpkg-deb -f "$deb" Version)
+  for program in reactopt reactopt-batch; do
+    [ "$("$root/usr/bin/$program" --version)" = "$program $version" ] || fail "$program --version"
+  done
   if command -v dpkg-parsechangelog >/dev/null 2>&1; then
     gzip -dc "$share/doc/reactopt/changelog.gz" >"$tmp/changelog"
     [ "$(dpkg-parsechangelog -l "$tmp/changelog" -S Version)" = "$(dpkg-deb -f "$deb" Version)" ] ||
       fail "the changelog's version is not the package's"
   fi
   if command -v man >/dev/null 2>&1; then
-    warnings=$(man --warnings -l "$share/man/man1/reactopt-batch.1.gz" 2>&1 >/dev/null) || true
-    [ -z "$warnings" ] || fail "man page warnings: $warnings"
+    for page in reactopt reactopt-batch; do
+      warnings=$(man --warnings -l "$share/man/man1/$page.1.gz" 2>&1 >/dev/null) || true
+      [ -z "$warnings" ] || fail "$page.1: $warnings"
+    done
   fi
+  ;;
+
+lintian)
+  # lintian itself warns that it runs as root, which a test run may do.
+  lintian --fail-on error "$deb" >"$tmp/lintian" 2>&1 || { cat "$tmp/lintian" >&2; fail "lintian found errors"; }
+  cat "$tmp/lintian"
+  # The licence in Debian's machine-readable form.
+  head -n 1 "$share/doc/reactopt/copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright is not machine-readable"
+  grep -qx 'License: Expat' "$share/doc/reactopt/copyright" || fail "copyright names no licence"
+  ;;
+
+hardening)
+  # Built with the distribution's hardening: relocations bound at start
+  # (bind-now), fortified library calls and the stack protector.
+  for program in reactopt reactopt-batch; do
+    binary=$root/usr/bin/$program
+    readelf -d "$binary" | grep -Eq 'FLAGS.*BIND_NOW|FLAGS_1.*NOW' || fail "$program is not linked with bind-now"
+    readelf -d "$binary" | grep -q 'GNU_RELRO\|RELRO' || readelf -l "$binary" | grep -q GNU_RELRO ||
+      fail "$program has no read-only relocations"
+    readelf --dyn-syms -W "$binary" | grep -q '__[a-z_]*_chk' || fail "$program has no fortified calls"
+    readelf --dyn-syms -W "$binary" | grep -q '__stack_chk_fail' || fail "$program has no stack protector"
+  done
   ;;
 
 batch)
@@ -118,11 +156,16 @@ batch)
   ;;
 
 workspace)
-  # Started from the menu: no task files where it starts, so the program
-  # makes ~/ReactOpt from the statements installed beside it and stays up.
-  mkdir -p "$tmp/home" "$tmp/start"
-  (cd "$tmp/start" && HOME=$tmp/home QT_QPA_PLATFORM=offscreen exec "$root/usr/bin/reactopt") \
-    >"$tmp/out" 2>&1 &
+  # Started from the menu, with its Exec line, in a home folder that holds an
+  # assignment and a stray statement (but no DataFile.dat): the program makes
+  # ~/ReactOpt from the statements installed beside it and stays up.
+  home=$tmp/home
+  mkdir -p "$home"
+  echo "my assignment" >"$home/zadanie.txt"
+  echo "a statement I saved" >"$home/zad107.txt"
+  exec_line=$(sed -n 's/^Exec=//p' "$share/applications/$app_id.desktop")
+  # shellcheck disable=SC2086 # the Exec line's words
+  (cd "$home" && HOME=$home QT_QPA_PLATFORM=offscreen exec "$root/usr/bin/"$exec_line) >"$tmp/out" 2>&1 &
   pid=$!
   waited=0
   while [ ! -f "$tmp/home/ReactOpt/.reactopt-copies" ] && [ $waited -lt 200 ]; do

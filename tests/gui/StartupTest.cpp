@@ -1,0 +1,56 @@
+// The start a student sees: the main window alone, with the menu entry's icon,
+// and a workspace that cannot be used told in the window, not only on a
+// terminal that a start from the menu does not have.
+
+#include <QFile>
+#include <QIcon>
+
+#include "GuiTestSupport.h"
+#include "app/MDIFrame.h"
+#include "app/Startup.h"
+#include "app/Workspace.h"
+
+class StartupTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void theMainWindowComesAlone();
+  void aWorkspaceThatCannotBeUsedIsToldInTheWindow();
+};
+
+void StartupTest::theMainWindowComesAlone() {
+  ScriptedPrompts prompts;
+  TProgramWindows windows;
+  QVERIFY(QTest::qWaitForWindowExposed(&windows.Frame()));
+  QCoreApplication::processEvents();
+  QWidgetList shown;
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible()) shown << window;
+  QCOMPARE(shown, QWidgetList{&windows.Frame()});  // no empty data dialog
+  QVERIFY(prompts.errors.isEmpty());
+  const auto image = [](const QImage& i) { return i.convertToFormat(QImage::Format_ARGB32_Premultiplied); };
+  const QImage menuIcon =
+      image(QImage(QStringLiteral(REACTOPT_TASKS_DIR "/../packaging/icons/reactopt-48.png")));
+  QVERIFY(!menuIcon.isNull());
+  QCOMPARE(image(windows.Frame().windowIcon().pixmap(48).toImage()), menuIcon);
+}
+
+void StartupTest::aWorkspaceThatCannotBeUsedIsToldInTheWindow() {
+  TempWorkDir home;
+  WriteBytes(home.path(QStringLiteral("ReactOpt")), "a file, not a folder");
+  const QByteArray oldHome = qgetenv("HOME");
+  qputenv("HOME", QFile::encodeName(home.path(QString())));
+  qunsetenv("REACTOPT_WORKSPACE");
+  const workspace::StartFolder start = workspace::EnterWorkspace(workspace::RunningProgram(nullptr), true);
+  qputenv("HOME", oldHome);
+
+  ScriptedPrompts prompts;
+  TProgramWindows windows(QString::fromStdString(start.problem));
+  QTRY_COMPARE(prompts.errors.size(), 1);
+  QCOMPARE(prompts.errors[0],
+           QStringLiteral("Рабочая папка %1 не является папкой; программа работает в папке %2.")
+               .arg(home.path(QStringLiteral("ReactOpt")), QDir::currentPath()));
+}
+
+REACTOPT_GUI_TEST_MAIN(StartupTest)
+#include "StartupTest.moc"
