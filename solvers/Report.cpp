@@ -66,7 +66,7 @@ TReportFile& TReportFile::operator<<(const char* text) {
 }
 
 TReportFile& TReportFile::operator<<(Fixed number) {
-  return *this << Result{nullptr, number.value, number.width, number.decimals, Bound::Amount, false};
+  return *this << Result{nullptr, number.value, number.width, number.decimals, Bound::Amount, Role::Cell};
 }
 
 namespace {
@@ -98,16 +98,17 @@ TReportFile& TReportFile::operator<<(Result result) {
   // Plain numbers are the data, echoed; only what the solver states as a
   // result has a name and a bound.
   const bool finite = std::isfinite(result.value);
+  const bool answer = result.role != Role::Cell;
   const bool outside =
       result.name && (PrintsNegative(digits) || (result.bound != Bound::Amount && PrintsAboveOne(digits)));
   if ((!finite || outside) && !bad_.name) {
-    bad_ = {result.name ? result.name : "результат", digitsBegin, bytes_.size(), 0, 0, finite, result.answer};
-    if (!result.answer) {
+    bad_ = {result.name ? result.name : "результат", digitsBegin, bytes_.size(), 0, 0, finite, answer};
+    if (!answer) {
       bad_.conversionBegin = rowConversionBegin_;
       bad_.conversionEnd = rowConversionEnd_;
     }
   }
-  if (result.name && result.bound == Bound::Conversion && !result.answer) {
+  if (result.name && result.bound == Bound::Conversion && !answer) {
     rowConversionBegin_ = digitsBegin;
     rowConversionEnd_ = bytes_.size();
   }
@@ -116,8 +117,9 @@ TReportFile& TReportFile::operator<<(Result result) {
     while (n < nameCount_ && std::strcmp(names_[n].name, result.name) != 0) ++n;
     if (n == nameCount_ && nameCount_ < kMaxNames) names_[nameCount_++] = {result.name, result.bound};
   }
-  if (result.answer && answerCount_ < kMaxAnswers)
-    answers_[answerCount_++] = {result.name, lineStart_, digitsBegin, bytes_.size()};
+  if (answer && answerCount_ < kMaxAnswers)
+    answers_[answerCount_++] = {result.name, lineStart_, digitsBegin, bytes_.size(),
+                                result.role == Role::Maximum};
   return *this;
 }
 
@@ -167,8 +169,8 @@ std::vector<OptimumQuantity> TReportFile::Answers() const {
     const std::size_t lineEnd = bytes_.find("\r\n", mark.line);
     std::string line = bytes_.substr(mark.line, lineEnd - mark.line);
     line.erase(0, line.find_first_not_of(' '));
-    quantities.push_back(
-        {mark.label, cp1251::ToUtf8(bytes_.substr(mark.begin, mark.end - mark.begin)), cp1251::ToUtf8(line)});
+    quantities.push_back({mark.label, cp1251::ToUtf8(bytes_.substr(mark.begin, mark.end - mark.begin)),
+                          cp1251::ToUtf8(line), mark.maximum});
   }
   return quantities;
 }

@@ -38,15 +38,19 @@ inline std::string FormatFixed(Real v, int w, int d) { return FormatFixed(v.valu
 // 1.000 is within the printed precision.
 enum class Bound { Conversion, Fraction, Amount };
 
+// What a printed result is to the reader: a cell of the table, or an answer,
+// a result of the summary that states the optimum, which front ends read as
+// data by its name; the maximum is the answer the sweep maximised.
+enum class Role { Cell, Answer, Maximum };
+
 // A result as the report prints it: its value in the w:d format, the name
-// messages give it, and its bound. An answer is a result of the summary that
-// states the optimum; front ends read the answers as data, by their names.
+// messages give it, its bound and its role.
 struct Result {
   const char* name;
   double value;
   int width, decimals;
   Bound bound;
-  bool answer;
+  Role role;
 };
 
 // A result column of the table. A row's conversion column names the
@@ -55,13 +59,17 @@ struct Column {
   const char* name;
   int width, decimals;
   Bound bound;
-  Result operator()(Real v) const { return {name, v.value(), width, decimals, bound, false}; }
+  Result operator()(Real v) const { return {name, v.value(), width, decimals, bound, Role::Cell}; }
 };
 
 // A result of the summary that states the optimum, under the label the report
 // prints before it.
 inline Result Answer(const char* label, Real v, int w, int d, Bound bound) {
-  return {label, v.value(), w, d, bound, true};
+  return {label, v.value(), w, d, bound, Role::Answer};
+}
+// The answer that states the maximum the sweep found.
+inline Result Maximum(const char* label, Real v, int w, int d, Bound bound) {
+  return {label, v.value(), w, d, bound, Role::Maximum};
 }
 
 // Where a sweep's optimum lies: the step that holds it (0 when no step beat
@@ -77,6 +85,7 @@ struct OptimumQuantity {
   std::string label;  // as the report prints it, e.g. "CRmax"
   std::string value;  // the printed digits, e.g. "0.250"
   std::string line;   // the report line that states it, without leading blanks
+  bool maximum;       // the value the sweep maximised
 };
 
 // How the solver gets its results, for the message of a refused result: a
@@ -163,6 +172,7 @@ class TReportFile {
   struct AnswerMark {
     const char* label;
     std::size_t line, begin, end;
+    bool maximum;
   };
   static constexpr int kMaxAnswers = 12;
   AnswerMark answers_[kMaxAnswers];

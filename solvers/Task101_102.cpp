@@ -46,7 +46,7 @@ void Task101() {
   ChartY2[20] = ChartX[20] * ChartY1[20];
 
   const Real CSopt = (1 - best.At().SelR) * best.At().Xa;
-  out << "Максимальный выход продукта R,  CRmax =" << Answer("CRmax", best.Best(), 6, 3, Bound::Fraction)
+  out << "Максимальный выход продукта R,  CRmax =" << Maximum("CRmax", best.Best(), 6, 3, Bound::Fraction)
       << Eol;
   out << "Степень превращения при CRmax,     Xa =" << Answer("Xa", best.At().Xa, 6, 3, Bound::Conversion)
       << Eol;
@@ -99,7 +99,7 @@ void Task102() {
 
   const At& at = best.At();
   out.Line("Максимальная отн. концентрация");
-  out << "продукта R CR =" << Answer("CR", best.Best(), 6, 3, Bound::Fraction) << " наблюдается" << Eol;
+  out << "продукта R CR =" << Maximum("CR", best.Best(), 6, 3, Bound::Fraction) << " наблюдается" << Eol;
   out << "при степени конверсии XA =" << Answer("XA", at.Xa, 6, 3, Bound::Conversion) << Eol;
   out.Line("Объем реактора при этих условиях");
   out << "Vr =" << Answer("Vr", at.Vr, 5, 2, Bound::Amount) << " м куб." << Eol;

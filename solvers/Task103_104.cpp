@@ -138,7 +138,7 @@ void Task103() {
       << Eol;
   out.Line("максимальная производительность");
   // The line has no symbol: the answer takes that of the table's column.
-  out << "по продукту R, кмоль/с             =" << Answer("Fr", best.Best(), 7, 5, Bound::Amount) << Eol;
+  out << "по продукту R, кмоль/с             =" << Maximum("Fr", best.Best(), 7, 5, Bound::Amount) << Eol;
   out.Line("При этом концентрации веществ на выходе");
   out.Line("из реактора, кмоль/м куб.:");
   out << "                      вещества А Са=" << Answer("Са", at.ca, 6, 4, Bound::Amount) << Eol;
@@ -203,7 +203,7 @@ void Task104() {
   }
 
   const At& at = best.At();
-  out << "максимальный выход продукта R: Xr =" << Answer("Xr", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "максимальный выход продукта R: Xr =" << Maximum("Xr", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out.Line("При скорости подачи ");
   out << "исходных реагентов          W0opt =" << Answer("W0opt", at.W0, 9, 6, Bound::Amount) << Eol;
   out << "и степени конверсии         Xaopt =" << Answer("Xaopt", at.Xa, 6, 3, Bound::Conversion) << Eol;

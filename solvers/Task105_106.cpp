@@ -75,7 +75,7 @@ void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
     }
   }
 
-  out << task.maximumLabel << Answer(isR ? "R" : "S", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << task.maximumLabel << Maximum(isR ? "R" : "S", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "Скорость подачи вещества A в реактор, м куб./с W0 ="
       << Answer("W0", best.At().W0, 8, 5, Bound::Amount) << Eol;
   out << "Оптимальная степень конверсии                Xopt ="

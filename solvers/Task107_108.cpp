@@ -80,7 +80,7 @@ void RunStirredVolume(const StirredVolumeTask& task) {
   }
 
   const At& at = best.At();
-  out << task.maximumLabel << Answer(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << task.maximumLabel << Maximum(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии          Xa =" << Answer("Xa", at.Xa, 6, 3, Bound::Conversion)
       << Eol;
   out << "скорость подачи исходных веществ, м куб./с W0 =" << Answer("W0", at.W0, 8, 5, Bound::Amount) << Eol;

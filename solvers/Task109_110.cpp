@@ -88,7 +88,7 @@ void RunFourConstant(const FourConstantTask& task) {
   }
 
   const At& at = best.At();
-  out << task.maximumLabel << Answer(isR ? "CR" : "CS", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << task.maximumLabel << Maximum(isR ? "CR" : "CS", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии         XA =" << Answer("XA", at.Xa, 6, 3, Bound::Conversion)
       << Eol;
   out << "Объем реактора при этих условиях          Vr =" << Answer("Vr", at.Vr, 6, 3, Bound::Amount) << Eol;

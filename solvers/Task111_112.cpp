@@ -58,7 +58,7 @@ void Task111() {
 
   // Whatever is converted and is not R is S.
   const Real CS = (1 - best.At().Sel) * best.At().Xa;
-  out << "Максимальный выход продукта R,  CRmax =" << Answer("CRmax", best.Best(), 6, 3, Bound::Fraction)
+  out << "Максимальный выход продукта R,  CRmax =" << Maximum("CRmax", best.Best(), 6, 3, Bound::Fraction)
       << Eol;
   out << "Степень превращения при CRmax,     Xa =" << Answer("Xa", best.At().Xa, 6, 3, Bound::Conversion)
       << Eol;

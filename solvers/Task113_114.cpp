@@ -30,7 +30,7 @@ struct AtMaximum {
 void WriteParallelConsecutiveSummary(TReportFile& out, const Optimum<AtMaximum>& best) {
   const AtMaximum& at = best.At();
   out << "Максимальная отн. концентрация продукта R      Cr ="
-      << Answer("Cr", best.Best(), 6, 3, Bound::Fraction) << Eol;
+      << Maximum("Cr", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии              Xa =" << Answer("Xa", at.Xa, 6, 3, Bound::Conversion)
       << Eol;
   out << "Относительные концентрации остальных продуктов Cs =" << Answer("Cs", at.CS, 6, 3, Bound::Fraction)

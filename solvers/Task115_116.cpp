@@ -75,7 +75,7 @@ void SweepUntilBRunsOut(const Data& d, const SummaryOrder& order, Method method,
     }
   }
 
-  out << "Максимальная отн. концентрация продукта R Xr=" << Answer("Xr", best.Best(), 7, 3, Bound::Fraction)
+  out << "Максимальная отн. концентрация продукта R Xr=" << Maximum("Xr", best.Best(), 7, 3, Bound::Fraction)
       << Eol;
   out << "наблюдается при степени конверсии         Xa="
       << Answer("Xa", best.At().Xa, 7, 3, Bound::Conversion) << Eol;

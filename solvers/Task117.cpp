@@ -49,8 +49,8 @@ void Task117() {
     }
   }
 
-  out << "Максимальный выход продукта R,            Xr = " << Answer("Xr", best.Best(), 5, 3, Bound::Fraction)
-      << Eol;
+  out << "Максимальный выход продукта R,            Xr = "
+      << Maximum("Xr", best.Best(), 5, 3, Bound::Fraction) << Eol;
   out << "Оптимальная степень конверсии вещества А, Xa = "
       << Answer("Xa", best.At().Xa, 5, 3, Bound::Conversion) << Eol;
   out << "Скорость подачи, м куб./с,                W0 = " << Answer("W0", best.At().W0, 7, 5, Bound::Amount)

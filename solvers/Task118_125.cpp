@@ -102,8 +102,8 @@ void RunReversibleTank(const ReversibleTank& task) {
     }
   }
 
-  out << "Максимальный выход продукта R,            Xr = " << Answer("Xr", best.Best(), 5, 3, Bound::Fraction)
-      << Eol;
+  out << "Максимальный выход продукта R,            Xr = "
+      << Maximum("Xr", best.Best(), 5, 3, Bound::Fraction) << Eol;
   out << "Оптимальная степень конверсии вещества А, Xa = "
       << Answer("Xa", best.At().X, 5, 3, Bound::Conversion) << Eol;
   out << task.resultLabel

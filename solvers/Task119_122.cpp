@@ -78,7 +78,7 @@ void RunWithB(const WithBTask& task) {
     }
   }
 
-  out << task.maximumLabel << Answer(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << task.maximumLabel << Maximum(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии         Xa ="
       << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
   EndReport(best.Where());

@@ -86,7 +86,7 @@ void Task120() {
     }
   }
 
-  out << "Максимальный выход по продукту     S =" << Answer("S", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "Максимальный выход по продукту     S =" << Maximum("S", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии XA =" << Answer("XA", best.At().X, 6, 3, Bound::Conversion)
       << Eol;
   EndReport(best.Where());
@@ -141,7 +141,7 @@ void Task121() {
     }
   }
 
-  out << "Максимальная отн. концентрация продукта R Cr =" << Answer("Cr", best.Best(), 6, 3, Bound::Fraction)
+  out << "Максимальная отн. концентрация продукта R Cr =" << Maximum("Cr", best.Best(), 6, 3, Bound::Fraction)
       << Eol;
   out << "наблюдается при степени конверсии         Xa ="
       << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;

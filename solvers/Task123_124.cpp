@@ -99,7 +99,7 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
   }
 
   const bool forR = task.target == Product::R;
-  out << task.resultLabel << Answer(forR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << task.resultLabel << Maximum(forR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии         Xa ="
       << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
   EndReport(best.Where());

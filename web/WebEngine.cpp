@@ -168,7 +168,8 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
 }
 
 // The optimum of the last run as its report states it, as JSON:
-// {"quantities":[{"label":"CRmax","value":"0.250","text":"..."}],"conversion":0.5}.
+// {"quantities":[{"label":"CRmax","value":"0.250","text":"...","maximum":true}],
+//  "conversion":0.5}; "maximum" marks the value the sweep maximised.
 REACTOPT_EXPORT const char* reactopt_optimum() {
   static std::string json;
   json = "{\"quantities\":[";
@@ -182,7 +183,7 @@ REACTOPT_EXPORT const char* reactopt_optimum() {
     AppendJsonString(json, q.value);
     json += ",\"text\":";
     AppendJsonString(json, q.line);
-    json += '}';
+    json += q.maximum ? ",\"maximum\":true}" : ",\"maximum\":false}";
   }
   json += "],\"conversion\":" + ShortestText(ReportFile.OptimumConversion()) + "}";
   return json.c_str();
@@ -194,3 +195,20 @@ REACTOPT_EXPORT int reactopt_report_size() { return static_cast<int>(ReportFile.
 // doubles (x, y1, y2) in reactopt_chart_points().
 REACTOPT_EXPORT int reactopt_chart_last() { return chartLast; }
 REACTOPT_EXPORT const double* reactopt_chart_points() { return chartPoints; }
+
+// The chart points of the last run as CSV, the very bytes of
+// "reactopt-batch --chart": a header, then k,x,y1,y2 with 17 digits.
+REACTOPT_EXPORT const char* reactopt_chart_csv() {
+  static std::string csv;
+  csv = "k,x,y1,y2\n";
+  char buf[64];
+  for (int k = 0; k <= chartLast; ++k) {
+    csv += std::to_string(k);
+    for (int c = 0; c < 3; ++c) {
+      csv += ',';
+      csv.append(buf, General17(buf, sizeof buf, chartPoints[3 * k + c]));
+    }
+    csv += '\n';
+  }
+  return csv.c_str();
+}

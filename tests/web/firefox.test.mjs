@@ -88,13 +88,40 @@ describe('the page in Firefox', () => {
     const list = await page.$('select');
     await list.focus();
     await page.keyboard.press('Home');
-    const run = await page.$('::-p-aria(Run)');
+    const run = await page.$('::-p-aria(Рассчитать)');
     await run.focus();
     await page.keyboard.press('Enter');
     await page.waitForFunction(() => /Исходные данные/.test(document.body.innerText), { timeout: 5000 });
-    const report = await page.$eval('::-p-aria(Report)', (e) => e.textContent);
+    const report = await page.$eval('::-p-aria([name="Отчёт"][role="region"])', (e) => e.textContent);
     assert.match(report, /Результаты расчета/);
     assert.deepEqual(errors, []);
     assert.deepEqual(requests, []);
+  });
+
+  it('shows fields, Run, the optimum and the chart on a laptop screen, and stays one column wide on a phone', async () => {
+    const outside = () =>
+      page.evaluate(() =>
+        ['fields', 'run', 'optimum', 'chart'].filter((id) => {
+          const r = document.getElementById(id).getBoundingClientRect();
+          return !(r.width > 0 && r.top >= 0 && r.bottom <= innerHeight && r.right <= innerWidth);
+        }),
+      );
+    const run = () => page.evaluate(() => document.getElementById('run').click());
+    await page.setViewport({ width: 1280, height: 720 });
+    await page.evaluate(() => window.scrollTo(0, 0));
+    await page.select('#tasks', '103');
+    await run();
+    assert.deepEqual(await outside(), []);
+    await page.setViewport({ width: 390, height: 844 });
+    await page.select('#tasks', '101');
+    for (let i = 0; i < 5; ++i) {
+      await page.evaluate((k2) => {
+        document.getElementById('field2').value = k2;
+        document.getElementById('run').click();
+        document.getElementById('pin').click();
+      }, `0.${i + 2}`);
+    }
+    assert.equal(await page.evaluate(() => window.ReactOpt.drawn().pins.length), 4);
+    assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth));
   });
 });

@@ -23,19 +23,23 @@ after(async () => {
   await browser.close();
 });
 beforeEach(async () => {
-  if (page) await page.close();
+  // Every test starts with no runs kept.
+  if (page) {
+    await page.evaluate(() => localStorage.clear());
+    await page.close();
+  }
   ({ page, errors: pageErrors } = await openPage(browser));
 });
 
 const tasks = () => page.getByLabel('Задачи', { exact: true });
-const runButton = () => page.getByRole('button', { name: 'Run', exact: true });
-const runs = () => page.getByLabel('Runs');
-const report = () => page.getByRole('region', { name: 'Report', exact: true });
+const runButton = () => page.getByRole('button', { name: 'Рассчитать', exact: true });
+const runs = () => page.getByLabel('Расчёты');
+const report = () => page.getByRole('region', { name: 'Отчёт', exact: true });
 const runCaptions = () => runs().locator('option').allTextContents();
 
 async function chooseTask(code) {
   await tasks().selectOption(String(code));
-  await page.getByRole('heading', { name: `InitialData Task №${code}` }).waitFor();
+  await page.getByRole('heading', { name: new RegExp(`^Задача ${code}\\.`) }).waitFor();
 }
 
 describe('opened from disk', () => {
@@ -45,20 +49,33 @@ describe('opened from disk', () => {
     assert.match(options[0], /^101\s+Последовательные реакции первого порядка в реакторе смешения$/);
     assert.match(options[24], /^125\s+/);
     await chooseTask(117);
-    assert.match(await page.getByRole('region', { name: 'Statement' }).textContent(), /^Задача 117/);
+    assert.match(await page.getByRole('region', { name: 'Условие задачи' }).textContent(), /^Задача 117/);
     assert.equal(page.url().startsWith('file://'), true);
     assert.deepEqual(pageErrors, []);
   });
 
-  it('offers each field of the data file under its label with its three values', async () => {
+  it('offers each field of the data file under its label with its three values, stepped by the arrows', async () => {
     await chooseTask(102);
     const k1 = page.getByLabel('Конст. k1, 1/с', { exact: true });
     assert.equal(await k1.inputValue(), '1.00000');
-    const offered = await k1.evaluate((input) => Array.from(input.list.options).map((o) => o.value));
-    assert.deepEqual(offered, ['1.00000', '0.50000', '2.00000']);
     assert.equal(await page.locator('#fields input').count(), 5);
+    const offered = page.getByRole('group', { name: 'Предлагаемые значения: Конст. k1, 1/с' }).getByRole('button');
+    assert.deepEqual(await offered.allTextContents(), ['1.00000', '0.50000', '2.00000']);
     await page.getByRole('button', { name: 'Конст. k1, 1/с = 2.00000' }).click();
     assert.equal(await k1.inputValue(), '2.00000');
+    // One unit of the last digit, the way the value is written.
+    for (const [typed, key, stepped] of [
+      ['0.5', 'ArrowUp', '0.6'],
+      ['0,09', 'ArrowUp', '0,10'],
+      ['1.00000', 'ArrowDown', '0.99999'],
+      ['10', 'ArrowDown', '9'],
+      ['0', 'ArrowDown', '0'],
+      ['1e-3', 'ArrowUp', '1e-3'],
+    ]) {
+      await k1.fill(typed);
+      await k1.press(key);
+      assert.equal(await k1.inputValue(), stepped, `${typed} ${key}`);
+    }
   });
 });
 
@@ -72,20 +89,36 @@ describe('Run', () => {
     await chooseTask(101);
     await runButton().click();
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)', 'zad101.out( 2)', 'zad102.out( 1)', 'zad101.out( 3)']);
-    assert.equal(await page.getByRole('img', { name: 'Chart' }).count(), 1);
+    assert.equal(await page.getByRole('img', { name: /^График/ }).count(), 1);
     const native = nativeRun(101, []);
     assert.equal(await report().textContent(), new TextDecoder('windows-1251').decode(native.report).replace(/\r\n/g, '\n'));
     // An earlier run can be shown again.
     await runs().selectOption({ label: 'zad102.out( 1)' });
     assert.match(await report().textContent(), /Исходные данные/);
     assert.equal(await page.getByRole('heading', { name: 'zad102.out( 1)' }).count(), 1);
-    const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Download report' }));
+    const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Скачать отчёт' }));
     assert.ok(bytes.equals(nativeRun(102, []).report));
+  });
+
+  it('states the optimum as the core gives it, in the answer and in the chart\'s text', async () => {
+    for (const code of [101, 103, 112]) {
+      await chooseTask(code);
+      await runButton().click();
+      const optimum = await page.evaluate(async (c) => (await window.ReactOpt.run(c, [])).optimum, code);
+      // The maximum the task asks for first (103's production rate stands
+      // second in its report), then the rest in the report's order.
+      const maximum = optimum.filter((q) => q.maximum);
+      const stated = [...maximum, ...optimum.filter((q) => !q.maximum)].map((q) => `${q.label} = ${q.value}`);
+      assert.equal(maximum.length, code === 112 ? 0 : 1);
+      if (code === 103) assert.equal(stated[0], `Fr = ${optimum[1].value}`);
+      assert.deepEqual(await page.locator('#optimum li').allTextContents(), stated);
+      assert.ok((await page.getByRole('img', { name: /^График/ }).getAttribute('aria-label')).includes(stated.join(', ')));
+    }
   });
 
   it('saves the chart as a PNG', async () => {
     await runButton().click();
-    const { bytes, name } = await downloadOf(page, page.getByRole('button', { name: 'Download chart' }));
+    const { bytes, name } = await downloadOf(page, page.getByRole('button', { name: 'Скачать график' }));
     assert.match(name, /\.png$/);
     assert.deepEqual([...bytes.subarray(0, 8)], [0x89, 0x50, 0x4e, 0x47, 0x0d, 0x0a, 0x1a, 0x0a]);
     assert.ok(bytes.length > 2000);
@@ -103,8 +136,8 @@ describe('Run', () => {
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
     assert.equal(await report().textContent(), before);
     assert.equal(await k2.inputValue(), '1,000.5', 'the text typed stays');
-    // Blanks around a number do no harm.
-    await k2.fill('  0.25 ');
+    // Blanks around a number do no harm, and a decimal comma is a decimal point.
+    await k2.fill('  0,25 ');
     await runButton().click();
     assert.equal(await page.getByRole('alert').isHidden(), true);
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)', 'zad101.out( 2)']);
@@ -122,7 +155,7 @@ describe('Run', () => {
     assert.equal(await page.getByRole('alert').textContent(), refusal);
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
     assert.equal(await report().textContent(), before);
-    const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Download report' }));
+    const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Скачать отчёт' }));
     assert.ok(bytes.equals(nativeRun(101, []).report), 'the report saved is still the last good one');
   });
 });
@@ -132,10 +165,11 @@ describe('from the keyboard alone', () => {
     await tasks().focus();
     await page.keyboard.press('ArrowDown'); // 102
     await page.keyboard.press('ArrowDown'); // 103
-    await page.getByRole('heading', { name: 'InitialData Task №103' }).waitFor();
-    // Tab through the statement to the first field.
-    await page.keyboard.press('Tab');
-    await page.keyboard.press('Tab');
+    await page.getByRole('heading', { name: /^Задача 103\./ }).waitFor();
+    // Tab on to the first field.
+    for (let i = 0; i < 8 && !(await page.evaluate(() => document.activeElement.tagName === 'INPUT')); ++i) {
+      await page.keyboard.press('Tab');
+    }
     const focused = () => page.evaluate(() => document.activeElement.labels?.[0]?.textContent ?? document.activeElement.textContent);
     assert.equal(await focused(), 'k1,м3/(кмоль*с)');
     await page.keyboard.press('Control+A');
@@ -143,15 +177,16 @@ describe('from the keyboard alone', () => {
     await page.keyboard.press('Enter');
     assert.deepEqual(await runCaptions(), ['zad103.out( 1)']);
     const native = nativeRun(103, ['0.8']);
-    const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Download report' }));
+    const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Скачать отчёт' }));
     assert.ok(bytes.equals(native.report));
     // Every control can be reached with Tab.
     const reached = new Set();
-    for (let i = 0; i < 60; ++i) {
+    for (let i = 0; i < 80; ++i) {
       await page.keyboard.press('Tab');
       reached.add(await page.evaluate(() => document.activeElement.id || document.activeElement.textContent));
     }
-    for (const id of ['tasks', 'run', 'live', 'runs', 'report', 'download-report', 'download-chart', 'pin']) {
+    for (const id of ['tasks', 'run', 'live', 'reset', 'copy-link', 'runs', 'load-values', 'clear-runs', 'pin', 'chart', 'report',
+      'download-report', 'download-chart', 'download-table', 'statement']) {
       assert.ok(reached.has(id), `${id} is reached with Tab`);
     }
   });
@@ -161,13 +196,13 @@ describe('live mode', () => {
   it('re-runs at every value that parses, without Run and without a new numbered run', async () => {
     await chooseTask(101);
     await runButton().click();
-    await page.getByLabel('Live mode').check();
+    await page.getByLabel('Пересчитывать сразу').check();
     const k2 = page.getByLabel('Конст. k2, 1/с', { exact: true });
     await k2.fill('');
     await k2.pressSequentially('0.3');
     await page.waitForFunction(() => /k2 = 0\.300/.test(document.getElementById('report').textContent));
     const native = nativeRun(101, ['1', '0.3']);
-    const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Download report' }));
+    const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Скачать отчёт' }));
     assert.ok(bytes.equals(native.report));
     const drawn = await page.evaluate(() => window.ReactOpt.drawn().current.series2.map((p) => p[1]));
     assert.deepEqual(drawn, native.chart.map((p) => p[2]));
@@ -178,33 +213,171 @@ describe('live mode', () => {
     assert.equal(await k2.evaluate((el) => el === document.activeElement), true, 'the focus stays in the field');
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
     // Off again: typing changes nothing until Run.
-    await page.getByLabel('Live mode').uncheck();
+    await page.getByLabel('Пересчитывать сразу').uncheck();
     await k2.fill('0.4');
     await page.waitForTimeout(100);
     assert.match(await report().textContent(), /k2 = 0\.300/);
   });
 });
 
+const pinButton = () => page.getByRole('button', { name: 'Закрепить для сравнения' });
+const k2Of101 = () => page.getByLabel('Конст. k2, 1/с', { exact: true });
+const legend = () => page.getByRole('list', { name: 'Легенда графика' });
+
+async function runWithK2(text) {
+  await k2Of101().fill(text);
+  await runButton().click();
+}
+
 describe('compare', () => {
-  it('draws the pinned run dashed beside later runs of the same task, with both data sets', async () => {
+  it('draws up to four pinned runs dashed beside later runs of the same task, each in the legend and removable', async () => {
     await chooseTask(101);
-    await runButton().click();
-    await page.getByRole('button', { name: 'Pin for comparison' }).click();
-    await page.getByLabel('Конст. k2, 1/с', { exact: true }).fill('0.2');
-    await runButton().click();
+    for (const k2 of ['1', '0.2', '0.3', '0.4']) {
+      await runWithK2(k2);
+      await pinButton().click();
+    }
+    assert.equal(await pinButton().isDisabled(), true, 'a fifth pin waits for a free place');
+    await runWithK2('0.5');
     const drawn = await page.evaluate(() => window.ReactOpt.drawn());
-    assert.equal(drawn.pinned.caption, 'zad101.out( 1)');
-    assert.equal(drawn.current.caption, 'zad101.out( 2)');
-    assert.notDeepEqual(drawn.pinned.series2, drawn.current.series2);
-    const legend = await page.locator('#compare').textContent();
-    assert.match(legend, /zad101\.out\( 1\)[\s\S]*Конст\. k2, 1\/с = 1\.00000/);
-    assert.match(legend, /zad101\.out\( 2\)[\s\S]*Конст\. k2, 1\/с = 0\.2/);
-    // Another task is not compared with the pin.
+    assert.equal(drawn.current.caption, 'zad101.out( 5)');
+    assert.deepEqual(drawn.pins.map((p) => p.caption), ['zad101.out( 1)', 'zad101.out( 2)', 'zad101.out( 3)', 'zad101.out( 4)']);
+    assert.equal(new Set(drawn.pins.map((p) => JSON.stringify(p.series2))).size, 4);
+    const text = await legend().textContent();
+    assert.match(text, /красная: селективность, синяя: выход/);
+    assert.match(text, /zad101\.out\( 2\): Конст\. k1, 1\/с = 1\.00000; Конст\. k2, 1\/с = 0\.2/);
+    assert.match(text, /zad101\.out\( 5\): .*k2, 1\/с = 0\.5/);
+    await page.getByRole('button', { name: 'Открепить zad101.out( 2)' }).click();
+    assert.equal((await page.evaluate(() => window.ReactOpt.drawn())).pins.length, 3);
+    assert.equal(await pinButton().isDisabled(), false);
+    // Another task is not drawn with the pins, though they stay listed.
     await chooseTask(102);
     await runButton().click();
-    assert.equal((await page.evaluate(() => window.ReactOpt.drawn())).pinned, null);
-    await page.getByRole('button', { name: 'Unpin' }).click();
-    assert.equal(await page.locator('#compare').isHidden(), true);
+    assert.deepEqual((await page.evaluate(() => window.ReactOpt.drawn())).pins, []);
+    assert.match(await legend().textContent(), /zad101\.out\( 1\).*задача 101, на этом графике не видна/);
+  });
+});
+
+describe('kept in the browser', () => {
+  it('keeps runs and pins across a reload, loads a run back into the fields, and clears them', async () => {
+    await chooseTask(101);
+    await runWithK2('0.3');
+    await pinButton().click();
+    await chooseTask(102);
+    await runButton().click();
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    assert.deepEqual(await runCaptions(), ['zad101.out( 1)', 'zad102.out( 1)']);
+    await runs().selectOption({ label: 'zad101.out( 1)' });
+    assert.match(await report().textContent(), /k2 = 0\.300/);
+    await page.getByRole('button', { name: 'Значения в поля' }).click();
+    assert.equal(await k2Of101().inputValue(), '0.3');
+    await runButton().click();
+    assert.deepEqual((await page.evaluate(() => window.ReactOpt.drawn())).pins.map((p) => p.caption), ['zad101.out( 1)']);
+    assert.equal((await runCaptions()).at(-1), 'zad101.out( 2)', 'the numbering goes on');
+    await page.getByRole('button', { name: 'Очистить расчёты' }).click();
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    assert.deepEqual(await runCaptions(), []);
+  });
+
+  it('starts with no runs, and no harm, when what is kept cannot be read', async () => {
+    for (const kept of ['{', '[]', '{"runs":[{"code":101,"n":1}]}', '{"runs":[{"code":101,"n":1,"caption":"x","params":[],"texts":[[99,"1"]]}]}']) {
+      await page.evaluate((text) => localStorage.setItem('reactopt.runs.1', text), kept);
+      await page.reload();
+      await page.waitForFunction(() => document.body.dataset.ready === 'true');
+      assert.deepEqual(await runCaptions(), [], kept);
+    }
+    assert.deepEqual(pageErrors, []);
+  });
+
+  it('captions runs past 99 apart from one another', async () => {
+    await page.evaluate(() => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 99 }, runs: [] })));
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    await chooseTask(101);
+    await runButton().click();
+    await runButton().click();
+    assert.deepEqual(await runCaptions(), ['zad101.out(100)', 'zad101.out(101)']);
+    await page.getByRole('button', { name: 'Очистить расчёты' }).click();
+  });
+});
+
+describe('links', () => {
+  it('opens the task and the values of a copied link, ready to run', async () => {
+    await chooseTask(104);
+    await page.getByLabel('k2,м3/(кмоль*с)', { exact: true }).fill('0,35');
+    await page.getByRole('button', { name: 'Копировать ссылку' }).click();
+    const link = (await page.getByRole('status').filter({ hasText: 'file:' }).textContent()).match(/file:\S+/)[0];
+    assert.match(link, /#104\?k1=1\.00000&k2=0,35&/);
+    const other = await browser.context.newPage();
+    await other.goto(link);
+    await other.waitForFunction(() => document.body.dataset.ready === 'true');
+    assert.equal(await other.getByLabel('Задачи', { exact: true }).inputValue(), '104');
+    assert.equal(await other.getByLabel('k2,м3/(кмоль*с)', { exact: true }).inputValue(), '0,35');
+    // Names it does not know, and bad escapes, are passed over.
+    await other.goto(`${link.split('#')[0]}#113?k1=0.7&zz=1&k2=%E0`);
+    await other.waitForFunction(() => document.getElementById('tasks').value === '113');
+    assert.equal(await other.locator('#field1').inputValue(), '0.7');
+    const field2 = other.locator('#field2');
+    assert.equal(await field2.inputValue(), await field2.getAttribute('data-default'));
+    await other.close();
+  });
+});
+
+describe('chart', () => {
+  it('reads out the nearest point by pointer and by the arrow keys, and announces each result', async () => {
+    await chooseTask(101);
+    await runButton().click();
+    assert.match(await page.locator('#announce').textContent(), /^zad101\.out\( 1\): /);
+    const chart = page.getByRole('img', { name: /^График/ });
+    const points = nativeRun(101).chart;
+    const expected = (i) => `Xa = ${points[i][0].toFixed(3)}: селективность ${points[i][1].toFixed(3)}, выход ${points[i][2].toFixed(3)}`;
+    await chart.focus();
+    await page.keyboard.press('Home');
+    await page.keyboard.press('ArrowRight');
+    assert.equal(await page.locator('#readout').textContent(), expected(1));
+    await page.keyboard.press('End');
+    assert.equal(await page.locator('#readout').textContent(), expected(20));
+    // The pointer at the middle of the axes reads the point at Xa 0.5.
+    const box = await chart.boundingBox();
+    await page.mouse.move(box.x + 58 + (box.width - 74) * 0.51, box.y + box.height / 2);
+    assert.equal(await page.locator('#readout').textContent(), expected(10));
+  });
+
+  it('saves a picture with the task, its data, the legend and the optimum, and the points as the runner writes them', async () => {
+    await chooseTask(101);
+    await runWithK2('0.3');
+    await pinButton().click();
+    await runWithK2('0.6');
+    // What the picture writes, caught on its way to the canvas.
+    await page.evaluate(() => {
+      window.written = [];
+      const fillText = CanvasRenderingContext2D.prototype.fillText;
+      CanvasRenderingContext2D.prototype.fillText = function (text, ...rest) {
+        window.written.push(String(text));
+        return fillText.call(this, text, ...rest);
+      };
+    });
+    const png = await downloadOf(page, page.getByRole('button', { name: 'Скачать график' }));
+    assert.equal(png.name, 'zad101-2.png');
+    assert.deepEqual([...png.bytes.subarray(0, 4)], [0x89, 0x50, 0x4e, 0x47]);
+    const written = (await page.evaluate(() => window.written)).join('\n');
+    for (const part of [
+      'Зависимость селективности (выхода)',
+      'Задача 101. Последовательные реакции первого порядка в реакторе смешения',
+      'zad101.out( 2): Конст. k1, 1/с = 1.00000; Конст. k2, 1/с = 0.6',
+      'красная: селективность, синяя: выход',
+      'zad101.out( 1): Конст. k1, 1/с = 1.00000; Конст. k2, 1/с = 0.3',
+    ]) {
+      assert.ok(written.includes(part), `the picture holds ${part}`);
+    }
+    const optimum = await page.evaluate(async () => (await window.ReactOpt.run(101, [1, 0.6])).optimum);
+    const stated = optimum.map((q) => `${q.label} = ${q.value}`);
+    assert.ok(written.includes(`Оптимум: ${stated.join('; ')}`), 'the picture holds the optimum');
+    assert.ok(written.split('\n').includes(stated[0]), 'the chart marks the optimum');
+    const csv = await downloadOf(page, page.getByRole('button', { name: 'Скачать таблицу' }));
+    assert.equal(csv.name, 'zad101-2.csv');
+    assert.ok(csv.bytes.equals(nativeRun(101, ['1', '0.6']).csv));
   });
 });
 

@@ -68,21 +68,21 @@ describe(`reports and charts match the desktop program (seed ${seed})`, () => {
 
   async function chooseTask(code) {
     await page.getByLabel('Задачи', { exact: true }).selectOption(String(code));
-    await page.getByRole('heading', { name: `InitialData Task №${code}` }).waitFor();
+    await page.getByRole('heading', { name: new RegExp(`^Задача ${code}\\.`) }).waitFor();
   }
 
   // Runs the current task through the page and checks report and chart
   // against the native runner given the same texts.
   async function runAndCompare(code, texts) {
-    const runsBefore = await page.getByLabel('Runs').locator('option').count();
+    const runsBefore = await page.getByLabel('Расчёты').locator('option').count();
     const native = nativeRun(code, texts);
-    await page.getByRole('button', { name: 'Run' }).click();
+    await page.getByRole('button', { name: 'Рассчитать' }).click();
     if (native.refusal) {
       assert.equal(await page.getByRole('alert').textContent(), native.refusal);
-      assert.equal(await page.getByLabel('Runs').locator('option').count(), runsBefore, 'a refused run adds no run');
+      assert.equal(await page.getByLabel('Расчёты').locator('option').count(), runsBefore, 'a refused run adds no run');
       return 'refused';
     }
-    const { bytes, name } = await downloadOf(page, page.getByRole('button', { name: 'Download report' }));
+    const { bytes, name } = await downloadOf(page, page.getByRole('button', { name: 'Скачать отчёт' }));
     assert.equal(name, 'opt.out');
     assert.ok(bytes.equals(native.report), `task ${code} (${texts.join(' ')}): downloaded report differs from opt.out`);
 
@@ -116,7 +116,7 @@ describe(`reports and charts match the desktop program (seed ${seed})`, () => {
         for (let i = 0; i < count; ++i) {
           const field = fields.nth(i);
           const offered = await field.evaluate((input) =>
-            Array.from(input.list.options).map((o) => o.value));
+            Array.from(input.parentElement.querySelectorAll('.choices button')).map((b) => b.textContent));
           const text = randomText(offered);
           await field.fill(text);
           texts.push({ slot: Number(await field.getAttribute('data-slot')), text });

@@ -1,5 +1,8 @@
 // Takes the browser edition's screenshots for the README:
 //   node tests/web/screenshots.mjs [OUT_DIR]   (default docs/)
+// web-task-and-data.png: a laptop screen with a task, its data and its result;
+// web-compare.png: three runs of one task on one chart; web-phone.png: the
+// answer on a phone after Run.
 
 import path from 'node:path';
 import { missingPrerequisite, openBrowser, openPage, root } from './support.mjs';
@@ -10,28 +13,39 @@ if (missing) {
   process.exit(1);
 }
 const out = process.argv[2] || path.join(root, 'docs');
+const settle = (page) => page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
 
-const browser = await openBrowser();
+async function run(page, code, values = {}) {
+  await page.getByLabel('Задачи', { exact: true }).selectOption(String(code));
+  for (const [id, text] of Object.entries(values)) await page.locator(`#${id}`).fill(text);
+  await page.getByRole('button', { name: 'Рассчитать', exact: true }).click();
+  await settle(page);
+}
+
+const laptop = await openBrowser({ viewport: { width: 1280, height: 720 } });
 try {
-  const { page } = await openPage(browser);
-  await page.setViewportSize({ width: 1280, height: 760 });
-  const tasks = page.getByLabel('Задачи', { exact: true });
-
-  await tasks.selectOption('103');
-  await page.getByLabel('k2,м3/(кмоль*с)', { exact: true }).fill('0.4');
+  const { page } = await openPage(laptop);
+  await run(page, 103, { field2: '0,4' });
   await page.screenshot({ path: path.join(out, 'web-task-and-data.png') });
 
-  await page.getByRole('button', { name: 'Run', exact: true }).click();
-  await page.locator('#results').scrollIntoViewIfNeeded();
-  await page.locator('#results').screenshot({ path: path.join(out, 'web-result.png') });
-
-  await tasks.selectOption('101');
-  await page.getByRole('button', { name: 'Run', exact: true }).click();
-  await page.getByRole('button', { name: 'Pin for comparison' }).click();
-  await page.getByLabel('Конст. k2, 1/с', { exact: true }).fill('0.3');
-  await page.getByRole('button', { name: 'Run', exact: true }).click();
+  for (const k2 of ['1', '0.3']) {
+    await run(page, 101, { field2: k2 });
+    await page.getByRole('button', { name: 'Закрепить для сравнения' }).click();
+  }
+  await run(page, 101, { field2: '0.15' });
+  const chart = await page.locator('#chart').boundingBox();
+  await page.mouse.move(chart.x + chart.width * 0.45, chart.y + chart.height / 2);
   await page.locator('#results').screenshot({ path: path.join(out, 'web-compare.png') });
-  console.log(`screenshots in ${out}`);
 } finally {
-  await browser.close();
+  await laptop.close();
 }
+
+const phone = await openBrowser({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true, deviceScaleFactor: 2 });
+try {
+  const { page } = await openPage(phone);
+  await run(page, 101);
+  await page.screenshot({ path: path.join(out, 'web-phone.png') });
+} finally {
+  await phone.close();
+}
+console.log(`screenshots in ${out}`);

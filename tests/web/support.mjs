@@ -31,7 +31,9 @@ export function missingPrerequisite() {
   return null;
 }
 
-export async function openBrowser() {
+// Chromium with one profile; `options` are Playwright's context options
+// (viewport, hasTouch, isMobile, ...).
+export async function openBrowser(options = {}) {
   const { chromium } = require('playwright-core');
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-chromium-'));
   const context = await chromium.launchPersistentContext(profile, {
@@ -39,6 +41,7 @@ export async function openBrowser() {
     headless: true,
     acceptDownloads: true,
     viewport: { width: 1280, height: 1000 },
+    ...options,
     args: [
       '--no-sandbox',
       '--disable-gpu',
@@ -67,18 +70,21 @@ export async function openBrowser() {
 
 // Opens the page from disk and waits until it is ready; returns the page and
 // the milliseconds from navigation to ready.
-export async function openPage(browser) {
+export const pageUrl = pathToFileURL(htmlPath).href;
+
+// Opens the page (at `hash`, if given) and waits until it is ready.
+export async function openPage(browser, hash = '') {
   const page = await browser.context.newPage();
   const errors = [];
   page.on('pageerror', (e) => errors.push(String(e)));
   const t0 = Date.now();
-  await page.goto(pathToFileURL(htmlPath).href);
+  await page.goto(pageUrl + hash);
   await page.waitForFunction(() => document.body.dataset.ready === 'true', null, { timeout: 10000 });
   return { page, readyMs: Date.now() - t0, errors };
 }
 
 // The native runner's report and chart for `code` with `values` (texts as
-// typed), run in a private copy of the task folder: {report, chart}, or
+// typed), run in a private copy of the task folder: {report, chart, csv}, or
 // {refusal} with its message when the runner refuses the data.
 export function nativeRun(code, values = []) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-batch-'));
@@ -94,16 +100,26 @@ export function nativeRun(code, values = []) {
       throw e;
     }
     const report = fs.readFileSync(path.join(dir, 'opt.out'));
-    const chart = fs
-      .readFileSync(path.join(dir, 'chart.csv'), 'utf8')
+    const csv = fs.readFileSync(path.join(dir, 'chart.csv'));
+    const chart = String(csv)
       .trim()
       .split('\n')
       .slice(1)
       .map((line) => line.split(',').slice(1).map(Number));
-    return { report, chart };
+    return { report, chart, csv };
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
   }
+}
+
+// What axe-core finds against WCAG 2.1 A and AA on `page` now: [{id, nodes}].
+export async function axeViolations(page) {
+  const source = fs.readFileSync(require.resolve('axe-core/axe.min.js'), 'utf8');
+  await page.evaluate(source);
+  return page.evaluate(async () => {
+    const r = await window.axe.run(document, { runOnly: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa'] });
+    return r.violations.map((v) => ({ id: v.id, nodes: v.nodes.map((n) => n.target.join(' ')) }));
+  });
 }
 
 // Saves what a click on `button` downloads; returns its bytes and name.

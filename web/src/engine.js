@@ -50,8 +50,8 @@ export async function loadEngine(createModule, dataFileBytes) {
   }
 
   // Runs `code` with `values` in slot order (null or undefined: the default).
-  // Returns {report, text, chart, optimum, optimumConversion}; throws the
-  // refusal's message.
+  // Returns {report, text, chart, csv, optimum, optimumConversion}; throws
+  // the refusal's message.
   function run(code, values) {
     if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
     const ptr = M._malloc(8 * 10);
@@ -79,6 +79,8 @@ export async function loadEngine(createModule, dataFileBytes) {
       report,
       text: decodeCp1251(report),
       chart,
+      // The points as CSV, the bytes of "reactopt-batch --chart".
+      csv: M.UTF8ToString(M._reactopt_chart_csv()),
       // The answer as the report states it: [{label, value, text}], and the
       // conversion of the optimum.
       optimum: optimum.quantities,

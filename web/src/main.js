@@ -1,10 +1,26 @@
 // The browser edition's page: task list and statement, the task's initial
-// data, Run, the numbered runs with report and chart, live mode and comparison.
+// data, Run, the numbered runs with their optimum, chart and report, live mode,
+// pinned runs, links and the runs kept across reloads.
 
-import { drawChart, seriesOf } from './chart.js';
+import { fieldKeys, formatAddress, parseAddress, valueFor } from './address.js';
+import { PIN_DASHES, drawChart, pointNear, seriesOf } from './chart.js';
 import { decodeCp1251, loadEngine } from './engine.js';
+import { fillFields, inputsOf, readFields, resetFields } from './fields.js';
+import { savePicture, saveReport, saveTable } from './downloads.js';
+import {
+  chartDescription,
+  markOf,
+  optimumOf,
+  readoutText,
+  renderLegend,
+  renderOptimum,
+  statement,
+} from './results.js';
+import { loadRuns, saveRuns } from './storage.js';
 
 const $ = (id) => document.getElementById(id);
+const MAX_PINS = 4;
+const narrow = window.matchMedia('(max-width: 959px)');
 
 function fromBase64(text) {
   const raw = atob(text);
@@ -14,8 +30,8 @@ function fromBase64(text) {
 }
 
 // The line that names a task: the first non-empty one after "Задача NNN".
-function titleOf(statement) {
-  const lines = statement.split(/\r?\n/).map((l) => l.trim()).filter((l) => l);
+function titleOf(text) {
+  const lines = text.split(/\r?\n/).map((l) => l.trim()).filter((l) => l);
   const rest = lines.filter((l) => !/^Задача\s+\d+/.test(l));
   return rest[0] || lines[0] || '';
 }
@@ -25,30 +41,36 @@ const state = {
   tasks: [], // {code, fileName, statement, title}
   code: 0,
   fields: null, // fields of the current task
+  keys: [], // their names in links
   counters: {}, // runs per task code, numbered as the desktop numbers its windows
-  runs: [], // {caption, code, fileName, params, report, text, chart}
+  runs: [], // {caption, code, n, params, texts, result}
   shown: null, // the run shown now (a numbered run or the live one)
-  pinned: null,
+  pins: [],
+  cursor: null, // the chart point being read
   live: false,
   liveQueued: false,
+  kept: true, // whether the browser keeps the runs
 };
 
-// The caption of the next result window of a task: the first 6 characters of
-// its file name, ".out(", the counter right-aligned in 2 characters and cut
-// to 2, ")".
-function nextCaption(task) {
-  const n = (state.counters[task.code] = (state.counters[task.code] || 0) + 1);
-  return `${task.fileName.slice(0, 6)}.out(${String(n).padStart(2, ' ').slice(0, 2)})`;
-}
+const taskOf = (code) => state.tasks.find((t) => t.code === code);
 
-function currentTask() {
-  return state.tasks.find((t) => t.code === state.code);
+// The caption of a task's run n: the desktop's for its result windows (first
+// 6 characters of the file name, ".out(", the counter right-aligned in 2
+// characters and cut to 2, ")"); past 99, where the desktop's repeat, the
+// whole number.
+function captionOf(task, n) {
+  const six = task.fileName.slice(0, 6);
+  return n <= 99 ? `${six}.out(${String(n).padStart(2, ' ')})` : `${six}.out(${n})`;
 }
 
 function showMessage(text) {
-  const box = $('message');
-  box.textContent = text;
-  box.hidden = !text;
+  $('message').textContent = text;
+  $('message').hidden = !text;
+}
+
+// A short word in the status line (copied link, a full set of pins).
+function notify(text) {
+  $('notice').textContent = text;
 }
 
 // ---- task list and statement ------------------------------------------------
@@ -61,111 +83,142 @@ function fillTaskList() {
     option.textContent = `${task.code}  ${task.title}`;
     list.append(option);
   }
-  list.addEventListener('change', () => selectTask(Number(list.value)));
+  list.addEventListener('change', () => {
+    selectTask(Number(list.value));
+    updateAddressSoon();
+  });
 }
 
-function selectTask(code) {
-  const task = state.tasks.find((t) => t.code === code);
-  if (!task) return;
+// Shows task `code` with its default data, or with the texts given: `slots`,
+// a Map slot -> text, or `link`, a Map of a link's names -> text. False when
+// there is no such task.
+function selectTask(code, { slots = null, link = null } = {}) {
+  const task = taskOf(code);
+  if (!task) return false;
   showMessage('');
   let fields;
   try {
     fields = state.engine.fields(code);
   } catch (e) {
     showMessage(e.message);
-    return;
+    return false;
   }
   state.code = code;
   state.fields = fields;
+  state.keys = fieldKeys(fields.fields);
   $('tasks').value = String(code);
   $('statement').textContent = task.statement;
-  $('statement-title').textContent = `${task.fileName}`;
-  $('data-title').textContent = `InitialData Task №${code}`;
-  fillFields(fields);
+  $('task-line').textContent = `Задача ${code}. ${task.title}`;
+  fillFields($('fields'), fields, onValueEdited);
+  const inputs = inputsOf($('fields'));
+  fields.fields.forEach((f, i) => {
+    const text = link ? valueFor(link, fields.fields, state.keys, i) : slots?.get(f.slot);
+    if (text !== null && text !== undefined) inputs[i].value = text;
+  });
   $('data').hidden = false;
-  updateCompare();
+  if (state.live) runTask({ live: true });
+  return true;
 }
 
-// ---- initial data -----------------------------------------------------------
+// ---- the address ------------------------------------------------------------
 
-function fillFields(fields) {
-  const box = $('fields');
-  box.replaceChildren();
-  for (const field of fields.fields) {
-    const row = document.createElement('div');
-    row.className = 'field';
-    const id = `field${field.slot}`;
-    const label = document.createElement('label');
-    label.htmlFor = id;
-    label.textContent = field.label.trim();
-    const input = document.createElement('input');
-    input.id = id;
-    input.type = 'text';
-    input.inputMode = 'decimal';
-    input.autocomplete = 'off';
-    input.spellcheck = false;
-    input.dataset.slot = String(field.slot);
-    input.value = field.values[0].trim();
-    input.setAttribute('list', `${id}-values`);
-    const offered = document.createElement('datalist');
-    offered.id = `${id}-values`;
-    for (const v of field.values) {
-      const option = document.createElement('option');
-      option.value = v.trim();
-      offered.append(option);
-    }
-    // The three offered values as buttons too: a datalist is not offered on
-    // every browser, and these work from the keyboard everywhere.
-    const choices = document.createElement('span');
-    choices.className = 'choices';
-    choices.setAttribute('role', 'group');
-    choices.setAttribute('aria-label', `Offered values: ${label.textContent}`);
-    field.values.forEach((v) => {
-      const b = document.createElement('button');
-      b.type = 'button';
-      b.textContent = v.trim();
-      b.setAttribute('aria-label', `${label.textContent} = ${v.trim()}`);
-      b.addEventListener('click', () => {
-        input.value = v.trim();
-        input.dispatchEvent(new Event('input', { bubbles: true }));
-      });
-      choices.append(b);
-    });
-    input.addEventListener('input', onValueEdited);
-    row.append(label, input, offered, choices);
-    box.append(row);
-  }
+function addressNow() {
+  const inputs = inputsOf($('fields'));
+  return formatAddress(
+    state.code,
+    inputs.map((input, i) => [state.keys[i], input.value]),
+  );
 }
 
-// The values of the fields in slot order, as the dialog's OK takes them; a
-// text that is not a number is refused with a message naming the field.
-function readFields() {
-  const k = state.fields.slots;
-  const values = new Array(k).fill(null);
-  const texts = [];
-  for (const input of $('fields').querySelectorAll('input')) {
-    const slot = Number(input.dataset.slot);
-    const label = input.labels[0].textContent;
-    if (slot > k) continue; // shown but never stored, as on the desktop
-    const value = state.engine.parse(input.value);
-    if (value === null) {
-      return {
-        error: `Недопустимое числовое значение в поле «${label}»: «${input.value}»`,
-        input,
-      };
-    }
-    values[slot - 1] = value;
-    texts.push(`${label} = ${input.value.trim()}`);
+function updateAddress() {
+  if (!state.code) return;
+  clearTimeout(state.addressTimer);
+  history.replaceState(null, '', addressNow());
+}
+
+// The same a little later: rewriting the address takes longer than a run.
+function updateAddressSoon() {
+  clearTimeout(state.addressTimer);
+  state.addressTimer = setTimeout(updateAddress, 400);
+}
+
+function openAddress() {
+  const link = parseAddress(location.hash);
+  if (!link || !taskOf(link.code)) return false;
+  return selectTask(link.code, { link: link.values });
+}
+
+async function copyLink() {
+  updateAddress();
+  const url = location.href;
+  try {
+    await navigator.clipboard.writeText(url);
+    notify(`Ссылка скопирована: ${url}`);
+  } catch {
+    // Without the clipboard the link is shown to be copied by hand.
+    notify(`Ссылка на эту задачу с этими данными: ${url}`);
   }
-  return { values, texts };
 }
 
 // ---- runs -------------------------------------------------------------------
 
+// Computes a kept run again (the same data give the same bytes); null and a
+// message when the engine refuses it now.
+function resultOf(run) {
+  if (run.result) return run.result;
+  try {
+    const texts = new Map(run.texts);
+    const values = [];
+    for (const [slot, text] of texts) {
+      const v = state.engine.parse(text);
+      if (v === null) throw new Error(`Недопустимое числовое значение: «${text}»`);
+      values[slot - 1] = v;
+    }
+    run.result = state.engine.run(run.code, values);
+  } catch (e) {
+    showMessage(`${run.caption}: ${e.message}`);
+    return null;
+  }
+  return run.result;
+}
+
+function addRunOption(run) {
+  const option = document.createElement('option');
+  option.value = String(state.runs.indexOf(run));
+  option.textContent = run.caption;
+  $('runs').append(option);
+  return option;
+}
+
+// Saves the runs once the current event is done, so that a Run does not wait
+// for the storage.
+function keepRuns() {
+  $('clear-runs').disabled = state.runs.length === 0;
+  if (state.saveQueued) return;
+  state.saveQueued = true;
+  setTimeout(() => {
+    state.saveQueued = false;
+    const ok = saveRuns(state.counters, state.runs, (r) => state.pins.includes(r));
+    if (!ok && state.kept) notify('Браузер не сохраняет расчёты: после перезагрузки их не будет.');
+    state.kept = ok;
+  }, 0);
+}
+
+// Makes `run` (a live one) a numbered run.
+function numberRun(run) {
+  const task = taskOf(run.code);
+  const n = (state.counters[run.code] = (state.counters[run.code] || 0) + 1);
+  run.n = n;
+  run.caption = captionOf(task, n);
+  state.runs.push(run);
+  $('runs').value = addRunOption(run).value;
+  keepRuns();
+}
+
 function runTask({ live }) {
-  const task = currentTask();
+  const task = taskOf(state.code);
   if (!task) return false;
-  const read = readFields();
+  const read = readFields($('fields'), state.fields.slots, state.engine.parse);
   if (read.error) {
     showMessage(read.error);
     // While typing in live mode the focus stays where the student types.
@@ -182,65 +235,119 @@ function runTask({ live }) {
   }
   showMessage('');
   const run = {
-    caption: live ? `${task.fileName.slice(0, 6)}.out (live)` : nextCaption(task),
+    caption: `${task.fileName.slice(0, 6)}.out (живой)`,
     code: task.code,
-    params: read.texts,
-    ...result,
+    n: 0,
+    params: read.params,
+    texts: read.texts,
+    result,
   };
+  if (!live) numberRun(run);
+  showRun(run, { announce: true });
   if (!live) {
-    state.runs.push(run);
-    const option = document.createElement('option');
-    option.value = String(state.runs.length - 1);
-    option.textContent = run.caption;
-    $('runs').append(option);
-    $('runs').value = option.value;
+    updateAddressSoon();
+    requestAnimationFrame(bringResultIntoView);
   }
-  showRun(run);
   return true;
 }
 
-function showRun(run) {
-  state.shown = run;
-  $('results').hidden = false;
-  $('result-caption').textContent = run.caption;
-  $('report').textContent = run.text.replace(/\r\n/g, '\n');
-  redrawChart();
-  $('download-report').disabled = false;
-  $('download-chart').disabled = false;
-  $('pin').disabled = false;
+// After Run the answer is on screen: on a phone it is below the fields.
+function bringResultIntoView() {
+  const answer = $('answer').getBoundingClientRect();
+  const chart = $('chart').getBoundingClientRect();
+  if (answer.top < 0 || chart.bottom > window.innerHeight) $('answer').scrollIntoView({ block: 'start' });
 }
 
-function comparedPin() {
+function showRun(run, { announce = false } = {}) {
+  const result = resultOf(run);
+  if (!result) return;
+  state.shown = run;
+  state.cursor = null;
+  const { items } = optimumOf(result);
+  $('report-box').hidden = false;
+  $('result-caption').textContent = run.caption;
+  renderOptimum($('optimum'), items);
+  $('report').textContent = result.text.replace(/\r\n/g, '\n');
+  $('print-data').textContent = run.params.join('; ');
+  $('readout').textContent = '';
+  for (const id of ['download-report', 'download-chart', 'download-table']) $(id).disabled = false;
+  redrawChart();
+  requestAnimationFrame(markReportOverflow);
+  if (announce) {
+    const said = items.length ? items.map(statement).join(', ') : 'отчёт готов';
+    $('announce').textContent = `${run.caption}: ${said}`;
+  }
+}
+
+// The pins drawn with the run shown: those of its task, in pinning order,
+// each with its place among the pins (its dash pattern).
+function drawnPins() {
   const run = state.shown;
-  return state.pinned && run && state.pinned !== run && state.pinned.code === run.code ? state.pinned : null;
+  if (!run) return [];
+  return state.pins
+    .map((pin, i) => ({ pin, i }))
+    .filter(({ pin }) => pin !== run && pin.code === run.code && resultOf(pin));
 }
 
 function redrawChart() {
   const run = state.shown;
-  const pinned = comparedPin();
-  drawChart($('chart'), run ? run.chart : null, pinned ? pinned.chart : null);
-  updateCompare();
+  const result = run && resultOf(run);
+  const { items } = result ? optimumOf(result) : { items: [] };
+  drawChart($('chart'), {
+    current: result ? result.chart : null,
+    pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
+    mark: result ? markOf(result) : null,
+    cursor: state.cursor,
+  }, state.chartSize);
+  $('chart').setAttribute('aria-label', chartDescription(run, items));
+  renderLegend($('legend'), run, state.pins, unpin);
+  const full = state.pins.length >= MAX_PINS;
+  $('pin').disabled = !run || state.pins.includes(run) || full;
+  $('pin').title = full ? 'Закреплено четыре расчёта: открепите один' : '';
 }
 
-function updateCompare() {
-  const box = $('compare');
-  const pinned = state.pinned;
-  $('unpin').disabled = !pinned;
-  if (!pinned) {
-    box.hidden = true;
+const pinDash = (i) => PIN_DASHES[i % PIN_DASHES.length];
+
+function pin() {
+  const run = state.shown;
+  if (!run || state.pins.includes(run)) return;
+  if (state.pins.length >= MAX_PINS) {
+    notify('Закреплено четыре расчёта: открепите один, чтобы закрепить этот.');
     return;
   }
-  const compared = comparedPin();
-  box.hidden = false;
-  $('pinned-caption').textContent = `${pinned.caption} (пунктир)`;
-  $('pinned-params').textContent = pinned.params.join('; ');
-  if (compared) {
-    $('current-caption').textContent = `${state.shown.caption} (сплошные линии)`;
-    $('current-params').textContent = state.shown.params.join('; ');
-  } else {
-    $('current-caption').textContent = 'Сравнение: закреплённый расчёт рисуется рядом со следующими расчётами той же задачи';
-    $('current-params').textContent = '';
-  }
+  if (!run.n) numberRun(run); // a live run is kept once it is pinned
+  state.pins.push(run);
+  keepRuns();
+  redrawChart();
+  notify(`${run.caption} закреплён для сравнения: следующие расчёты задачи ${run.code} рисуются рядом с ним.`);
+}
+
+function unpin(run) {
+  state.pins = state.pins.filter((p) => p !== run);
+  keepRuns();
+  redrawChart();
+  notify(`${run.caption} откреплён.`);
+  // Its button is gone: the focus goes on to the chart it was drawn on.
+  $('chart').focus();
+}
+
+function clearRuns() {
+  state.runs = [];
+  state.pins = [];
+  state.counters = {};
+  $('runs').replaceChildren();
+  keepRuns();
+  if (state.shown) redrawChart();
+  notify('Расчёты удалены.');
+}
+
+// Whether the report is wider than its panel: then a note says it scrolls.
+function markReportOverflow() {
+  const report = $('report');
+  const wider = report.scrollWidth > report.clientWidth + 1;
+  $('report-box').classList.toggle('wide', wider);
+  const atEnd = report.scrollLeft + report.clientWidth >= report.scrollWidth - 1;
+  $('report-box').classList.toggle('at-end', atEnd);
 }
 
 function onValueEdited() {
@@ -253,28 +360,48 @@ function onValueEdited() {
   });
 }
 
+// ---- the chart's read-out ---------------------------------------------------
+
+function readPoint(i) {
+  const run = state.shown;
+  if (!run || !run.result) return;
+  const count = seriesOf(run.result.chart)[0].length;
+  if (i === null || count === 0) return;
+  state.cursor = Math.max(0, Math.min(count - 1, i));
+  redrawChart();
+  $('readout').textContent = readoutText(run.result.chart, state.cursor);
+}
+
+function wireChart() {
+  const canvas = $('chart');
+  const at = (e) => state.shown?.result && readPoint(pointNear(canvas, state.shown.result.chart, e.clientX));
+  canvas.addEventListener('pointermove', at);
+  canvas.addEventListener('pointerdown', at);
+  canvas.addEventListener('keydown', (e) => {
+    const run = state.shown;
+    if (!run?.result) return;
+    const last = seriesOf(run.result.chart)[0].length - 1;
+    const now = state.cursor ?? -1;
+    const to = { ArrowRight: now + 1, ArrowLeft: now - 1, Home: 0, End: last }[e.key];
+    if (to === undefined) return;
+    e.preventDefault();
+    readPoint(to);
+  });
+}
+
 // ---- downloads --------------------------------------------------------------
 
-function download(blob, name) {
-  const url = URL.createObjectURL(blob);
-  const a = document.createElement('a');
-  a.href = url;
-  a.download = name;
-  document.body.append(a);
-  a.click();
-  a.remove();
-  setTimeout(() => URL.revokeObjectURL(url), 10000);
-}
-
-function downloadReport() {
-  if (!state.shown) return;
-  download(new Blob([state.shown.report], { type: 'application/octet-stream' }), 'opt.out');
-}
-
 function downloadChart() {
-  if (!state.shown) return;
-  const name = state.shown.caption.replace(/[^0-9A-Za-z.]+/g, '').replace(/\.out/, '-') || 'chart';
-  $('chart').toBlob((blob) => blob && download(blob, `${name}.png`), 'image/png');
+  const run = state.shown;
+  if (!run) return;
+  savePicture(run, {
+    task: $('task-line').textContent,
+    run,
+    optimum: optimumOf(run.result).items,
+    points: run.result.chart,
+    mark: markOf(run.result),
+    pins: drawnPins().map(({ pin }) => ({ caption: pin.caption, params: pin.params, points: pin.result.chart })),
+  });
 }
 
 // ---- the scriptable engine --------------------------------------------------
@@ -299,30 +426,39 @@ function publicRun(code, values = []) {
 }
 
 function drawnPoints() {
-  const run = state.shown;
-  const pinned = comparedPin();
   const pack = (r) => {
-    if (!r) return null;
-    const [s1, s2] = seriesOf(r.chart);
+    if (!r || !r.result) return null;
+    const [s1, s2] = seriesOf(r.result.chart);
     return { caption: r.caption, series1: s1, series2: s2 };
   };
-  return { current: pack(run), pinned: pack(pinned) };
+  const pins = drawnPins().map(({ pin }) => pack(pin));
+  return { current: pack(state.shown), pinned: pins[0] || null, pins };
 }
 
 // ---- start ------------------------------------------------------------------
 
-async function start() {
-  const data = JSON.parse($('reactopt-data').textContent);
-  state.engine = await loadEngine(globalThis.createReactOptEngine, fromBase64(data.dataFile));
-  const known = new Set(state.engine.taskCodes());
-  state.tasks = data.tasks
-    .filter((t) => known.has(t.code))
-    .map((t) => {
-      const statement = decodeCp1251(fromBase64(t.statement));
-      return { code: t.code, fileName: t.fileName, statement, title: titleOf(statement) };
-    });
-  fillTaskList();
+function restoreRuns() {
+  const saved = loadRuns();
+  state.counters = saved.counters;
+  for (const r of saved.runs) {
+    const task = taskOf(r.code);
+    if (!task) continue;
+    const run = { caption: r.caption, code: r.code, n: r.n, params: r.params, texts: r.texts, result: null };
+    state.runs.push(run);
+    addRunOption(run);
+    if (r.pinned && state.pins.length < MAX_PINS) state.pins.push(run);
+    state.counters[r.code] = Math.max(state.counters[r.code] || 0, r.n);
+  }
+  $('clear-runs').disabled = state.runs.length === 0;
+}
 
+// Phones get drop-down lists; a laptop the open lists.
+function fitLists() {
+  $('tasks').size = narrow.matches ? 1 : 25;
+  $('runs').size = narrow.matches ? 1 : 6;
+}
+
+function wire() {
   $('data').addEventListener('submit', (e) => {
     e.preventDefault();
     runTask({ live: false });
@@ -331,32 +467,72 @@ async function start() {
     state.live = $('live').checked;
     if (state.live) runTask({ live: true });
   });
+  $('reset').addEventListener('click', () => {
+    resetFields($('fields'));
+    showMessage('');
+    onValueEdited();
+  });
   $('runs').addEventListener('change', () => {
     const run = state.runs[Number($('runs').value)];
     if (run) showRun(run);
   });
-  $('download-report').addEventListener('click', downloadReport);
+  $('load-values').addEventListener('click', () => {
+    const run = state.runs[Number($('runs').value)] || state.shown;
+    if (!run) return;
+    selectTask(run.code, { slots: new Map(run.texts) });
+    updateAddressSoon();
+    notify(`Значения ${run.caption} — в полях исходных данных.`);
+  });
+  $('clear-runs').addEventListener('click', clearRuns);
+  $('copy-link').addEventListener('click', copyLink);
+  $('show-statement').addEventListener('click', () => {
+    $('task').scrollIntoView({ block: 'start' });
+    $('statement').focus({ preventScroll: true });
+  });
+  $('download-report').addEventListener('click', () => state.shown && saveReport(state.shown));
   $('download-chart').addEventListener('click', downloadChart);
-  $('pin').addEventListener('click', () => {
-    if (!state.shown) return;
-    state.pinned = state.shown;
-    redrawChart();
-  });
-  $('unpin').addEventListener('click', () => {
-    state.pinned = null;
-    redrawChart();
-  });
-  window.addEventListener('resize', () => state.shown && redrawChart());
+  $('download-table').addEventListener('click', () => state.shown && saveTable(state.shown));
+  $('pin').addEventListener('click', pin);
+  $('report').addEventListener('scroll', markReportOverflow, { passive: true });
+  // The chart's size is read here, not at every draw, so that a Run never
+  // waits for the page's layout.
+  new ResizeObserver(([entry]) => {
+    const box = entry.contentRect;
+    state.chartSize = { w: box.width, h: box.height };
+    if (state.shown) redrawChart();
+    else drawChart($('chart'), {}, state.chartSize);
+    markReportOverflow();
+  }).observe($('chart'));
+  window.addEventListener('hashchange', () => openAddress());
+  narrow.addEventListener('change', fitLists);
+  wireChart();
+}
+
+async function start() {
+  const data = JSON.parse($('reactopt-data').textContent);
+  state.engine = await loadEngine(globalThis.createReactOptEngine, fromBase64(data.dataFile));
+  const known = new Set(state.engine.taskCodes());
+  state.tasks = data.tasks
+    .filter((t) => known.has(t.code))
+    .map((t) => {
+      const text = decodeCp1251(fromBase64(t.statement));
+      return { code: t.code, fileName: t.fileName, statement: text, title: titleOf(text) };
+    });
+  fillTaskList();
+  fitLists();
+  drawChart($('chart'), {}, state.chartSize);
+  wire();
+  restoreRuns();
 
   window.ReactOpt = Object.freeze({
     run: publicRun,
     // What the chart shows now, series by series in drawing order.
     drawn: drawnPoints,
   });
+  $('loading').hidden = true;
+  if (!openAddress() && state.tasks.length) selectTask(state.tasks[0].code);
   document.body.dataset.readyMs = String(Math.round(performance.now()));
   document.body.dataset.ready = 'true';
-  $('loading').hidden = true;
-  if (state.tasks.length) selectTask(state.tasks[0].code);
 }
 
 start().catch((e) => {
