@@ -14,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/VariantsRun.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/NumberText.h"
@@ -351,11 +352,12 @@ std::string Describe(const InOutError& e) {
 }  // namespace
 
 int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (variants::AsksForVariants(args)) return variants::VariantsMain(args, out, err);
   Options options;
   try {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
       try {
-        WriteOutput(out, std::string(kUsage) + '\n');
+        WriteOutput(out, std::string(kUsage) + '\n' + variants::kUsage + '\n');
       } catch (const InOutError& e) {
         err << "reactopt-batch: " << e.Plain() << '\n';
         return 1;

@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "SpeedIcons.h"
+#include "VariantsDialog.h"
 #include "base/Errors.h"
 #include "data_dialog/DataForm.h"
 #include "result_windows/MDIEdit.h"
@@ -192,6 +193,10 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   EditData1 =
       Task1->addAction(QStringLiteral("&Data Edit..."), kDataEditKey, this, &TFrameForm::EditDataBtnClick);
   Run1 = Task1->addAction(QStringLiteral("&Run"), kRunKey, this, &TFrameForm::RunBtnClick);
+  // In this menu, which stays whatever window is active, the teacher finds it
+  // with a statement open too.
+  Task1->addSeparator();
+  Task1->addAction(QStringLiteral("&Variants for students..."), this, [this] { TVariantsDialog(this).exec(); });
   addAction(EditData1);
   addAction(Run1);
   Window1 = new QMenu(QStringLiteral("&Window"), this);

@@ -118,8 +118,6 @@ TChartOpt::TChartOpt(QWidget* parent) : QChartView(parent) {
   connect(SaveChartAs1, &QAction::triggered, this, &TChartOpt::SaveChartAsClick);
 }
 
-QString TChartOpt::Foot() const { return foot_->text(); }
-
 QSize TChartOpt::LeastWholeSize() const {
   // Measured from the fonts in use: the title's longer line with the margins
   // beside it, and eleven labels on each axis with room between them, beside

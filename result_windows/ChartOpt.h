@@ -39,9 +39,6 @@ class TChartOpt : public QChartView {
   static const QString kFoot;
   static const QString kLeftAxisTitle;
 
-  // The text under the chart.
-  QString Foot() const;
-
   // The least size at which the title, the axis labels and the foot all show
   // whole; the chart is never made smaller.
   QSize LeastWholeSize() const;

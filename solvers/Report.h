@@ -145,6 +145,7 @@ class TReportFile {
   // With `on`, Close leaves the report in memory and writes no file: for
   // timing the solvers apart from the disk.
   void KeepInMemory(bool on) { inMemory_ = on; }
+  bool KeptInMemory() const { return inMemory_; }
   // The bytes of the last report.
   const std::string& Bytes() const { return bytes_; }
 

@@ -9,10 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Cp1251.h"
 #include "base/Errors.h"
@@ -21,6 +23,8 @@
 #include "initial_data/TaskData.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "teaching/KitFiles.h"
+#include "teaching/Variants.h"
 
 #if defined(__EMSCRIPTEN__)
 #include <emscripten/emscripten.h>
@@ -211,4 +215,275 @@ REACTOPT_EXPORT const char* reactopt_chart_csv() {
     csv += '\n';
   }
   return csv.c_str();
+}
+
+// ---------------------------------------------------------------------------
+// The teacher's kit and the students' self-check. The page only passes the
+// request in and offers the files; the core draws, rounds and compares.
+
+namespace {
+
+// Just enough JSON for the requests: objects, arrays, strings, numbers kept
+// as their text, true, false and null.
+struct Json {
+  enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
+  bool flag = false;
+  std::string text;  // a string's value or a number's digits
+  std::vector<Json> items;
+  std::map<std::string, Json> members;
+
+  const Json& operator[](const std::string& key) const {
+    static const Json none;
+    const auto it = members.find(key);
+    return it == members.end() ? none : it->second;
+  }
+};
+
+class JsonReader {
+ public:
+  explicit JsonReader(std::string_view text) : text_(text) {}
+  Json Document() {
+    Json value = Value(0);
+    Blanks();
+    if (pos_ != text_.size()) Fail();
+    return value;
+  }
+
+ private:
+  [[noreturn]] void Fail() const {
+    throw teaching::KitRequestError("Запрос не в формате JSON (символ " + std::to_string(pos_ + 1) + ")");
+  }
+  void Blanks() {
+    while (pos_ < text_.size() &&
+           (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\n' || text_[pos_] == '\r'))
+      ++pos_;
+  }
+  bool Take(char c) {
+    Blanks();
+    if (pos_ < text_.size() && text_[pos_] == c) return ++pos_, true;
+    return false;
+  }
+  bool Word(std::string_view word) {
+    if (text_.substr(pos_, word.size()) != word) return false;
+    pos_ += word.size();
+    return true;
+  }
+  unsigned Hex4() {
+    if (pos_ + 4 > text_.size()) Fail();
+    unsigned v = 0;
+    for (int i = 0; i < 4; ++i) {
+      const char c = text_[pos_++];
+      v = v * 16 + (c >= '0' && c <= '9'   ? unsigned(c - '0')
+                    : c >= 'a' && c <= 'f' ? unsigned(c - 'a' + 10)
+                    : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
+                                           : (Fail(), 0u));
+    }
+    return v;
+  }
+  std::string StringBody() {
+    std::string out;
+    for (;;) {
+      if (pos_ >= text_.size()) Fail();
+      const char c = text_[pos_++];
+      if (c == '"') return out;
+      if (c != '\\') {
+        out += c;
+        continue;
+      }
+      if (pos_ >= text_.size()) Fail();
+      const char e = text_[pos_++];
+      switch (e) {
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case 'r': out += '\r'; break;
+        case 'b': out += '\b'; break;
+        case 'f': out += '\f'; break;
+        case 'u': {
+          char32_t cp = Hex4();
+          if (cp >= 0xD800 && cp < 0xDC00 && Word("\\u")) {
+            const unsigned low = Hex4();
+            cp = low >= 0xDC00 && low < 0xE000 ? 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00) : 0xFFFD;
+          } else if (cp >= 0xD800 && cp < 0xE000) {
+            cp = 0xFFFD;
+          }
+          cp1251::AppendUtf8(out, cp);
+          break;
+        }
+        default: out += e;
+      }
+    }
+  }
+  Json Value(int depth) {
+    if (depth > 16) Fail();
+    Blanks();
+    Json v;
+    if (Take('{')) {
+      v.kind = Json::Object;
+      if (Take('}')) return v;
+      do {
+        if (!Take('"')) Fail();
+        std::string key = StringBody();
+        if (!Take(':')) Fail();
+        v.members[key] = Value(depth + 1);
+      } while (Take(','));
+      if (!Take('}')) Fail();
+    } else if (Take('[')) {
+      v.kind = Json::Array;
+      if (Take(']')) return v;
+      do v.items.push_back(Value(depth + 1));
+      while (Take(','));
+      if (!Take(']')) Fail();
+    } else if (Take('"')) {
+      v.kind = Json::String;
+      v.text = StringBody();
+    } else if (Word("true")) {
+      v.kind = Json::Bool;
+      v.flag = true;
+    } else if (Word("false")) {
+      v.kind = Json::Bool;
+    } else if (Word("null")) {
+    } else {
+      const std::size_t start = pos_;
+      while (pos_ < text_.size() &&
+             std::string_view("+-.0123456789eE").find(text_[pos_]) != std::string_view::npos)
+        ++pos_;
+      if (pos_ == start) Fail();
+      v.kind = Json::Number;
+      v.text = std::string(text_.substr(start, pos_ - start));
+    }
+    return v;
+  }
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+// A number or a string holding one, as its text.
+std::string TextOf(const Json& v) { return v.kind == Json::Number || v.kind == Json::String ? v.text : ""; }
+
+int WholeNumber(const Json& v, const char* what) {
+  const std::string text = TextOf(v);
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+    throw teaching::KitRequestError(std::string("В запросе нет целого числа ") + what);
+  return std::stoi(text);
+}
+
+std::uint64_t Seed(const Json& v) {
+  const std::string text = TextOf(v);
+  if (v.kind == Json::Null) return 1;
+  std::uint64_t seed = 0;
+  if (text.empty() || text.size() > 20 || text.find_first_not_of("0123456789") != std::string::npos)
+    throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1: " + text);
+  for (char c : text) {
+    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+    if (seed > (UINT64_MAX - digit) / 10)
+      throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1: " + text);
+    seed = seed * 10 + digit;
+  }
+  return seed;
+}
+
+std::vector<std::string> Texts(const Json& v) {
+  std::vector<std::string> texts;
+  for (const Json& item : v.items) texts.push_back(TextOf(item));
+  return texts;
+}
+
+std::string kitJson;
+
+}  // namespace
+
+// The fields whose values a kit draws for task `code`, with their default
+// ranges, as JSON: [{"slot":1,"label":"...","low":"0.5","high":"2"}]. Null on
+// an error (see reactopt_error).
+REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
+  try {
+    std::string json = "[";
+    for (const teaching::DrawnField& field : teaching::FieldsOf(code, dataFile, {})) {
+      if (json.size() > 1) json += ',';
+      json += "{\"slot\":" + std::to_string(field.slot) + ",\"label\":";
+      AppendJsonString(json, field.label);
+      json += ",\"low\":";
+      AppendJsonString(json, teaching::PlainText(field.low));
+      json += ",\"high\":";
+      AppendJsonString(json, teaching::PlainText(field.high));
+      json += '}';
+    }
+    kitJson = json + "]";
+    return kitJson.c_str();
+  } catch (const std::exception& e) {
+    message = e.what();
+    return nullptr;
+  }
+}
+
+// The kit's files for a request given as JSON:
+// {"codes":[101,...],"count":30,"seed":"1","ranges":[{"field":"1","low":"0.5","high":"2"}],
+//  "tolerance":"","key":false,"statements":{"101":"Задача 101\n..."}}
+// Returns {"files":[{"name":"answers-101.csv","text":"..."},...]}, the bytes
+// reactopt-batch --variants writes; null on an error (see reactopt_error).
+REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
+  try {
+    const Json request = JsonReader(requestJson).Document();
+    teaching::KitRequest kit;
+    for (const Json& code : request["codes"].items) kit.codes.push_back(WholeNumber(code, "в списке задач"));
+    kit.count = WholeNumber(request["count"], "вариантов");
+    kit.seed = Seed(request["seed"]);
+    for (const Json& range : request["ranges"].items)
+      kit.ranges.push_back({TextOf(range["field"]), TextOf(range["low"]), TextOf(range["high"])});
+    kit.tolerance = TextOf(request["tolerance"]);
+    kit.key = request["key"].flag;
+    teaching::KitSources sources;
+    sources.dataFile = dataFile;
+    for (const auto& [code, text] : request["statements"].members)
+      if (!code.empty() && code.size() <= 3 && code.find_first_not_of("0123456789") == std::string::npos)
+        sources.statements[std::stoi(code)] = text.text;
+    std::string json = "{\"files\":[";
+    for (const teaching::KitFile& file : teaching::MakeKit(kit, sources)) {
+      if (json.back() != '[') json += ',';
+      json += "{\"name\":";
+      AppendJsonString(json, file.name);
+      json += ",\"text\":";
+      AppendJsonString(json, file.bytes);
+      json += '}';
+    }
+    kitJson = json + "]}";
+    return kitJson.c_str();
+  } catch (const std::exception& e) {
+    message = e.what();
+    return nullptr;
+  }
+}
+
+// A student's answers to a variant, checked by the core:
+// {"code":101,"data":["1","0.5"],"answers":["0,343","0.586","0.243"],"tolerance":"","reveal":false}
+// Returns {"answers":[{"label":"CRmax","number":true,"right":true}]}, with
+// "value" and "tolerance" of each only when "reveal" is true; null on an
+// error (see reactopt_error), a refusal of the data included.
+REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
+  try {
+    const Json request = JsonReader(requestJson).Document();
+    const std::vector<teaching::CheckedAnswer> checked = teaching::CheckAnswers(
+        WholeNumber(request["code"], "задачи"), Texts(request["data"]), Texts(request["answers"]),
+        TextOf(request["tolerance"]), request["reveal"].flag);
+    std::string json = "{\"answers\":[";
+    for (const teaching::CheckedAnswer& a : checked) {
+      if (json.back() != '[') json += ',';
+      json += "{\"label\":";
+      AppendJsonString(json, a.label);
+      json += std::string(",\"number\":") + (a.number ? "true" : "false") +
+              ",\"right\":" + (a.right ? "true" : "false");
+      if (request["reveal"].flag) {
+        json += ",\"value\":";
+        AppendJsonString(json, a.value);
+        json += ",\"tolerance\":";
+        AppendJsonString(json, a.tolerance);
+      }
+      json += '}';
+    }
+    kitJson = json + "]}";
+    return kitJson.c_str();
+  } catch (const std::exception& e) {
+    message = e.what();
+    return nullptr;
+  }
 }

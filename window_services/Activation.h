@@ -37,9 +37,6 @@ class TActivationTracker : public QObject {
   // focus change because the hidden window never really had the focus.
   void Leave(QWidget* window);
 
-  // The window of the program that holds the focus, or null.
-  QWidget* Current() const { return current_; }
-
  private:
   TActivationTracker();
   void OnFocusChanged(QWidget* old, QWidget* now);

@@ -10,7 +10,9 @@ base/:base/
 initial_data/:base/ initial_data/
 numeric/:base/ numeric/
 solvers/:base/ initial_data/ numeric/ solvers/
-app/BatchRun:base/ initial_data/ numeric/ solvers/ app/BatchRun
+teaching/:base/ initial_data/ numeric/ solvers/ teaching/
+app/BatchRun:base/ initial_data/ numeric/ solvers/ app/BatchRun app/VariantsRun
+app/VariantsRun:base/ initial_data/ numeric/ solvers/ teaching/ app/Workspace app/VariantsRun
 app/Workspace:base/ initial_data/ numeric/ solvers/ app/Workspace
 window_services/:base/ window_services/
 data_dialog/:base/ initial_data/ solvers/ window_services/ data_dialog/
@@ -35,7 +37,7 @@ out=$(echo "$rules" | while IFS=: read -r prefix allowed; do
     case "$f" in *.h|*.cpp) check "$f" $allowed ;; esac
   done
 done)
-qt=$(grep -l '^#include <Q' base/* initial_data/* numeric/* solvers/* app/BatchRun.* app/Workspace.* 2>/dev/null)
+qt=$(grep -l '^#include <Q' base/* initial_data/* numeric/* solvers/* teaching/* app/BatchRun.* app/VariantsRun.* app/Workspace.* 2>/dev/null)
 [ -z "$qt" ] || out="$out
 core sources that include Qt: $qt"
 if [ -n "$out" ]; then

@@ -88,5 +88,39 @@ export async function loadEngine(createModule, dataFileBytes) {
     };
   }
 
-  return { taskCodes, fields, parse, run };
+  // The teacher's kit and the students' self-check: the core draws the
+  // variants, writes the files and compares the answers; nothing is computed
+  // here.
+  const callJson = (fn, request) =>
+    withString(JSON.stringify(request), (ptr) => {
+      const json = fn(ptr);
+      if (!json) throw new Error(lastError());
+      return JSON.parse(M.UTF8ToString(json));
+    });
+
+  // The fields a kit draws for `code`: [{slot, label, low, high}], the ranges
+  // being the span of the offered values.
+  function kitFields(code) {
+    const json = M._reactopt_kit_fields(code);
+    if (!json) throw new Error(lastError());
+    return JSON.parse(M.UTF8ToString(json));
+  }
+
+  // The kit's files for {codes, count, seed, ranges: [{field, low, high}],
+  // tolerance, key, statements: {code: text}}: [{name, text}], the very bytes
+  // (UTF-8) of reactopt-batch --variants. Throws the message of a request the
+  // kit cannot meet.
+  function kit(request) {
+    const seed = request.seed === undefined ? undefined : String(request.seed);
+    return callJson(M._reactopt_kit, { ...request, seed }).files;
+  }
+
+  // A student's answers to a variant: {code, data: [text], answers: [text],
+  // tolerance, reveal} gives [{label, number, right}], with value and
+  // tolerance only when reveal is true.
+  function check(request) {
+    return callJson(M._reactopt_check, request).answers;
+  }
+
+  return { taskCodes, fields, parse, run, kitFields, kit, check };
 }

@@ -1,0 +1,221 @@
+#include "VariantsDialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <map>
+#include <set>
+
+#include "app/VariantsRun.h"
+#include "app/Workspace.h"
+#include "base/Cp1251.h"
+#include "initial_data/TaskData.h"
+#include "solvers/RunOpt.h"
+#include "teaching/KitFiles.h"
+#include "window_services/Prompts.h"
+
+namespace {
+
+// What the dialog reads: the working folder's files, and the installed ones
+// where it has none.
+std::filesystem::path InstalledTasks() {
+  return workspace::ShippedTasksFolder(QCoreApplication::applicationFilePath().toStdString());
+}
+
+QString Utf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+// "101  Последовательные реакции ...": the code and the statement's title.
+QString TaskCaption(int code, const teaching::KitSources& sources) {
+  QString caption = QString::number(code);
+  const auto it = sources.statements.find(code);
+  if (it == sources.statements.end()) return caption;
+  const QStringList lines = Utf8(it->second).split(QLatin1Char('\n'));
+  if (lines.size() > 1 && !lines[1].trimmed().isEmpty()) caption += QStringLiteral("  ") + lines[1].trimmed();
+  return caption;
+}
+
+}  // namespace
+
+TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Варианты для студентов"));
+  openFolder = [](const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); };
+
+  std::vector<int> codes;
+  for (const TaskEntry& task : AllTasks()) codes.push_back(task.code);
+  teaching::KitSources sources;
+  for (int code : codes) {
+    try {  // the list shows titles where the statements can be read
+      sources.statements[code] = cp1251::ToUtf8(
+          variants::ReadTaskFile("zad" + std::to_string(code) + ".txt", ".", InstalledTasks()));
+    } catch (const std::exception&) {
+    }
+  }
+
+  TaskList = new QListWidget(this);
+  for (int code : codes) {
+    auto* item = new QListWidgetItem(TaskCaption(code, sources), TaskList);
+    item->setData(Qt::UserRole, code);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+    item->setCheckState(Qt::Unchecked);
+  }
+  TaskList->setMinimumWidth(420);
+  CountBox = new QSpinBox(this);
+  CountBox->setRange(1, 1000);
+  CountBox->setValue(30);
+  SeedEdit = new QLineEdit(QStringLiteral("1"), this);
+  RangeTable = new QTableWidget(0, 4, this);
+  RangeTable->setHorizontalHeaderLabels({QStringLiteral("Величина"), QStringLiteral("Предлагаемые"),
+                                         QStringLiteral("От"), QStringLiteral("До")});
+  RangeTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  RangeTable->verticalHeader()->hide();
+  ToleranceEdit = new QLineEdit(this);
+  ToleranceEdit->setPlaceholderText(QStringLiteral("половина единицы последнего знака"));
+  KeyBox = new QCheckBox(QStringLiteral("Ответы на листах заданий"), this);
+  FolderEdit = new QLineEdit(QDir::current().filePath(QString::fromUtf8(variants::kDefaultFolder)), this);
+  auto* chooseButton = new QPushButton(QStringLiteral("Выбрать..."), this);
+  StatusLabel = new QLabel(this);
+  StatusLabel->setWordWrap(true);
+
+  auto* folderRow = new QHBoxLayout;
+  folderRow->addWidget(FolderEdit);
+  folderRow->addWidget(chooseButton);
+  auto* form = new QFormLayout;
+  form->addRow(QStringLiteral("Вариантов каждой задачи:"), CountBox);
+  form->addRow(QStringLiteral("Зерно (начальное число):"), SeedEdit);
+  form->addRow(QStringLiteral("Допуск ответа (доля):"), ToleranceEdit);
+  form->addRow(QString(), KeyBox);
+  form->addRow(QStringLiteral("Папка:"), folderRow);
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* createButton = buttons->addButton(QStringLiteral("Создать"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(QStringLiteral("Задачи:"), this));
+  layout->addWidget(TaskList, 2);
+  layout->addWidget(
+      new QLabel(QStringLiteral("Диапазоны исходных данных (пустые ячейки — от наименьшего до наибольшего из "
+                                "предлагаемых значений):"),
+                 this));
+  layout->addWidget(RangeTable, 1);
+  layout->addLayout(form);
+  layout->addWidget(StatusLabel);
+  layout->addWidget(buttons);
+
+  connect(TaskList, &QListWidget::itemChanged, this, &TVariantsDialog::FillRanges);
+  connect(chooseButton, &QPushButton::clicked, this, &TVariantsDialog::ChooseFolder);
+  connect(createButton, &QPushButton::clicked, this, &TVariantsDialog::CreateFiles);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  resize(640, 720);
+}
+
+void TVariantsDialog::ChooseFolder() {
+  const QString folder =
+      QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для файлов"), FolderEdit->text());
+  if (!folder.isEmpty()) FolderEdit->setText(folder);
+}
+
+void TVariantsDialog::FillRanges() {
+  std::map<QString, std::pair<QString, QString>> typed;
+  for (int row = 0; row < RangeTable->rowCount(); ++row)
+    typed[RangeTable->item(row, 0)->text()] = {RangeTable->item(row, 2)->text(),
+                                               RangeTable->item(row, 3)->text()};
+  std::vector<QString> labels;
+  std::map<QString, QStringList> spans;
+  std::string dataFile;
+  try {
+    dataFile = variants::ReadTaskFile(kDataFileName, ".", InstalledTasks());
+  } catch (const std::exception& e) {
+    StatusLabel->setText(QString::fromUtf8(e.what()));
+  }
+  for (int i = 0; i < TaskList->count(); ++i) {
+    if (TaskList->item(i)->checkState() != Qt::Checked) continue;
+    try {
+      for (const teaching::DrawnField& field :
+           teaching::FieldsOf(TaskList->item(i)->data(Qt::UserRole).toInt(), dataFile, {})) {
+        const QString label = Utf8(field.label);
+        if (!spans.count(label)) labels.push_back(label);
+        const QString span = Utf8(teaching::PlainText(field.low)) + QStringLiteral(" – ") +
+                             Utf8(teaching::PlainText(field.high));
+        if (!spans[label].contains(span)) spans[label] << span;
+      }
+    } catch (const std::exception& e) {
+      StatusLabel->setText(QString::fromUtf8(e.what()));
+    }
+  }
+  RangeTable->setRowCount(static_cast<int>(labels.size()));
+  for (int row = 0; row < RangeTable->rowCount(); ++row) {
+    const QString& label = labels[static_cast<std::size_t>(row)];
+    auto* name = new QTableWidgetItem(label);
+    name->setFlags(Qt::ItemIsEnabled);
+    auto* offered = new QTableWidgetItem(spans[label].join(QStringLiteral("; ")));
+    offered->setFlags(Qt::ItemIsEnabled);
+    RangeTable->setItem(row, 0, name);
+    RangeTable->setItem(row, 1, offered);
+    RangeTable->setItem(row, 2, new QTableWidgetItem(typed[label].first));
+    RangeTable->setItem(row, 3, new QTableWidgetItem(typed[label].second));
+  }
+}
+
+teaching::KitRequest TVariantsDialog::Request() const {
+  teaching::KitRequest request;
+  for (int i = 0; i < TaskList->count(); ++i)
+    if (TaskList->item(i)->checkState() == Qt::Checked)
+      request.codes.push_back(TaskList->item(i)->data(Qt::UserRole).toInt());
+  request.count = CountBox->value();
+  bool ok = false;
+  request.seed = SeedEdit->text().trimmed().toULongLong(&ok);
+  if (!ok) throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1");
+  for (int row = 0; row < RangeTable->rowCount(); ++row) {
+    const QString label = RangeTable->item(row, 0)->text();
+    const QString low = RangeTable->item(row, 2)->text().trimmed(),
+                  high = RangeTable->item(row, 3)->text().trimmed();
+    if (low.isEmpty() && high.isEmpty()) continue;
+    if (low.isEmpty() || high.isEmpty())
+      throw teaching::KitRequestError("Диапазон поля «" + label.toStdString() + "»: нужны обе границы");
+    request.ranges.push_back({label.toStdString(), low.toStdString(), high.toStdString()});
+  }
+  request.tolerance = ToleranceEdit->text().trimmed().toStdString();
+  request.key = KeyBox->isChecked();
+  return request;
+}
+
+bool TVariantsDialog::CreateFiles() {
+  const QString folder = FolderEdit->text().trimmed();
+  try {
+    if (folder.isEmpty()) throw teaching::KitRequestError("Не указана папка для файлов");
+    const teaching::KitRequest request = Request();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    std::vector<teaching::KitFile> files;
+    try {
+      files = teaching::MakeKit(request, variants::ReadKitSources(request.codes, ".", InstalledTasks()));
+      variants::WriteKitFiles(files, folder.toStdString());
+    } catch (...) {
+      QApplication::restoreOverrideCursor();
+      throw;
+    }
+    QApplication::restoreOverrideCursor();
+    StatusLabel->setText(QStringLiteral("Записано файлов: %1, в папку %2").arg(files.size()).arg(folder));
+  } catch (const std::exception& e) {
+    prompts::Error(this, QString::fromUtf8(e.what()));
+    return false;
+  }
+  openFolder(folder);
+  return true;
+}

@@ -1,0 +1,242 @@
+#include "VariantsRun.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <stdexcept>
+#include <system_error>
+
+#include "app/Workspace.h"
+#include "base/Cp1251.h"
+#include "base/Errors.h"
+#include "base/WholeFile.h"
+#include "initial_data/TaskData.h"
+#include "solvers/RunOpt.h"
+
+namespace fs = std::filesystem;
+
+namespace variants {
+
+namespace {
+
+// Statements and data files are a few kilobytes; anything far larger is not
+// one, and reading it whole would only cost memory.
+constexpr off_t kMaxSourceSize = 1 << 20;
+
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// The file `name` in `folder`, letter case ignored as the task files are
+// named; empty when there is none.
+fs::path FindFile(const fs::path& folder, const std::string& name) {
+  std::error_code ec;
+  if (folder.empty()) return {};
+  if (fs::exists(fs::symlink_status(folder / name, ec))) return folder / name;
+  const auto lower = [](std::string s) {
+    for (char& c : s)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return s;
+  };
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    if (lower(it->path().filename().string()) == lower(name)) return it->path();
+  return {};
+}
+
+// The bytes of a regular file; a FIFO, a device or a folder is refused at
+// once, without waiting on it.
+std::string ReadSource(const fs::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw CannotOpenFile(file.string());
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    throw CannotOpenFile(file.string());
+  }
+  if (st.st_size > kMaxSourceSize) {
+    ::close(fd);
+    throw InOutError("Файл " + file.string() + " слишком велик (больше 1 МБ)");
+  }
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw IoError(error);
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+    if (bytes.size() > static_cast<std::size_t>(kMaxSourceSize)) {
+      ::close(fd);
+      throw InOutError("Файл " + file.string() + " слишком велик (больше 1 МБ)");
+    }
+  }
+  ::close(fd);
+  return bytes;
+}
+
+bool AllDigits(const std::string& s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+std::uint64_t Seed(const std::string& text) {
+  if (!AllDigits(text) || text.size() > 20)
+    throw UsageError("--seed needs a whole number 0 to 2^64-1: " + text);
+  std::uint64_t seed = 0;
+  for (char c : text) {
+    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+    if (seed > (UINT64_MAX - digit) / 10)
+      throw UsageError("--seed needs a whole number 0 to 2^64-1: " + text);
+    seed = seed * 10 + digit;
+  }
+  return seed;
+}
+
+teaching::RangeSetting Range(const std::string& text) {
+  const std::size_t equals = text.rfind('=');
+  const std::size_t colon = equals == std::string::npos ? std::string::npos : text.find(':', equals);
+  if (equals == std::string::npos || equals == 0 || colon == std::string::npos)
+    throw UsageError("--range needs LABEL_OR_INDEX=LO:HI: " + text);
+  return {text.substr(0, equals), text.substr(equals + 1, colon - equals - 1), text.substr(colon + 1)};
+}
+
+struct Options {
+  teaching::KitRequest request;
+  fs::path folder = kDefaultFolder;
+};
+
+Options ParseArguments(const std::vector<std::string>& args) {
+  Options o;
+  bool counted = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const auto value = [&]() -> const std::string& {
+      if (++i == args.size()) throw UsageError(a + " needs a value");
+      return args[i];
+    };
+    if (a == "--variants") {
+      const std::string& n = value();
+      if (!AllDigits(n) || n.size() > 4) throw UsageError("--variants needs a count 1 to 1000: " + n);
+      o.request.count = std::stoi(n);
+      counted = true;
+    } else if (a == "--seed") {
+      o.request.seed = Seed(value());
+    } else if (a == "--range") {
+      o.request.ranges.push_back(Range(value()));
+    } else if (a == "--tolerance") {
+      o.request.tolerance = value();
+      if (o.request.tolerance.empty()) throw UsageError("--tolerance needs a value");
+    } else if (a == "--out") {
+      o.folder = value();
+      if (o.folder.empty()) throw UsageError("--out needs a folder name");
+    } else if (a == "--key") {
+      o.request.key = true;
+    } else if (a.size() > 1 && a[0] == '-') {
+      throw UsageError("unknown option with --variants: " + a);
+    } else if (a == "all") {
+      for (const TaskEntry& task : AllTasks()) o.request.codes.push_back(task.code);
+    } else {
+      if (!AllDigits(a) || a.size() != 3 || !FindTask(std::stoi(a)))
+        throw UsageError("not a task code 101-125: " + a);
+      o.request.codes.push_back(std::stoi(a));
+    }
+  }
+  if (!counted) throw UsageError("--variants needs a count");
+  if (o.request.codes.empty()) throw UsageError("missing task code");
+  return o;
+}
+
+std::vector<int> Codes(const std::vector<int>& codes) {
+  std::vector<int> sorted = codes;
+  std::sort(sorted.begin(), sorted.end());
+  sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+  return sorted;
+}
+
+}  // namespace
+
+bool AsksForVariants(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (a == "--variants") return true;
+  return false;
+}
+
+std::string ReadTaskFile(const std::string& name, const fs::path& folder, const fs::path& fallback) {
+  fs::path file = FindFile(folder, name);
+  if (file.empty()) file = FindFile(fallback, name);
+  if (file.empty())
+    throw InOutError("Нет файла " + name + " ни в папке " + folder.string() +
+                     (fallback.empty() ? std::string() : ", ни в папке " + fallback.string()));
+  return ReadSource(file);
+}
+
+teaching::KitSources ReadKitSources(const std::vector<int>& codes, const fs::path& folder,
+                                    const fs::path& fallback) {
+  teaching::KitSources sources;
+  sources.dataFile = ReadTaskFile(kDataFileName, folder, fallback);
+  for (int code : Codes(codes))
+    sources.statements[code] =
+        cp1251::ToUtf8(ReadTaskFile("zad" + std::to_string(code) + ".txt", folder, fallback));
+  return sources;
+}
+
+std::vector<fs::path> WriteKitFiles(const std::vector<teaching::KitFile>& files, const fs::path& folder) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(folder, ec);
+  if (fs::exists(status) && !fs::is_directory(status)) throw InOutError("Не папка: " + folder.string());
+  if (!fs::exists(status) && (fs::create_directories(folder, ec), ec))
+    throw InOutError("Нельзя создать папку " + folder.string() + ": " + ec.message());
+  std::vector<fs::path> written;
+  for (const teaching::KitFile& file : files) {
+    if (!teaching::IsKitFileName(file.name)) throw InOutError("Не файл набора: " + file.name);
+    const fs::path path = folder / file.name;
+    ReplaceWholeFile(path.c_str(), file.bytes.data(), file.bytes.size());
+    written.push_back(path);
+  }
+  return written;
+}
+
+int VariantsMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  Options options;
+  try {
+    options = ParseArguments(args);
+  } catch (const UsageError& e) {
+    err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
+    return 2;
+  }
+  std::vector<teaching::KitFile> files;
+  try {
+    const fs::path installed = workspace::ShippedTasksFolder(workspace::RunningProgram(nullptr));
+    const teaching::KitSources sources = ReadKitSources(options.request.codes, ".", installed);
+    files = teaching::MakeKit(options.request, sources);
+  } catch (const teaching::KitRequestError& e) {
+    err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
+    return 2;
+  } catch (const std::runtime_error& e) {
+    err << e.what() << '\n';
+    return 1;
+  }
+  try {
+    for (const fs::path& path : WriteKitFiles(files, options.folder)) out << path.string() << '\n';
+    out.flush();
+  } catch (const std::runtime_error& e) {
+    err << e.what() << '\n';
+    return 1;
+  }
+  if (!out) {
+    err << "reactopt-batch: standard output: " << IoError(errno != 0 ? errno : 101).what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace variants

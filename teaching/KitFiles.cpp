@@ -1,0 +1,281 @@
+#include "KitFiles.h"
+
+#include "base/Cp1251.h"
+
+namespace teaching {
+
+namespace {
+
+// Text for HTML or XML: markup characters escaped, control characters that
+// XML cannot hold made blanks, malformed UTF-8 replaced. `braces` also escapes
+// { and }, which a Moodle cloze question would take for the start of a field.
+std::string Escaped(std::string_view text, bool braces = false) {
+  std::string out;
+  for (std::size_t pos = 0; pos < text.size();) {
+    const char32_t c = cp1251::NextCodePoint(text, pos);
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '{': out += braces ? "&#123;" : "{"; break;
+      case '}': out += braces ? "&#125;" : "}"; break;
+      default:
+        if ((c < 0x20 && c != '\n' && c != '\t') || c == 0xFFFE || c == 0xFFFF)
+          out += ' ';
+        else
+          cp1251::AppendUtf8(out, c);
+    }
+  }
+  return out;
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  while (!lines.empty() && lines.back().find_first_not_of(" \t") == std::string::npos) lines.pop_back();
+  return lines;
+}
+
+bool StartsWith(const std::string& text, std::string_view prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool IsHeading(const std::string& line) { return !line.empty() && line[0] != ' ' && line[0] != '\t'; }
+
+// What a sheet shows of a statement: the part before its data section (title,
+// scheme, conditions, what is required), and the data section's notes on the
+// symbols. A statement without the usual headings is shown whole.
+struct StatementParts {
+  std::string title, body, notes;
+};
+
+StatementParts Parts(const std::string& statement) {
+  std::vector<std::string> lines = Lines(statement);
+  StatementParts parts;
+  std::size_t i = 0;
+  if (!lines.empty() && StartsWith(lines[0], "Задача")) i = 1;  // the sheet's own heading says it
+  std::vector<std::string> body, notes;
+  for (; i < lines.size() && !StartsWith(lines[i], "Исходные данные"); ++i) body.push_back(lines[i]);
+  if (i < lines.size())
+    for (++i; i < lines.size() && !IsHeading(lines[i]); ++i) notes.push_back(lines[i]);
+  for (auto* part : {&body, &notes}) {
+    while (!part->empty() && part->back().find_first_not_of(" \t") == std::string::npos) part->pop_back();
+    while (!part->empty() && part->front().find_first_not_of(" \t") == std::string::npos)
+      part->erase(part->begin());
+  }
+  if (!body.empty() && IsHeading(body.front())) {
+    parts.title = body.front();
+    body.erase(body.begin());
+    while (!body.empty() && body.front().find_first_not_of(" \t") == std::string::npos)
+      body.erase(body.begin());
+  }
+  for (const std::string& line : body) parts.body += line + "\n";
+  for (const std::string& line : notes) parts.notes += line + "\n";
+  return parts;
+}
+
+std::string Collapsed(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (!(c == ' ' && (out.empty() || out.back() == ' '))) out += c;
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+// Lower case for comparing labels: Latin and the Russian alphabet.
+std::u32string Folded(std::string_view utf8) {
+  std::u32string out;
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    char32_t c = cp1251::NextCodePoint(utf8, pos);
+    if (c >= 'A' && c <= 'Z') c += 32;
+    if (c >= 0x410 && c <= 0x42F) c += 32;
+    if (c == 0x401) c = 0x451;
+    out += c;
+  }
+  return out;
+}
+
+// A quantity to find, as a line with a blank: the words the report prints
+// before and after its value, led by its label where those words lack it.
+struct Wording {
+  std::string before, after;
+};
+
+Wording WordingOf(const OptimumQuantity& q) {
+  const std::size_t at = q.line.find(q.value);
+  if (at == std::string::npos) return {q.label + " =", ""};
+  std::string before = Collapsed(q.line.substr(0, at));
+  const std::string after = Collapsed(q.line.substr(at + q.value.size()));
+  if (before.find(q.label) != std::string::npos) return {before, after};
+  const std::u32string label = Folded(q.label), words = Folded(before);
+  if (!words.empty() && label.size() >= words.size() &&
+      label.compare(label.size() - words.size(), words.size(), words) == 0)
+    return {q.label, after};
+  return {q.label + (before.empty() ? " =" : ": " + before), after};
+}
+
+std::string Padded(int number, int count) {
+  std::string text = std::to_string(number);
+  const std::size_t width = std::to_string(count).size();
+  return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
+}
+
+std::string AnswersCsv(const TaskVariants& task) {
+  std::string csv = "variant";
+  for (const DrawnField& field : task.fields) csv += "," + CsvField(field.label);
+  if (!task.variants.empty())
+    for (const OptimumQuantity& q : task.variants.front().answers) csv += "," + CsvField(q.label);
+  csv += "\n";
+  for (const Variant& v : task.variants) {
+    csv += std::to_string(v.number);
+    for (const std::string& value : v.data) csv += "," + CsvField(value);
+    for (const OptimumQuantity& q : v.answers) csv += "," + CsvField(q.value);
+    csv += "\n";
+  }
+  return csv;
+}
+
+std::string DataTable(const TaskVariants& task, const Variant& v, bool braces) {
+  std::string html = "<table class=\"data\"><tr><th>Величина</th><th>Значение</th></tr>\n";
+  for (std::size_t j = 0; j < task.fields.size(); ++j)
+    html += "<tr><td>" + Escaped(task.fields[j].label, braces) + "</td><td class=\"num\">" + v.data[j] +
+            "</td></tr>\n";
+  return html + "</table>\n";
+}
+
+constexpr const char* kSheetStyle =
+    "@page { size: A4; margin: 14mm 14mm 14mm 18mm; }\n"
+    "body { margin: 0; font: 10pt/1.3 \"DejaVu Sans\", \"Liberation Sans\", Arial, sans-serif; color: #000; "
+    "}\n"
+    ".sheet { break-after: page; page-break-after: always; }\n"
+    ".sheet:last-child { break-after: auto; page-break-after: auto; }\n"
+    "header { display: flex; justify-content: space-between; align-items: baseline;"
+    " border-bottom: 1.5pt solid #000; padding-bottom: 1mm; margin-bottom: 3mm; }\n"
+    "header .variant { font-size: 14pt; font-weight: bold; }\n"
+    "header .student { min-width: 70mm; border-bottom: 0.5pt solid #000; }\n"
+    "h1 { font-size: 12pt; margin: 0 0 2mm; }\n"
+    "h2 { font-size: 11pt; margin: 3mm 0 1.5mm; }\n"
+    "pre { margin: 0; font: 9pt/1.25 \"DejaVu Sans Mono\", \"Liberation Mono\", monospace; white-space: "
+    "pre-wrap; }\n"
+    "table { border-collapse: collapse; margin-top: 1.5mm; }\n"
+    "td, th { border: 0.5pt solid #000; padding: 0.8mm 2.5mm; text-align: left; }\n"
+    "td.num { font-family: \"DejaVu Sans Mono\", \"Liberation Mono\", monospace; text-align: right; }\n"
+    "table.find td { border: none; padding: 1.6mm 2mm 0.4mm 0; vertical-align: bottom; }\n"
+    "table.find td.blank { min-width: 38mm; border-bottom: 0.5pt solid #000; }\n"
+    ".key { margin-top: 4mm; border-top: 0.5pt dashed #000; padding-top: 1mm; }\n"
+    ".key span { display: inline-block; margin-right: 6mm; }\n"
+    "@media screen { body { max-width: 182mm; margin: 6mm auto; }"
+    " .sheet { margin-bottom: 10mm; padding-bottom: 6mm; border-bottom: 2px dashed #999; } }\n";
+
+std::string Sheets(const std::vector<TaskVariants>& tasks, const KitRequest& request) {
+  std::string html =
+      "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>ReactOpt: варианты "
+      "заданий, зерно " +
+      std::to_string(request.seed) + "</title>\n<style>\n" + kSheetStyle + "</style>\n</head>\n<body>\n";
+  for (const TaskVariants& task : tasks) {
+    const StatementParts parts = Parts(task.statement);
+    for (const Variant& v : task.variants) {
+      html += "<section class=\"sheet\">\n<header><span class=\"variant\">Вариант " +
+              std::to_string(v.number) + "</span><span>Задача " + std::to_string(task.code) +
+              "</span><span class=\"student\">Фамилия, группа:</span></header>\n";
+      if (!parts.title.empty()) html += "<h1>" + Escaped(parts.title) + "</h1>\n";
+      if (!parts.body.empty()) html += "<pre>" + Escaped(parts.body) + "</pre>\n";
+      html += "<h2>Исходные данные</h2>\n";
+      if (!parts.notes.empty()) html += "<pre>" + Escaped(parts.notes) + "</pre>\n";
+      html += DataTable(task, v, false);
+      html += "<h2>Найти</h2>\n<table class=\"find\">\n";
+      for (const OptimumQuantity& q : v.answers) {
+        const Wording w = WordingOf(q);
+        html += "<tr><td>" + Escaped(w.before) + "</td><td class=\"blank\"></td><td>" + Escaped(w.after) +
+                "</td></tr>\n";
+      }
+      html += "</table>\n";
+      if (request.key) {
+        html += "<div class=\"key\"><b>Ответы:</b> ";
+        for (const OptimumQuantity& q : v.answers)
+          html += "<span>" + Escaped(q.label) + " = " + Escaped(q.value) + "</span>";
+        html += "</div>\n";
+      }
+      html += "</section>\n";
+    }
+  }
+  return html + "</body>\n</html>\n";
+}
+
+// A question's text is HTML inside XML: escaped once for HTML here, and once
+// more for XML by the caller.
+std::string ClozeText(const TaskVariants& task, const StatementParts& parts, const Variant& v,
+                      const std::string& tolerance) {
+  std::string html;
+  if (!parts.title.empty()) html += "<p><b>" + Escaped(parts.title, true) + "</b></p>\n";
+  if (!parts.body.empty()) html += "<pre>" + Escaped(parts.body, true) + "</pre>\n";
+  html += "<p><b>Исходные данные</b></p>\n";
+  if (!parts.notes.empty()) html += "<pre>" + Escaped(parts.notes, true) + "</pre>\n";
+  html += DataTable(task, v, true);
+  html += "<p><b>Найти</b> (дробную часть отделяйте точкой)</p>\n";
+  for (const OptimumQuantity& q : v.answers) {
+    const Wording w = WordingOf(q);
+    html += "<p>" + Escaped(w.before, true) + " {1:NUMERICAL:=" + q.value + ":" +
+            ToleranceOf(q.value, tolerance) + "} " + Escaped(w.after, true) + "</p>\n";
+  }
+  return html;
+}
+
+std::string MoodleXml(const std::vector<TaskVariants>& tasks, const KitRequest& request) {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n";
+  for (const TaskVariants& task : tasks) {
+    const StatementParts parts = Parts(task.statement);
+    const std::string name = "Задача " + std::to_string(task.code);
+    xml += "  <question type=\"category\">\n    <category><text>$course$/top/ReactOpt/" + name +
+           "</text></category>\n  </question>\n";
+    for (const Variant& v : task.variants) {
+      xml += "  <question type=\"cloze\">\n    <name><text>" + name + ", вариант " +
+             Padded(v.number, request.count) + "</text></name>\n    <questiontext format=\"html\"><text>" +
+             Escaped(ClozeText(task, parts, v, request.tolerance)) +
+             "</text></questiontext>\n    <generalfeedback format=\"html\"><text></text></generalfeedback>\n"
+             "    <penalty>0.3333333</penalty>\n    <hidden>0</hidden>\n  </question>\n";
+    }
+  }
+  return xml + "</quiz>\n";
+}
+
+}  // namespace
+
+std::vector<KitFile> KitFiles(const std::vector<TaskVariants>& tasks, const KitRequest& request) {
+  std::vector<KitFile> files;
+  for (const TaskVariants& task : tasks)
+    files.push_back({"answers-" + std::to_string(task.code) + ".csv", AnswersCsv(task)});
+  files.push_back({"sheets.html", Sheets(tasks, request)});
+  files.push_back({"moodle.xml", MoodleXml(tasks, request)});
+  return files;
+}
+
+std::vector<KitFile> MakeKit(const KitRequest& request, const KitSources& sources) {
+  return KitFiles(DrawVariants(request, sources), request);
+}
+
+bool IsKitFileName(std::string_view name) {
+  if (name == "sheets.html" || name == "moodle.xml") return true;
+  if (name.size() != 15 || name.substr(0, 8) != "answers-" || name.substr(11) != ".csv") return false;
+  for (char c : name.substr(8, 3))
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+}  // namespace teaching

@@ -1,0 +1,137 @@
+#pragma once
+// Individual variants of a task for a class: each student gets the same task
+// with other data, drawn reproducibly from a seed, together with the answers
+// the program's own report gives for them.
+
+#include <cstdint>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "solvers/Report.h"
+#include "teaching/Decimal.h"
+
+namespace teaching {
+
+// SplitMix64 (Steele, Lea and Flood, 2014): a 64-bit state advanced by
+// 0x9E3779B97F4A7C15 and mixed by two multiply-xorshift rounds. Fixed here so
+// that a seed gives the same numbers on every platform and in every build.
+class SplitMix64 {
+ public:
+  explicit SplitMix64(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t Next();
+  // A whole number from 0 to `bound` - 1 (bound > 0), without the bias of a
+  // plain remainder.
+  std::uint64_t Below(std::uint64_t bound);
+
+ private:
+  std::uint64_t state_;
+};
+
+// A request that cannot be met as given: a range that is not two numbers, a
+// field no chosen task has, a count below 1. The text names the problem.
+class KitRequestError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The ranges of a task cannot give the count of variants asked for; the text
+// names the task.
+class NotEnoughVariantsError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A teacher's range for a field: `field` is its label in the data file
+// (blanks around it ignored) or its number 1 to 10; it applies to every
+// chosen task that has such a field.
+struct RangeSetting {
+  std::string field;
+  std::string low, high;  // decimal texts
+};
+
+struct KitRequest {
+  std::vector<int> codes;
+  int count = 0;
+  std::uint64_t seed = 1;
+  std::vector<RangeSetting> ranges;
+  // The tolerance of an answer relative to its value ("0.01" is 1 %); empty
+  // for half a unit of the last printed digit, which is also the least.
+  std::string tolerance;
+  // Whether the sheets show the answers after the blanks.
+  bool key = false;
+};
+
+// What the kit reads: the bytes of "DataFile.dat" and the statements
+// (UTF-8) by task code. A task without a statement gets a sheet without one.
+struct KitSources {
+  std::string dataFile;
+  std::map<int, std::string> statements;
+};
+
+// A field whose value is drawn: its slot, its label as the data file gives it
+// (blanks around it removed), its range and the precision of its values.
+struct DrawnField {
+  int slot = 0;
+  std::string label;
+  Decimal low, high;
+  int digits = 1;  // significant digits of a value
+  int place = 0;   // the finest decimal place a value may use
+};
+
+struct Variant {
+  int number = 0;                        // 1, 2, ...
+  std::vector<std::string> data;         // the value texts, in slot order
+  std::vector<OptimumQuantity> answers;  // as the report states them
+};
+
+struct TaskVariants {
+  int code = 0;
+  std::string statement;  // UTF-8, as read
+  std::vector<DrawnField> fields;
+  std::vector<Variant> variants;
+};
+
+// Reads `code`'s fields from the data file and applies the request's ranges:
+// what the dialog shows before drawing. Throws KitRequestError or InOutError.
+std::vector<DrawnField> FieldsOf(int code, const std::string& dataFile,
+                                 const std::vector<RangeSetting>& ranges);
+
+// Draws `request.count` variants of every task of the request. A variant is
+// kept when the task takes its data, its optimum lies inside the sweep
+// (where the default data's optimum does) and its answers differ from every
+// kept variant's. The generator of a task starts from the seed and the task
+// code alone, so a task's variants do not depend on the other tasks asked for.
+// Throws KitRequestError, NotEnoughVariantsError or InOutError. The shared
+// state of the current task (code, parameters, field table, chart) is left as
+// it was.
+std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources);
+
+// The tolerance of an answer printed as `value`: `relative` times its value,
+// but never less than half a unit of its last printed digit. Throws
+// KitRequestError for a relative tolerance that is not a number from 0 to 1.
+std::string ToleranceOf(const std::string& value, const std::string& relative);
+
+// Checks a request's tolerance; throws KitRequestError naming the problem.
+void CheckTolerance(const std::string& relative);
+
+// A student's answer to one quantity.
+struct CheckedAnswer {
+  std::string label;      // as the report prints it
+  bool number = false;    // the typed text is a number
+  bool right = false;     // within the tolerance of the printed value
+  std::string value;      // the printed value, only when asked to reveal it
+  std::string tolerance;  // likewise
+};
+
+// Runs task `code` with the variant's `data` (value texts in slot order) and
+// compares each typed answer (decimal point or comma) with the answer the
+// report prints, within the tolerance. Refusals of the data pass through as
+// InvalidDataError; a wrong count of values is a KitRequestError. The shared
+// state of the current task is left as it was.
+std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>& data,
+                                        const std::vector<std::string>& typed, const std::string& tolerance,
+                                        bool reveal);
+
+}  // namespace teaching

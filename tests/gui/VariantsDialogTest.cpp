@@ -1,0 +1,113 @@
+// "Variants for students...": the dialog gathers the request, writes the
+// kit's own bytes and opens the folder; a request the kit cannot meet is an
+// error box and writes nothing.
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+
+#include "GuiTestSupport.h"
+#include "app/MDIFrame.h"
+#include "app/VariantsDialog.h"
+#include "app/VariantsRun.h"
+#include "base/TaskIdentity.h"
+
+class VariantsDialogTest : public QObject {
+  Q_OBJECT
+
+  static void Check(TVariantsDialog& dialog, std::initializer_list<int> codes) {
+    for (int i = 0; i < dialog.TaskList->count(); ++i)
+      for (int code : codes)
+        if (dialog.TaskList->item(i)->data(Qt::UserRole).toInt() == code)
+          dialog.TaskList->item(i)->setCheckState(Qt::Checked);
+  }
+  static int RowOf(const TVariantsDialog& dialog, const QString& label) {
+    for (int row = 0; row < dialog.RangeTable->rowCount(); ++row)
+      if (dialog.RangeTable->item(row, 0)->text() == label) return row;
+    return -1;
+  }
+  static void CopyTasks(const TempWorkDir& dir) {
+    for (const QString& name : QDir(QStringLiteral(REACTOPT_TASKS_DIR)).entryList(QDir::Files))
+      QFile::copy(QStringLiteral(REACTOPT_TASKS_DIR "/") + name, dir.path(name));
+  }
+
+ private slots:
+  void writesTheKitsBytesAndOpensTheFolder() {
+    TempWorkDir dir;
+    CopyTasks(dir);
+    TVariantsDialog dialog;
+    QString opened;
+    dialog.openFolder = [&](const QString& folder) { opened = folder; };
+    QCOMPARE(dialog.TaskList->count(), 25);
+    QCOMPARE(dialog.TaskList->item(0)->text(),
+             QStringLiteral("101  Последовательные реакции первого порядка в реакторе смешения"));
+    Check(dialog, {101, 103});
+    // The fields of both tasks, each label once.
+    QCOMPARE(dialog.RangeTable->rowCount(), 8);
+    const int k1 = RowOf(dialog, QStringLiteral("Конст. k1, 1/с"));
+    QVERIFY(k1 >= 0);
+    QCOMPARE(dialog.RangeTable->item(k1, 1)->text(), QStringLiteral("0.5 – 2"));
+    dialog.RangeTable->item(k1, 2)->setText(QStringLiteral("1"));
+    dialog.RangeTable->item(k1, 3)->setText(QStringLiteral("1,5"));
+    dialog.CountBox->setValue(4);
+    dialog.SeedEdit->setText(QStringLiteral("42"));
+    dialog.ToleranceEdit->setText(QStringLiteral("0.01"));
+    dialog.KeyBox->setChecked(true);
+    dialog.FolderEdit->setText(dir.path(QStringLiteral("kit")));
+    QVERIFY(dialog.CreateFiles());
+    QCOMPARE(opened, dir.path(QStringLiteral("kit")));
+
+    teaching::KitRequest request;
+    request.codes = {101, 103};
+    request.count = 4;
+    request.seed = 42;
+    request.ranges = {{"Конст. k1, 1/с", "1", "1,5"}};
+    request.tolerance = "0.01";
+    request.key = true;
+    for (const teaching::KitFile& file :
+         teaching::MakeKit(request, variants::ReadKitSources({101, 103}, ".", ""))) {
+      QCOMPARE(ReadBytes(dir.path(QStringLiteral("kit/") + QString::fromStdString(file.name))),
+               QByteArray::fromStdString(file.bytes));
+    }
+  }
+
+  void anUnmetRequestIsAnErrorBoxAndWritesNothing() {
+    TempWorkDir dir;
+    CopyTasks(dir);
+    ScriptedPrompts prompts;
+    TVariantsDialog dialog;
+    bool opened = false;
+    dialog.openFolder = [&](const QString&) { opened = true; };
+    dialog.FolderEdit->setText(dir.path(QStringLiteral("kit")));
+    QVERIFY(!dialog.CreateFiles());
+    QCOMPARE(prompts.errors, QStringList{QStringLiteral("Не выбрано ни одной задачи")});
+    Check(dialog, {111});
+    dialog.RangeTable->item(0, 2)->setText(QStringLiteral("1"));
+    QVERIFY(!dialog.CreateFiles());
+    QCOMPARE(prompts.errors.last(), QStringLiteral("Диапазон поля «Конст. k1, 1/с»: нужны обе границы"));
+    dialog.RangeTable->item(0, 3)->setText(QStringLiteral("1"));
+    dialog.RangeTable->item(1, 2)->setText(QStringLiteral("1"));
+    dialog.RangeTable->item(1, 3)->setText(QStringLiteral("1"));
+    QVERIFY(!dialog.CreateFiles());
+    QVERIFY(prompts.errors.last().startsWith(
+        QStringLiteral("Задача 111 «Последовательные реакции первого порядка в реакторе вытеснения»: из "
+                       "заданных диапазонов получено только 1 различных вариантов из 30")));
+    QVERIFY(!QFileInfo::exists(dir.path(QStringLiteral("kit"))));
+    QVERIFY(!opened);
+  }
+
+  void theMainWindowOpensItFromItsTaskMenu() {
+    TFrameForm frame;
+    QStringList items;
+    for (QAction* action : frame.Task1->actions()) items << action->text();
+    QVERIFY(items.contains(QStringLiteral("&Variants for students...")));
+  }
+};
+
+REACTOPT_GUI_TEST_MAIN(VariantsDialogTest)
+#include "VariantsDialogTest.moc"
