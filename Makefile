@@ -10,7 +10,7 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-d
             libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
             fonts-liberation fonts-dejavu-core \
             dpkg-dev file desktop-file-utils appstream man-db lintian poppler-utils \
-            libxml2-utils
+            libxml2-utils strace
 
 # The browser edition's tools. Debian's emscripten finds its JavaScript helpers
 # (acorn) among Debian's Node modules.

@@ -1,10 +1,16 @@
 #include "BatchRun.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -17,6 +23,10 @@
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 
+#ifndef REACTOPT_INSTALLED_TASKS
+#define REACTOPT_INSTALLED_TASKS "/usr/share/reactopt/tasks"
+#endif
+
 namespace {
 
 constexpr const char* kUsage = "usage: reactopt-batch [--print] [--chart FILE] CODE_OR_TASKFILE [P1 ... P10]";
@@ -25,9 +35,39 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+std::string Number17(double v) {
+  char buf[64];
+  return std::string(buf, General17(buf, sizeof buf, v));
+}
+
+std::string ChartCsv() {
+  const int last = PrepareChartPointCount(TaskCode);
+  std::ostringstream csv;
+  csv << "k,x,y1,y2\n";
+  for (int k = 0; k <= last; ++k)
+    csv << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ',' << Number17(ChartY2[k])
+        << '\n';
+  return csv.str();
+}
+
+// A file named on the command line that the run writes (the chart). It
+// follows the usual rules of command-line tools: "-" is standard output; a
+// FIFO, a device or a socket (or a link to one, or /dev/stdout, /dev/fd/N) is
+// written as a stream, never replaced; a regular file or a new name is
+// written whole, a link's target in its place.
+struct UserOutput {
+  std::string option;                   // "--chart"
+  std::string path;                     // as given
+  std::string (*contents)() = nullptr;  // what the run writes there, made after the run
+  std::string bytes;
+  int fd = -1;  // an inherited descriptor the stream goes to (1: `out`)
+  bool stream = false;
+  std::string target;  // the file, once links are followed
+};
+
 struct Options {
   bool print = false;
-  std::string chartFile;
+  std::vector<UserOutput> outputs;
   std::string task;
   std::vector<double> values;
 };
@@ -47,7 +87,11 @@ Options ParseArguments(const std::vector<std::string>& args) {
       o.print = true;
     } else if (args[i] == "--chart") {
       if (++i == args.size() || args[i].empty()) throw UsageError("--chart needs a file name");
-      o.chartFile = args[i];
+      UserOutput chart;
+      chart.option = "--chart";
+      chart.path = args[i];
+      chart.contents = ChartCsv;
+      o.outputs.push_back(chart);
     } else if (args[i].size() > 2 && args[i].compare(0, 2, "--") == 0) {
       throw UsageError("unknown option " + args[i]);
     } else {
@@ -65,14 +109,18 @@ Options ParseArguments(const std::vector<std::string>& args) {
   return o;
 }
 
-// Sets TaskCode from the first argument; returns the task file name to report.
-void SelectTask(const std::string& task) {
-  if (AllDigits(task)) {
-    TaskCode = task.size() <= 3 ? std::stoi(task) : 0;
+// Sets TaskCode from the first argument and checks the number of values.
+void SelectTask(const Options& o) {
+  if (AllDigits(o.task)) {
+    TaskCode = o.task.size() <= 3 ? std::stoi(o.task) : 0;
   } else {
-    ParseTaskCode(FirstChars(FileNamePart(task), 10));
+    ParseTaskCode(FirstChars(FileNamePart(o.task), 10));
   }
-  if (!FindTask(TaskCode)) throw UsageError("no task 101-125 in " + task);
+  if (!FindTask(TaskCode)) throw UsageError("no task 101-125 in " + o.task);
+  const int k = SlotCount(TaskCode);
+  if (static_cast<int>(o.values.size()) > k)
+    throw UsageError("task " + std::to_string(TaskCode) + " takes " + std::to_string(k) +
+                     (k == 1 ? " value, " : " values, ") + std::to_string(o.values.size()) + " given");
 }
 
 // The slots the command line leaves open take what the data dialog would
@@ -97,13 +145,10 @@ std::string PrintedReport() {
   return lf;
 }
 
-// The file's identity, if it exists.
-bool Identity(const std::string& path, dev_t& dev, ino_t& ino) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return false;
-  dev = st.st_dev;
-  ino = st.st_ino;
-  return true;
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return s;
 }
 
 // The absolute path of `path` with its folder resolved, or "" when the folder
@@ -120,46 +165,188 @@ std::string ResolvedPath(const std::string& path) {
   return resolved + (resolved == "/" ? "" : "/") + name;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-  dev_t devA, devB;
-  ino_t inoA, inoB;
-  if (Identity(a, devA, inoA) && Identity(b, devB, inoB)) return devA == devB && inoA == inoB;
-  const std::string resolved = ResolvedPath(a);
-  return !resolved.empty() && resolved == ResolvedPath(b);
+// `path` with its symbolic links followed to the file they name, which need
+// not exist.
+std::string FollowLinks(const std::string& path) {
+  std::string p = path;
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat st;
+    if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+    char target[PATH_MAX];
+    const ssize_t n = ::readlink(p.c_str(), target, sizeof target - 1);
+    if (n <= 0) return p;
+    const std::string next(target, static_cast<std::size_t>(n));
+    const std::size_t slash = p.rfind('/');
+    p = next[0] == '/' || slash == std::string::npos ? next : p.substr(0, slash + 1) + next;
+  }
+  throw CannotCreateFile(AbsolutePath(path), SystemErrorText(ELOOP), ELOOP);
 }
 
-// The chart must not take the place of a file the run reads or writes.
-void CheckChartFile(const Options& o) {
-  if (o.chartFile.empty()) return;
-  for (const char* file : {kReportFileName, kDataFileName})
-    if (SameFile(o.chartFile, file)) throw UsageError("the chart file " + o.chartFile + " is " + file);
-  if (!AllDigits(o.task) && SameFile(o.chartFile, o.task))
-    throw UsageError("the chart file " + o.chartFile + " is the task file");
+// The descriptor a name of the system's own streams stands for: /dev/stdout,
+// /dev/stderr, /dev/fd/N, /proc/self/fd/N. Writing there goes to what the
+// descriptor already is (a terminal, a pipe, a file opened for appending).
+// -1 for any other name.
+int StreamNumber(const std::string& path) {
+  if (path == "-" || path == "/dev/stdout") return 1;
+  if (path == "/dev/stderr") return 2;
+  for (const std::string prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+    const std::string number = path.substr(std::min(path.size(), prefix.size()));
+    if (path.compare(0, prefix.size(), prefix) == 0 && AllDigits(number) && number.size() < 6)
+      return std::stoi(number);
+  }
+  return -1;
 }
 
-std::string Number17(double v) {
-  char buf[64];
-  return std::string(buf, General17(buf, sizeof buf, v));
+void Classify(UserOutput& o) {
+  o.fd = StreamNumber(o.path);
+  if (o.fd >= 0) {
+    o.stream = true;
+    return;
+  }
+  o.target = FollowLinks(o.path);
+  struct stat st;
+  o.stream = ::stat(o.target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
-void WriteChart(const std::string& file) {
-  const int last = PrepareChartPointCount(TaskCode);
-  std::ostringstream csv;
-  csv << "k,x,y1,y2\n";
-  for (int k = 0; k <= last; ++k)
-    csv << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ',' << Number17(ChartY2[k])
-        << '\n';
-  const std::string bytes = csv.str();
-  ReplaceWholeFile(file.c_str(), bytes.data(), bytes.size());
+// What a user output must never replace: a file the run reads or writes.
+struct Protected {
+  std::string path;
+  std::string what;
+};
+
+// Whether `o` writes the file `other`: the same file, or the same name in the
+// same folder, compared as the program compares its own files' names, without
+// regard to letter case ("Opt.Out" is the report).
+bool SameFile(const UserOutput& o, const std::string& other) {
+  struct stat mine, theirs;
+  const bool haveMine = o.fd >= 0 ? ::fstat(o.fd, &mine) == 0 : ::stat(o.target.c_str(), &mine) == 0;
+  if (haveMine && ::stat(other.c_str(), &theirs) == 0 && mine.st_dev == theirs.st_dev &&
+      mine.st_ino == theirs.st_ino)
+    return true;
+  if (o.fd >= 0) return false;
+  const std::string a = ResolvedPath(o.target), b = ResolvedPath(FollowLinks(other));
+  const std::size_t slash = a.rfind('/');
+  return !a.empty() && a.size() == b.size() && a.compare(0, slash, b, 0, slash) == 0 &&
+         Lower(a.substr(slash)) == Lower(b.substr(slash));
 }
 
-// Writes `text` to `out` and flushes it; a failed write is an output error
-// the caller reports, with the system's code.
+// Refuses (bad usage) an output that is the report, the data file, the task's
+// statement (zadNNN.txt, whichever way the task was named) or another output.
+void CheckOutputs(Options& o) {
+  char statement[16];
+  std::snprintf(statement, sizeof statement, "zad%d.txt", static_cast<int>(TaskCode));
+  std::vector<Protected> guarded = {{kReportFileName, std::string("the report ") + kReportFileName},
+                                    {kDataFileName, std::string("the data file ") + kDataFileName},
+                                    {statement, "the statement of task " + std::to_string(TaskCode)}};
+  if (!AllDigits(o.task)) guarded.push_back({o.task, "the task file " + o.task});
+  for (UserOutput& out : o.outputs) {
+    Classify(out);
+    for (const Protected& p : guarded)
+      if (SameFile(out, p.path))
+        throw UsageError(out.option + " " + out.path + " would overwrite " + p.what +
+                         "; choose another file");
+    if (!out.stream) guarded.push_back({out.target, "the file of " + out.option});
+  }
+}
+
+// A failed write to a stream, in plain words.
+InOutError StreamError(const std::string& where, int code) {
+  const std::string text = where + ": " + SystemErrorText(code);
+  return InOutError(text, text, where, code);
+}
+
+// Writes `text` to `out` and flushes it.
 void WriteOutput(std::ostream& out, const std::string& text) {
   errno = 0;
   out << text;
   out.flush();
-  if (!out) throw IoError(errno != 0 ? errno : 101);
+  if (!out) throw StreamError("standard output", errno != 0 ? errno : EIO);
+}
+
+void WriteStream(const UserOutput& o, std::ostream& out) {
+  if (o.fd == 1) return WriteOutput(out, o.bytes);
+  int fd = o.fd;
+  if (fd < 0) {
+    // Not blocking: a FIFO's reader may come a moment later, but one that
+    // nobody reads ends the run instead of holding it.
+    for (int wait = 0; wait < 200; ++wait) {
+      fd = ::open(o.target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+      if (fd >= 0 || errno != ENXIO) break;
+      const timespec pause{0, 10 * 1000 * 1000};
+      ::nanosleep(&pause, nullptr);
+    }
+    if (fd < 0 && errno == ENXIO)
+      throw InOutError(o.path + ": nothing reads from it", o.path + ": nothing reads from it", o.path, ENXIO);
+    if (fd < 0) throw StreamError(o.path, errno);
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  }
+  int failure = 0;
+  for (std::size_t done = 0; done < o.bytes.size() && failure == 0;) {
+    const ssize_t n = ::write(fd, o.bytes.data() + done, o.bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      failure = errno != 0 ? errno : EIO;
+    else
+      done += static_cast<std::size_t>(n);
+  }
+  if (fd != o.fd && ::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
+  if (failure != 0) throw StreamError(o.path, failure);
+}
+
+// Writes the report and every user output together: each file is complete on
+// disk beside its name and each stream written before any file takes its new
+// contents, so a failure on the way leaves every old file as it was.
+void WriteOutputs(const std::string& report, std::vector<UserOutput>& outputs, std::ostream& out) {
+  std::vector<std::unique_ptr<PreparedFile>> files;
+  files.push_back(std::make_unique<PreparedFile>());
+  files.back()->Prepare(kReportFileName, report.data(), report.size());
+  for (const UserOutput& o : outputs) {
+    if (o.stream) continue;
+    files.push_back(std::make_unique<PreparedFile>());
+    files.back()->Prepare(o.target.c_str(), o.bytes.data(), o.bytes.size());
+  }
+  for (const UserOutput& o : outputs)
+    if (o.stream) WriteStream(o, out);
+  std::vector<PreparedFile*> all;
+  for (const auto& f : files) all.push_back(f.get());
+  CommitTogether(all.data(), all.size());
+}
+
+// Where the statements and DataFile.dat installed with the program are.
+std::string InstalledTasksFolder() {
+  char exe[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n > 0) {
+    const std::string program(exe, static_cast<std::size_t>(n));
+    const std::string bin = program.substr(0, program.rfind('/'));
+    for (const std::string& candidate : {bin + "/../share/reactopt/tasks", bin + "/../tasks"}) {
+      char* real = ::realpath(candidate.c_str(), nullptr);
+      if (!real) continue;
+      const std::string folder(real);
+      std::free(real);
+      if (::access((folder + "/" + kDataFileName).c_str(), R_OK) == 0) return folder;
+    }
+  }
+  return REACTOPT_INSTALLED_TASKS;
+}
+
+// The message of a failed file operation, in the runner's words.
+std::string Describe(const InOutError& e) {
+  std::string text = e.Plain();
+  const std::string data = std::string("/") + kDataFileName;
+  const std::string& path = e.Path();
+  if (e.Code() == ENOENT && path.size() >= data.size() &&
+      path.compare(path.size() - data.size(), data.size(), data) == 0) {
+    const int k = SlotCount(TaskCode);
+    text += " (the values not given on the command line are read from " + std::string(kDataFileName) +
+            " in the current folder; task " + std::to_string(TaskCode) + " takes " + std::to_string(k) +
+            "; the installed statements and " + kDataFileName + " are in " + InstalledTasksFolder() + ")";
+  }
+  if (const auto* w = dynamic_cast<const WholeFileError*>(&e);
+      w && w->FileLeft() == WholeFileError::Left::Damaged)
+    text += " (the file may now be incomplete)";
+  return text;
 }
 
 }  // namespace
@@ -171,32 +358,45 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
       try {
         WriteOutput(out, std::string(kUsage) + '\n' + variants::kUsage + '\n');
-      } catch (const std::runtime_error& e) {
-        err << "reactopt-batch: standard output: " << e.what() << '\n';
+      } catch (const InOutError& e) {
+        err << "reactopt-batch: " << e.Plain() << '\n';
         return 1;
       }
       return 0;
     }
     options = ParseArguments(args);
-    SelectTask(options.task);
-    CheckChartFile(options);
+    SelectTask(options);
+    CheckOutputs(options);
   } catch (const UsageError& e) {
     err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
     return 2;
+  } catch (const InOutError& e) {
+    err << "reactopt-batch: " << Describe(e) << '\n';
+    return 1;
   }
+  // The report is written with the other outputs, not by the run itself.
+  struct InMemory {
+    InMemory() { ReportFile.KeepInMemory(true); }
+    ~InMemory() { ReportFile.KeepInMemory(false); }
+  } inMemory;
   try {
     FillParameters(options.values);
     RunCurrentTask();
-    if (!options.chartFile.empty()) WriteChart(options.chartFile);
+    for (UserOutput& o : options.outputs) o.bytes = o.contents();
+    WriteOutputs(ReportFile.Bytes(), options.outputs, out);
+  } catch (const InOutError& e) {
+    err << "reactopt-batch: " << Describe(e) << '\n';
+    return 1;
   } catch (const std::runtime_error& e) {
+    // Data the task cannot take: the desktop's own message.
     err << e.what() << '\n';
     return 1;
   }
   if (options.print) {
     try {
       WriteOutput(out, PrintedReport());
-    } catch (const std::runtime_error& e) {
-      err << "reactopt-batch: standard output: " << e.what() << '\n';
+    } catch (const InOutError& e) {
+      err << "reactopt-batch: " << e.Plain() << '\n';
       return 1;
     }
   }

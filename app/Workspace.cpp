@@ -1,7 +1,5 @@
 #include "Workspace.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +14,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "base/WholeFile.h"
 #include "solvers/RunOpt.h"
 
 namespace fs = std::filesystem;
@@ -100,57 +99,34 @@ bool ReadSmallFile(const fs::path& file, std::uintmax_t limit, std::string& byte
   return !in.bad() && bytes.size() <= limit;
 }
 
-// Writes `bytes` to a new temporary file in `folder` and returns its path.
-fs::path WriteTemporary(const fs::path& folder, const std::string& name, const std::string& bytes) {
-  std::string pattern = (folder / ("." + name + ".XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    throw WorkspaceError("cannot write in the workspace " + folder.string() + ": " + SystemMessage(errno));
+// Writes `bytes` as `folder`/`name`, whole, through the one writer of whole
+// files; with `onlyNew`, never over a file that appeared meanwhile (returns
+// false then). The folder is known to be writable, so nothing is rewritten in
+// place, and a copy the student made read-only is still brought up to date.
+bool WriteWhole(const fs::path& folder, const std::string& name, const std::string& bytes, bool onlyNew) {
+  const fs::path target = folder / name;
+  WholeFileOptions options;
+  options.inPlace = false;
+  options.refuseReadOnly = false;
+  options.onlyNew = onlyNew;
+  try {
+    PreparedFile file;
+    file.Prepare(target.c_str(), bytes.data(), bytes.size(), options);
+    return file.Commit();
+  } catch (const InOutError& e) {
+    throw WorkspaceError("не удалось записать " + target.string() + ": " +
+                         (e.Code() ? SystemMessage(e.Code()) : std::string("это не обычный файл")));
   }
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  bool ok = ::fchmod(fd, 0666 & ~mask) == 0;
-  std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<std::size_t>(n);
-  }
-  const int error = ok ? 0 : errno;
-  ok = ok && ::fsync(fd) == 0;
-  const int syncError = ok ? 0 : errno;
-  ::close(fd);
-  if (!ok) {
-    ::unlink(pattern.c_str());
-    throw WorkspaceError("cannot write " + (folder / name).string() + ": " +
-                         SystemMessage(error ? error : syncError));
-  }
-  return pattern;
 }
 
-// Puts a new file in place without ever replacing one that appeared meanwhile:
-// link() refuses an existing name where rename() would overwrite it.
+// Puts a new file in place without ever replacing one that appeared meanwhile.
 bool PlaceNewFile(const fs::path& folder, const std::string& name, const std::string& bytes) {
-  const fs::path temp = WriteTemporary(folder, name, bytes);
-  const fs::path target = folder / name;
-  const int status = ::link(temp.c_str(), target.c_str());
-  const int error = errno;
-  ::unlink(temp.c_str());
-  if (status == 0) return true;
-  if (error == EEXIST) return false;
-  throw WorkspaceError("cannot write " + target.string() + ": " + SystemMessage(error));
+  return WriteWhole(folder, name, bytes, true);
 }
 
 // Replaces a file whole: readers see the old text or the new one.
 void ReplaceFile(const fs::path& folder, const std::string& name, const std::string& bytes) {
-  const fs::path temp = WriteTemporary(folder, name, bytes);
-  const fs::path target = folder / name;
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    throw WorkspaceError("cannot write " + target.string() + ": " + SystemMessage(error));
-  }
+  WriteWhole(folder, name, bytes, false);
 }
 
 using Manifest = std::map<std::string, Fingerprint>;

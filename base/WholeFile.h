@@ -3,14 +3,122 @@
 // same folder, which is then renamed over the old name. A reader, another
 // process writing the same name, or a failure at any moment (a full disk, a
 // killed process) therefore finds the old file or the new one, never a mix.
+//
+// A folder that takes no new file still lets its writable files be rewritten
+// in place. There overlapping writers take turns (an advisory lock on the
+// file), a file the size limit or the free space cannot hold is refused before
+// it is touched, and a write that fails puts the old contents back; only a
+// crash between the first byte written and the last can still leave a mix.
 
+#include <climits>
 #include <cstddef>
+#include <string>
 
-// Writes `size` bytes of `data` as the file `name`; nothing is allocated on
-// success. Refuses with "Cannot create file <name>", leaving everything as it
-// is, a name that is a folder, a FIFO or another special file, and an existing
-// file the user may not write. A symbolic link is replaced itself, never
-// followed. Where the folder takes no new file, an existing regular file is
-// rewritten in place instead. Other failures raise "I/O error <errno>"; the
-// temporary file is removed on every failure.
-void ReplaceWholeFile(const char* name, const char* data, std::size_t size);
+#include "base/Errors.h"
+
+// A failed whole-file write; the file keeps its old contents unless
+// FileLeft() says otherwise.
+class WholeFileError : public InOutError {
+ public:
+  enum class Left { Untouched, Restored, Damaged };
+  WholeFileError(const InOutError& error, bool inPlace, Left left)
+      : InOutError(error), inPlace_(inPlace), left_(left) {}
+  // The failure came while the file was being rewritten in place (its folder
+  // takes no new file), after it was opened for that.
+  bool InPlace() const { return inPlace_; }
+  Left FileLeft() const { return left_; }
+
+ private:
+  bool inPlace_;
+  Left left_;
+};
+
+// What a caller does around the moment the new file takes the name.
+class WholeFileHooks {
+ public:
+  virtual ~WholeFileHooks() = default;
+  // Runs when the new contents are complete on disk, just before they take the
+  // name (not for a rewrite in place); the document window moves the old
+  // version aside as its backup here. True when Undo has something to put back.
+  virtual bool BeforeReplace(const char* name) = 0;
+  // Puts back what BeforeReplace did, when the new file could not take the name.
+  virtual void Undo(const char* name) = 0;
+};
+
+struct WholeFileOptions {
+  // Where the folder takes no new file, rewrite an existing regular file in place.
+  bool inPlace = true;
+  // Leave a file the user may not write alone, though its folder would take
+  // the replacement.
+  bool refuseReadOnly = true;
+  // Only create: a name that exists when the file is committed is left as it
+  // is (Commit returns false).
+  bool onlyNew = false;
+  WholeFileHooks* hooks = nullptr;
+};
+
+// One file written in two steps, so that several can be written together:
+// Prepare does everything that can fail for want of room or rights (the whole
+// new file on disk beside its name, or, for a rewrite in place, the lock and
+// the room checked), Commit gives the new contents the name. Nothing is
+// allocated on the way of a temporary file.
+class PreparedFile {
+ public:
+  PreparedFile() = default;
+  ~PreparedFile() { Discard(); }
+  PreparedFile(const PreparedFile&) = delete;
+  PreparedFile& operator=(const PreparedFile&) = delete;
+
+  // Prepares `size` bytes of `data` as the new contents of `name`; for a
+  // rewrite in place `data` must stay valid until Commit. Refuses (with
+  // "Cannot create file ...", leaving everything as it is) a name that is a
+  // folder, a FIFO or another special file, and, unless the options allow it,
+  // an existing file the user may not write. A symbolic link is replaced
+  // itself, never followed. Temporary files that runs on this machine left
+  // beside `name` when they were killed are removed first. Throws
+  // WholeFileError; nothing is left behind then.
+  void Prepare(const char* name, const char* data, std::size_t size, const WholeFileOptions& options = {});
+  // Gives the prepared contents the name. False only for `onlyNew` when the
+  // name was taken meanwhile. Throws WholeFileError.
+  bool Commit();
+  // Drops what Prepare made; the file stays as it was.
+  void Discard();
+
+  bool Pending() const { return state_ != State::Empty; }
+  // Whether Commit still writes the contents (and so can still fail for want
+  // of room) rather than only renaming.
+  bool RewritesInPlace() const { return state_ == State::InPlace; }
+
+ private:
+  enum class State { Empty, Temporary, InPlace };
+  void PrepareInPlace();
+  void CommitInPlace();
+  [[noreturn]] void Fail(const InOutError& error, bool inPlace, WholeFileError::Left left);
+
+  State state_ = State::Empty;
+  char name_[PATH_MAX] = {};
+  char tmp_[PATH_MAX + 64] = {};
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
+  WholeFileOptions options_;
+  // The locked file of a rewrite in place, its old size and the old bytes the
+  // new contents overwrite (to put back if writing fails).
+  int fd_ = -1;
+  long long oldSize_ = 0;
+  bool canRestore_ = false;
+  std::string old_;
+};
+
+// Commits prepared files together: the rewrites in place, which write and so
+// can still fail, first, then the renames, which need no room. Files not yet
+// committed when one fails are discarded, keeping their old contents.
+void CommitTogether(PreparedFile* const files[], std::size_t count);
+
+// Writes `size` bytes of `data` as the file `name`, whole: Prepare and Commit.
+void ReplaceWholeFile(const char* name, const char* data, std::size_t size,
+                      const WholeFileOptions& options = {});
+
+// Removes the temporary files beside `name` that writers on this machine left
+// when they were killed (their process no longer exists); those of running
+// writers and of other machines stay.
+void RemoveLeftovers(const char* name);

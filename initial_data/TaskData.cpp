@@ -136,6 +136,12 @@ class DataFileText {
   explicit DataFileText(std::FILE* f) : file_(f) {}
   explicit DataFileText(int fd) : fd_(fd) {}
 
+  // The file as messages name it: the one in the working directory, by its
+  // absolute path, or an open file handed over, by its usual name.
+  std::string Path() const { return fd_ >= 0 ? AbsolutePath(kDataFileName) : kDataFileName; }
+  // The line the next character stands on, counted from 1.
+  long Line() const { return line_; }
+
   static constexpr int kEnd = -1;
 
   int Peek() {
@@ -144,14 +150,14 @@ class DataFileText {
   }
   int Get() {
     const int c = Peek();
-    if (c != kEnd) ++pos_;
+    if (c != kEnd) Consume(c);
     return c;
   }
   static bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
   static bool IsBlank(int c) { return c == ' ' || c == '\t'; }
 
   void SkipBlanksAndLineEnds() {
-    for (int c = Peek(); IsBlank(c) || IsLineEnd(c); c = Peek()) ++pos_;
+    for (int c = Peek(); IsBlank(c) || IsLineEnd(c); c = Peek()) Consume(c);
   }
   // Characters up to the next blank, tab, line end or end of data.
   std::string Token(std::size_t maxLength) {
@@ -160,7 +166,7 @@ class DataFileText {
       const int c = Peek();
       if (c == kEnd || IsBlank(c) || IsLineEnd(c)) break;
       token.push_back(static_cast<char>(c));
-      ++pos_;
+      Consume(c);
     }
     return token;
   }
@@ -171,6 +177,7 @@ class DataFileText {
       const char* cr = static_cast<const char*>(std::memchr(p, '\r', n));
       const char* lf = static_cast<const char*>(std::memchr(p, '\n', cr ? cr - p : n));
       const char* end = lf ? lf : cr;
+      if (end != p) afterCr_ = false;
       if (end) {
         pos_ = static_cast<std::size_t>(end - buffer_);
         break;
@@ -191,12 +198,12 @@ class DataFileText {
     if (file_) {
       errno = 0;
       n = std::fread(buffer_, 1, sizeof buffer_, file_);
-      if (n == 0 && std::ferror(file_)) throw IoError(errno != 0 ? errno : 100);
+      if (n == 0 && std::ferror(file_)) throw IoError(errno != 0 ? errno : 100, Path(), true);
     } else {
       for (;;) {
         const ssize_t r = ::read(fd_, buffer_, sizeof buffer_);
         if (r < 0 && errno == EINTR) continue;
-        if (r < 0) throw IoError(errno != 0 ? errno : 100);
+        if (r < 0) throw IoError(errno != 0 ? errno : 100, Path(), true);
         n = static_cast<std::size_t>(r);
         break;
       }
@@ -221,15 +228,30 @@ class DataFileText {
 #endif                                              // without it the hole is read, only more slowly
   }
 
+  // Takes the character at the current position; CR LF, CR and LF each end a
+  // line.
+  void Consume(int c) {
+    ++pos_;
+    if (c == '\n' && afterCr_) {
+      afterCr_ = false;
+      return;
+    }
+    afterCr_ = c == '\r';
+    if (IsLineEnd(c)) ++line_;
+  }
+
   std::FILE* file_ = nullptr;
   int fd_ = -1;
+  long line_ = 1;
+  bool afterCr_ = false;
   char buffer_[1 << 16];
   std::size_t pos_ = 0;
   std::size_t length_ = 0;
   bool ended_ = false;
 };
 
-std::int32_t ParseFlag(const std::string& token) {
+// The Flag token's value; false for a token that is no integer.
+bool ParseFlag(const std::string& token, std::int32_t& flag) {
   std::size_t i = 0;
   bool negative = false;
   if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
@@ -241,7 +263,7 @@ std::int32_t ParseFlag(const std::string& token) {
     base = 16;
     i += 2;
   }
-  if (i == token.size()) throw InvalidNumericInput();
+  if (i == token.size()) return false;
   std::int64_t value = 0;
   for (; i < token.size(); ++i) {
     const char c = token[i];
@@ -252,20 +274,28 @@ std::int32_t ParseFlag(const std::string& token) {
       digit = c - 'a' + 10;
     else if (base == 16 && c >= 'A' && c <= 'F')
       digit = c - 'A' + 10;
-    if (digit < 0) throw InvalidNumericInput();
+    if (digit < 0) return false;
     value = value * base + digit;
-    if (value > 0x80000000LL) throw InvalidNumericInput();
+    if (value > 0x80000000LL) return false;
   }
   if (negative) value = -value;
-  if (value > INT32_MAX || value < INT32_MIN) throw InvalidNumericInput();
-  return static_cast<std::int32_t>(value);
+  if (value > INT32_MAX || value < INT32_MIN) return false;
+  flag = static_cast<std::int32_t>(value);
+  return true;
 }
 
-double ReadValue(DataFileText& text) {
+// A token that is not a number, named by its line and the task whose block
+// holds it.
+[[noreturn]] void NotANumber(const DataFileText& text, long line, int block) {
+  throw InvalidNumericInput(text.Path(), line, 100 + block);
+}
+
+double ReadValue(DataFileText& text, int block) {
   text.SkipBlanksAndLineEnds();
   if (text.Peek() == DataFileText::kEnd) return 0;
+  const long line = text.Line();
   double value = 0;
-  if (!ParseRealNumber(text.Token(64), value)) throw InvalidNumericInput();
+  if (!ParseRealNumber(text.Token(64), value)) NotANumber(text, line, block);
   return value;
 }
 
@@ -285,14 +315,16 @@ void ReadBlocks(DataFileText& text, bool isTask) {
       if (text.Peek() == DataFileText::kEnd && isTask && (block < wanted || i == 1))
         throw InOutError(std::string("В файле ") + kDataFileName + " нет данных для задачи " +
                          std::to_string(TaskCode));
-      if (text.Peek() != DataFileText::kEnd) record.Flag = ParseFlag(text.Token(32));
+      const long line = text.Line();
+      if (text.Peek() != DataFileText::kEnd && !ParseFlag(text.Token(32), record.Flag))
+        NotANumber(text, line, block);
       if (record.Flag > 0 && block == wanted) {
         for (int n = 0; n < 17; ++n) {
           const int c = text.Peek();
           if (c == DataFileText::kEnd || DataFileText::IsLineEnd(c)) break;
           record.LabelText.push_back(static_cast<char>(text.Get()));
         }
-        for (double& value : record.Values) value = ReadValue(text);
+        for (double& value : record.Values) value = ReadValue(text, block);
       }
       text.SkipRestOfLine();
       TaskFieldTable[i] = record;
@@ -317,15 +349,18 @@ void ReadFromFile(bool blockRequired) {
   errno = 0;
   const int fd = ::open(kDataFileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT) throw FileNotFound();
-    throw IoError(errno != 0 ? errno : 2);
+    const int code = errno != 0 ? errno : ENOENT;
+    if (code == ENOENT) throw FileNotFound(AbsolutePath(kDataFileName));
+    throw IoError(code, AbsolutePath(kDataFileName), true);
   }
   struct Closer {
     int fd;
     ~Closer() { ::close(fd); }
   } closer{fd};
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw CannotOpenFile(kDataFileName);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+    throw CannotOpenFile(AbsolutePath(kDataFileName),
+                         S_ISDIR(st.st_mode) ? SystemErrorText(EISDIR) : "это не обычный файл");
   const auto text = std::make_unique<DataFileText>(fd);
   ReadBlocks(*text, blockRequired);
 }

@@ -36,11 +36,12 @@ inline constexpr const char* kDataFileName = "DataFile.dat";
 
 // Reads the block of TaskCode from "DataFile.dat" in the working directory
 // into TaskFieldTable. Raises InOutError ("File not found", "Invalid numeric
-// input", "I/O error %d", "Cannot open file DataFile.dat" for anything but a
-// regular file, and, when `blockRequired` (the code is a task) and the file does
-// not reach its block, "В файле DataFile.dat нет данных для задачи N"); the
-// table then holds the records read until then. Nothing after the wanted block
-// is read.
+// input" with the line and the task whose block holds it, "I/O error %d" with
+// the system's reason, "Cannot open file" for anything but a regular file, each
+// naming the file by its absolute path; and, when `blockRequired` (the code is
+// a task) and the file does not reach its block, "В файле DataFile.dat нет
+// данных для задачи N"); the table then holds the records read until then.
+// Nothing after the wanted block is read.
 void ReadFromFile(bool blockRequired);
 // The same from an open file (the caller closes it).
 void ReadFromFile(std::FILE* file, bool blockRequired);

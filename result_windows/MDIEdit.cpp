@@ -11,7 +11,6 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -19,13 +18,10 @@
 #include <cstdio>
 #include <functional>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 #include "ChartOpt.h"
 #include "DocumentText.h"
 #include "TextPrinter.h"
+#include "base/WholeFile.h"
 #include "solvers/RunOpt.h"
 #include "window_services/FrameCalls.h"
 #include "window_services/Prompts.h"
@@ -76,9 +72,17 @@ bool IsReadOnlyFile(const QString& name) {
 
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-bool RenameReplacing(const QString& from, const QString& to) {
-  return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
+// Keeps the previous version as the ".BAK" file once the new text is on disk,
+// and puts it back should the new file fail to take the name.
+class BackupHook : public WholeFileHooks {
+ public:
+  explicit BackupHook(const QString& name) : name_(name) {}
+  bool BeforeReplace(const char*) override { return TEditForm::MakeBackup(name_); }
+  void Undo(const char*) override { QFile::rename(doctext::BackupName(name_), name_); }
+
+ private:
+  QString name_;
+};
 
 }  // namespace
 
@@ -417,66 +421,28 @@ QString TEditForm::WriteFile(const QString& name, const QByteArray& bytes) {
   // Renaming over it would get round a read-only file's protection.
   if (target.exists() && !target.isWritable()) return cannotCreate;
 
-  // The new text goes into a fresh file beside the target first; the old file
-  // and its backup are not touched until that file is complete on disk.
-  QFile temp;
-  for (int attempt = 0; attempt < 100 && !temp.isOpen(); ++attempt) {
-    const QString candidate = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                              QStringLiteral(".%1.tmp").arg(QRandomGenerator::global()->bounded(1000000));
-    if (QFileInfo::exists(candidate)) continue;
-    temp.setFileName(candidate);
-    if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly)) break;
-  }
-  if (!temp.isOpen()) {
+  // The old file and its backup are not touched until the new text is
+  // complete on disk beside it.
+  BackupHook backup(name);
+  WholeFileOptions options;
+  options.hooks = &backup;
+  try {
+    ReplaceWholeFile(QFile::encodeName(name).constData(), bytes.constData(),
+                     static_cast<std::size_t>(bytes.size()), options);
+  } catch (const WholeFileError& e) {
+    if (!e.InPlace()) return cannotCreate;
     // A folder that takes no new file still lets its writable files be
-    // rewritten, without a backup, which is what such a file gets.
-    if (target.exists() && !QFileInfo(target.absolutePath()).isWritable()) return WriteInPlace(name, bytes);
-    return cannotCreate;
-  }
-  if (target.exists()) temp.setPermissions(target.permissions());
-  bool ok = temp.write(bytes) == bytes.size() && temp.flush();
-#ifdef Q_OS_UNIX
-  ok = ok && ::fsync(temp.handle()) == 0;
-#endif
-  temp.close();
-  ok = ok && temp.error() == QFileDevice::NoError;
-  if (!ok) {
-    temp.remove();
-    return cannotCreate;
-  }
-
-  const bool backedUp = MakeBackup(name);
-  if (!RenameReplacing(temp.fileName(), name)) {
-    if (backedUp) QFile::rename(doctext::BackupName(name), name);
-    temp.remove();
-    return cannotCreate;
+    // rewritten, without a backup.
+    const QString problem =
+        QStringLiteral(
+            "Cannot write file %1: its folder takes no new file, so it is rewritten in place, "
+            "and that failed (%2). ")
+            .arg(name, QString::fromStdString(e.Code() ? SystemErrorText(e.Code()) : std::string(e.what())));
+    if (e.FileLeft() == WholeFileError::Left::Damaged)
+      return problem + QStringLiteral("The file may now be incomplete: save the text under another name.");
+    return problem + QStringLiteral("The file keeps its previous text.");
   }
   return QString();
-}
-
-QString TEditForm::WriteInPlace(const QString& name, const QByteArray& bytes) {
-  QFile file(name);
-  // Unbuffered: a failed write leaves nothing queued to spoil putting the old
-  // text back.
-  const QString cannotCreate = QStringLiteral("Cannot create file ") + name;
-  if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) return cannotCreate;
-  // The old text is kept in memory to be put back if the new one does not fit.
-  const QByteArray old = file.readAll();
-  if (file.error() != QFileDevice::NoError) return cannotCreate;
-  const auto rewrite = [&file](const QByteArray& text) {
-    bool ok = file.seek(0) && file.write(text) == text.size() && file.resize(text.size()) && file.flush();
-#ifdef Q_OS_UNIX
-    ok = ok && ::fsync(file.handle()) == 0;
-#endif
-    return ok;
-  };
-  if (rewrite(bytes)) return QString();
-  const QString problem = QStringLiteral(
-                              "Cannot write file %1: its folder takes no new file, so it was "
-                              "rewritten in place and the writing failed. ")
-                              .arg(name);
-  if (rewrite(old)) return problem + QStringLiteral("The file keeps its previous text.");
-  return problem + QStringLiteral("The file may now be incomplete: save the text under another name.");
 }
 
 void TEditForm::Print1Click() {

@@ -105,12 +105,10 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   void SetMemoMargins();
   void ShowMemoPopUp(const QPoint& pos);
   void ShowText(const QString& caption, const QByteArray& bytes);
-  // Writes the text to `name` through a temporary file, keeping the previous
-  // version as backup; in a folder that takes no new file, rewrites the file
-  // in place without one. Returns the text of the error box, empty when the
-  // file was written.
+  // Writes the text to `name` whole, keeping the previous version as backup;
+  // in a folder that takes no new file, rewrites the file in place without
+  // one. Returns the text of the error box, empty when the file was written.
   QString WriteFile(const QString& name, const QByteArray& bytes);
-  QString WriteInPlace(const QString& name, const QByteArray& bytes);
 
   QWidget* client_;
   QActionGroup* alignGroup_;

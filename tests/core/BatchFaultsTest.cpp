@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -87,6 +88,39 @@ Outcome Shell(const std::string& line) {
   return o;
 }
 
+// The working directory, as messages name it.
+std::string Here() { return std::filesystem::current_path().string(); }
+
+// Runs a shell command line as an unprivileged user (file permissions do not
+// bind root) in the folder "locked", which takes no new file, beside an
+// "opt.out" that anyone may write, holding "old". Status 125: no such user.
+Outcome InLockedFolder(const std::string& line) {
+  chmod(".", 0777);
+  mkdir("locked", 0777);
+  WriteFile("locked/opt.out", "old");
+  chmod("locked/opt.out", 0666);
+  chmod("locked", 0555);
+  for (const char* file : {"stdout.txt", "stderr.txt"}) {
+    WriteFile(file, "");
+    chmod(file, 0666);
+  }
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
+    const std::string command = "export B='" REACTOPT_BATCH "'; cd locked && timeout 20 sh -c '" + line +
+                                "' >../stdout.txt 2>../stderr.txt";
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(126);
+  }
+  const int status = Wait(pid);
+  chmod("locked", 0755);
+  Outcome o{status, ReadFile("stdout.txt"), ReadFile("stderr.txt")};
+  std::remove("stdout.txt");
+  std::remove("stderr.txt");
+  return o;
+}
+
 // The report the program prints for `report` bytes: UTF-8, LF line ends.
 std::string Printed(const std::string& report) {
   std::string text = cp1251::ToUtf8(report), lf;
@@ -149,17 +183,19 @@ TEST_F(BatchFaults, SpecialFilesEndTheRunAtOnce) {
   const auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(mkfifo("DataFile.dat", 0666), 0);
   Outcome o = Shell("$B 101");
+  const std::string data = "reactopt-batch: Cannot open file " + Here() + "/DataFile.dat: ";
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "Cannot open file DataFile.dat\n");
+  EXPECT_EQ(o.err, data + "это не обычный файл\n");
   std::filesystem::remove("DataFile.dat");
   ASSERT_EQ(mkdir("DataFile.dat", 0777), 0);
-  EXPECT_EQ(Shell("$B 101").err, "Cannot open file DataFile.dat\n");
+  EXPECT_EQ(Shell("$B 101").err, data + "Is a directory\n");
   std::filesystem::remove("DataFile.dat");
 
+  // A chart FIFO that nobody reads ends the run after a short wait.
   ASSERT_EQ(mkfifo("chart.csv", 0666), 0);
   o = Shell("$B --chart chart.csv 101 1 1");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "Cannot create file chart.csv\n");
+  EXPECT_EQ(o.err, "reactopt-batch: chart.csv: nothing reads from it\n");
 
   WriteFile("target.txt", "precious");
   std::filesystem::remove("opt.out");
@@ -180,7 +216,7 @@ TEST_F(BatchFaults, SpecialFilesEndTheRunAtOnce) {
 TEST_F(BatchFaults, FailedOutputIsAnError) {
   Outcome o = Shell("$B --print 101 1 1 >/dev/full");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "reactopt-batch: standard output: I/O error 28\n");
+  EXPECT_EQ(o.err, "reactopt-batch: standard output: No space left on device\n");
   o = Shell("$B --print 101 1 1 >&-");
   EXPECT_EQ(o.status, 1);
   EXPECT_NE(o.err.find("standard output"), std::string::npos);
@@ -199,8 +235,11 @@ TEST_F(BatchFaults, TheChartNeverReplacesTheReportOrTheData) {
   ASSERT_EQ(mkdir("sub", 0777), 0);
   ASSERT_EQ(link("DataFile.dat", "hard.dat"), 0);
   ASSERT_EQ(symlink("opt.out", "link.csv"), 0);
-  for (const char* chart :
-       {"opt.out", "./opt.out", "sub/../opt.out", "DataFile.dat", "hard.dat", "link.csv"}) {
+  // Nor the statement of the task, though the task was named by its code.
+  WriteFile("zad101.txt", "statement");
+  ASSERT_EQ(symlink("zad101.txt", "task.lnk"), 0);
+  for (const char* chart : {"opt.out", "./opt.out", "sub/../opt.out", "DataFile.dat", "hard.dat", "link.csv",
+                            "zad101.txt", "ZAD101.TXT", "sub/../Zad101.txt", "task.lnk"}) {
     const Outcome o = Shell(std::string("$B --chart ") + chart + " 101");
     EXPECT_EQ(o.status, 2) << chart;
     EXPECT_NE(o.err.find(chart), std::string::npos) << o.err;
@@ -212,15 +251,17 @@ TEST_F(BatchFaults, TheChartNeverReplacesTheReportOrTheData) {
   EXPECT_EQ(Shell("$B --chart ./opt.out 101").status, 2);
   EXPECT_FALSE(FileExists("opt.out"));
   // Nor the task file named on the command line.
-  WriteFile("zad101.txt", "statement");
-  EXPECT_EQ(Shell("$B --chart zad101.txt zad101.txt").status, 2);
+  WriteFile("sub/zad102.txt", "statement");
+  EXPECT_EQ(Shell("$B --chart sub/zad102.txt sub/zad102.txt").status, 2);
+  EXPECT_EQ(ReadFile("sub/zad102.txt"), "statement");
   EXPECT_EQ(ReadFile("zad101.txt"), "statement");
   // Any other name takes the chart whole.
   EXPECT_EQ(Shell("$B --chart sub/chart.csv 101").status, 0);
   EXPECT_EQ(ReadFile("sub/chart.csv").substr(0, 10), "k,x,y1,y2\n");
 }
 
-TEST_F(BatchFaults, AChartThatCannotBeWrittenNamesTheCause) {
+TEST_F(BatchFaults, AChartThatCannotBeWrittenKeepsTheOldReportToo) {
+  WriteFile("opt.out", "old");
   // A file-size limit between the report's size and the chart's makes the
   // chart's write fail half-way, as a full disk would.
   std::fflush(nullptr);
@@ -231,10 +272,14 @@ TEST_F(BatchFaults, AChartThatCannotBeWrittenNamesTheCause) {
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
     std::ostringstream out, err;
     const int status = BatchMain({"--chart", "chart.csv", "101", "1", "1"}, out, err);
-    _exit(status == 1 && err.str() == "I/O error 27\n" ? 0 : 1);
+    _exit(status == 1 &&
+                  err.str() == "reactopt-batch: cannot write " + Here() + "/chart.csv: File too large\n"
+              ? 0
+              : 1);
   }
   EXPECT_EQ(Wait(pid), 0);
-  EXPECT_LT(ReadFile("opt.out").size(), 1000u);
+  // Report and chart go together: neither is written.
+  EXPECT_EQ(ReadFile("opt.out"), "old");
   EXPECT_FALSE(FileExists("chart.csv"));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 1);
 }
@@ -245,8 +290,106 @@ TEST_F(BatchFaults, ADataFileWithoutTheTasksBlockSaysSo) {
   WriteFile("opt.out", "old");
   const Outcome o = Shell("$B 125");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "В файле DataFile.dat нет данных для задачи 125\n");
+  EXPECT_EQ(o.err, "reactopt-batch: В файле DataFile.dat нет данных для задачи 125\n");
   EXPECT_EQ(ReadFile("opt.out"), "old");
-  WriteFile("DataFile.dat", data.substr(0, data.size() / 3) + "\r\nx\r\n");
-  EXPECT_EQ(Shell("$B 125").err, "Invalid numeric input\n");
+  // A damaged record is named by its line and the task whose block holds it
+  // (every line of the delivered file is a record).
+  const std::string whole = data.substr(0, data.find("\r\n", data.size() / 3) + 2);
+  const long lines = std::count(whole.begin(), whole.end(), '\n');
+  WriteFile("DataFile.dat", whole + "x\r\n");
+  EXPECT_EQ(Shell("$B 125").err, "reactopt-batch: Invalid numeric input: " + Here() +
+                                     "/DataFile.dat, строка " + std::to_string(lines + 1) +
+                                     " (данные задачи " + std::to_string(101 + lines / 10) + ")\n");
+}
+
+TEST_F(BatchFaults, OutputsNamedByTheUserFollowTheUsualRules) {
+  ASSERT_EQ(Shell("$B --chart chart.csv 101 1 1").status, 0);
+  const std::string csv = ReadFile("chart.csv");
+  // "-" and /dev/stdout are standard output, whatever it is; /dev/stdout
+  // stays the system's link.
+  EXPECT_EQ(Shell("$B --chart - 101 1 1").out, csv);
+  EXPECT_EQ(Shell("$B --chart /dev/stdout 101 1 1").out, csv);
+  EXPECT_TRUE(std::filesystem::is_symlink("/dev/stdout"));
+  // A FIFO, here behind a link, is written as a stream; its reader may come
+  // a moment later.
+  ASSERT_EQ(mkfifo("pipe", 0666), 0);
+  ASSERT_EQ(symlink("pipe", "pipe.csv"), 0);
+  EXPECT_EQ(Shell("$B --chart pipe.csv 101 1 1 & sleep 0.2; cat pipe >got.csv; wait $!").status, 0);
+  EXPECT_EQ(ReadFile("got.csv"), csv);
+  EXPECT_TRUE(std::filesystem::is_fifo("pipe"));
+  EXPECT_TRUE(std::filesystem::is_symlink("pipe.csv"));
+  // A link to a regular file: the file takes the chart whole, the link stays.
+  WriteFile("real.csv", "old");
+  ASSERT_EQ(symlink("real.csv", "link.csv"), 0);
+  EXPECT_EQ(Shell("$B --chart link.csv 101 1 1").status, 0);
+  EXPECT_EQ(ReadFile("real.csv"), csv);
+  EXPECT_TRUE(std::filesystem::is_symlink("link.csv"));
+}
+
+// In a folder that takes no new file the report is rewritten in place.
+TEST_F(BatchFaults, InPlaceAReportTheSizeLimitCannotHoldIsRefusedBeforeTheFileIsTouched) {
+  const Outcome o = InLockedFolder("ulimit -f 1; $B 104 1 1 1 1 1");
+  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: cannot write " + Here() + "/locked/opt.out: File too large\n");
+  EXPECT_EQ(ReadFile("locked/opt.out"), "old");
+}
+
+TEST_F(BatchFaults, InPlaceOverlappingRunsTakeTurns) {
+  ASSERT_EQ(Wait(Start({"101", "1", "1"})), 0);
+  const std::string report = ReadFile("opt.out");
+  // While another writer holds the file, the run waits for it.
+  const Outcome o = InLockedFolder(
+      "flock opt.out sh -c \"touch ../held; sleep 2\" & while [ ! -e ../held ]; do sleep 0.05; done; "
+      "$B 101 1 1 & sleep 0.5; cat opt.out >../during.txt; wait $!");
+  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(ReadFile("during.txt"), "old");
+  EXPECT_EQ(ReadFile("locked/opt.out"), report);
+}
+
+TEST_F(BatchFaults, InPlaceAWriteThatFailsHalfWayPutsTheOldReportBack) {
+  if (std::system("command -v strace >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is missing";
+  // A sanitizer build's leak check cannot run under a tracer.
+  const Outcome o = InLockedFolder(
+      "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "
+      "strace -qq -o /dev/null -e inject=pwrite64:error=EIO:when=1 $B 101 1 1");
+  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: cannot write " + Here() + "/locked/opt.out: Input/output error\n");
+  EXPECT_EQ(ReadFile("locked/opt.out"), "old");
+}
+
+TEST_F(BatchFaults, TheNextRunRemovesTheTemporaryFilesOfKilledRuns) {
+  // A run killed by the file-size limit's signal while writing its report
+  // leaves its temporary file, named after its process.
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGXFSZ, SIG_DFL);
+    const rlimit limit{100, 100};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::ostringstream out, err;
+    _exit(BatchMain({"101", "1", "1"}, out, err));
+  }
+  ASSERT_EQ(Wait(pid), -SIGXFSZ);
+  std::vector<std::string> left;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) left.push_back(entry.path().filename());
+  ASSERT_EQ(left.size(), 1u);
+  const std::string prefix = ".opt.out." + std::to_string(pid) + ".";
+  ASSERT_EQ(left[0].rfind(prefix, 0), 0u) << left[0];
+  // ".opt.out.PID.HOST.SALT.tmp": the same with a running process (this one),
+  // with another machine, and in the older form without the machine.
+  const std::string rest = left[0].substr(prefix.size());
+  const std::string running = ".opt.out." + std::to_string(getpid()) + "." + rest;
+  std::string elsewhere = left[0];
+  elsewhere[prefix.size()] = elsewhere[prefix.size()] == '0' ? '1' : '0';
+  const std::string older = prefix + rest.substr(9);
+  for (const std::string& name : {running, elsewhere, older}) WriteFile(name, "partial");
+
+  ASSERT_EQ(Wait(Start({"101", "1", "1"})), 0);
+  EXPECT_FALSE(FileExists(left[0]));
+  EXPECT_FALSE(FileExists(older));
+  EXPECT_TRUE(FileExists(running));
+  EXPECT_TRUE(FileExists(elsewhere));
 }

@@ -67,25 +67,35 @@ TEST_F(Batch, AllSlotsGivenNeedsNoDataFile) {
   EXPECT_EQ(Run("101 1 1").status, 0);
   const Outcome o = Run("101 1");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "File not found\n");
+  // Where the runner looked, and where the installed data are (from a build
+  // folder, the source tree's).
+  char* shipped = realpath(REACTOPT_TASKS_DIR, nullptr);
+  EXPECT_EQ(o.err,
+            "reactopt-batch: File not found: " + std::filesystem::current_path().string() +
+                "/DataFile.dat (the values not given on the command line are read from DataFile.dat "
+                "in the current folder; task 101 takes 2; the installed statements and DataFile.dat are in " +
+                shipped + ")\n");
+  free(shipped);
 }
 
 TEST_F(Batch, BadUsageWritesNothing) {
   for (const char* args : {"", "100 1 1", "126 1 1", "abc", "101 1 x", "101 1,000.5 1", "--frobnicate 101",
-                           "101 1 2 3 4 5 6 7 8 9 10 11", "--chart", "--chart '' 101 1 1"}) {
+                           "101 1 2 3 4 5 6 7 8 9 10 11", "101 1 1 7 7 7", "--chart", "--chart '' 101 1 1"}) {
     const Outcome o = Run(args);
     EXPECT_EQ(o.status, 2) << args;
     EXPECT_NE(o.err.find("usage"), std::string::npos) << args;
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << args;
   }
   EXPECT_FALSE(FileExists("opt.out"));
+  EXPECT_EQ(Run("101 1 1 7 7 7").err.rfind("reactopt-batch: task 101 takes 2 values, 5 given (usage", 0), 0u);
 }
 
 TEST_F(Batch, OutputErrorsExitWithTheRunTimeMessage) {
   std::filesystem::create_directory("opt.out");
   const Outcome o = Run("101 1 1");
   EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "Cannot create file opt.out\n");
+  EXPECT_EQ(o.err, "reactopt-batch: Cannot create file " + std::filesystem::current_path().string() +
+                       "/opt.out: Is a directory\n");
 }
 
 TEST_F(Batch, DataErrorsExitWithTheirMessage) {

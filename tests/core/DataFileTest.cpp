@@ -32,6 +32,13 @@ std::string Block(std::initializer_list<std::string> records, const std::string&
   return text;
 }
 
+// The message for a token on `line` of the data file that is not a number,
+// in the block of `task`.
+std::string NotANumber(int line, int task) {
+  return "Invalid numeric input: " + std::filesystem::current_path().string() + "/DataFile.dat, строка " +
+         std::to_string(line) + " (данные задачи " + std::to_string(task) + ")";
+}
+
 class DataFile : public InTempDir {
  protected:
   void Read(int code, const std::string& bytes) {
@@ -105,31 +112,34 @@ TEST_F(DataFile, ALabelCutByTheLineEndTakesItsValuesFromTheNextLine) {
 }
 
 TEST_F(DataFile, ALabelLongerThanItsColumnRunsIntoTheFirstValue) {
-  EXPECT_EQ(ErrorOf(101, "1 a label that is too long 1 2 3\r\n"), "Invalid numeric input");
+  EXPECT_EQ(ErrorOf(101, "1 a label that is too long 1 2 3\r\n"), NotANumber(1, 101));
   // ...unless the overflow happens to be a number.
   Read(101, "1 abcdefghijklmnop5 6 7\r\n");
   EXPECT_EQ(TaskFieldTable[1].Values[0], 5.0);
 }
 
 TEST_F(DataFile, ReportsBadNumbersAndMissingFiles) {
-  EXPECT_EQ(ErrorOf(101, "x\r\n"), "Invalid numeric input");
-  EXPECT_EQ(ErrorOf(101, InUse("a", "1 2,5 3")), "Invalid numeric input");
-  EXPECT_EQ(ErrorOf(101, InUse("a", "1 2 1e999")), "Invalid numeric input");
-  EXPECT_EQ(ErrorOf(101, "99999999999\r\n"), "Invalid numeric input");
-  // An error in an earlier block stops the reading too.
-  EXPECT_EQ(ErrorOf(103, Block({"1x"})), "Invalid numeric input");
+  EXPECT_EQ(ErrorOf(101, "x\r\n"), NotANumber(1, 101));
+  EXPECT_EQ(ErrorOf(101, InUse("a", "1 2,5 3")), NotANumber(1, 101));
+  EXPECT_EQ(ErrorOf(101, InUse("a", "1 2 1e999")), NotANumber(1, 101));
+  EXPECT_EQ(ErrorOf(101, "99999999999\r\n"), NotANumber(1, 101));
+  // An error in an earlier block stops the reading too, and is named by that
+  // block's task.
+  EXPECT_EQ(ErrorOf(103, Block({"1x"})), NotANumber(1, 101));
+  // CR, CR LF and LF each end a line; blank lines count.
+  EXPECT_EQ(ErrorOf(102, Block({}, "\r") + "\r\n\n" + InUse("a", "1 x 3")), NotANumber(13, 102));
   TaskCode = 101;
   std::remove("DataFile.dat");
   try {
     ReadTaskData();
     FAIL() << "no error";
   } catch (const InOutError& e) {
-    EXPECT_STREQ(e.what(), "File not found");
+    EXPECT_EQ(e.what(), "File not found: " + std::filesystem::current_path().string() + "/DataFile.dat");
   }
 }
 
 TEST_F(DataFile, KeepsTheRecordsReadBeforeAnError) {
-  EXPECT_EQ(ErrorOf(101, InUse("a", "1 2 3") + "\r\n" + InUse("b", "4 oops 6")), "Invalid numeric input");
+  EXPECT_EQ(ErrorOf(101, InUse("a", "1 2 3") + "\r\n" + InUse("b", "4 oops 6")), NotANumber(2, 101));
   EXPECT_EQ(TaskFieldTable[1].Values[2], 3.0);
 }
 
@@ -150,7 +160,7 @@ TEST_F(DataFile, AFileThatEndsBeforeTheTasksBlockSaysSo) {
   EXPECT_EQ(ErrorOf(101, ""), none + "101");
   EXPECT_EQ(ErrorOf(101, "\x1A" + Block({InUse("a", "1 2 3")})), none + "101");
   // Text that is not a number is still named as such.
-  EXPECT_EQ(ErrorOf(103, Block({}) + "oops"), "Invalid numeric input");
+  EXPECT_EQ(ErrorOf(103, Block({}) + "oops"), NotANumber(11, 102));
   // Codes outside the catalogue read empty records as before.
   EXPECT_EQ(ErrorOf(0, ""), "no error");
   EXPECT_EQ(ErrorOf(140, Block({})), "no error");
@@ -194,7 +204,8 @@ TEST_F(DataFile, TheDataFileMustBeARegularFile) {
       ReadTaskData();
       ADD_FAILURE() << "read a special file";
     } catch (const InOutError& e) {
-      EXPECT_STREQ(e.what(), "Cannot open file DataFile.dat");
+      EXPECT_EQ(e.what(), "Cannot open file " + std::filesystem::current_path().string() +
+                              "/DataFile.dat: " + (kind == 0 ? "это не обычный файл" : "Is a directory"));
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     std::filesystem::remove("DataFile.dat");
@@ -223,7 +234,7 @@ TEST_F(DataFile, ASparseDataFileIsReadInAMoment) {
     ReadTaskData();
     ADD_FAILURE() << "NUL bytes read as data";
   } catch (const InOutError& e) {
-    EXPECT_STREQ(e.what(), "Invalid numeric input");
+    EXPECT_EQ(e.what(), NotANumber(1, 101));
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 }

@@ -56,6 +56,9 @@ int InChild(const std::function<bool()>& check, bool drop) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// "opt.out" as messages name it.
+std::string Report() { return std::filesystem::current_path().string() + "/opt.out"; }
+
 class ReportFileTest : public InTempDir {
  protected:
   void SetUp() override {
@@ -96,22 +99,26 @@ TEST_F(ReportFileTest, ASymbolicLinkIsReplacedNotFollowed) {
 TEST_F(ReportFileTest, SpecialFilesAreRefusedAtOnceAndLeftAlone) {
   ASSERT_EQ(mkfifo("opt.out", 0666), 0);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(Run101(), "Cannot create file opt.out");
+  EXPECT_EQ(Run101(), "Cannot create file " + Report() + ": это не обычный файл");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   struct stat st;
   ASSERT_EQ(lstat("opt.out", &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   ASSERT_EQ(unlink("opt.out"), 0);
   ASSERT_EQ(mkdir("opt.out", 0777), 0);
-  EXPECT_EQ(Run101(), "Cannot create file opt.out");
+  EXPECT_EQ(Run101(), "Cannot create file " + Report() + ": Is a directory");
   EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
 }
 
 TEST_F(ReportFileTest, AReadOnlyReportStaysInAWritableFolder) {
   WriteFile("opt.out", "old");
   chmod("opt.out", 0444);
-  const int status =
-      InChild([] { return Run101() == "Cannot create file opt.out" && ReadFile("opt.out") == "old"; }, true);
+  const int status = InChild(
+      [] {
+        return Run101() == "Cannot create file " + Report() + ": Permission denied" &&
+               ReadFile("opt.out") == "old";
+      },
+      true);
   if (status == 3) GTEST_SKIP() << "no user to drop to";
   EXPECT_EQ(status, 0);
   EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
@@ -137,7 +144,7 @@ TEST_F(ReportFileTest, AFailedWriteKeepsTheOldReportAndRemovesTheTemporaryFile) 
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{100, 100};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
-        return Run101() == "I/O error 27";
+        return Run101() == "I/O error 27: " + Report() + ": File too large";
       },
       false);
   EXPECT_EQ(status, 0);

@@ -2,6 +2,7 @@
 // the values in the parameter vector.
 
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -179,7 +180,8 @@ class DataFormTest : public QObject {
     ResetParams();
     TaskCode = 101;
     form.FormCreate();
-    QCOMPARE(prompts.errors, QStringList{QStringLiteral("File not found")});
+    QCOMPARE(prompts.errors, QStringList{QStringLiteral("File not found: ") +
+                                         QDir::current().absoluteFilePath(QStringLiteral("DataFile.dat"))});
     QCOMPARE(ShownRows(form), 0);
     QCOMPARE(TaskParams.P1, -1.0);
     QCOMPARE(form.windowTitle(), QStringLiteral("InitialData Task №101"));

@@ -337,7 +337,8 @@ class FrameTest : public QObject {
     };
     QVERIFY(QFile::remove(QStringLiteral("DataFile.dat")));
     dataEdit();
-    QCOMPARE(prompts_->errors, QStringList{QStringLiteral("File not found")});
+    QCOMPARE(prompts_->errors, QStringList{QStringLiteral("File not found: ") +
+                                           QDir::current().absoluteFilePath(QStringLiteral("DataFile.dat"))});
     QTest::mouseClick(data_->ButtonCancel(), Qt::LeftButton);
     QVERIFY(data_->isHidden());
     dataEdit();
@@ -617,7 +618,8 @@ class FrameTest : public QObject {
     // Without a data file the task still opens.
     QFile::remove(QStringLiteral("DataFile.dat"));
     TEditForm* task = OpenTask(QStringLiteral("zad102.txt"));
-    QCOMPARE(prompts_->errors.last(), QStringLiteral("File not found"));
+    QCOMPARE(prompts_->errors.last(), QStringLiteral("File not found: ") +
+                                          QDir::current().absoluteFilePath(QStringLiteral("DataFile.dat")));
     QCOMPARE(task->windowTitle(), dir_->path(QStringLiteral("zad102.txt")));
 
     // Data a solver cannot take end the run with a message and no window.
@@ -637,7 +639,8 @@ class FrameTest : public QObject {
     // Data Edit needs it again, and says so.
     Focus(task->Memo1);
     ShowDataForm();
-    QCOMPARE(prompts_->errors, QStringList{QStringLiteral("File not found")});
+    QCOMPARE(prompts_->errors, QStringList{QStringLiteral("File not found: ") +
+                                           QDir::current().absoluteFilePath(QStringLiteral("DataFile.dat"))});
   }
 
   void theWorkingDirectoryFollowsTheChosenFile() {
