@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 
 #include "app/VariantsRun.h"
@@ -29,26 +28,15 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: reactopt-batch [--print] [--chart FILE] CODE_OR_TASKFILE [P1 ... P10]";
+constexpr const char* kUsage =
+    "usage: reactopt-batch [--print] [--chart FILE] [--answer FILE] CODE_OR_TASKFILE [P1 ... P10]";
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string Number17(double v) {
-  char buf[64];
-  return std::string(buf, General17(buf, sizeof buf, v));
-}
-
-std::string ChartCsv() {
-  const int last = PrepareChartPointCount(TaskCode);
-  std::ostringstream csv;
-  csv << "k,x,y1,y2\n";
-  for (int k = 0; k <= last; ++k)
-    csv << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ',' << Number17(ChartY2[k])
-        << '\n';
-  return csv.str();
-}
+std::string ChartOfTheRun() { return ChartCsv(TaskCode); }
+std::string AnswersOfTheRun() { return AnswersCsv(ReportFile.Answers()); }
 
 // A file named on the command line that the run writes (the chart). It
 // follows the usual rules of command-line tools: "-" is standard output; a
@@ -85,13 +73,14 @@ Options ParseArguments(const std::vector<std::string>& args) {
   for (; i < args.size(); ++i) {
     if (args[i] == "--print") {
       o.print = true;
-    } else if (args[i] == "--chart") {
-      if (++i == args.size() || args[i].empty()) throw UsageError("--chart needs a file name");
-      UserOutput chart;
-      chart.option = "--chart";
-      chart.path = args[i];
-      chart.contents = ChartCsv;
-      o.outputs.push_back(chart);
+    } else if (args[i] == "--chart" || args[i] == "--answer") {
+      const std::string option = args[i];
+      if (++i == args.size() || args[i].empty()) throw UsageError(option + " needs a file name");
+      UserOutput output;
+      output.option = option;
+      output.path = args[i];
+      output.contents = option == "--chart" ? ChartOfTheRun : AnswersOfTheRun;
+      o.outputs.push_back(output);
     } else if (args[i].size() > 2 && args[i].compare(0, 2, "--") == 0) {
       throw UsageError("unknown option " + args[i]);
     } else {
@@ -129,7 +118,15 @@ void SelectTask(const Options& o) {
 void FillParameters(const std::vector<double>& values) {
   for (std::size_t j = 0; j < values.size(); ++j) TaskParams.Slot(static_cast<int>(j) + 1) = values[j];
   const int k = SlotCount(TaskCode);
-  if (static_cast<int>(values.size()) >= k) return;
+  if (static_cast<int>(values.size()) >= k) {
+    // Nothing to fill, but a refusal names the fields as the data file
+    // labels them when there is one to read.
+    try {
+      ReadTaskData();
+    } catch (const InOutError&) {
+    }
+    return;
+  }
   ReadTaskData();
   for (int j = static_cast<int>(values.size()) + 1; j <= k; ++j) TaskParams.Slot(j) = DefaultSlotValue(j);
 }

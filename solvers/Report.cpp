@@ -175,6 +175,21 @@ std::vector<OptimumQuantity> TReportFile::Answers() const {
   return quantities;
 }
 
+std::string AnswersCsv(const std::vector<OptimumQuantity>& answers) {
+  std::string csv = "label,value\n";
+  for (const OptimumQuantity& q : answers) {
+    if (q.label.find_first_of(",\"\r\n") == std::string::npos) {
+      csv += q.label;
+    } else {
+      csv += '"';
+      for (char c : q.label) csv += c == '"' ? std::string("\"\"") : std::string(1, c);
+      csv += '"';
+    }
+    csv += ',' + q.value + '\n';
+  }
+  return csv;
+}
+
 std::vector<std::pair<std::string, Bound>> TReportFile::ResultBounds() const {
   std::vector<std::pair<std::string, Bound>> bounds;
   for (int n = 0; n < nameCount_; ++n) bounds.emplace_back(names_[n].name, names_[n].bound);

@@ -88,6 +88,11 @@ struct OptimumQuantity {
   bool maximum;       // the value the sweep maximised
 };
 
+// The answers as CSV, UTF-8: a line "label,value", then one line per answer
+// with its label and its printed digits, a label holding a comma or a quote
+// quoted as CSV quotes it.
+std::string AnswersCsv(const std::vector<OptimumQuantity>& answers);
+
 // How the solver gets its results, for the message of a refused result: a
 // stepwise integration over the conversion swings when its step is too
 // coarse for the data.

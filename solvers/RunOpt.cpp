@@ -162,3 +162,18 @@ int PrepareChartPointCount(int code) {
 }
 
 void RefuseData(const std::string& condition) { throw InvalidDataError(condition); }
+
+std::string ChartCsv(int code) {
+  const int last = PrepareChartPointCount(code);
+  std::string csv = "k,x,y1,y2\n";
+  char buf[64];
+  for (int k = 0; k <= last; ++k) {
+    csv += std::to_string(k);
+    for (const double* series : {ChartX, ChartY1, ChartY2}) {
+      csv += ',';
+      csv.append(buf, General17(buf, sizeof buf, series[k]));
+    }
+    csv += '\n';
+  }
+  return csv;
+}

@@ -76,3 +76,8 @@ int PrepareChartPointCount(int code);
 // The index of the last point the chart will draw for the run of `code`,
 // changing nothing.
 int ChartPointsToDraw(int code);
+
+// The points the chart draws for the run of `code` (PrepareChartPointCount
+// first) as CSV: a line "k,x,y1,y2", then one line per point, each number
+// with 17 significant digits, so that it reads back as the very double.
+std::string ChartCsv(int code);

@@ -42,6 +42,7 @@ std::string dataFile;
 std::string message;  // the last error, UTF-8
 std::string fieldsJson;
 double chartPoints[3 * kChartSize];
+std::string chartCsv;
 int chartLast = -1;
 
 void ReadTaskBlock(int code) {
@@ -159,6 +160,7 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
     ReportFile.KeepInMemory(true);
     RunCurrentTask();
     if (!RunSucceeded) throw std::runtime_error("Нет задачи " + std::to_string(code));
+    chartCsv = ChartCsv(code);
     chartLast = PrepareChartPointCount(code);
     for (int i = 0; i < kChartSize; ++i) {
       chartPoints[3 * i] = ChartX[i];
@@ -203,20 +205,7 @@ REACTOPT_EXPORT const double* reactopt_chart_points() { return chartPoints; }
 
 // The chart points of the last run as CSV, the very bytes of
 // "reactopt-batch --chart": a header, then k,x,y1,y2 with 17 digits.
-REACTOPT_EXPORT const char* reactopt_chart_csv() {
-  static std::string csv;
-  csv = "k,x,y1,y2\n";
-  char buf[64];
-  for (int k = 0; k <= chartLast; ++k) {
-    csv += std::to_string(k);
-    for (int c = 0; c < 3; ++c) {
-      csv += ',';
-      csv.append(buf, General17(buf, sizeof buf, chartPoints[3 * k + c]));
-    }
-    csv += '\n';
-  }
-  return csv.c_str();
-}
+REACTOPT_EXPORT const char* reactopt_chart_csv() { return chartCsv.c_str(); }
 
 // ---------------------------------------------------------------------------
 // The teacher's kit and the students' self-check. The page only passes the

@@ -103,7 +103,22 @@ TEST_F(Batch, DataErrorsExitWithTheirMessage) {
   const Outcome o = Run("101 0 1");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "Недопустимые исходные данные: k1 = 0\n");
+  // A negative value, all given: the data file, where there is one, names
+  // the field.
+  UseDeliveredDataFile();
+  EXPECT_EQ(Run("118 1 1 -0,5 1").err,
+            "Недопустимые исходные данные: отрицательное значение в поле «Конст. k(-2),1/с»: -0.5\n");
   EXPECT_EQ(ReadFile("opt.out"), "old");
+}
+
+TEST_F(Batch, WritesTheAnswerAsCsv) {
+  ASSERT_EQ(Run("--answer answer.csv 101 1 1").status, 0);
+  EXPECT_EQ(ReadFile("answer.csv"), "label,value\nCRmax,0.250\nXa,0.500\nCS,0.250\n");
+  // Labels that hold a comma are quoted.
+  const Outcome o = Run("--answer - 112 1 0.01 1 0.01 1");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("\n\"концентрация вещества А на входе в реактор, кмоль/м куб.\","), std::string::npos)
+      << o.out;
 }
 
 TEST_F(Batch, WritesTheChartPointsAsCsv) {
