@@ -453,19 +453,6 @@ struct KitInSteps {
 };
 KitInSteps kitInSteps;
 
-// Whether `range` names a field of task `code`. The kit refuses reversed
-// bounds only for a field that a range names, so a reversed copy asks the
-// kit's own rule for labels and numbers.
-bool NamesField(const teaching::RangeSetting& range, int code) {
-  if (!FindTask(code)) return false;
-  try {
-    teaching::FieldsOf(code, dataFile, {{range.field, "1", "0"}});
-    return false;
-  } catch (const teaching::KitRequestError&) {
-    return true;
-  }
-}
-
 }  // namespace
 
 // The kit's files for a request given as JSON:
@@ -493,16 +480,10 @@ REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
   try {
     const Json request = JsonReader(requestJson).Document();
     kitInSteps = {KitRequestOf(request), KitSourcesOf(request), {}};
+    teaching::CheckKitRequest(kitInSteps.request, kitInSteps.sources);
     std::vector<int> codes = kitInSteps.request.codes;
     std::sort(codes.begin(), codes.end());
     codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-    bool rangesNamed = true;
-    for (const teaching::RangeSetting& range : kitInSteps.request.ranges)
-      rangesNamed = rangesNamed && std::any_of(codes.begin(), codes.end(),
-                                               [&](int code) { return NamesField(range, code); });
-    // The whole request refuses these before it draws anything, in its own
-    // words.
-    if (codes.empty() || !rangesNamed) teaching::DrawVariants(kitInSteps.request, kitInSteps.sources);
     std::string json = "{\"codes\":[";
     for (int code : codes) json += (json.back() == '[' ? "" : ",") + std::to_string(code);
     kitJson = json + "]}";
@@ -519,7 +500,7 @@ REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
     one.codes = {code};
     one.ranges.clear();
     for (const teaching::RangeSetting& range : kitInSteps.request.ranges)
-      if (NamesField(range, code)) one.ranges.push_back(range);
+      if (teaching::TakesRange(code, dataFile, range)) one.ranges.push_back(range);
     kitInSteps.tasks.push_back(std::move(teaching::DrawVariants(one, kitInSteps.sources).front()));
     const teaching::TaskVariants& task = kitInSteps.tasks.back();
     std::string json = "{\"code\":" + std::to_string(task.code) + ",\"fields\":[";
