@@ -340,7 +340,7 @@ std::vector<DrawnField> FieldsOf(int code, const std::string& dataFile,
   return fields;
 }
 
-std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources) {
+void CheckKitRequest(const KitRequest& request, const KitSources& sources) {
   if (request.count < 1 || request.count > kMaxCount)
     throw KitRequestError("Число вариантов должно быть от 1 до " + std::to_string(kMaxCount));
   if (request.codes.empty()) throw KitRequestError("Не выбрано ни одной задачи");
@@ -350,17 +350,26 @@ std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSourc
   codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
   for (int code : codes)
     if (!FindTask(code)) throw KitRequestError("Нет задачи " + std::to_string(code));
-
-  SharedStateGuard guard;
   // A range that no chosen task's field takes is a mistake the teacher would
   // not notice in the output.
-  for (const RangeSetting& range : request.ranges) {
-    bool used = false;
-    for (int code : codes)
-      for (const DrawnField& field : FieldsOf(code, sources.dataFile, {}))
-        used = used || Matches(range, field);
-    if (!used) throw KitRequestError("Ни у одной из выбранных задач нет поля «" + range.field + "»");
-  }
+  for (const RangeSetting& range : request.ranges)
+    if (std::none_of(codes.begin(), codes.end(),
+                     [&](int code) { return TakesRange(code, sources.dataFile, range); }))
+      throw KitRequestError("Ни у одной из выбранных задач нет поля «" + range.field + "»");
+}
+
+bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range) {
+  const std::vector<DrawnField> fields = FieldsOf(code, dataFile, {});
+  return std::any_of(fields.begin(), fields.end(),
+                     [&](const DrawnField& field) { return Matches(range, field); });
+}
+
+std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources) {
+  SharedStateGuard guard;
+  CheckKitRequest(request, sources);
+  std::vector<int> codes = request.codes;
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
   std::vector<TaskVariants> tasks;
   for (int code : codes) tasks.push_back(DrawTask(code, request, sources));
   return tasks;

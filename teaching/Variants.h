@@ -108,6 +108,14 @@ std::vector<DrawnField> FieldsOf(int code, const std::string& dataFile,
 // it was.
 std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources);
 
+// What DrawVariants refuses before it draws anything: the count, an empty or
+// unknown task list, the tolerance, a range no chosen task takes. Throws
+// KitRequestError or InOutError.
+void CheckKitRequest(const KitRequest& request, const KitSources& sources);
+
+// Whether `range` names one of the fields of task `code`.
+bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range);
+
 // The tolerance of an answer printed as `value`: `relative` times its value,
 // but never less than half a unit of its last printed digit. Throws
 // KitRequestError for a relative tolerance that is not a number from 0 to 1.

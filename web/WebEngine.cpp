@@ -6,6 +6,7 @@
 // Text crosses the boundary as UTF-8, NUL-terminated; the report stays in
 // Windows-1251 bytes, as it is saved.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -405,6 +406,55 @@ REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
   }
 }
 
+namespace {
+
+teaching::KitRequest KitRequestOf(const Json& request) {
+  teaching::KitRequest kit;
+  for (const Json& code : request["codes"].items) kit.codes.push_back(WholeNumber(code, "в списке задач"));
+  kit.count = WholeNumber(request["count"], "вариантов");
+  kit.seed = Seed(request["seed"]);
+  for (const Json& range : request["ranges"].items)
+    kit.ranges.push_back({TextOf(range["field"]), TextOf(range["low"]), TextOf(range["high"])});
+  kit.tolerance = TextOf(request["tolerance"]);
+  kit.key = request["key"].flag;
+  return kit;
+}
+
+teaching::KitSources KitSourcesOf(const Json& request) {
+  teaching::KitSources sources;
+  sources.dataFile = dataFile;
+  for (const auto& [code, text] : request["statements"].members)
+    if (!code.empty() && code.size() <= 3 && code.find_first_not_of("0123456789") == std::string::npos)
+      sources.statements[std::stoi(code)] = text.text;
+  return sources;
+}
+
+const char* FilesJson(const std::vector<teaching::KitFile>& files) {
+  std::string json = "{\"files\":[";
+  for (const teaching::KitFile& file : files) {
+    if (json.back() != '[') json += ',';
+    json += "{\"name\":";
+    AppendJsonString(json, file.name);
+    json += ",\"text\":";
+    AppendJsonString(json, file.bytes);
+    json += '}';
+  }
+  kitJson = json + "]}";
+  return kitJson.c_str();
+}
+
+// A kit drawn one task per call, so that the page can say how far it is
+// between tasks. A task's variants depend on the seed and its code alone, so
+// the files are those of the whole request drawn at once.
+struct KitInSteps {
+  teaching::KitRequest request;
+  teaching::KitSources sources;
+  std::vector<teaching::TaskVariants> tasks;
+};
+KitInSteps kitInSteps;
+
+}  // namespace
+
 // The kit's files for a request given as JSON:
 // {"codes":[101,...],"count":30,"seed":"1","ranges":[{"field":"1","low":"0.5","high":"2"}],
 //  "tolerance":"","key":false,"statements":{"101":"Задача 101\n..."}}
@@ -413,30 +463,79 @@ REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
 REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
   try {
     const Json request = JsonReader(requestJson).Document();
-    teaching::KitRequest kit;
-    for (const Json& code : request["codes"].items) kit.codes.push_back(WholeNumber(code, "в списке задач"));
-    kit.count = WholeNumber(request["count"], "вариантов");
-    kit.seed = Seed(request["seed"]);
-    for (const Json& range : request["ranges"].items)
-      kit.ranges.push_back({TextOf(range["field"]), TextOf(range["low"]), TextOf(range["high"])});
-    kit.tolerance = TextOf(request["tolerance"]);
-    kit.key = request["key"].flag;
-    teaching::KitSources sources;
-    sources.dataFile = dataFile;
-    for (const auto& [code, text] : request["statements"].members)
-      if (!code.empty() && code.size() <= 3 && code.find_first_not_of("0123456789") == std::string::npos)
-        sources.statements[std::stoi(code)] = text.text;
-    std::string json = "{\"files\":[";
-    for (const teaching::KitFile& file : teaching::MakeKit(kit, sources)) {
+    return FilesJson(teaching::MakeKit(KitRequestOf(request), KitSourcesOf(request)));
+  } catch (const std::exception& e) {
+    message = e.what();
+    return nullptr;
+  }
+}
+
+// The same kit in steps: reactopt_kit_begin takes the request and returns
+// the codes to draw, {"codes":[101,...]}, in order; reactopt_kit_task draws
+// one of them and returns its variants' data,
+// {"code":101,"fields":[{"slot":1,"label":"..."}],"variants":[{"number":1,"data":["1","0.5"]}]};
+// reactopt_kit_files returns the files as reactopt_kit does. Each returns
+// null on an error (see reactopt_error), the kit's messages the same.
+REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
+  try {
+    const Json request = JsonReader(requestJson).Document();
+    kitInSteps = {KitRequestOf(request), KitSourcesOf(request), {}};
+    teaching::CheckKitRequest(kitInSteps.request, kitInSteps.sources);
+    std::vector<int> codes = kitInSteps.request.codes;
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    std::string json = "{\"codes\":[";
+    for (int code : codes) json += (json.back() == '[' ? "" : ",") + std::to_string(code);
+    kitJson = json + "]}";
+    return kitJson.c_str();
+  } catch (const std::exception& e) {
+    message = e.what();
+    return nullptr;
+  }
+}
+
+REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
+  try {
+    teaching::KitRequest one = kitInSteps.request;
+    one.codes = {code};
+    one.ranges.clear();
+    for (const teaching::RangeSetting& range : kitInSteps.request.ranges)
+      if (teaching::TakesRange(code, dataFile, range)) one.ranges.push_back(range);
+    kitInSteps.tasks.push_back(std::move(teaching::DrawVariants(one, kitInSteps.sources).front()));
+    const teaching::TaskVariants& task = kitInSteps.tasks.back();
+    std::string json = "{\"code\":" + std::to_string(task.code) + ",\"fields\":[";
+    for (const teaching::DrawnField& field : task.fields) {
       if (json.back() != '[') json += ',';
-      json += "{\"name\":";
-      AppendJsonString(json, file.name);
-      json += ",\"text\":";
-      AppendJsonString(json, file.bytes);
+      json += "{\"slot\":" + std::to_string(field.slot) + ",\"label\":";
+      AppendJsonString(json, field.label);
       json += '}';
+    }
+    json += "],\"variants\":[";
+    for (const teaching::Variant& variant : task.variants) {
+      if (json.back() != '[') json += ',';
+      json += "{\"number\":" + std::to_string(variant.number) + ",\"data\":[";
+      for (const std::string& value : variant.data) {
+        if (json.back() != '[') json += ',';
+        AppendJsonString(json, value);
+      }
+      json += "]}";
     }
     kitJson = json + "]}";
     return kitJson.c_str();
+  } catch (const std::exception& e) {
+    message = e.what();
+    return nullptr;
+  }
+}
+
+REACTOPT_EXPORT const char* reactopt_kit_files() {
+  try {
+    std::sort(
+        kitInSteps.tasks.begin(), kitInSteps.tasks.end(),
+        [](const teaching::TaskVariants& a, const teaching::TaskVariants& b) { return a.code < b.code; });
+    const char* json = FilesJson(teaching::KitFiles(kitInSteps.tasks, kitInSteps.request));
+    kitInSteps = {};
+    return json;
   } catch (const std::exception& e) {
     message = e.what();
     return nullptr;

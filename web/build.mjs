@@ -68,6 +68,15 @@ const parts = {
   '/*ENGINE*/': inlineScript(fs.readFileSync(enginePath, 'utf8')),
   '/*PAGE*/': inlineScript(bundle.outputFiles[0].text),
 };
+// The npm packages bundled into the page keep their licence notices in it.
+const notices = ['fflate'].map((name) => {
+  const dir = path.join(here, 'node_modules', name);
+  const { version, license } = JSON.parse(fs.readFileSync(path.join(dir, 'package.json'), 'utf8'));
+  const text = fs.readFileSync(path.join(dir, 'LICENSE'), 'utf8').trim();
+  return `${name} ${version} (${license}):\n${text}`;
+});
+// "--" may not stand inside an HTML comment.
+parts['<!--NOTICES-->'] = `<!--\nBundled into this page:\n\n${notices.join('\n\n').replace(/--/g, '- -')}\n-->`;
 let html = template;
 for (const [mark, text] of Object.entries(parts)) {
   const at = html.indexOf(mark);

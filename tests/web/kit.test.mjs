@@ -1,7 +1,9 @@
 // The teacher's kit in the browser engine: the same request gives the very
 // bytes reactopt-batch --variants writes, the quiz is well-formed XML, the
 // sheets print one A4 page per variant, and the self-check takes a decimal
-// comma and catches a wrong last digit without showing the key.
+// comma and catches a wrong last digit without showing the key. Then the same
+// through the page: the teacher's panel downloads those bytes in one zip, and
+// a variant's link opens the student's self-check.
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -11,7 +13,7 @@ import path from 'node:path';
 import { createRequire } from 'node:module';
 import { after, before, describe, it } from 'node:test';
 import { pathToFileURL } from 'node:url';
-import { batchPath, missingPrerequisite, openBrowser, root, tasksDir } from './support.mjs';
+import { batchPath, missingPrerequisite, openBrowser, openPage, root, tasksDir } from './support.mjs';
 
 const enginePath = path.join(path.dirname(process.env.REACTOPT_HTML || path.join(root, 'build-web', 'x')),
   'reactopt-engine.js');
@@ -96,5 +98,134 @@ describe('the teacher kit in the browser engine', () => {
     assert.deepEqual(engine.check({ ...request, reveal: true })[1],
       { label: 'Xa', number: true, right: false, value: '0.586', tolerance: '0.0005' });
     assert.throws(() => engine.check({ code: 101, data: ['0', '1'], answers: [] }), /Недопустимые исходные данные/);
+  });
+});
+
+// The fields of each CSV line of `text` (a quoted field may hold commas).
+const csvRows = (text) =>
+  text
+    .trim()
+    .split('\n')
+    .map((line) => Array.from(line.matchAll(/(?:^|,)(?:"((?:[^"]|"")*)"|([^,]*))/g), (m) => m[2] ?? m[1].replace(/""/g, '"')));
+
+describe('the teacher kit in the page', () => {
+  const { unzipSync } = createRequire(path.join(root, 'web', 'package.json'))('fflate');
+  let browser;
+  let page;
+  let out;
+  before(async () => {
+    out = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-panel-'));
+    browser = await openBrowser({ viewport: { width: 1366, height: 768 } });
+    ({ page } = await openPage(browser, '#variants'));
+  });
+  after(async () => {
+    fs.rmSync(out, { recursive: true, force: true });
+    await browser.close();
+  });
+
+  const openRanges = async () => {
+    if ((await page.locator('#kit-ranges').getAttribute('open')) === null) await page.locator('#kit-ranges summary').click();
+  };
+
+  // Fills the panel and creates; returns the files of the zip it downloads.
+  async function create({ codes, count, seed, key = false, tolerance = '', ranges = {} }) {
+    await page.getByRole('button', { name: 'Ни одной', exact: true }).click();
+    if (codes === 'all') await page.getByRole('button', { name: 'Все', exact: true }).click();
+    else for (const code of codes) await page.locator(`#kit-task-list input[value="${code}"]`).check();
+    await page.getByLabel('Вариантов каждой задачи').fill(String(count));
+    await page.getByLabel('Зерно (начальное число)').fill(seed);
+    await page.getByLabel('Допуск ответа (доля значения)').fill(tolerance);
+    await page.getByLabel('Ответы на листах заданий').setChecked(key);
+    if (Object.keys(ranges).length) await openRanges();
+    for (const [label, [low, high]] of Object.entries(ranges)) {
+      await page.getByRole('textbox', { name: `${label} от`, exact: true }).fill(low);
+      await page.getByRole('textbox', { name: `${label} до`, exact: true }).fill(high);
+    }
+    const t0 = performance.now();
+    const [download] = await Promise.all([
+      page.waitForEvent('download', { timeout: 60000 }),
+      page.getByRole('button', { name: 'Создать', exact: true }).click(),
+    ]);
+    const ms = performance.now() - t0;
+    const files = unzipSync(fs.readFileSync(await download.path()));
+    return { files, ms, name: download.suggestedFilename() };
+  }
+
+  const sameAs = (files, folder) => {
+    const names = Object.keys(files).filter((n) => n !== 'links.html').sort();
+    assert.deepEqual(names, fs.readdirSync(folder).sort());
+    for (const name of names) {
+      assert.ok(Buffer.from(files[name]).equals(fs.readFileSync(path.join(folder, name))), name);
+    }
+  };
+
+  let full;
+  it('downloads in one zip the bytes reactopt-batch --variants writes, with a self-check link for every variant', async () => {
+    const folder = path.join(out, 'all');
+    execFileSync(batchPath, ['--variants', '30', '--seed', '2', '--key', '--out', folder, 'all'], { cwd: tasksDir });
+    full = await create({ codes: 'all', count: 30, seed: '2', key: true });
+    console.log(`panel: 750 variants with their files and zip in ${(full.ms / 1000).toFixed(1)} s`);
+    assert.equal(full.name, 'reactopt-variants-2.zip');
+    full.links = (await page.locator('#kit-links').inputValue()).split('\n');
+    sameAs(full.files, folder);
+    const links = Buffer.from(full.files['links.html']).toString();
+    assert.equal(links.match(/<a href=/g).length, 750);
+
+    const ranged = path.join(out, 'ranged');
+    execFileSync(batchPath, ['--variants', '5', '--seed', '4', '--tolerance', '0.02', '--range',
+      'Конст. k3, 1/с=0.1:0.9', '--out', ranged, '102', '107'], { cwd: tasksDir });
+    const some = await create({ codes: [102, 107], count: 5, seed: '4', tolerance: '0.02',
+      ranges: { 'Конст. k3, 1/с': ['0.1', '0.9'] } });
+    sameAs(some.files, ranged);
+    assert.match(await page.locator('#kit-links').inputValue(), /^Задача 102, вариант 1: file:.*#102\?.*&variant=1&tolerance=0.02$/m);
+  });
+
+  it('shows the kit\'s message and downloads nothing for ranges that cannot give the count', async () => {
+    let downloads = 0;
+    page.on('download', () => ++downloads);
+    await page.getByRole('button', { name: 'Ни одной', exact: true }).click();
+    await page.locator('#kit-task-list input[value="101"]').check();
+    await openRanges();
+    await page.getByRole('textbox', { name: 'Конст. k2, 1/с от', exact: true }).fill('0.5');
+    await page.getByRole('textbox', { name: 'Конст. k2, 1/с до', exact: true }).fill('0.5');
+    await page.getByRole('textbox', { name: 'Конст. k1, 1/с от', exact: true }).fill('1');
+    await page.getByRole('textbox', { name: 'Конст. k1, 1/с до', exact: true }).fill('2');
+    await page.getByLabel('Вариантов каждой задачи').fill('5');
+    await page.getByRole('button', { name: 'Создать', exact: true }).click();
+    assert.match(await page.getByRole('alert').textContent(), /^Задача 101 .*получено только 2 различных вариантов из 5/);
+    assert.equal(await page.locator('#kit-files').isHidden(), true);
+    assert.equal(downloads, 0);
+  });
+
+  it('opens a variant\'s link with its data and checks the answers without showing the key until asked', async () => {
+    const rows = csvRows(Buffer.from(full.files['answers-103.csv']).toString());
+    const line = full.links.find((l) => l.startsWith('Задача 103, вариант 3: '));
+    const student = await browser.context.newPage();
+    await student.goto(line.slice(line.indexOf(': ') + 2));
+    await student.waitForFunction(() => document.body.dataset.ready === 'true');
+    const typed = await student.locator('#fields input').evaluateAll((l) => l.map((i) => i.value));
+    const [, ...row] = rows[3]; // variant 3
+    const fields = typed.length;
+    const answers = row.slice(fields);
+    assert.deepEqual(typed, row.slice(0, fields));
+    const hidden = async () => ({
+      report: await student.locator('#report-box').isHidden(),
+      optimum: await student.locator('#optimum li').count(),
+      key: (await student.locator('#check .key').allTextContents()).join(''),
+    });
+    assert.deepEqual(await hidden(), { report: true, optimum: 0, key: '' });
+
+    const wrongLast = answers[1].replace(/\d$/, (d) => String((Number(d) + 1) % 10));
+    await student.getByLabel(rows[0][fields + 1], { exact: true }).fill(answers[0].replace('.', ','));
+    await student.getByLabel(rows[0][fields + 2], { exact: true }).fill(wrongLast);
+    await student.getByRole('button', { name: 'Проверить', exact: true }).click();
+    assert.deepEqual((await student.locator('#check .verdict').allTextContents()).slice(0, 2), ['верно', 'неверно']);
+    assert.deepEqual(await hidden(), { report: true, optimum: 0, key: '' });
+
+    await student.getByRole('button', { name: 'Показать ответ', exact: true }).click();
+    const shown = await student.locator('#check .key').allTextContents();
+    assert.deepEqual(shown.map((t) => t.match(/^ответ (\S+) /)[1]), answers);
+    assert.equal((await hidden()).report, true, 'the answer alone, not the report');
+    await student.close();
   });
 });

@@ -2,7 +2,8 @@
 //   node tests/web/screenshots.mjs [OUT_DIR]   (default docs/)
 // web-task-and-data.png: a laptop screen with a task, its data and its result;
 // web-compare.png: three runs of one task on one chart; web-phone.png: the
-// answer on a phone after Run.
+// answer on a phone after Run; web-teacher.png: the teacher's panel with the
+// files it made; web-self-check.png: a student's answers checked on a phone.
 
 import path from 'node:path';
 import { missingPrerequisite, openBrowser, openPage, root } from './support.mjs';
@@ -36,6 +37,18 @@ try {
   const chart = await page.locator('#chart').boundingBox();
   await page.mouse.move(chart.x + chart.width * 0.45, chart.y + chart.height / 2);
   await page.locator('#results').screenshot({ path: path.join(out, 'web-compare.png') });
+
+  await page.setViewportSize({ width: 1280, height: 1000 });
+  await page.goto(`${page.url().split('#')[0]}#variants`);
+  for (const code of ['101', '103', '107']) await page.locator(`#kit-task-list input[value="${code}"]`).check();
+  await page.getByLabel('Зерно (начальное число)').fill('2024');
+  await page.getByLabel('Адрес страницы для ссылок').fill('https://example.org/reactopt.html');
+  await page.locator('#kit-ranges summary').click();
+  await page.getByRole('textbox', { name: 'Конст. k1, 1/с от', exact: true }).fill('0.5');
+  await page.getByRole('textbox', { name: 'Конст. k1, 1/с до', exact: true }).fill('1.5');
+  await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'Создать', exact: true }).click()]);
+  await page.evaluate(() => document.activeElement.blur());
+  await page.screenshot({ path: path.join(out, 'web-teacher.png') });
 } finally {
   await laptop.close();
 }
@@ -45,6 +58,15 @@ try {
   const { page } = await openPage(phone);
   await run(page, 101);
   await page.screenshot({ path: path.join(out, 'web-phone.png') });
+
+  // Task 101, k1 = 1, k2 = 0.5: CRmax = 0.343, Xa = 0.586, CS = 0.243.
+  await page.goto(`${page.url().split('#')[0]}#101?k1=1&k2=0.5&variant=7`);
+  await page.locator('#answer1').fill('0,343');
+  await page.locator('#answer2').fill('0,59');
+  await page.locator('#answer3').fill('0,243');
+  await page.getByRole('button', { name: 'Проверить', exact: true }).click();
+  await page.locator('#check').scrollIntoViewIfNeeded();
+  await page.screenshot({ path: path.join(out, 'web-self-check.png') });
 } finally {
   await phone.close();
 }

@@ -1,6 +1,17 @@
 // The page's address: "#103?k1=1&k2=0,5" names a task and the texts of its
-// fields, so that a link opens the task with the data one ran. Every reading
-// and writing of the address is here.
+// fields, so that a link opens the task with the data one ran;
+// "&variant=7&tolerance=0.01" after them makes it a student's variant with
+// the form that checks the answers; "#variants" is the teacher's panel.
+// Every reading and writing of the address is here.
+
+export const KIT_ADDRESS = '#variants';
+
+export const isKitAddress = (hash) => hash === KIT_ADDRESS;
+
+// Names no field takes: the fields' symbols are a letter or two with an index
+// ("k1", "CA0", "V").
+const VARIANT = 'variant';
+const TOLERANCE = 'tolerance';
 
 // The short name of each field in links: the symbol its label gives ("k1" of
 // "Конст. k1, 1/с", "V" of "Объем V, м3"), or "P<slot>" where labels would
@@ -22,8 +33,21 @@ export function formatAddress(code, pairs) {
   return `#${code}${query ? `?${query}` : ''}`;
 }
 
-// {code, values: Map key -> text} of an address such as location.hash, or
-// null when it names no task. Pairs that cannot be decoded are left out.
+// The address of variant `number` of task `code` with its data [[key,
+// text], ...] and the teacher's tolerance (empty: the kit's own).
+export function variantAddress(code, pairs, number, tolerance = '') {
+  const extra = [[VARIANT, String(number)]];
+  if (tolerance.trim()) extra.push([TOLERANCE, tolerance]);
+  return formatAddress(code, [...pairs, ...extra]);
+}
+
+// `base` (a page's address; anything from "#" on is dropped) followed by
+// `hash`.
+export const linkTo = (base, hash) => base.replace(/#.*$/s, '') + hash;
+
+// {code, values: Map key -> text, variant: number or null, tolerance: text}
+// of an address such as location.hash, or null when it names no task. Pairs
+// that cannot be decoded are left out.
 export function parseAddress(hash) {
   const m = /^#?(\d{3})(?:\?(.*))?$/s.exec(hash || '');
   if (!m) return null;
@@ -37,7 +61,12 @@ export function parseAddress(hash) {
       // A broken escape is one bad value, not a bad link.
     }
   }
-  return { code: Number(m[1]), values };
+  const number = values.get(VARIANT);
+  const tolerance = values.get(TOLERANCE) || '';
+  values.delete(VARIANT);
+  values.delete(TOLERANCE);
+  const variant = /^\d{1,4}$/.test(number || '') && Number(number) > 0 ? Number(number) : null;
+  return { code: Number(m[1]), values, variant, tolerance };
 }
 
 // The text for field i of `fields` in `values`, by its key or by "P<slot>".

@@ -1,6 +1,8 @@
 // What the page saves: the report with the desktop's bytes, the chart's
-// points as the runner writes them, and the chart as a picture.
+// points as the runner writes them, the chart as a picture, and the
+// teacher's files, each alone or all in one zip.
 
+import { zipSync } from 'fflate';
 import { chartPicture } from './picture.js';
 
 function download(blob, name) {
@@ -28,4 +30,28 @@ export function saveTable(run) {
 // `view` as chartPicture takes it.
 export function savePicture(run, view) {
   chartPicture(view).toBlob((blob) => blob && download(blob, `${fileStem(run)}.png`), 'image/png');
+}
+
+const utf8 = new TextEncoder();
+
+const typeOf = (name) =>
+  ({ csv: 'text/csv', html: 'text/html', xml: 'application/xml' })[name.split('.').pop()] || 'text/plain';
+
+// One text file, UTF-8.
+export function saveText({ name, text }) {
+  download(new Blob([utf8.encode(text)], { type: `${typeOf(name)};charset=utf-8` }), name);
+}
+
+// A fixed date in the archive, so that the same files give the same zip.
+const ZIP_DATE = new Date(2000, 0, 1);
+
+// `files` ([{name, text}]) as the bytes of one zip, each compressed.
+export function zipOf(files) {
+  const entries = {};
+  for (const f of files) entries[f.name] = [utf8.encode(f.text), { mtime: ZIP_DATE }];
+  return zipSync(entries, { level: 6 });
+}
+
+export function saveZip(bytes, name) {
+  download(new Blob([bytes], { type: 'application/zip' }), name);
 }

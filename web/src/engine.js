@@ -115,6 +115,25 @@ export async function loadEngine(createModule, dataFileBytes) {
     return callJson(M._reactopt_kit, { ...request, seed }).files;
   }
 
+  // The same kit a task at a time, so that the page can say how far it is:
+  // {codes, draw(code), files()}. draw gives the variants of one task,
+  // {code, fields: [{slot, label}], variants: [{number, data: [text]}]};
+  // files, once every code is drawn, the files kit(request) gives. Each
+  // throws the kit's message.
+  function kitInSteps(request) {
+    const seed = request.seed === undefined ? undefined : String(request.seed);
+    const { codes } = callJson(M._reactopt_kit_begin, { ...request, seed });
+    const result = (json) => {
+      if (!json) throw new Error(lastError());
+      return JSON.parse(M.UTF8ToString(json));
+    };
+    return {
+      codes,
+      draw: (code) => result(M._reactopt_kit_task(code)),
+      files: () => result(M._reactopt_kit_files()).files,
+    };
+  }
+
   // A student's answers to a variant: {code, data: [text], answers: [text],
   // tolerance, reveal} gives [{label, number, right}], with value and
   // tolerance only when reveal is true.
@@ -122,5 +141,5 @@ export async function loadEngine(createModule, dataFileBytes) {
     return callJson(M._reactopt_check, request).answers;
   }
 
-  return { taskCodes, fields, parse, run, kitFields, kit, check };
+  return { taskCodes, fields, parse, run, kitFields, kit, kitInSteps, check };
 }

@@ -1,8 +1,9 @@
 // The browser edition's page: task list and statement, the task's initial
 // data, Run, the numbered runs with their optimum, chart and report, live mode,
-// pinned runs, links and the runs kept across reloads.
+// pinned runs, links and the runs kept across reloads; a student's self-check
+// of a variant and the teacher's panel that makes the variants.
 
-import { fieldKeys, formatAddress, parseAddress, valueFor } from './address.js';
+import { fieldKeys, formatAddress, isKitAddress, parseAddress, valueFor } from './address.js';
 import { PIN_DASHES, drawChart, pointNear, seriesOf } from './chart.js';
 import { decodeCp1251, loadEngine } from './engine.js';
 import { fillFields, inputsOf, readFields, resetFields } from './fields.js';
@@ -16,7 +17,9 @@ import {
   renderOptimum,
   statement,
 } from './results.js';
+import { endSelfCheck, startSelfCheck } from './selfcheck.js';
 import { loadRuns, saveRuns } from './storage.js';
+import { pageBase, setUpTeacherPanel } from './teacher.js';
 
 const $ = (id) => document.getElementById(id);
 const MAX_PINS = 4;
@@ -50,6 +53,8 @@ const state = {
   live: false,
   liveQueued: false,
   kept: true, // whether the browser keeps the runs
+  variant: null, // the variant being checked: {code, number, data, tolerance, params}
+  showKit: null, // shows the teacher's panel
 };
 
 const taskOf = (code) => state.tasks.find((t) => t.code === code);
@@ -96,6 +101,10 @@ function selectTask(code, { slots = null, link = null } = {}) {
   const task = taskOf(code);
   if (!task) return false;
   showMessage('');
+  if (state.variant && state.variant.code !== code) {
+    state.variant = null;
+    endSelfCheck();
+  }
   let fields;
   try {
     fields = state.engine.fields(code);
@@ -131,7 +140,9 @@ function addressNow() {
 }
 
 function updateAddress() {
-  if (!state.code) return;
+  // A variant's link stays as the teacher made it, and the panel keeps its
+  // own address.
+  if (!state.code || state.variant || !$('kit').hidden) return;
   clearTimeout(state.addressTimer);
   history.replaceState(null, '', addressNow());
 }
@@ -143,14 +154,63 @@ function updateAddressSoon() {
 }
 
 function openAddress() {
+  const kit = isKitAddress(location.hash);
+  $('page').hidden = kit;
+  $('kit').hidden = !kit;
+  if (kit) {
+    if (!state.code && state.tasks.length) selectTask(state.tasks[0].code);
+    state.showKit();
+    return true;
+  }
   const link = parseAddress(location.hash);
   if (!link || !taskOf(link.code)) return false;
-  return selectTask(link.code, { link: link.values });
+  if (!selectTask(link.code, { link: link.values })) return false;
+  if (link.variant) openVariant(link);
+  else if (state.variant) {
+    state.variant = null;
+    endSelfCheck();
+  }
+  return true;
+}
+
+// A variant's link: its data in the fields, the form that checks the
+// answers, and no optimum on screen until the student runs the task or asks
+// for the answer.
+function openVariant(link) {
+  const read = readFields($('fields'), state.fields.slots, state.engine.parse);
+  if (read.error) {
+    showMessage(read.error);
+    return;
+  }
+  const bySlot = new Map(read.texts);
+  const data = Array.from({ length: state.fields.slots }, (_, j) => bySlot.get(j + 1) ?? '');
+  state.variant = { code: link.code, number: link.variant, data, tolerance: link.tolerance, params: read.params };
+  clearShown();
+  const refused = startSelfCheck(state.engine, state.variant);
+  if (refused) {
+    state.variant = null;
+    showMessage(refused);
+  }
+}
+
+// No run on screen: the optimum, the chart and the report as before the
+// first Run.
+function clearShown() {
+  state.shown = null;
+  state.cursor = null;
+  $('result-caption').textContent = '';
+  $('optimum').innerHTML =
+    '<p class="quiet">Оптимум скрыт: сначала проверьте свои ответы. «Рассчитать» покажет оптимум, график и отчёт.</p>';
+  $('report-box').hidden = true;
+  $('readout').textContent = '';
+  for (const id of ['download-report', 'download-chart', 'download-table']) $(id).disabled = true;
+  redrawChart();
 }
 
 async function copyLink() {
   updateAddress();
-  const url = location.href;
+  // The link of what the fields hold, whatever the address shows.
+  const url = pageBase() + addressNow();
   try {
     await navigator.clipboard.writeText(url);
     notify(`Ссылка скопирована: ${url}`);
@@ -523,6 +583,12 @@ async function start() {
   drawChart($('chart'), {}, state.chartSize);
   wire();
   restoreRuns();
+  const showPanel = setUpTeacherPanel({ engine: state.engine, tasks: state.tasks, currentCode: () => state.code });
+  state.showKit = () => {
+    showPanel();
+    $('close-kit').href = state.code ? addressNow() : '#';
+    $('kit-title').focus();
+  };
 
   window.ReactOpt = Object.freeze({
     run: publicRun,

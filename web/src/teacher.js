@@ -1,0 +1,334 @@
+// The teacher's panel: variants of the chosen tasks for a class, drawn by the
+// core from a seed, their files (answer keys, sheets, a Moodle quiz) and a
+// self-check link into this page for every variant, all in one zip. The page
+// draws no number and writes no byte of the kit's files: it passes the
+// request on, says how far the core is, and offers what it made.
+
+import { fieldKeys, linkTo, variantAddress } from './address.js';
+import { saveText, saveZip, zipOf } from './downloads.js';
+
+const $ = (id) => document.getElementById(id);
+
+// The next frame drawn, so that the progress shows between two tasks; a
+// hidden tab draws no frames, and then a moment is enough.
+const afterPaint = () =>
+  new Promise((resolve) => {
+    let done = false;
+    const go = () => {
+      if (done) return;
+      done = true;
+      resolve();
+    };
+    requestAnimationFrame(() => setTimeout(go, 0));
+    setTimeout(go, 100);
+  });
+
+const escapeHtml = (text) =>
+  String(text).replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
+
+// A seed to offer: six digits are easy to note and type again.
+function freshSeed() {
+  const word = new Uint32Array(1);
+  crypto.getRandomValues(word);
+  return String(100000 + (word[0] % 900000));
+}
+
+// The page's own address, the default base of the links.
+export const pageBase = () => location.href.replace(/#.*$/s, '');
+
+// The self-check link of every variant: [{code, title, labels, rows: [{number,
+// data, url}]}].
+function linksOf(drawn, engine, tasks, base, tolerance) {
+  return drawn.map((task) => {
+    const fields = engine.fields(task.code).fields;
+    const keys = fieldKeys(fields);
+    const keyOf = new Map(fields.map((f, i) => [f.slot, keys[i]]));
+    return {
+      code: task.code,
+      title: tasks.find((t) => t.code === task.code)?.title || '',
+      labels: task.fields.map((f) => f.label),
+      rows: task.variants.map((v) => ({
+        number: v.number,
+        data: v.data,
+        url: linkTo(
+          base,
+          variantAddress(
+            task.code,
+            task.fields.map((f, i) => [keyOf.get(f.slot) || `P${f.slot}`, v.data[i]]),
+            v.number,
+            tolerance,
+          ),
+        ),
+      })),
+    };
+  });
+}
+
+// links.html: per task a table of its variants, their data and links.
+function linksPage(links, seed) {
+  const parts = [
+    '<!doctype html>\n<html lang="ru">\n<head>\n<meta charset="utf-8">\n',
+    '<title>ReactOpt: ссылки для самопроверки</title>\n',
+    '<style>body{font-family:sans-serif;margin:2em}table{border-collapse:collapse;margin-bottom:2em}',
+    'th,td{border:1px solid #999;padding:2px 6px;text-align:left}td a{word-break:break-all}</style>\n',
+    '</head>\n<body>\n<h1>Ссылки для самопроверки</h1>\n',
+    `<p>Зерно ${escapeHtml(seed)}. Ссылка открывает задачу с данными варианта и формой «Проверить ответы»: `,
+    'студент вводит свои ответы и узнаёт, верны ли они; правильные значения видны только по кнопке «Показать ответ».</p>\n',
+  ];
+  for (const task of links) {
+    parts.push(`<h2>Задача ${task.code}. ${escapeHtml(task.title)}</h2>\n<table>\n<thead><tr><th>Вариант</th>`);
+    for (const label of task.labels) parts.push(`<th>${escapeHtml(label)}</th>`);
+    parts.push('<th>Ссылка</th></tr></thead>\n<tbody>\n');
+    for (const row of task.rows) {
+      parts.push(`<tr><td>${row.number}</td>`);
+      for (const value of row.data) parts.push(`<td>${escapeHtml(value)}</td>`);
+      parts.push(`<td><a href="${escapeHtml(row.url)}">${escapeHtml(row.url)}</a></td></tr>\n`);
+    }
+    parts.push('</tbody>\n</table>\n');
+  }
+  parts.push('</body>\n</html>\n');
+  return parts.join('');
+}
+
+// "Задача 101, вариант 7: URL", one line a variant.
+const linksText = (links) =>
+  links.flatMap((t) => t.rows.map((r) => `Задача ${t.code}, вариант ${r.number}: ${r.url}`)).join('\n');
+
+const sizeText = (text) => {
+  const kb = new Blob([text]).size / 1024;
+  return kb < 10 ? `${kb.toFixed(1).replace('.', ',')} КБ` : `${Math.round(kb)} КБ`;
+};
+
+// Sets the panel up in the page's #kit; `engine` is the page's engine,
+// `tasks` its [{code, title, statement}], `currentCode()` the task open in
+// the page (checked when the panel first opens).
+export function setUpTeacherPanel({ engine, tasks, currentCode }) {
+  const list = $('kit-task-list');
+  for (const task of tasks) {
+    const label = document.createElement('label');
+    label.className = 'kit-task';
+    const box = document.createElement('input');
+    box.type = 'checkbox';
+    box.value = String(task.code);
+    label.append(box, ` ${task.code}  ${task.title}`);
+    list.append(label);
+  }
+  const boxes = () => Array.from(list.querySelectorAll('input[type="checkbox"]'));
+  const chosen = () => boxes().filter((b) => b.checked).map((b) => Number(b.value));
+  const typed = new Map(); // label -> [low, high], kept while rows come and go
+
+  // One row per label of the chosen tasks' fields, with the spans the data
+  // file offers; a range applies to every chosen task with that label.
+  function fillRanges() {
+    for (const row of $('kit-range-rows').querySelectorAll('.kit-range')) {
+      const [low, high] = row.querySelectorAll('input');
+      typed.set(row.dataset.label, [low.value, high.value]);
+    }
+    const spans = new Map();
+    for (const code of chosen()) {
+      for (const f of engine.kitFields(code)) {
+        const span = `${f.low} – ${f.high}`;
+        if (!spans.has(f.label)) spans.set(f.label, []);
+        if (!spans.get(f.label).includes(span)) spans.get(f.label).push(span);
+      }
+    }
+    const rows = $('kit-range-rows');
+    rows.replaceChildren();
+    let i = 0;
+    for (const [label, offered] of spans) {
+      ++i;
+      const row = document.createElement('div');
+      row.className = 'kit-range';
+      row.dataset.label = label;
+      const name = document.createElement('span');
+      name.className = 'kit-range-name';
+      name.id = `kit-range-${i}`;
+      name.textContent = label;
+      const span = document.createElement('span');
+      span.className = 'kit-range-span';
+      span.textContent = `предлагаются ${offered.join('; ')}`;
+      row.append(name, span);
+      const [low, high] = typed.get(label) || ['', ''];
+      for (const [word, value] of [
+        ['от', low],
+        ['до', high],
+      ]) {
+        const id = `kit-range-${i}-${word === 'от' ? 'low' : 'high'}`;
+        const caption = document.createElement('label');
+        caption.htmlFor = id;
+        caption.id = `${id}-caption`;
+        caption.textContent = word;
+        const input = document.createElement('input');
+        input.type = 'text';
+        input.id = id;
+        input.inputMode = 'decimal';
+        input.autocomplete = 'off';
+        input.value = value;
+        input.setAttribute('aria-labelledby', `${name.id} ${caption.id}`);
+        row.append(caption, input);
+      }
+      rows.append(row);
+    }
+    $('kit-no-ranges').hidden = spans.size > 0;
+  }
+
+  function showError(text) {
+    $('kit-message').textContent = text;
+    $('kit-message').hidden = !text;
+  }
+
+  // The request of the form, or a message naming what is wrong with it.
+  function request() {
+    const codes = chosen();
+    const count = $('kit-count').value.trim();
+    if (!/^\d{1,6}$/.test(count)) throw new Error(`Вариантов каждой задачи: «${count}» — не целое число`);
+    const ranges = [];
+    for (const row of $('kit-range-rows').querySelectorAll('.kit-range')) {
+      const [low, high] = Array.from(row.querySelectorAll('input'), (input) => input.value.trim());
+      if (!low && !high) continue;
+      if (!low || !high) throw new Error(`Диапазон поля «${row.dataset.label}»: нужны обе границы`);
+      ranges.push({ field: row.dataset.label, low, high });
+    }
+    const base = $('kit-base').value.trim() || pageBase();
+    let protocol = '';
+    try {
+      ({ protocol } = new URL(base));
+    } catch {
+      // not an address at all
+    }
+    if (!['http:', 'https:', 'file:'].includes(protocol))
+      throw new Error(`Адрес страницы для ссылок «${base}» — не адрес страницы (например, https://example.org/reactopt.html)`);
+    return {
+      codes,
+      count: Number(count),
+      seed: $('kit-seed').value.trim(),
+      ranges,
+      tolerance: $('kit-tolerance').value.trim(),
+      key: $('kit-key').checked,
+      statements: Object.fromEntries(tasks.filter((t) => codes.includes(t.code)).map((t) => [t.code, t.statement])),
+      base,
+    };
+  }
+
+  let made = null; // {files, zip, zipName, links}
+  let busy = false;
+
+  function showFiles() {
+    const box = $('kit-file-list');
+    box.replaceChildren();
+    for (const file of made.files) {
+      const li = document.createElement('li');
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.textContent = file.name;
+      button.addEventListener('click', () => saveText(file));
+      const size = document.createElement('span');
+      size.className = 'quiet';
+      size.textContent = sizeText(file.text);
+      li.append(button, ' ', size);
+      box.append(li);
+    }
+    $('kit-zip').textContent = `Скачать всё одним архивом (${made.zipName})`;
+    $('kit-links').value = linksText(made.links);
+    $('kit-files').hidden = false;
+  }
+
+  async function create() {
+    if (busy) return;
+    showError('');
+    $('kit-status').textContent = '';
+    let req;
+    try {
+      req = request();
+    } catch (e) {
+      showError(e.message);
+      return;
+    }
+    const { base, ...kit } = req;
+    busy = true;
+    $('kit-create').disabled = true;
+    $('kit-form').setAttribute('aria-busy', 'true');
+    const progress = $('kit-progress');
+    const t0 = performance.now();
+    try {
+      const steps = engine.kitInSteps(kit);
+      progress.max = steps.codes.length + 1;
+      progress.value = 0;
+      progress.hidden = false;
+      const drawn = [];
+      for (const [i, code] of steps.codes.entries()) {
+        $('kit-status').textContent = `Задача ${code}: ${i + 1} из ${steps.codes.length}…`;
+        await afterPaint();
+        drawn.push(steps.draw(code));
+        progress.value = i + 1;
+      }
+      $('kit-status').textContent = 'Ключи, листы, тест и ссылки…';
+      await afterPaint();
+      const links = linksOf(drawn, engine, tasks, base, kit.tolerance);
+      const files = [...steps.files(), { name: 'links.html', text: linksPage(links, kit.seed) }];
+      const zipName = `reactopt-variants-${kit.seed}.zip`;
+      made = { files, zip: zipOf(files), zipName, links };
+      progress.value = progress.max;
+      const variants = drawn.reduce((n, t) => n + t.variants.length, 0);
+      const seconds = ((performance.now() - t0) / 1000).toFixed(1).replace('.', ',');
+      $('kit-status').textContent = `Готово: ${variants} вариантов, задач: ${drawn.length}, за ${seconds} с. Архив ${zipName} скачивается.`;
+      document.body.dataset.kitMs = String(Math.round(performance.now() - t0));
+      showFiles();
+      saveZip(made.zip, zipName);
+    } catch (e) {
+      // Nothing is offered from a request the kit could not meet.
+      made = null;
+      $('kit-files').hidden = true;
+      $('kit-status').textContent = '';
+      showError(e.message);
+    } finally {
+      progress.hidden = true;
+      busy = false;
+      $('kit-create').disabled = false;
+      $('kit-form').removeAttribute('aria-busy');
+    }
+  }
+
+  async function copyLinks() {
+    if (!made) return;
+    try {
+      await navigator.clipboard.writeText(linksText(made.links));
+      $('kit-status').textContent = 'Ссылки скопированы.';
+    } catch {
+      // Without the clipboard the links are selected to be copied by hand.
+      $('kit-links').select();
+      $('kit-status').textContent = 'Ссылки выделены в поле ниже: скопируйте их (Ctrl+C).';
+    }
+  }
+
+  $('kit-all').addEventListener('click', () => {
+    boxes().forEach((b) => (b.checked = true));
+    fillRanges();
+  });
+  $('kit-none').addEventListener('click', () => {
+    boxes().forEach((b) => (b.checked = false));
+    fillRanges();
+  });
+  list.addEventListener('change', fillRanges);
+  $('kit-new-seed').addEventListener('click', () => {
+    $('kit-seed').value = freshSeed();
+  });
+  $('kit-form').addEventListener('submit', (e) => {
+    e.preventDefault();
+    create();
+  });
+  $('kit-zip').addEventListener('click', () => made && saveZip(made.zip, made.zipName));
+  $('kit-copy-links').addEventListener('click', copyLinks);
+  $('kit-seed').value = freshSeed();
+  $('kit-base').placeholder = pageBase();
+
+  let opened = false;
+  // Called whenever the panel is shown.
+  return function onShow() {
+    if (opened) return;
+    opened = true;
+    const code = currentCode();
+    for (const b of boxes()) b.checked = Number(b.value) === code;
+    fillRanges();
+  };
+}
