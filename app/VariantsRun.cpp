@@ -68,7 +68,7 @@ std::string ReadSource(const fs::path& file) {
     if (n < 0) {
       const int error = errno;
       ::close(fd);
-      throw IoError(error);
+      throw IoError(error, file.string(), true);
     }
     if (n == 0) break;
     bytes.append(buffer, static_cast<std::size_t>(n));
@@ -233,7 +233,7 @@ int VariantsMain(const std::vector<std::string>& args, std::ostream& out, std::o
     return 1;
   }
   if (!out) {
-    err << "reactopt-batch: standard output: " << IoError(errno != 0 ? errno : 101).what() << '\n';
+    err << "reactopt-batch: standard output: " << SystemErrorText(errno != 0 ? errno : EIO) << '\n';
     return 1;
   }
   return 0;

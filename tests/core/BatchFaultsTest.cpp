@@ -214,10 +214,14 @@ TEST_F(BatchFaults, SpecialFilesEndTheRunAtOnce) {
 }
 
 TEST_F(BatchFaults, FailedOutputIsAnError) {
-  Outcome o = Shell("$B --print 101 1 1 >/dev/full");
-  EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "reactopt-batch: standard output: No space left on device\n");
-  o = Shell("$B --print 101 1 1 >&-");
+  WriteFile("DataFile.dat", ReadFile(REACTOPT_TASKS_DIR "/DataFile.dat"));
+  WriteFile("zad101.txt", ReadFile(REACTOPT_TASKS_DIR "/zad101.txt"));
+  for (const char* command : {"$B --print 101 1 1 >/dev/full", "$B --variants 2 --out kit 101 >/dev/full"}) {
+    const Outcome full = Shell(command);
+    EXPECT_EQ(full.status, 1) << command;
+    EXPECT_EQ(full.err, "reactopt-batch: standard output: No space left on device\n") << command;
+  }
+  Outcome o = Shell("$B --print 101 1 1 >&-");
   EXPECT_EQ(o.status, 1);
   EXPECT_NE(o.err.find("standard output"), std::string::npos);
   EXPECT_EQ(Shell("$B --help >/dev/full").status, 1);
