@@ -75,6 +75,18 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
 
 bool IsTaskCode(int code) { return FindTask(code) != nullptr; }
 
+// What an entry point answers: `answer()`, or, when it throws, nothing (a
+// null text, a 0) with the reason kept for reactopt_error.
+template <typename Answer>
+auto Guarded(Answer answer) -> decltype(answer()) {
+  try {
+    return answer();
+  } catch (const std::exception& e) {
+    message = e.what();
+    return {};
+  }
+}
+
 }  // namespace
 
 // Gives the engine the bytes of "DataFile.dat". Returns a buffer of `size`
@@ -99,7 +111,7 @@ REACTOPT_EXPORT const char* reactopt_task_codes() {
 // {"slots":k,"fields":[{"slot":j,"label":"...","values":["  1.00000",...]}]},
 // every record in use, in slot order. Null on an error (see reactopt_error).
 REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
-  try {
+  return Guarded([&] {
     if (!IsTaskCode(code)) throw std::runtime_error("Нет задачи " + std::to_string(code));
     ReadTaskBlock(code);
     std::string json = "{\"slots\":" + std::to_string(SlotCount(code)) + ",\"fields\":[";
@@ -121,10 +133,7 @@ REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
     json += "]}";
     fieldsJson = std::move(json);
     return fieldsJson.c_str();
-  } catch (const std::exception& e) {
-    message = e.what();
-    return nullptr;
-  }
+  });
 }
 
 // The number a typed text stands for, as the dialog's OK reads it: the text
@@ -142,7 +151,7 @@ REACTOPT_EXPORT int reactopt_parse_number(const char* utf8, double* value) {
 // the data dialog stores untouched. Returns 1 when the solver ran, 0 on an
 // error (see reactopt_error); an error leaves the last report and chart.
 REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int given) {
-  try {
+  return Guarded([&] {
     if (!IsTaskCode(code)) throw std::runtime_error("Нет задачи " + std::to_string(code));
     if (count < 0 || count > 10) throw std::runtime_error("Не более 10 значений P1 ... P10");
     const int k = SlotCount(code);
@@ -168,10 +177,7 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
       chartPoints[3 * i + 2] = ChartY2[i];
     }
     return 1;
-  } catch (const std::exception& e) {
-    message = e.what();
-    return 0;
-  }
+  });
 }
 
 // The optimum of the last run as its report states it, as JSON:
@@ -386,7 +392,7 @@ std::string kitJson;
 // ranges, as JSON: [{"slot":1,"label":"...","low":"0.5","high":"2"}]. Null on
 // an error (see reactopt_error).
 REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
-  try {
+  return Guarded([&] {
     std::string json = "[";
     for (const teaching::DrawnField& field : teaching::FieldsOf(code, dataFile, {})) {
       if (json.size() > 1) json += ',';
@@ -400,10 +406,7 @@ REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
     }
     kitJson = json + "]";
     return kitJson.c_str();
-  } catch (const std::exception& e) {
-    message = e.what();
-    return nullptr;
-  }
+  });
 }
 
 namespace {
@@ -461,13 +464,10 @@ KitInSteps kitInSteps;
 // Returns {"files":[{"name":"answers-101.csv","text":"..."},...]}, the bytes
 // reactopt-batch --variants writes; null on an error (see reactopt_error).
 REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
-  try {
+  return Guarded([&] {
     const Json request = JsonReader(requestJson).Document();
     return FilesJson(teaching::MakeKit(KitRequestOf(request), KitSourcesOf(request)));
-  } catch (const std::exception& e) {
-    message = e.what();
-    return nullptr;
-  }
+  });
 }
 
 // The same kit in steps: reactopt_kit_begin takes the request and returns
@@ -477,7 +477,7 @@ REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
 // reactopt_kit_files returns the files as reactopt_kit does. Each returns
 // null on an error (see reactopt_error), the kit's messages the same.
 REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
-  try {
+  return Guarded([&] {
     const Json request = JsonReader(requestJson).Document();
     kitInSteps = {KitRequestOf(request), KitSourcesOf(request), {}};
     teaching::CheckKitRequest(kitInSteps.request, kitInSteps.sources);
@@ -488,14 +488,11 @@ REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
     for (int code : codes) json += (json.back() == '[' ? "" : ",") + std::to_string(code);
     kitJson = json + "]}";
     return kitJson.c_str();
-  } catch (const std::exception& e) {
-    message = e.what();
-    return nullptr;
-  }
+  });
 }
 
 REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
-  try {
+  return Guarded([&] {
     teaching::KitRequest one = kitInSteps.request;
     one.codes = {code};
     one.ranges.clear();
@@ -522,24 +519,18 @@ REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
     }
     kitJson = json + "]}";
     return kitJson.c_str();
-  } catch (const std::exception& e) {
-    message = e.what();
-    return nullptr;
-  }
+  });
 }
 
 REACTOPT_EXPORT const char* reactopt_kit_files() {
-  try {
+  return Guarded([&] {
     std::sort(
         kitInSteps.tasks.begin(), kitInSteps.tasks.end(),
         [](const teaching::TaskVariants& a, const teaching::TaskVariants& b) { return a.code < b.code; });
     const char* json = FilesJson(teaching::KitFiles(kitInSteps.tasks, kitInSteps.request));
     kitInSteps = {};
     return json;
-  } catch (const std::exception& e) {
-    message = e.what();
-    return nullptr;
-  }
+  });
 }
 
 // A student's answers to a variant, checked by the core:
@@ -548,7 +539,7 @@ REACTOPT_EXPORT const char* reactopt_kit_files() {
 // "value" and "tolerance" of each only when "reveal" is true; null on an
 // error (see reactopt_error), a refusal of the data included.
 REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
-  try {
+  return Guarded([&] {
     const Json request = JsonReader(requestJson).Document();
     const std::vector<teaching::CheckedAnswer> checked = teaching::CheckAnswers(
         WholeNumber(request["code"], "задачи"), Texts(request["data"]), Texts(request["answers"]),
@@ -570,8 +561,5 @@ REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
     }
     kitJson = json + "]}";
     return kitJson.c_str();
-  } catch (const std::exception& e) {
-    message = e.what();
-    return nullptr;
-  }
+  });
 }
