@@ -68,11 +68,11 @@ export async function openBrowser(options = {}) {
   };
 }
 
-// Opens the page from disk and waits until it is ready; returns the page and
-// the milliseconds from navigation to ready.
+// The page's address on disk.
 export const pageUrl = pathToFileURL(htmlPath).href;
 
-// Opens the page (at `hash`, if given) and waits until it is ready.
+// Opens the page (at `hash`, if given) and waits until it is ready; returns
+// the page, the milliseconds from navigation to ready and the page's errors.
 export async function openPage(browser, hash = '') {
   const page = await browser.context.newPage();
   const errors = [];
