@@ -354,7 +354,8 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
   try {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
       try {
-        WriteOutput(out, std::string(kUsage) + '\n' + variants::kUsage + '\n');
+        WriteOutput(out, std::string(kUsage) + '\n' + variants::kUsage +
+                             "\nusage: reactopt-batch --help | --version\n");
       } catch (const InOutError& e) {
         err << "reactopt-batch: " << e.Plain() << '\n';
         return 1;
