@@ -73,6 +73,11 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
   out += '"';
 }
 
+// The comma before an array's item, unless it is the first.
+void NextItem(std::string& json) {
+  if (json.back() != '[') json += ',';
+}
+
 bool IsTaskCode(int code) { return FindTask(code) != nullptr; }
 
 // What an entry point answers: `answer()`, or, when it throws, nothing (a
@@ -102,7 +107,10 @@ REACTOPT_EXPORT const char* reactopt_error() { return message.c_str(); }
 REACTOPT_EXPORT const char* reactopt_task_codes() {
   static std::string json;
   json = "[";
-  for (const TaskEntry& task : AllTasks()) json += (json.size() > 1 ? "," : "") + std::to_string(task.code);
+  for (const TaskEntry& task : AllTasks()) {
+    NextItem(json);
+    json += std::to_string(task.code);
+  }
   json += "]";
   return json.c_str();
 }
@@ -115,17 +123,15 @@ REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
     if (!IsTaskCode(code)) throw std::runtime_error("Нет задачи " + std::to_string(code));
     ReadTaskBlock(code);
     std::string json = "{\"slots\":" + std::to_string(SlotCount(code)) + ",\"fields\":[";
-    bool first = true;
     for (int j = 1; j <= 10; ++j) {
       const TaskField& field = TaskFieldTable[j];
       if (field.Flag <= 0) continue;
-      if (!first) json += ',';
-      first = false;
+      NextItem(json);
       json += "{\"slot\":" + std::to_string(j) + ",\"label\":";
       AppendJsonString(json, cp1251::ToUtf8(field.LabelText));
       json += ",\"values\":[";
       for (int v = 0; v < 3; ++v) {
-        if (v > 0) json += ',';
+        NextItem(json);
         AppendJsonString(json, OfferedValueText(field.Values[v]));
       }
       json += "]}";
@@ -186,10 +192,8 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
 REACTOPT_EXPORT const char* reactopt_optimum() {
   static std::string json;
   json = "{\"quantities\":[";
-  bool first = true;
   for (const OptimumQuantity& q : ReportFile.Answers()) {
-    if (!first) json += ',';
-    first = false;
+    NextItem(json);
     json += "{\"label\":";
     AppendJsonString(json, q.label);
     json += ",\"value\":";
@@ -395,7 +399,7 @@ REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
   return Guarded([&] {
     std::string json = "[";
     for (const teaching::DrawnField& field : teaching::FieldsOf(code, dataFile, {})) {
-      if (json.size() > 1) json += ',';
+      NextItem(json);
       json += "{\"slot\":" + std::to_string(field.slot) + ",\"label\":";
       AppendJsonString(json, field.label);
       json += ",\"low\":";
@@ -435,7 +439,7 @@ teaching::KitSources KitSourcesOf(const Json& request) {
 const char* FilesJson(const std::vector<teaching::KitFile>& files) {
   std::string json = "{\"files\":[";
   for (const teaching::KitFile& file : files) {
-    if (json.back() != '[') json += ',';
+    NextItem(json);
     json += "{\"name\":";
     AppendJsonString(json, file.name);
     json += ",\"text\":";
@@ -502,17 +506,17 @@ REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
     const teaching::TaskVariants& task = kitInSteps.tasks.back();
     std::string json = "{\"code\":" + std::to_string(task.code) + ",\"fields\":[";
     for (const teaching::DrawnField& field : task.fields) {
-      if (json.back() != '[') json += ',';
+      NextItem(json);
       json += "{\"slot\":" + std::to_string(field.slot) + ",\"label\":";
       AppendJsonString(json, field.label);
       json += '}';
     }
     json += "],\"variants\":[";
     for (const teaching::Variant& variant : task.variants) {
-      if (json.back() != '[') json += ',';
+      NextItem(json);
       json += "{\"number\":" + std::to_string(variant.number) + ",\"data\":[";
       for (const std::string& value : variant.data) {
-        if (json.back() != '[') json += ',';
+        NextItem(json);
         AppendJsonString(json, value);
       }
       json += "]}";
@@ -546,7 +550,7 @@ REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
         TextOf(request["tolerance"]), request["reveal"].flag);
     std::string json = "{\"answers\":[";
     for (const teaching::CheckedAnswer& a : checked) {
-      if (json.back() != '[') json += ',';
+      NextItem(json);
       json += "{\"label\":";
       AppendJsonString(json, a.label);
       json += std::string(",\"number\":") + (a.number ? "true" : "false") +
