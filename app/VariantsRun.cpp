@@ -1,9 +1,5 @@
 #include "VariantsRun.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <stdexcept>
@@ -24,7 +20,7 @@ namespace {
 
 // Statements and data files are a few kilobytes; anything far larger is not
 // one, and reading it whole would only cost memory.
-constexpr off_t kMaxSourceSize = 1 << 20;
+constexpr std::size_t kMaxSourceSize = 1 << 20;
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -44,41 +40,6 @@ fs::path FindFile(const fs::path& folder, const std::string& name) {
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
     if (lower(it->path().filename().string()) == lower(name)) return it->path();
   return {};
-}
-
-// The bytes of a regular file; a FIFO, a device or a folder is refused at
-// once, without waiting on it.
-std::string ReadSource(const fs::path& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) throw CannotOpenFile(file.string());
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    throw CannotOpenFile(file.string());
-  }
-  if (st.st_size > kMaxSourceSize) {
-    ::close(fd);
-    throw InOutError("Файл " + file.string() + " слишком велик (больше 1 МБ)");
-  }
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int error = errno;
-      ::close(fd);
-      throw IoError(error, file.string(), true);
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-    if (bytes.size() > static_cast<std::size_t>(kMaxSourceSize)) {
-      ::close(fd);
-      throw InOutError("Файл " + file.string() + " слишком велик (больше 1 МБ)");
-    }
-  }
-  ::close(fd);
-  return bytes;
 }
 
 bool AllDigits(const std::string& s) {
@@ -176,7 +137,7 @@ std::string ReadTaskFile(const std::string& name, const fs::path& folder, const 
   if (file.empty())
     throw InOutError("Нет файла " + name + " ни в папке " + folder.string() +
                      (fallback.empty() ? std::string() : ", ни в папке " + fallback.string()));
-  return ReadSource(file);
+  return ReadRegularFile(file.string(), kMaxSourceSize);
 }
 
 teaching::KitSources ReadKitSources(const std::vector<int>& codes, const fs::path& folder,

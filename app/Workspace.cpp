@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <system_error>
@@ -91,12 +89,12 @@ std::string SystemMessage(int code) { return std::generic_category().message(cod
 bool ReadSmallFile(const fs::path& file, std::uintmax_t limit, std::string& bytes) {
   std::error_code ec;
   if (!fs::is_regular_file(fs::symlink_status(file, ec)) || ec) return false;
-  const std::uintmax_t size = fs::file_size(file, ec);
-  if (ec || size > limit) return false;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad() && bytes.size() <= limit;
+  try {
+    bytes = ReadRegularFile(file.string(), limit);
+    return true;
+  } catch (const InOutError&) {
+    return false;
+  }
 }
 
 // Writes `bytes` as `folder`/`name`, whole, through the one writer of whole

@@ -352,3 +352,29 @@ void ReplaceWholeFile(const char* name, const char* data, std::size_t size, cons
   file.Prepare(name, data, size, options);
   file.Commit();
 }
+
+std::string ReadRegularFile(const std::string& path, std::size_t limit) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw CannotOpenFile(path);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) throw CannotOpenFile(path);
+  const std::string tooLarge =
+      "Файл " + path + " слишком велик (больше " +
+      (limit % (1 << 20) == 0 ? std::to_string(limit >> 20) + " МБ" : std::to_string(limit) + " байт") + ")";
+  if (static_cast<unsigned long long>(st.st_size) > limit) throw InOutError(tooLarge);
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw IoError(errno, path, true);
+    if (n == 0) return bytes;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+    // The file may grow while it is read.
+    if (bytes.size() > limit) throw InOutError(tooLarge);
+  }
+}

@@ -118,6 +118,11 @@ void CommitTogether(PreparedFile* const files[], std::size_t count);
 void ReplaceWholeFile(const char* name, const char* data, std::size_t size,
                       const WholeFileOptions& options = {});
 
+// The bytes of the regular file `path` when there are at most `limit` of
+// them. A FIFO, a device or a folder is refused at once, without waiting on
+// it. Throws InOutError naming the path.
+std::string ReadRegularFile(const std::string& path, std::size_t limit);
+
 // Removes the temporary files beside `name` that writers on this machine left
 // when they were killed (their process no longer exists); those of running
 // writers and of other machines stay.

@@ -279,6 +279,9 @@ TEST_F(Variants, WritesOnlyItsOwnFilesAndReadsNoSpecialFile) {
   o = Batch({"--variants", "2", "111"});
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "Cannot open file ./DataFile.dat\n");
+  fs::remove("DataFile.dat");
+  WriteFile("DataFile.dat", std::string((1 << 20) + 1, '0'));
+  EXPECT_EQ(Batch({"--variants", "2", "111"}).err, "Файл ./DataFile.dat слишком велик (больше 1 МБ)\n");
 }
 
 }  // namespace
