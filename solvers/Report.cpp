@@ -177,17 +177,15 @@ std::vector<OptimumQuantity> TReportFile::Answers() const {
 
 std::string AnswersCsv(const std::vector<OptimumQuantity>& answers) {
   std::string csv = "label,value\n";
-  for (const OptimumQuantity& q : answers) {
-    if (q.label.find_first_of(",\"\r\n") == std::string::npos) {
-      csv += q.label;
-    } else {
-      csv += '"';
-      for (char c : q.label) csv += c == '"' ? std::string("\"\"") : std::string(1, c);
-      csv += '"';
-    }
-    csv += ',' + q.value + '\n';
-  }
+  for (const OptimumQuantity& q : answers) csv += CsvField(q.label) + ',' + q.value + '\n';
   return csv;
+}
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
 }
 
 std::vector<std::pair<std::string, Bound>> TReportFile::ResultBounds() const {

@@ -93,6 +93,10 @@ struct OptimumQuantity {
 // quoted as CSV quotes it.
 std::string AnswersCsv(const std::vector<OptimumQuantity>& answers);
 
+// `text` as a CSV field: as it is, or in quotes (its quotes doubled) when it
+// holds a comma, a quote or a line end.
+std::string CsvField(const std::string& text);
+
 // How the solver gets its results, for the message of a refused result: a
 // stepwise integration over the conversion swings when its step is too
 // coarse for the data.

@@ -1,6 +1,7 @@
 #include "KitFiles.h"
 
 #include "base/Cp1251.h"
+#include "solvers/Report.h"
 
 namespace teaching {
 
@@ -28,13 +29,6 @@ std::string Escaped(std::string_view text, bool braces = false) {
     }
   }
   return out;
-}
-
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return out + "\"";
 }
 
 std::vector<std::string> Lines(const std::string& text) {
