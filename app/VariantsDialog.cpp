@@ -179,9 +179,8 @@ teaching::KitRequest TVariantsDialog::Request() const {
     if (TaskList->item(i)->checkState() == Qt::Checked)
       request.codes.push_back(TaskList->item(i)->data(Qt::UserRole).toInt());
   request.count = CountBox->value();
-  bool ok = false;
-  request.seed = SeedEdit->text().trimmed().toULongLong(&ok);
-  if (!ok) throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1");
+  if (!teaching::ParseSeed(SeedEdit->text().trimmed().toStdString(), request.seed))
+    throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1");
   for (int row = 0; row < RangeTable->rowCount(); ++row) {
     const QString label = RangeTable->item(row, 0)->text();
     const QString low = RangeTable->item(row, 2)->text().trimmed(),

@@ -50,15 +50,8 @@ bool AllDigits(const std::string& s) {
 }
 
 std::uint64_t Seed(const std::string& text) {
-  if (!AllDigits(text) || text.size() > 20)
-    throw UsageError("--seed needs a whole number 0 to 2^64-1: " + text);
   std::uint64_t seed = 0;
-  for (char c : text) {
-    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-    if (seed > (UINT64_MAX - digit) / 10)
-      throw UsageError("--seed needs a whole number 0 to 2^64-1: " + text);
-    seed = seed * 10 + digit;
-  }
+  if (!teaching::ParseSeed(text, seed)) throw UsageError("--seed needs a whole number 0 to 2^64-1: " + text);
   return seed;
 }
 

@@ -26,8 +26,8 @@ namespace {
 
 // Statements are a few kilobytes; anything far larger is not one of ours and
 // is not read into memory.
-constexpr std::uintmax_t kMaxTaskFileSize = 4u << 20;
-constexpr std::uintmax_t kMaxManifestSize = 1u << 20;
+constexpr std::size_t kMaxTaskFileSize = 4u << 20;
+constexpr std::size_t kMaxManifestSize = 1u << 20;
 
 std::string Lower(std::string s) {
   for (char& c : s)
@@ -86,7 +86,7 @@ Fingerprint FingerprintOf(const std::string& bytes) {
 std::string SystemMessage(int code) { return std::generic_category().message(code); }
 
 // Reads a regular file of at most `limit` bytes; false otherwise.
-bool ReadSmallFile(const fs::path& file, std::uintmax_t limit, std::string& bytes) {
+bool ReadSmallFile(const fs::path& file, std::size_t limit, std::string& bytes) {
   std::error_code ec;
   if (!fs::is_regular_file(fs::symlink_status(file, ec)) || ec) return false;
   try {

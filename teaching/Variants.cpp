@@ -340,6 +340,18 @@ std::vector<DrawnField> FieldsOf(int code, const std::string& dataFile,
   return fields;
 }
 
+bool ParseSeed(const std::string& text, std::uint64_t& seed) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (UINT64_MAX - digit) / 10) return false;
+    value = value * 10 + digit;
+  }
+  seed = value;
+  return true;
+}
+
 void CheckKitRequest(const KitRequest& request, const KitSources& sources) {
   if (request.count < 1 || request.count > kMaxCount)
     throw KitRequestError("Число вариантов должно быть от 1 до " + std::to_string(kMaxCount));

@@ -98,6 +98,10 @@ struct TaskVariants {
 std::vector<DrawnField> FieldsOf(int code, const std::string& dataFile,
                                  const std::vector<RangeSetting>& ranges);
 
+// The seed a teacher typed: decimal digits only, 0 to 2^64-1. False for
+// anything else.
+bool ParseSeed(const std::string& text, std::uint64_t& seed);
+
 // Draws `request.count` variants of every task of the request. A variant is
 // kept when the task takes its data, its optimum lies inside the sweep
 // (where the default data's optimum does) and its answers differ from every

@@ -371,14 +371,8 @@ std::uint64_t Seed(const Json& v) {
   const std::string text = TextOf(v);
   if (v.kind == Json::Null) return 1;
   std::uint64_t seed = 0;
-  if (text.empty() || text.size() > 20 || text.find_first_not_of("0123456789") != std::string::npos)
+  if (!teaching::ParseSeed(text, seed))
     throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1: " + text);
-  for (char c : text) {
-    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-    if (seed > (UINT64_MAX - digit) / 10)
-      throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1: " + text);
-    seed = seed * 10 + digit;
-  }
   return seed;
 }
 
