@@ -111,6 +111,19 @@ describe('a student\'s self-check', () => {
     }
   });
 
+  it('leaves no word of the variant\'s answer when the student turns to another task', async () => {
+    const browser = await openBrowser({ viewport: { width: 1280, height: 720 } });
+    try {
+      const { page } = await openPage(browser, LINK);
+      await page.getByRole('button', { name: 'Показать ответ', exact: true }).click();
+      await page.getByLabel('Задачи', { exact: true }).selectOption('102');
+      assert.equal(await page.locator('#check').isHidden(), true);
+      assert.match(await page.locator('#optimum').textContent(), /^Нажмите «Рассчитать»/);
+    } finally {
+      await browser.close();
+    }
+  });
+
   it('shows in the form why a link\'s tolerance cannot be used', async () => {
     const browser = await openBrowser({ viewport: { width: 1280, height: 720 } });
     try {

@@ -23,6 +23,9 @@ function verdictOf(a, typed) {
 }
 
 let runOnScreen = false;
+// What the optimum's panel says before any run, to say again when the
+// student leaves a variant whose answer it shows.
+const idleOptimum = $('optimum').cloneNode(true).childNodes;
 
 // The form in the optimum's place (before a run) or under the data (after).
 function place(beforeRun) {
@@ -166,6 +169,7 @@ export function selfCheckRunShown() {
 }
 
 export function endSelfCheck() {
+  if (!runOnScreen) $('optimum').replaceChildren(...Array.from(idleOptimum, (n) => n.cloneNode(true)));
   runOnScreen = false;
   place(false);
   document.body.classList.remove('self-check');
