@@ -36,8 +36,9 @@ function freshSeed() {
 // The page's own address, the default base of the links.
 export const pageBase = () => location.href.replace(/#.*$/s, '');
 
-// The page's own file name, for a base that names only a folder.
-const pageFile = () => decodeURIComponent(location.pathname.split('/').pop() || '') || 'reactopt.html';
+// The page's own file name as the address has it, for a base that names
+// only a folder.
+const pageFile = () => location.pathname.split('/').pop() || 'reactopt.html';
 
 const LOCAL_WARNING =
   'Ссылки ведут в файл на этом компьютере (file:): у студентов они не откроются. Выложите страницу на сайт ' +
@@ -46,8 +47,8 @@ const LOCAL_WARNING =
 // The base of the links for what the teacher typed (empty: this page):
 // {base, local: whether the links open on this computer only, note: what
 // was made of the text}; throws a message naming what is wrong.
-export function linksBase(typed, own = pageBase()) {
-  const text = typed.trim() || own;
+function linksBase(typed) {
+  const text = typed.trim() || pageBase();
   let url;
   try {
     url = new URL(text);
