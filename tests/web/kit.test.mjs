@@ -2,8 +2,10 @@
 // bytes reactopt-batch --variants writes, the quiz is well-formed XML, the
 // sheets print one A4 page per variant, and the self-check takes a decimal
 // comma and catches a wrong last digit without showing the key. Then the same
-// through the page: the teacher's panel downloads those bytes in one zip, and
-// a variant's link opens the student's self-check.
+// through the page: the teacher's panel downloads those bytes in one zip, says
+// what its links will open and which tasks each range row belongs to, gives
+// the focus to what it made, and a variant's link opens the student's
+// self-check.
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
