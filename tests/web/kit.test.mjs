@@ -2,8 +2,10 @@
 // bytes reactopt-batch --variants writes, the quiz is well-formed XML, the
 // sheets print one A4 page per variant, and the self-check takes a decimal
 // comma and catches a wrong last digit without showing the key. Then the same
-// through the page: the teacher's panel downloads those bytes in one zip, and
-// a variant's link opens the student's self-check.
+// through the page: the teacher's panel downloads those bytes in one zip, says
+// what its links will open and which tasks each range row belongs to, gives
+// the focus to what it made, and a variant's link opens the student's
+// self-check.
 
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
@@ -128,7 +130,7 @@ describe('the teacher kit in the page', () => {
   };
 
   // Fills the panel and creates; returns the files of the zip it downloads.
-  async function create({ codes, count, seed, key = false, tolerance = '', ranges = {} }) {
+  async function create({ codes, count, seed, key = false, tolerance = '', ranges = {}, base = '' }) {
     await page.getByRole('button', { name: 'Ни одной', exact: true }).click();
     if (codes === 'all') await page.getByRole('button', { name: 'Все', exact: true }).click();
     else for (const code of codes) await page.locator(`#kit-task-list input[value="${code}"]`).check();
@@ -136,6 +138,7 @@ describe('the teacher kit in the page', () => {
     await page.getByLabel('Зерно (начальное число)').fill(seed);
     await page.getByLabel('Допуск ответа (доля значения)').fill(tolerance);
     await page.getByLabel('Ответы на листах заданий').setChecked(key);
+    await page.getByLabel('Адрес страницы для ссылок').fill(base);
     if (Object.keys(ranges).length) await openRanges();
     for (const [label, [low, high]] of Object.entries(ranges)) {
       await page.getByRole('textbox', { name: `${label} от`, exact: true }).fill(low);
@@ -180,6 +183,60 @@ describe('the teacher kit in the page', () => {
     assert.match(await page.locator('#kit-links').inputValue(), /^Задача 102, вариант 1: file:.*#102\?.*&variant=1&tolerance=0.02$/m);
   });
 
+  it('says which ticked task is the one open on the page', async () => {
+    const marked = page.getByRole('checkbox', { name: /открыта на странице/ });
+    assert.equal(await marked.count(), 1);
+    assert.equal(await marked.getAttribute('value'), '101');
+  });
+
+  it('names in each range row the tasks whose field it is', async () => {
+    const cases = [
+      [[101, 103], 'Конст. k1, 1/с', 'предлагаются 0.5 – 2 в задаче 101'],
+      [[101, 103], 'k1,м3/(кмоль*с)', 'предлагаются 0.5 – 2 в задаче 103'],
+      [[101, 120], 'Конст. k1, 1/с', 'предлагаются 0.5 – 2 в задаче 101; 0 – 1 в задаче 120'],
+      ['all', 'Конст. k1, 1/с', 'предлагаются 0.5 – 2 в задачах 101, 102, 105–114, 117, 118, 121, 125; 0 – 1 в задаче 120'],
+      ['all', 'k1,м3/(кмоль*с)', 'предлагаются 0.5 – 2 в задачах 103, 104, 115, 116, 119, 122–124'],
+    ];
+    await openRanges();
+    for (const [codes, label, offered] of cases) {
+      await page.getByRole('button', { name: 'Ни одной', exact: true }).click();
+      if (codes === 'all') await page.getByRole('button', { name: 'Все', exact: true }).click();
+      else for (const code of codes) await page.locator(`#kit-task-list input[value="${code}"]`).check();
+      const row = page.locator(`.kit-range[data-label="${label}"] .kit-range-span`);
+      assert.equal(await row.textContent(), offered, `${codes} ${label}`);
+    }
+  });
+
+  it('gives the focus to what «Создать» made', async () => {
+    await create({ codes: [101], count: 1, seed: '3' });
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'kit-status');
+    await page.keyboard.press('Tab');
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'kit-zip');
+  });
+
+  it('makes links that open the page, and warns where they work on this computer only', async () => {
+    const cases = [
+      // [base typed, the links' start, what the panel says]
+      ['', 'file:', /на этом компьютере/],
+      ['file:///srv/class/', 'file:///srv/class/reactopt.html#101?', /на этом компьютере/],
+      ['http://host/site/', 'http://host/site/reactopt.html#101?', /адрес папки: ссылки ведут на страницу http:\/\/host\/site\/reactopt\.html/],
+      ['https://example.org/reactopt.html', 'https://example.org/reactopt.html#101?', null],
+    ];
+    for (const [base, start, said] of cases) {
+      const { files } = await create({ codes: [101], count: 1, seed: '3', base });
+      const link = await page.locator('#kit-links').inputValue();
+      assert.ok(link.startsWith(`Задача 101, вариант 1: ${start}`), `${base}: ${link}`);
+      const html = Buffer.from(files['links.html']).toString();
+      const local = start.startsWith('file:');
+      assert.equal(/class="warning"[^<]*на этом компьютере/.test(html), local, `links.html for «${base}»`);
+      for (const id of ['kit-base-note', 'kit-links-warning']) {
+        const note = page.locator(`#${id}`);
+        if (said) assert.match(await note.textContent(), said, `${id} for «${base}»`);
+        else assert.equal(await note.isHidden(), true, `${id} for «${base}»`);
+      }
+    }
+  });
+
   it('shows the kit\'s message and downloads nothing for ranges that cannot give the count', async () => {
     let downloads = 0;
     page.on('download', () => ++downloads);
@@ -216,8 +273,8 @@ describe('the teacher kit in the page', () => {
     assert.deepEqual(await hidden(), { report: true, optimum: 0, key: '' });
 
     const wrongLast = answers[1].replace(/\d$/, (d) => String((Number(d) + 1) % 10));
-    await student.getByLabel(rows[0][fields + 1], { exact: true }).fill(answers[0].replace('.', ','));
-    await student.getByLabel(rows[0][fields + 2], { exact: true }).fill(wrongLast);
+    await student.locator('#answer1').fill(answers[0].replace('.', ','));
+    await student.locator('#answer2').fill(wrongLast);
     await student.getByRole('button', { name: 'Проверить', exact: true }).click();
     assert.deepEqual((await student.locator('#check .verdict').allTextContents()).slice(0, 2), ['верно', 'неверно']);
     assert.deepEqual(await hidden(), { report: true, optimum: 0, key: '' });

@@ -17,7 +17,7 @@ import {
   renderOptimum,
   statement,
 } from './results.js';
-import { endSelfCheck, startSelfCheck } from './selfcheck.js';
+import { endSelfCheck, selfCheckRunShown, startSelfCheck } from './selfcheck.js';
 import { loadRuns, saveRuns } from './storage.js';
 import { pageBase, setUpTeacherPanel } from './teacher.js';
 
@@ -333,6 +333,8 @@ function showRun(run, { announce = false } = {}) {
   for (const id of ['download-report', 'download-chart', 'download-table']) $(id).disabled = false;
   redrawChart();
   requestAnimationFrame(markReportOverflow);
+  // A variant's form gives the optimum its place back.
+  if (state.variant) selfCheckRunShown();
   if (announce) {
     const said = items.length ? items.map(statement).join(', ') : 'отчёт готов';
     $('announce').textContent = `${run.caption}: ${said}`;

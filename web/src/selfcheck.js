@@ -1,9 +1,19 @@
 // A student's self-check of a variant from the teacher's link: one field per
-// quantity of the optimum, labelled as the report labels it. The core says
-// whether each typed answer is right within the tolerance; the right values
-// are shown only when the student asks for them.
+// quantity of the optimum, labelled with the question the core asks (or the
+// report's label where it gives none). The core says whether each typed
+// answer is right within the tolerance; the right values are shown only when
+// the student asks for them.
+//
+// Until the student runs the task the form stands where the optimum would,
+// at the top of the results, so that answering comes before running; once a
+// run is shown it goes back under the data and the optimum takes its place.
+
+import { renderOptimum } from './results.js';
 
 const $ = (id) => document.getElementById(id);
+
+// What the student reads for an answer: the question, or the label.
+const askedFor = (q) => (typeof q.question === 'string' && q.question.trim() ? q.question : q.label);
 
 // The verdict on one answer, as the core gives it.
 function verdictOf(a, typed) {
@@ -12,28 +22,58 @@ function verdictOf(a, typed) {
   return { text: 'неверно', right: false };
 }
 
+let runOnScreen = false;
+// What the optimum's panel says before any run, to say again when the
+// student leaves a variant whose answer it shows.
+const idleOptimum = $('optimum').cloneNode(true).childNodes;
+
+// The form in the optimum's place (before a run) or under the data (after).
+function place(beforeRun) {
+  const check = $('check');
+  if (beforeRun) $('results').prepend(check);
+  else $('work').append(check);
+  $('answer').hidden = beforeRun;
+}
+
+function showRefusal(variant, message) {
+  $('check-title').textContent = `Проверить ответы: задача ${variant.code}, вариант ${variant.number}`;
+  $('check-note').textContent = 'Ответы по этой ссылке проверить нельзя: попросите у преподавателя новую ссылку.';
+  $('check-fields').replaceChildren();
+  $('check-error').textContent = message;
+  $('check-error').hidden = false;
+  $('check-form').hidden = true;
+  $('check-summary').textContent = '';
+}
+
 // Sets the form up for `variant` ({code, number, data: [text] in slot order,
-// tolerance: text, params: ["label = text"]}) and shows it. Returns null, or
-// the message of data the core refuses (then the form stays hidden).
+// tolerance: text, params: ["label = text"]}) and shows it. Data or a
+// tolerance the core refuses are shown in the form, with nothing to check.
+// Returns null.
 export function startSelfCheck(engine, variant) {
   const request = (answers, reveal = false) =>
     engine.check({ code: variant.code, data: variant.data, answers, tolerance: variant.tolerance, reveal });
+  runOnScreen = false;
+  document.body.classList.add('self-check');
+  place(true);
+  $('check').hidden = false;
   let quantities;
   try {
     // Unanswered, the check names the quantities and gives away nothing.
     quantities = request([]);
   } catch (e) {
-    $('check').hidden = true;
-    return e.message;
+    showRefusal(variant, e.message);
+    return null;
   }
+  $('check-error').hidden = true;
+  $('check-form').hidden = false;
   $('check-title').textContent = `Проверить ответы: задача ${variant.code}, вариант ${variant.number}`;
   const precision = variant.tolerance
     ? `с допуском ${variant.tolerance} от значения`
     : 'с точностью до половины единицы последнего знака';
   $('check-note').textContent =
-    `Решите задачу и введите ответы (точка или запятая): «Проверить» сверит каждый с отчётом программы ${precision}, ` +
-    `не показывая правильных значений. Сверяется с данными варианта: ${variant.params.join('; ')}. ` +
-    'Оптимум скрыт, пока вы не нажмёте «Рассчитать» или «Показать ответ».';
+    `Решите задачу, введите ответы (точка или запятая) и нажмите «Проверить»: каждый сверяется с отчётом программы ${precision}, ` +
+    'правильные значения не показываются. «Рассчитать» покажет оптимум, график и отчёт.';
+  $('check-data').textContent = `Данные варианта: ${variant.params.join('; ')}. Ответы сверяются с ними, даже если поля изменить.`;
   const box = $('check-fields');
   box.replaceChildren();
   const inputs = [];
@@ -44,7 +84,7 @@ export function startSelfCheck(engine, variant) {
     row.className = 'field answer';
     const label = document.createElement('label');
     label.htmlFor = `answer${i + 1}`;
-    label.textContent = q.label;
+    label.textContent = askedFor(q);
     const input = document.createElement('input');
     input.type = 'text';
     input.id = label.htmlFor;
@@ -103,12 +143,36 @@ export function startSelfCheck(engine, variant) {
       keys[i].textContent = `ответ ${a.value} (±${a.tolerance})`;
     });
     $('check-summary').textContent = `Ответ: ${shown.map((a) => `${a.label} = ${a.value}`).join(', ')}.`;
+    // The optimum the student asked for, without the chart and the report
+    // that only a run gives; a run on screen already shows it.
+    if (runOnScreen) return;
+    renderOptimum(
+      $('optimum'),
+      shown.map((a) => ({ label: a.label, value: a.value })),
+    );
+    // Which of them the task maximises only a run says: none stands out.
+    $('optimum').querySelector('ul')?.classList.add('revealed');
+    const where = document.createElement('p');
+    where.className = 'quiet';
+    where.textContent = `Ответ варианта ${variant.number}. «Рассчитать» покажет график и отчёт.`;
+    $('optimum').append(where);
+    $('answer').hidden = false;
   };
-  $('check').hidden = false;
   return null;
 }
 
+// A run of the task is on screen: the optimum is back in its place.
+export function selfCheckRunShown() {
+  if ($('check').hidden || runOnScreen) return;
+  runOnScreen = true;
+  place(false);
+}
+
 export function endSelfCheck() {
+  if (!runOnScreen) $('optimum').replaceChildren(...Array.from(idleOptimum, (n) => n.cloneNode(true)));
+  runOnScreen = false;
+  place(false);
+  document.body.classList.remove('self-check');
   $('check').hidden = true;
   $('check-fields').replaceChildren();
 }

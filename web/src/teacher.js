@@ -36,6 +36,37 @@ function freshSeed() {
 // The page's own address, the default base of the links.
 export const pageBase = () => location.href.replace(/#.*$/s, '');
 
+// The page's own file name as the address has it, for a base that names
+// only a folder.
+const pageFile = () => location.pathname.split('/').pop() || 'reactopt.html';
+
+const LOCAL_WARNING =
+  'Ссылки ведут в файл на этом компьютере (file:): у студентов они не откроются. Выложите страницу на сайт ' +
+  'и укажите её адрес в поле «Адрес страницы для ссылок».';
+
+// The base of the links for what the teacher typed (empty: this page):
+// {base, local: whether the links open on this computer only, note: what
+// was made of the text}; throws a message naming what is wrong.
+function linksBase(typed) {
+  const text = typed.trim() || pageBase();
+  let url;
+  try {
+    url = new URL(text);
+  } catch {
+    url = null;
+  }
+  if (!url || !['http:', 'https:', 'file:'].includes(url.protocol))
+    throw new Error(`Адрес страницы для ссылок «${text}» — не адрес страницы (например, https://example.org/reactopt.html)`);
+  url.hash = '';
+  let note = '';
+  // A folder's address would open its listing, not the page.
+  if (url.pathname.endsWith('/')) {
+    url.pathname += pageFile();
+    note = `«${text}» — адрес папки: ссылки ведут на страницу ${url.href} в ней.`;
+  }
+  return { base: url.href, local: url.protocol === 'file:', note };
+}
+
 // The self-check link of every variant: [{code, title, labels, rows: [{number,
 // data, url}]}].
 function linksOf(drawn, engine, tasks, base, tolerance) {
@@ -65,16 +96,18 @@ function linksOf(drawn, engine, tasks, base, tolerance) {
 }
 
 // links.html: per task a table of its variants, their data and links.
-function linksPage(links, seed) {
+function linksPage(links, seed, local) {
   const parts = [
     '<!doctype html>\n<html lang="ru">\n<head>\n<meta charset="utf-8">\n',
     '<title>ReactOpt: ссылки для самопроверки</title>\n',
     '<style>body{font-family:sans-serif;margin:2em}table{border-collapse:collapse;margin-bottom:2em}',
-    'th,td{border:1px solid #999;padding:2px 6px;text-align:left}td a{word-break:break-all}</style>\n',
+    'th,td{border:1px solid #999;padding:2px 6px;text-align:left}td a{word-break:break-all}',
+    '.warning{border:2px solid #900;color:#900;padding:6px 8px;font-weight:bold}</style>\n',
     '</head>\n<body>\n<h1>Ссылки для самопроверки</h1>\n',
     `<p>Зерно ${escapeHtml(seed)}. Ссылка открывает задачу с данными варианта и формой «Проверить ответы»: `,
     'студент вводит свои ответы и узнаёт, верны ли они; правильные значения видны только по кнопке «Показать ответ».</p>\n',
   ];
+  if (local) parts.push(`<p class="warning">${escapeHtml(LOCAL_WARNING)}</p>\n`);
   for (const task of links) {
     parts.push(`<h2>Задача ${task.code}. ${escapeHtml(task.title)}</h2>\n<table>\n<thead><tr><th>Вариант</th>`);
     for (const label of task.labels) parts.push(`<th>${escapeHtml(label)}</th>`);
@@ -94,6 +127,21 @@ function linksPage(links, seed) {
 const linksText = (links) =>
   links.flatMap((t) => t.rows.map((r) => `Задача ${t.code}, вариант ${r.number}: ${r.url}`)).join('\n');
 
+// "в задаче 120", "в задачах 101, 102, 105–114": runs of three or more
+// codes as a span.
+function inTasks(codes) {
+  const runs = [];
+  for (const code of codes) {
+    const last = runs.at(-1);
+    if (last && code === last[1] + 1) last[1] = code;
+    else runs.push([code, code]);
+  }
+  const text = runs
+    .flatMap(([a, b]) => (b - a >= 2 ? [`${a}–${b}`] : b > a ? [String(a), String(b)] : [String(a)]))
+    .join(', ');
+  return codes.length === 1 ? `в задаче ${text}` : `в задачах ${text}`;
+}
+
 const sizeText = (text) => {
   const kb = new Blob([text]).size / 1024;
   return kb < 10 ? `${kb.toFixed(1).replace('.', ',')} КБ` : `${Math.round(kb)} КБ`;
@@ -110,7 +158,9 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
     const box = document.createElement('input');
     box.type = 'checkbox';
     box.value = String(task.code);
-    label.append(box, ` ${task.code}  ${task.title}`);
+    const name = document.createElement('span');
+    name.textContent = `${task.code}  ${task.title}`;
+    label.append(box, name);
     list.append(label);
   }
   const boxes = () => Array.from(list.querySelectorAll('input[type="checkbox"]'));
@@ -124,12 +174,14 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       const [low, high] = row.querySelectorAll('input');
       typed.set(row.dataset.label, [low.value, high.value]);
     }
-    const spans = new Map();
+    const spans = new Map(); // label -> Map span -> [code]
     for (const code of chosen()) {
       for (const f of engine.kitFields(code)) {
         const span = `${f.low} – ${f.high}`;
-        if (!spans.has(f.label)) spans.set(f.label, []);
-        if (!spans.get(f.label).includes(span)) spans.get(f.label).push(span);
+        if (!spans.has(f.label)) spans.set(f.label, new Map());
+        const of = spans.get(f.label);
+        if (!of.has(span)) of.set(span, []);
+        of.get(span).push(code);
       }
     }
     const rows = $('kit-range-rows');
@@ -146,7 +198,8 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       name.textContent = label;
       const span = document.createElement('span');
       span.className = 'kit-range-span';
-      span.textContent = `предлагаются ${offered.join('; ')}`;
+      // Labels alike (k1 in 1/с and in м3/(кмоль*с)) are told apart by their tasks.
+      span.textContent = `предлагаются ${Array.from(offered, ([text, codes]) => `${text} ${inTasks(codes)}`).join('; ')}`;
       row.append(name, span);
       const [low, high] = typed.get(label) || ['', ''];
       for (const [word, value] of [
@@ -189,15 +242,7 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       if (!low || !high) throw new Error(`Диапазон поля «${row.dataset.label}»: нужны обе границы`);
       ranges.push({ field: row.dataset.label, low, high });
     }
-    const base = $('kit-base').value.trim() || pageBase();
-    let protocol = '';
-    try {
-      ({ protocol } = new URL(base));
-    } catch {
-      // not an address at all
-    }
-    if (!['http:', 'https:', 'file:'].includes(protocol))
-      throw new Error(`Адрес страницы для ссылок «${base}» — не адрес страницы (например, https://example.org/reactopt.html)`);
+    const base = linksBase($('kit-base').value);
     return {
       codes,
       count: Number(count),
@@ -210,7 +255,7 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
     };
   }
 
-  let made = null; // {files, zip, zipName, links}
+  let made = null; // {files, zip, zipName, links, base}
   let busy = false;
 
   function showFiles() {
@@ -230,6 +275,9 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
     }
     $('kit-zip').textContent = `Скачать всё одним архивом (${made.zipName})`;
     $('kit-links').value = linksText(made.links);
+    const said = [made.base.note, made.base.local ? LOCAL_WARNING : ''].filter(Boolean).join(' ');
+    $('kit-links-warning').textContent = said;
+    $('kit-links-warning').hidden = !said;
     $('kit-files').hidden = false;
   }
 
@@ -264,10 +312,10 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       }
       $('kit-status').textContent = 'Ключи, листы, тест и ссылки…';
       await afterPaint();
-      const links = linksOf(drawn, engine, tasks, base, kit.tolerance);
-      const files = [...steps.files(), { name: 'links.html', text: linksPage(links, kit.seed) }];
+      const links = linksOf(drawn, engine, tasks, base.base, kit.tolerance);
+      const files = [...steps.files(), { name: 'links.html', text: linksPage(links, kit.seed, base.local) }];
       const zipName = `reactopt-variants-${kit.seed}.zip`;
-      made = { files, zip: zipOf(files), zipName, links };
+      made = { files, zip: zipOf(files), zipName, links, base };
       progress.value = progress.max;
       const variants = drawn.reduce((n, t) => n + t.variants.length, 0);
       const seconds = ((performance.now() - t0) / 1000).toFixed(1).replace('.', ',');
@@ -275,6 +323,8 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       document.body.dataset.kitMs = String(Math.round(performance.now() - t0));
       showFiles();
       saveZip(made.zip, zipName);
+      // The button was disabled under the focus: it goes to what was made.
+      $('kit-status').focus();
     } catch (e) {
       // Nothing is offered from a request the kit could not meet.
       made = null;
@@ -286,6 +336,7 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       busy = false;
       $('kit-create').disabled = false;
       $('kit-form').removeAttribute('aria-busy');
+      if (!made) $('kit-create').focus();
     }
   }
 
@@ -322,12 +373,41 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
   $('kit-seed').value = freshSeed();
   $('kit-base').placeholder = pageBase();
 
+  // What the links will open, said while the address is typed.
+  function noteBase() {
+    let said = '';
+    let local = false;
+    try {
+      const base = linksBase($('kit-base').value);
+      said = [base.note, base.local ? LOCAL_WARNING : ''].filter(Boolean).join(' ');
+      local = base.local;
+    } catch {
+      // Said in full on «Создать».
+    }
+    $('kit-base-note').textContent = said;
+    $('kit-base-note').hidden = !said;
+    $('kit-base-note').classList.toggle('warning', local);
+  }
+  $('kit-base').addEventListener('input', noteBase);
+  noteBase();
+
   let opened = false;
-  // Called whenever the panel is shown.
+  // Called whenever the panel is shown. The task open on the page is ticked
+  // the first time, and its box says so, lest a Space on it be taken for a
+  // tick.
   return function onShow() {
+    const code = currentCode();
+    for (const b of boxes()) {
+      const name = b.nextElementSibling;
+      name.querySelector('.kit-current')?.remove();
+      if (Number(b.value) !== code) continue;
+      const mark = document.createElement('span');
+      mark.className = 'kit-current';
+      mark.textContent = opened ? ' — открыта на странице' : ' — открыта на странице, отмечена заранее';
+      name.append(mark);
+    }
     if (opened) return;
     opened = true;
-    const code = currentCode();
     for (const b of boxes()) b.checked = Number(b.value) === code;
     fillRanges();
   };
