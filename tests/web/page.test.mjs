@@ -280,13 +280,76 @@ describe('kept in the browser', () => {
     assert.deepEqual(await runCaptions(), []);
   });
 
+  it('keeps a run made, and a clearing done, just before the page goes away', async () => {
+    const reloaded = async (act) => {
+      // What the storage holds as the act's event ends, before any timer
+      // could run: a page closed then keeps just that.
+      const stored = await page.evaluate((what) => {
+        document.getElementById(what).click();
+        return JSON.parse(localStorage.getItem('reactopt.runs.1')).runs.map((r) => r.caption);
+      }, act);
+      await page.reload();
+      await page.waitForFunction(() => document.body.dataset.ready === 'true');
+      assert.deepEqual(await runCaptions(), stored);
+      return stored;
+    };
+    assert.deepEqual(await reloaded('run'), ['zad101.out( 1)']);
+    assert.deepEqual(await reloaded('clear-runs'), []);
+  });
+
+  it('shows the last kept run after a reload', async () => {
+    await chooseTask(102);
+    await runButton().click();
+    await chooseTask(101);
+    await runWithK2('0.3');
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    assert.equal(await runs().inputValue(), await runs().locator('option').last().getAttribute('value'));
+    assert.equal(await page.locator('#result-caption').textContent(), 'zad101.out( 1)');
+    assert.match(await report().textContent(), /k2 = 0\.300/);
+    assert.equal(await k2Of101().inputValue(), '0.3', 'its task and data are in the fields');
+  });
+
+  it('holds to what the storage keeps however large the stored list', async () => {
+    const stored = Array.from({ length: 30000 }, (_, i) => ({
+      code: 101, n: i + 1, caption: `zad101.out(${i + 1})`, params: [], texts: [[2, '0.5']], pinned: i === 5,
+    }));
+    await page.evaluate((runs) => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 30000 }, runs })), stored);
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    const captions = await runCaptions();
+    assert.equal(captions.length, 300);
+    assert.equal(captions[0], 'zad101.out(6)', 'a pinned run stays');
+    assert.equal(captions.at(-1), 'zad101.out(30000)');
+    // A Run does not wait for thousands of runs (4 s of them once).
+    const ms = await page.evaluate(() => {
+      const t0 = performance.now();
+      document.getElementById('run').click();
+      document.getElementById('run').click();
+      return performance.now() - t0;
+    });
+    assert.ok(ms < 1000, `two runs took ${ms} ms`);
+    assert.equal((await runCaptions()).length, 300, 'the list on screen is what is kept');
+    assert.deepEqual((await runCaptions()).slice(-2), ['zad101.out(30001)', 'zad101.out(30002)']);
+    const kept = await page.evaluate(() => JSON.parse(localStorage.getItem('reactopt.runs.1')).runs.length);
+    assert.equal(kept, 300);
+  });
+
   it('starts with no runs, and no harm, when what is kept cannot be read', async () => {
-    for (const kept of ['{', '[]', '{"runs":[{"code":101,"n":1}]}', '{"runs":[{"code":101,"n":1,"caption":"x","params":[],"texts":[[99,"1"]]}]}']) {
+    const run = (n) => `{"code":101,"n":${n},"caption":"x","params":[],"texts":[]}`;
+    for (const kept of ['{', '[]', '{"runs":[{"code":101,"n":1}]}', '{"runs":[{"code":101,"n":1,"caption":"x","params":[],"texts":[[99,"1"]]}]}',
+      `{"runs":[${run('1e300')}]}`, `{"runs":[${run(0)}]}`]) {
       await page.evaluate((text) => localStorage.setItem('reactopt.runs.1', text), kept);
       await page.reload();
       await page.waitForFunction(() => document.body.dataset.ready === 'true');
       assert.deepEqual(await runCaptions(), [], kept);
     }
+    // A counter no caption can hold starts again.
+    await page.evaluate(() => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 1e300 }, runs: [] })));
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    await runButton().click();
+    assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
     assert.deepEqual(pageErrors, []);
   });
 

@@ -18,7 +18,7 @@ import {
   statement,
 } from './results.js';
 import { endSelfCheck, startSelfCheck } from './selfcheck.js';
-import { loadRuns, saveRuns } from './storage.js';
+import { MAX_RUN_NUMBER, keptOf, loadRuns, saveRuns } from './storage.js';
 import { pageBase, setUpTeacherPanel } from './teacher.js';
 
 const $ = (id) => document.getElementById(id);
@@ -46,7 +46,8 @@ const state = {
   fields: null, // fields of the current task
   keys: [], // their names in links
   counters: {}, // runs per task code, numbered as the desktop numbers its windows
-  runs: [], // {caption, code, n, params, texts, result}
+  runs: [], // {id, caption, code, n, params, texts, result}
+  lastId: 0, // the runs' ids, their values in the list
   shown: null, // the run shown now (a numbered run or the live one)
   pins: [],
   cursor: null, // the chart point being read
@@ -242,36 +243,54 @@ function resultOf(run) {
   return run.result;
 }
 
+const runById = (value) => state.runs.find((r) => String(r.id) === value);
+
 function addRunOption(run) {
+  run.id = ++state.lastId;
   const option = document.createElement('option');
-  option.value = String(state.runs.indexOf(run));
+  option.value = String(run.id);
   option.textContent = run.caption;
   $('runs').append(option);
   return option;
 }
 
-// Saves the runs once the current event is done, so that a Run does not wait
-// for the storage.
-function keepRuns() {
-  $('clear-runs').disabled = state.runs.length === 0;
-  if (state.saveQueued) return;
-  state.saveQueued = true;
-  setTimeout(() => {
-    state.saveQueued = false;
-    const ok = saveRuns(state.counters, state.runs, (r) => state.pins.includes(r));
-    if (!ok && state.kept) notify('Браузер не сохраняет расчёты: после перезагрузки их не будет.');
-    state.kept = ok;
-  }, 0);
+function saveNow() {
+  const ok = saveRuns(state.counters, state.runs, (r) => state.pins.includes(r));
+  if (!ok && state.kept) notify('Браузер не сохраняет расчёты: после перезагрузки их не будет.');
+  state.kept = ok;
+  state.unsaved = !ok;
 }
 
-// Makes `run` (a live one) a numbered run.
+// Only what is not saved yet: another tab's later runs are not overwritten
+// by this tab going to the background.
+const saveUnsaved = () => state.unsaved && saveNow();
+
+// Saves the runs at once: one setItem costs less than a run, and a page
+// closed right after a Run or a clearing must keep what the student saw.
+function keepRuns() {
+  const none = state.runs.length === 0;
+  $('clear-runs').disabled = none;
+  $('load-values').disabled = none;
+  saveNow();
+}
+
+// Makes `run` (a live one) a numbered run; the oldest unpinned runs beyond
+// what the storage keeps leave the list too.
 function numberRun(run) {
   const task = taskOf(run.code);
-  const n = (state.counters[run.code] = (state.counters[run.code] || 0) + 1);
+  let n = (state.counters[run.code] || 0) + 1;
+  if (n > MAX_RUN_NUMBER) n = 1;
+  state.counters[run.code] = n;
   run.n = n;
   run.caption = captionOf(task, n);
   state.runs.push(run);
   $('runs').value = addRunOption(run).value;
+  const kept = keptOf(state.runs, (r) => state.pins.includes(r));
+  if (kept !== state.runs) {
+    const left = new Set(kept);
+    for (const option of Array.from($('runs').options)) if (!left.has(runById(option.value))) option.remove();
+    state.runs = kept;
+  }
   keepRuns();
 }
 
@@ -510,6 +529,17 @@ function restoreRuns() {
     state.counters[r.code] = Math.max(state.counters[r.code] || 0, r.n);
   }
   $('clear-runs').disabled = state.runs.length === 0;
+  $('load-values').disabled = state.runs.length === 0;
+}
+
+// After a reload the last run is on screen again, with its task and data in
+// the fields unless the address names a task of its own.
+function showLastRun({ withTask }) {
+  const run = state.runs.at(-1);
+  if (!run) return;
+  if (withTask && !selectTask(run.code, { slots: new Map(run.texts) })) return;
+  $('runs').value = String(run.id);
+  showRun(run);
 }
 
 // Phones get drop-down lists; a laptop the open lists.
@@ -533,11 +563,11 @@ function wire() {
     onValueEdited();
   });
   $('runs').addEventListener('change', () => {
-    const run = state.runs[Number($('runs').value)];
+    const run = runById($('runs').value);
     if (run) showRun(run);
   });
   $('load-values').addEventListener('click', () => {
-    const run = state.runs[Number($('runs').value)] || state.shown;
+    const run = runById($('runs').value) || state.shown;
     if (!run) return;
     selectTask(run.code, { slots: new Map(run.texts) });
     updateAddressSoon();
@@ -564,6 +594,9 @@ function wire() {
     markReportOverflow();
   }).observe($('chart'));
   window.addEventListener('hashchange', () => openAddress());
+  // The last word before the page goes: a tab closed, the phone's screen off.
+  window.addEventListener('pagehide', saveUnsaved);
+  document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && saveUnsaved());
   narrow.addEventListener('change', fitLists);
   wireChart();
 }
@@ -596,7 +629,9 @@ async function start() {
     drawn: drawnPoints,
   });
   $('loading').hidden = true;
-  if (!openAddress() && state.tasks.length) selectTask(state.tasks[0].code);
+  const opened = openAddress();
+  if (!state.variant && $('kit').hidden) showLastRun({ withTask: !opened });
+  if (!state.code && state.tasks.length) selectTask(state.tasks[0].code);
   document.body.dataset.readyMs = String(Math.round(performance.now()));
   document.body.dataset.ready = 'true';
 }
