@@ -385,6 +385,16 @@ describe('links', () => {
     assert.equal(await field2.inputValue(), await field2.getAttribute('data-default'));
     await other.close();
   });
+
+  it('refuses an over-long value in a link at once, naming it, and opens the rest', async () => {
+    const other = await browser.context.newPage();
+    await other.goto(`${page.url().split('#')[0]}#101?k1=${'1'.repeat(1000000)}&k2=0.3`);
+    await other.waitForFunction(() => document.body.dataset.ready === 'true');
+    assert.equal(await other.getByRole('alert').textContent(), 'Слишком длинное значение в ссылке: k1 (оставлено предлагаемое)');
+    assert.equal(await other.locator('#field1').inputValue(), '1.00000');
+    assert.equal(await other.locator('#field2').inputValue(), '0.3');
+    await other.close();
+  });
 });
 
 describe('chart', () => {

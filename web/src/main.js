@@ -166,6 +166,7 @@ function openAddress() {
   const link = parseAddress(location.hash);
   if (!link || !taskOf(link.code)) return false;
   if (!selectTask(link.code, { link: link.values })) return false;
+  if (link.tooLong.length) showMessage(`Слишком длинное значение в ссылке: ${link.tooLong.join(', ')} (оставлено предлагаемое)`);
   if (link.variant) openVariant(link);
   else if (state.variant) {
     state.variant = null;
