@@ -212,11 +212,34 @@ describe('live mode', () => {
     assert.match(await report().textContent(), /k2 = 0\.300/);
     assert.equal(await k2.evaluate((el) => el === document.activeElement), true, 'the focus stays in the field');
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
-    // Off again: typing changes nothing until Run.
+    // Off again: typing changes nothing until Run, however many frames pass.
     await page.getByLabel('Пересчитывать сразу').uncheck();
     await k2.fill('0.4');
-    await page.waitForTimeout(100);
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
     assert.match(await report().textContent(), /k2 = 0\.300/);
+  });
+
+  it('refuses data only once typing pauses', async () => {
+    await chooseTask(101);
+    await page.getByLabel('Пересчитывать сразу').check();
+    await page.locator('#result-caption').filter({ hasText: 'живой' }).waitFor();
+    // Whether a refusal is ever on screen while "0,5" is typed ("0" and "0,"
+    // are k1 = 0 on the way).
+    await page.evaluate(() => {
+      window.refused = false;
+      new MutationObserver(() => {
+        if (!document.getElementById('message').hidden) window.refused = true;
+      }).observe(document.getElementById('message'), { attributes: true, childList: true });
+    });
+    const k1 = page.getByLabel('Конст. k1, 1/с', { exact: true });
+    await k1.fill('');
+    await k1.pressSequentially('0,5', { delay: 40 });
+    await page.waitForFunction(() => /k1 = 0\.500/.test(document.getElementById('report').textContent));
+    assert.equal(await page.evaluate(() => window.refused), false);
+    // A pause on a value the task cannot take brings the refusal.
+    await k1.fill('0');
+    await page.getByRole('alert').filter({ hasText: 'Недопустимые исходные данные: k1 = 0' }).waitFor();
+    assert.deepEqual(await runCaptions(), []);
   });
 });
 
@@ -237,7 +260,9 @@ describe('compare', () => {
       await pinButton().click();
     }
     assert.equal(await pinButton().isDisabled(), true, 'a fifth pin waits for a free place');
+    assert.match(await page.locator('#notice').textContent(), /zad101\.out\( 4\) закреплён/);
     await runWithK2('0.5');
+    assert.equal(await page.locator('#notice').textContent(), '', 'the pin\'s notice goes with the next run');
     const drawn = await page.evaluate(() => window.ReactOpt.drawn());
     assert.equal(drawn.current.caption, 'zad101.out( 5)');
     assert.deepEqual(drawn.pins.map((p) => p.caption), ['zad101.out( 1)', 'zad101.out( 2)', 'zad101.out( 3)', 'zad101.out( 4)']);
@@ -259,6 +284,8 @@ describe('compare', () => {
 
 describe('kept in the browser', () => {
   it('keeps runs and pins across a reload, loads a run back into the fields, and clears them', async () => {
+    const loadValues = page.getByRole('button', { name: 'Значения в поля' });
+    assert.equal(await loadValues.isDisabled(), true, 'no run to load');
     await chooseTask(101);
     await runWithK2('0.3');
     await pinButton().click();
@@ -275,9 +302,11 @@ describe('kept in the browser', () => {
     assert.deepEqual((await page.evaluate(() => window.ReactOpt.drawn())).pins.map((p) => p.caption), ['zad101.out( 1)']);
     assert.equal((await runCaptions()).at(-1), 'zad101.out( 2)', 'the numbering goes on');
     await page.getByRole('button', { name: 'Очистить расчёты' }).click();
+    assert.equal(await loadValues.isDisabled(), true, 'no run to load after clearing');
     await page.reload();
     await page.waitForFunction(() => document.body.dataset.ready === 'true');
     assert.deepEqual(await runCaptions(), []);
+    assert.equal(await loadValues.isDisabled(), true);
   });
 
   it('keeps a run made, and a clearing done, just before the page goes away', async () => {
@@ -386,6 +415,20 @@ describe('links', () => {
     await other.close();
   });
 
+  it('leaves a variant\'s link in the address no longer than the variant is open', async () => {
+    await page.goto(`${page.url().split('#')[0]}#101?k1=1&k2=0.5&variant=7`);
+    await page.getByRole('heading', { name: 'Проверить ответы' }).waitFor();
+    // The address at once, as a reload or a bookmark would take it.
+    const hash = await page.evaluate(() => {
+      const list = document.getElementById('tasks');
+      list.value = '102';
+      list.dispatchEvent(new Event('change'));
+      return location.hash;
+    });
+    assert.match(hash, /^#102\?k1=/);
+    assert.doesNotMatch(hash, /variant/);
+  });
+
   it('refuses an over-long value in a link at once, naming it, and opens the rest', async () => {
     const other = await browser.context.newPage();
     await other.goto(`${page.url().split('#')[0]}#101?k1=${'1'.repeat(1000000)}&k2=0.3`);
@@ -414,7 +457,14 @@ describe('chart', () => {
     // The pointer at the middle of the axes reads the point at Xa 0.5.
     const box = await chart.boundingBox();
     await page.mouse.move(box.x + 58 + (box.width - 74) * 0.51, box.y + box.height / 2);
-    assert.equal(await page.locator('#readout').textContent(), expected(10));
+    assert.equal(await page.locator('#readout').textContent(), expected(10));    // The last point of 105 with k1 = 0.5, k2 = 3 is a few 1e-20 below zero.
+    await chooseTask(105);
+    await page.locator('#field1').fill('0.5');
+    await page.locator('#field2').fill('3');
+    await runButton().click();
+    await chart.focus();
+    await page.keyboard.press('End');
+    assert.equal(await page.locator('#readout').textContent(), 'Xa = 0.999: селективность 0.000, выход 0.000');
   });
 
   it('saves a picture with the task, its data, the legend and the optimum, and the points as the runner writes them', async () => {

@@ -102,7 +102,8 @@ function selectTask(code, { slots = null, link = null } = {}) {
   const task = taskOf(code);
   if (!task) return false;
   showMessage('');
-  if (state.variant && state.variant.code !== code) {
+  const leftVariant = state.variant !== null && state.variant.code !== code;
+  if (leftVariant) {
     state.variant = null;
     endSelfCheck();
   }
@@ -126,6 +127,8 @@ function selectTask(code, { slots = null, link = null } = {}) {
     if (text !== null && text !== undefined) inputs[i].value = text;
   });
   $('data').hidden = false;
+  // The variant's link goes at once: a reload now opens this task.
+  if (leftVariant) updateAddress();
   if (state.live) runTask({ live: true });
   return true;
 }
@@ -295,12 +298,22 @@ function numberRun(run) {
   keepRuns();
 }
 
+// A refusal in live mode waits this long after the last key: "0," on the way
+// to "0,5" is no mistake.
+const LIVE_REFUSAL_MS = 700;
+
+function refuse(text, live) {
+  clearTimeout(state.refusalTimer);
+  if (live) state.refusalTimer = setTimeout(() => showMessage(text), LIVE_REFUSAL_MS);
+  else showMessage(text);
+}
+
 function runTask({ live }) {
   const task = taskOf(state.code);
   if (!task) return false;
   const read = readFields($('fields'), state.fields.slots, state.engine.parse);
   if (read.error) {
-    showMessage(read.error);
+    refuse(read.error, live);
     // While typing in live mode the focus stays where the student types.
     if (!live) read.input.focus();
     return false;
@@ -310,10 +323,13 @@ function runTask({ live }) {
     result = state.engine.run(task.code, read.values);
   } catch (e) {
     // A refused run changes nothing: the runs and the report shown stay.
-    showMessage(e.message);
+    refuse(e.message, live);
     return false;
   }
+  clearTimeout(state.refusalTimer);
   showMessage('');
+  // A word about an earlier pin or link is not about this run.
+  if (!live) notify('');
   const run = {
     caption: `${task.fileName.slice(0, 6)}.out (живой)`,
     code: task.code,
@@ -431,7 +447,9 @@ function markReportOverflow() {
 }
 
 function onValueEdited() {
-  if (!state.live || state.liveQueued) return;
+  if (!state.live) return;
+  clearTimeout(state.refusalTimer); // still typing
+  if (state.liveQueued) return;
   // One run per frame however fast the typing: the last values win.
   state.liveQueued = true;
   requestAnimationFrame(() => {

@@ -106,7 +106,8 @@ export function renderLegend(list, shown, pins, onUnpin) {
   });
 }
 
-const num = (v) => (Number.isFinite(v) ? v.toFixed(3) : '—');
+// Three decimals; a value a hair below zero reads 0.000, not -0.000.
+const num = (v) => (Number.isFinite(v) ? v.toFixed(3).replace(/^-(0\.0+)$/, '$1') : '—');
 
 // "Xa = 0.350: селективность 0.712, выход 0.249" for point i of `points`.
 export function readoutText(points, i) {
