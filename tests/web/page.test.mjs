@@ -59,7 +59,7 @@ describe('opened from disk', () => {
     const k1 = page.getByLabel('Конст. k1, 1/с', { exact: true });
     assert.equal(await k1.inputValue(), '1.00000');
     assert.equal(await page.locator('#fields input').count(), 5);
-    const offered = page.getByRole('group', { name: 'Предлагаемые значения: Конст. k1, 1/с' }).getByRole('button');
+    const offered = page.getByRole('toolbar', { name: 'Предлагаемые значения: Конст. k1, 1/с' }).getByRole('button');
     assert.deepEqual(await offered.allTextContents(), ['1.00000', '0.50000', '2.00000']);
     await page.getByRole('button', { name: 'Конст. k1, 1/с = 2.00000' }).click();
     assert.equal(await k1.inputValue(), '2.00000');
@@ -189,6 +189,43 @@ describe('from the keyboard alone', () => {
       'download-report', 'download-chart', 'download-table', 'statement']) {
       assert.ok(reached.has(id), `${id} is reached with Tab`);
     }
+  });
+});
+
+describe('offered values from the keyboard', () => {
+  it('makes each field\'s offered values one Tab stop, the arrows moving between them', async () => {
+    await chooseTask(103);
+    const count = await page.locator('#fields input').count();
+    const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
+    await page.locator('#field1').focus();
+    const stops = [];
+    for (let i = 0; i < 60 && (await focused()) !== 'chart'; ++i) {
+      await page.keyboard.press('Tab');
+      stops.push(await focused());
+    }
+    // Each field and its values, Рассчитать, the live switch, Сбросить,
+    // Копировать ссылку, then the chart (31 stops once).
+    assert.equal(stops.length, 2 * count - 1 + 4 + 1, stops.join(' '));
+    await page.locator('#field1').focus();
+    await page.keyboard.press('Tab');
+    const names = await page.locator('#fields .choices').first().getByRole('button').allTextContents();
+    for (const [key, at] of [
+      ['ArrowRight', 1],
+      ['ArrowRight', 2],
+      ['ArrowRight', 2],
+      ['ArrowLeft', 1],
+      ['Home', 0],
+      ['End', 2],
+    ]) {
+      await page.keyboard.press(key);
+      assert.equal(await focused(), names[at], key);
+    }
+    await page.keyboard.press('Enter');
+    assert.equal(await page.locator('#field1').inputValue(), names[2]);
+    // Back to the field and on again: the value last reached keeps the stop.
+    await page.keyboard.press('Shift+Tab');
+    await page.keyboard.press('Tab');
+    assert.equal(await focused(), names[2]);
   });
 });
 
