@@ -306,8 +306,24 @@ describe('compare', () => {
     assert.equal(new Set(drawn.pins.map((p) => JSON.stringify(p.series2))).size, 4);
     const text = await legend().textContent();
     assert.match(text, /красная: селективность, синяя: выход/);
-    assert.match(text, /zad101\.out\( 2\): Конст\. k1, 1\/с = 1\.00000; Конст\. k2, 1\/с = 0\.2/);
-    assert.match(text, /zad101\.out\( 5\): .*k2, 1\/с = 0\.5/);
+    // The run shown with all its data, each pin with what differs from it.
+    assert.match(text, /zad101\.out\( 5\): Конст\. k1, 1\/с = 1\.00000; Конст\. k2, 1\/с = 0\.5/);
+    assert.match(text, /zad101\.out\( 2\): Конст\. k2, 1\/с = 0\.2(?!;)/);
+    await runWithK2('0.3');
+    assert.match(await legend().textContent(), /zad101\.out\( 3\): те же данные/);
+    // Four patterns apart at a glance on a small screen: no two of the same
+    // shape with dashes and periods of much the same length.
+    const dashes = await legend().locator('li').evaluateAll((items) =>
+      items.slice(1).map((li) => li.querySelector('line').getAttribute('stroke-dasharray').split(' ').map(Number)));
+    const sum = (d) => d.reduce((a, b) => a + b, 0);
+    const near = (a, b, ratio) => Math.max(a, b) / Math.min(a, b) < ratio;
+    for (let i = 0; i < 4; ++i) {
+      for (let j = i + 1; j < 4; ++j) {
+        const [a, b] = [dashes[i], dashes[j]];
+        const alike = a.length === b.length && near(a[0], b[0], 2) && near(sum(a), sum(b), 1.5);
+        assert.equal(alike, false, `pins ${i + 1} and ${j + 1}: ${a} and ${b}`);
+      }
+    }
     await page.getByRole('button', { name: 'Открепить zad101.out( 2)' }).click();
     assert.equal((await page.evaluate(() => window.ReactOpt.drawn())).pins.length, 3);
     assert.equal(await pinButton().isDisabled(), false);
@@ -527,17 +543,46 @@ describe('chart', () => {
       'Задача 101. Последовательные реакции первого порядка в реакторе смешения',
       'zad101.out( 2): Конст. k1, 1/с = 1.00000; Конст. k2, 1/с = 0.6',
       'красная: селективность, синяя: выход',
-      'zad101.out( 1): Конст. k1, 1/с = 1.00000; Конст. k2, 1/с = 0.3',
+      'zad101.out( 1): Конст. k2, 1/с = 0.3',
     ]) {
       assert.ok(written.includes(part), `the picture holds ${part}`);
     }
     const optimum = await page.evaluate(async () => (await window.ReactOpt.run(101, [1, 0.6])).optimum);
     const stated = optimum.map((q) => `${q.label} = ${q.value}`);
     assert.ok(written.includes(`Оптимум: ${stated.join('; ')}`), 'the picture holds the optimum');
-    assert.ok(written.split('\n').includes(stated[0]), 'the chart marks the optimum');
+    assert.ok(written.split('\n').includes(`оптимум ${stated[0]} при Xa = ${optimum[1].value}`), 'the chart marks the optimum');
     const csv = await downloadOf(page, page.getByRole('button', { name: 'Скачать таблицу' }));
     assert.equal(csv.name, 'zad101-2.csv');
     assert.ok(csv.bytes.equals(nativeRun(101, ['1', '0.6']).csv));
+  });
+});
+
+describe('the optimum\'s mark', () => {
+  it('says what its number is, not only where the curve is', async () => {
+    await page.evaluate(() => {
+      window.written = [];
+      const fillText = CanvasRenderingContext2D.prototype.fillText;
+      CanvasRenderingContext2D.prototype.fillText = function (text, ...rest) {
+        window.written.push(String(text));
+        return fillText.call(this, text, ...rest);
+      };
+    });
+    for (const [code, mark] of [
+      [101, 'оптимум CRmax = 0.250 при Xa = 0.500'],
+      // 103's maximum is a production rate, far off the yield curve's scale.
+      [103, /^оптимум Fr = 0\.\d+ при Xa = 0\.\d{3}$/],
+      // 112 states no maximum: the mark gives the conversion alone.
+      [112, 'оптимум при Xa = 0.500'],
+      [120, /^оптимум S = 0\.\d{3} при XA = 0\.\d{3}$/],
+    ]) {
+      await chooseTask(code);
+      await page.evaluate(() => (window.written = []));
+      await runButton().click();
+      const labels = [...new Set((await page.evaluate(() => window.written)).filter((t) => t.startsWith('оптимум')))];
+      assert.equal(labels.length, 1, `${code}: ${labels}`);
+      if (typeof mark === 'string') assert.equal(labels[0], mark);
+      else assert.match(labels[0], mark);
+    }
   });
 });
 

@@ -11,12 +11,13 @@ export const FOOT = 'Степень конверсии';
 export const LEFT_AXIS_TITLE = 'Селективность (выход)';
 export const RED = '#ff0000';
 export const BLUE = '#0000ff';
-// One dash pattern per pinned run, so that four pins stay apart.
+// One dash pattern per pinned run, so that four pins stay apart even on a
+// phone: long dashes, dots, dash and dot, short sparse dashes.
 export const PIN_DASHES = [
-  [8, 4],
+  [12, 4],
   [2, 3],
-  [12, 4, 2, 4],
-  [5, 7],
+  [10, 4, 2, 4],
+  [4, 10],
 ];
 const FONT = 'Arial, "Liberation Sans", sans-serif';
 

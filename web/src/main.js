@@ -10,6 +10,7 @@ import { fillFields, inputsOf, readFields, resetFields } from './fields.js';
 import { savePicture, saveReport, saveTable } from './downloads.js';
 import {
   chartDescription,
+  dataBeside,
   markOf,
   optimumOf,
   readoutText,
@@ -498,7 +499,7 @@ function downloadChart() {
     optimum: optimumOf(run.result).items,
     points: run.result.chart,
     mark: markOf(run.result),
-    pins: drawnPins().map(({ pin }) => ({ caption: pin.caption, params: pin.params, points: pin.result.chart })),
+    pins: drawnPins().map(({ pin, i }) => ({ caption: pin.caption, data: dataBeside(pin, run), points: pin.result.chart, dash: pinDash(i) })),
   });
 }
 
