@@ -219,11 +219,11 @@ export function paintChart(ctx, w, h, { current = null, pins = [], mark = null, 
 }
 
 // Draws on `canvas` at its CSS size (`size`, {w, h}, when the caller knows
-// it), sharp on any pixel ratio.
-export function drawChart(canvas, view, size = null) {
+// it), sharp on the screen's pixel ratio or at least `minRatio` (paper).
+export function drawChart(canvas, view, size = null, minRatio = 1) {
   const w = size?.w || canvas.clientWidth || 420;
   const h = size?.h || canvas.clientHeight || 460;
-  const ratio = window.devicePixelRatio || 1;
+  const ratio = Math.max(window.devicePixelRatio || 1, minRatio);
   if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
     canvas.width = Math.round(w * ratio);
     canvas.height = Math.round(h * ratio);

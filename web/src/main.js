@@ -398,12 +398,37 @@ function redrawChart() {
   }, state.chartSize);
   $('chart').setAttribute('aria-label', chartDescription(run, items));
   renderLegend($('legend'), run, state.pins, unpin);
+  printChartSoon();
   const full = state.pins.length >= MAX_PINS;
   $('pin').disabled = !run || state.pins.includes(run) || full;
   $('pin').title = full ? 'Закреплено четыре расчёта: открепите один' : '';
 }
 
 const pinDash = (i) => PIN_DASHES[i % PIN_DASHES.length];
+
+// The chart for paper, in CSS pixels: 186 by 100 mm, the sheet's width
+// inside its margins.
+const PRINT_SIZE = { w: 703, h: 378 }; // as the style sheet has it
+const printing = window.matchMedia('print');
+
+// Draws the printed chart: what the screen shows but the read-out. Once the
+// event is done, so that a Run does not wait for it, and at once before
+// printing.
+function drawPrintChart() {
+  clearTimeout(state.printTimer);
+  state.printTimer = null;
+  const run = state.shown;
+  const result = run && resultOf(run);
+  drawChart($('print-chart'), {
+    current: result ? result.chart : null,
+    pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
+    mark: result ? markOf(result) : null,
+  }, PRINT_SIZE, 2);
+}
+
+function printChartSoon() {
+  if (state.printTimer === null || state.printTimer === undefined) state.printTimer = setTimeout(drawPrintChart, 0);
+}
 
 function pin() {
   const run = state.shown;
@@ -614,6 +639,8 @@ function wire() {
     markReportOverflow();
   }).observe($('chart'));
   window.addEventListener('hashchange', () => openAddress());
+  window.addEventListener('beforeprint', drawPrintChart);
+  printing.addEventListener('change', () => printing.matches && drawPrintChart());
   // The last word before the page goes: a tab closed, the phone's screen off.
   window.addEventListener('pagehide', saveUnsaved);
   document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && saveUnsaved());
