@@ -88,12 +88,16 @@ function fillTaskList() {
     const option = document.createElement('option');
     option.value = String(task.code);
     option.textContent = `${task.code}  ${task.title}`;
+    option.title = option.textContent;
     list.append(option);
   }
   list.addEventListener('change', () => {
     selectTask(Number(list.value));
     updateAddressSoon();
   });
+  const full = (option) => ($('task-full').textContent = option?.textContent ?? '');
+  list.addEventListener('mouseover', (e) => e.target instanceof HTMLOptionElement && full(e.target));
+  list.addEventListener('mouseleave', () => full(list.selectedOptions[0]));
 }
 
 // Shows task `code` with its default data, or with the texts given: `slots`,
@@ -119,6 +123,7 @@ function selectTask(code, { slots = null, link = null } = {}) {
   state.fields = fields;
   state.keys = fieldKeys(fields.fields);
   $('tasks').value = String(code);
+  $('task-full').textContent = $('tasks').selectedOptions[0]?.textContent ?? '';
   $('statement').textContent = task.statement;
   $('task-line').textContent = `Задача ${code}. ${task.title}`;
   fillFields($('fields'), fields, onValueEdited);
