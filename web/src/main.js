@@ -297,8 +297,8 @@ function numberRun(run) {
   $('runs').value = addRunOption(run).value;
   const kept = keptOf(state.runs, (r) => state.pins.includes(r));
   if (kept !== state.runs) {
-    const left = new Set(kept);
-    for (const option of Array.from($('runs').options)) if (!left.has(runById(option.value))) option.remove();
+    const left = new Set(kept.map((r) => String(r.id)));
+    for (const option of Array.from($('runs').options)) if (!left.has(option.value)) option.remove();
     state.runs = kept;
   }
   keepRuns();
