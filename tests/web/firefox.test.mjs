@@ -98,6 +98,27 @@ describe('the page in Firefox', () => {
     assert.deepEqual(requests, []);
   });
 
+  it('lets every task\'s whole title be read from its list, by pointer and by keyboard', async () => {
+    await page.setViewport({ width: 1280, height: 720 });
+    const titles = await page.$$eval('#tasks option', (options) => options.map((o) => [o.value, o.textContent, o.title]));
+    assert.equal(titles.length, 25);
+    for (const [code, text, title] of titles) assert.equal(title, text, `the title of ${code} on hover`);
+    // Firefox cuts the options at the list's width: the line under it gives
+    // the whole title of the one under the pointer, then of the one chosen.
+    const full = () => page.$eval('#task-full', (e) => (e.getBoundingClientRect().height > 0 ? e.textContent : ''));
+    const title = (code) => titles.find(([c]) => c === String(code))[1];
+    await page.hover('#tasks option[value="103"]');
+    await page.waitForFunction(() => /^103 /.test(document.getElementById('task-full').textContent));
+    assert.equal(await full(), title(103));
+    assert.ok(title(103).length > 40);
+    await page.select('#tasks', '110');
+    await page.focus('#tasks');
+    await page.mouse.move(1000, 700);
+    await page.keyboard.press('ArrowDown');
+    await page.waitForFunction(() => /^111 /.test(document.getElementById('task-full').textContent));
+    assert.equal(await full(), title(111));
+  });
+
   it('shows fields, Run, the optimum and the chart on a laptop screen, and stays one column wide on a phone', async () => {
     const outside = () =>
       page.evaluate(() =>

@@ -98,6 +98,33 @@ describe('on a laptop', () => {
     await page.close();
   });
 
+  it('prints the chart the width of the sheet, its labels at print size, without the read-out', async () => {
+    const { page } = await openPage(browser);
+    await run(page, 103);
+    const printed = async () => {
+      await page.emulateMedia({ media: 'print' });
+      const chart = await page.evaluate(() => {
+        const canvas = document.querySelector('canvas:not(#chart)');
+        const r = canvas?.getBoundingClientRect();
+        return canvas && r.width > 0 ? { w: r.width, h: r.height, pixels: canvas.width / r.width, image: canvas.toDataURL() } : null;
+      });
+      await page.emulateMedia({ media: 'screen' });
+      return chart;
+    };
+    const before = await printed();
+    assert.ok(before, 'a chart is printed');
+    // 180 mm or more across (96 px to the inch), and drawn at that size, so
+    // that its 11 px labels print at 8 pt, not shrunk.
+    assert.ok(before.w >= (180 * 96) / 25.4, `printed ${before.w} px wide`);
+    assert.ok(before.h >= (90 * 96) / 25.4, `printed ${before.h} px high`);
+    assert.ok(Number.isInteger(before.pixels) && before.pixels >= 2, `${before.pixels} pixels per CSS pixel`);
+    const box = await page.locator('#chart').boundingBox();
+    await page.mouse.move(box.x + box.width * 0.4, box.y + box.height / 2);
+    await page.locator('#readout').filter({ hasText: 'Xa =' }).waitFor();
+    assert.equal((await printed()).image, before.image, 'the read-out is not printed');
+    await page.close();
+  });
+
   it('has no accessibility violations with a result, pins and a message', async () => {
     const { page } = await openPage(browser);
     await run(page, 101);

@@ -59,7 +59,7 @@ describe('opened from disk', () => {
     const k1 = page.getByLabel('Конст. k1, 1/с', { exact: true });
     assert.equal(await k1.inputValue(), '1.00000');
     assert.equal(await page.locator('#fields input').count(), 5);
-    const offered = page.getByRole('group', { name: 'Предлагаемые значения: Конст. k1, 1/с' }).getByRole('button');
+    const offered = page.getByRole('toolbar', { name: 'Предлагаемые значения: Конст. k1, 1/с' }).getByRole('button');
     assert.deepEqual(await offered.allTextContents(), ['1.00000', '0.50000', '2.00000']);
     await page.getByRole('button', { name: 'Конст. k1, 1/с = 2.00000' }).click();
     assert.equal(await k1.inputValue(), '2.00000');
@@ -192,6 +192,43 @@ describe('from the keyboard alone', () => {
   });
 });
 
+describe('offered values from the keyboard', () => {
+  it('makes each field\'s offered values one Tab stop, the arrows moving between them', async () => {
+    await chooseTask(103);
+    const count = await page.locator('#fields input').count();
+    const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
+    await page.locator('#field1').focus();
+    const stops = [];
+    for (let i = 0; i < 60 && (await focused()) !== 'chart'; ++i) {
+      await page.keyboard.press('Tab');
+      stops.push(await focused());
+    }
+    // Each field and its values, Рассчитать, the live switch, Сбросить,
+    // Копировать ссылку, then the chart (31 stops once).
+    assert.equal(stops.length, 2 * count - 1 + 4 + 1, stops.join(' '));
+    await page.locator('#field1').focus();
+    await page.keyboard.press('Tab');
+    const names = await page.locator('#fields .choices').first().getByRole('button').allTextContents();
+    for (const [key, at] of [
+      ['ArrowRight', 1],
+      ['ArrowRight', 2],
+      ['ArrowRight', 2],
+      ['ArrowLeft', 1],
+      ['Home', 0],
+      ['End', 2],
+    ]) {
+      await page.keyboard.press(key);
+      assert.equal(await focused(), names[at], key);
+    }
+    await page.keyboard.press('Enter');
+    assert.equal(await page.locator('#field1').inputValue(), names[2]);
+    // Back to the field and on again: the value last reached keeps the stop.
+    await page.keyboard.press('Shift+Tab');
+    await page.keyboard.press('Tab');
+    assert.equal(await focused(), names[2]);
+  });
+});
+
 describe('live mode', () => {
   it('re-runs at every value that parses, without Run and without a new numbered run', async () => {
     await chooseTask(101);
@@ -212,11 +249,34 @@ describe('live mode', () => {
     assert.match(await report().textContent(), /k2 = 0\.300/);
     assert.equal(await k2.evaluate((el) => el === document.activeElement), true, 'the focus stays in the field');
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
-    // Off again: typing changes nothing until Run.
+    // Off again: typing changes nothing until Run, however many frames pass.
     await page.getByLabel('Пересчитывать сразу').uncheck();
     await k2.fill('0.4');
-    await page.waitForTimeout(100);
+    await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
     assert.match(await report().textContent(), /k2 = 0\.300/);
+  });
+
+  it('refuses data only once typing pauses', async () => {
+    await chooseTask(101);
+    await page.getByLabel('Пересчитывать сразу').check();
+    await page.locator('#result-caption').filter({ hasText: 'живой' }).waitFor();
+    // Whether a refusal is ever on screen while "0,5" is typed ("0" and "0,"
+    // are k1 = 0 on the way).
+    await page.evaluate(() => {
+      window.refused = false;
+      new MutationObserver(() => {
+        if (!document.getElementById('message').hidden) window.refused = true;
+      }).observe(document.getElementById('message'), { attributes: true, childList: true });
+    });
+    const k1 = page.getByLabel('Конст. k1, 1/с', { exact: true });
+    await k1.fill('');
+    await k1.pressSequentially('0,5', { delay: 40 });
+    await page.waitForFunction(() => /k1 = 0\.500/.test(document.getElementById('report').textContent));
+    assert.equal(await page.evaluate(() => window.refused), false);
+    // A pause on a value the task cannot take brings the refusal.
+    await k1.fill('0');
+    await page.getByRole('alert').filter({ hasText: 'Недопустимые исходные данные: k1 = 0' }).waitFor();
+    assert.deepEqual(await runCaptions(), []);
   });
 });
 
@@ -237,15 +297,33 @@ describe('compare', () => {
       await pinButton().click();
     }
     assert.equal(await pinButton().isDisabled(), true, 'a fifth pin waits for a free place');
+    assert.match(await page.locator('#notice').textContent(), /zad101\.out\( 4\) закреплён/);
     await runWithK2('0.5');
+    assert.equal(await page.locator('#notice').textContent(), '', 'the pin\'s notice goes with the next run');
     const drawn = await page.evaluate(() => window.ReactOpt.drawn());
     assert.equal(drawn.current.caption, 'zad101.out( 5)');
     assert.deepEqual(drawn.pins.map((p) => p.caption), ['zad101.out( 1)', 'zad101.out( 2)', 'zad101.out( 3)', 'zad101.out( 4)']);
     assert.equal(new Set(drawn.pins.map((p) => JSON.stringify(p.series2))).size, 4);
     const text = await legend().textContent();
     assert.match(text, /красная: селективность, синяя: выход/);
-    assert.match(text, /zad101\.out\( 2\): Конст\. k1, 1\/с = 1\.00000; Конст\. k2, 1\/с = 0\.2/);
-    assert.match(text, /zad101\.out\( 5\): .*k2, 1\/с = 0\.5/);
+    // The run shown with all its data, each pin with what differs from it.
+    assert.match(text, /zad101\.out\( 5\): Конст\. k1, 1\/с = 1\.00000; Конст\. k2, 1\/с = 0\.5/);
+    assert.match(text, /zad101\.out\( 2\): Конст\. k2, 1\/с = 0\.2(?!;)/);
+    await runWithK2('0.3');
+    assert.match(await legend().textContent(), /zad101\.out\( 3\): те же данные/);
+    // Four patterns apart at a glance on a small screen: no two of the same
+    // shape with dashes and periods of much the same length.
+    const dashes = await legend().locator('li').evaluateAll((items) =>
+      items.slice(1).map((li) => li.querySelector('line').getAttribute('stroke-dasharray').split(' ').map(Number)));
+    const sum = (d) => d.reduce((a, b) => a + b, 0);
+    const near = (a, b, ratio) => Math.max(a, b) / Math.min(a, b) < ratio;
+    for (let i = 0; i < 4; ++i) {
+      for (let j = i + 1; j < 4; ++j) {
+        const [a, b] = [dashes[i], dashes[j]];
+        const alike = a.length === b.length && near(a[0], b[0], 2) && near(sum(a), sum(b), 1.5);
+        assert.equal(alike, false, `pins ${i + 1} and ${j + 1}: ${a} and ${b}`);
+      }
+    }
     await page.getByRole('button', { name: 'Открепить zad101.out( 2)' }).click();
     assert.equal((await page.evaluate(() => window.ReactOpt.drawn())).pins.length, 3);
     assert.equal(await pinButton().isDisabled(), false);
@@ -259,6 +337,8 @@ describe('compare', () => {
 
 describe('kept in the browser', () => {
   it('keeps runs and pins across a reload, loads a run back into the fields, and clears them', async () => {
+    const loadValues = page.getByRole('button', { name: 'Значения в поля' });
+    assert.equal(await loadValues.isDisabled(), true, 'no run to load');
     await chooseTask(101);
     await runWithK2('0.3');
     await pinButton().click();
@@ -275,18 +355,83 @@ describe('kept in the browser', () => {
     assert.deepEqual((await page.evaluate(() => window.ReactOpt.drawn())).pins.map((p) => p.caption), ['zad101.out( 1)']);
     assert.equal((await runCaptions()).at(-1), 'zad101.out( 2)', 'the numbering goes on');
     await page.getByRole('button', { name: 'Очистить расчёты' }).click();
+    assert.equal(await loadValues.isDisabled(), true, 'no run to load after clearing');
     await page.reload();
     await page.waitForFunction(() => document.body.dataset.ready === 'true');
     assert.deepEqual(await runCaptions(), []);
+    assert.equal(await loadValues.isDisabled(), true);
+  });
+
+  it('keeps a run made, and a clearing done, just before the page goes away', async () => {
+    const reloaded = async (act) => {
+      // What the storage holds as the act's event ends, before any timer
+      // could run: a page closed then keeps just that.
+      const stored = await page.evaluate((what) => {
+        document.getElementById(what).click();
+        return JSON.parse(localStorage.getItem('reactopt.runs.1')).runs.map((r) => r.caption);
+      }, act);
+      await page.reload();
+      await page.waitForFunction(() => document.body.dataset.ready === 'true');
+      assert.deepEqual(await runCaptions(), stored);
+      return stored;
+    };
+    assert.deepEqual(await reloaded('run'), ['zad101.out( 1)']);
+    assert.deepEqual(await reloaded('clear-runs'), []);
+  });
+
+  it('shows the last kept run after a reload', async () => {
+    await chooseTask(102);
+    await runButton().click();
+    await chooseTask(101);
+    await runWithK2('0.3');
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    assert.equal(await runs().inputValue(), await runs().locator('option').last().getAttribute('value'));
+    assert.equal(await page.locator('#result-caption').textContent(), 'zad101.out( 1)');
+    assert.match(await report().textContent(), /k2 = 0\.300/);
+    assert.equal(await k2Of101().inputValue(), '0.3', 'its task and data are in the fields');
+  });
+
+  it('holds to what the storage keeps however large the stored list', async () => {
+    const stored = Array.from({ length: 30000 }, (_, i) => ({
+      code: 101, n: i + 1, caption: `zad101.out(${i + 1})`, params: [], texts: [[2, '0.5']], pinned: i === 5,
+    }));
+    await page.evaluate((runs) => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 30000 }, runs })), stored);
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    const captions = await runCaptions();
+    assert.equal(captions.length, 300);
+    assert.equal(captions[0], 'zad101.out(6)', 'a pinned run stays');
+    assert.equal(captions.at(-1), 'zad101.out(30000)');
+    // A Run does not wait for thousands of runs (4 s of them once).
+    const ms = await page.evaluate(() => {
+      const t0 = performance.now();
+      document.getElementById('run').click();
+      document.getElementById('run').click();
+      return performance.now() - t0;
+    });
+    assert.ok(ms < 1000, `two runs took ${ms} ms`);
+    assert.equal((await runCaptions()).length, 300, 'the list on screen is what is kept');
+    assert.deepEqual((await runCaptions()).slice(-2), ['zad101.out(30001)', 'zad101.out(30002)']);
+    const kept = await page.evaluate(() => JSON.parse(localStorage.getItem('reactopt.runs.1')).runs.length);
+    assert.equal(kept, 300);
   });
 
   it('starts with no runs, and no harm, when what is kept cannot be read', async () => {
-    for (const kept of ['{', '[]', '{"runs":[{"code":101,"n":1}]}', '{"runs":[{"code":101,"n":1,"caption":"x","params":[],"texts":[[99,"1"]]}]}']) {
+    const run = (n) => `{"code":101,"n":${n},"caption":"x","params":[],"texts":[]}`;
+    for (const kept of ['{', '[]', '{"runs":[{"code":101,"n":1}]}', '{"runs":[{"code":101,"n":1,"caption":"x","params":[],"texts":[[99,"1"]]}]}',
+      `{"runs":[${run('1e300')}]}`, `{"runs":[${run(0)}]}`]) {
       await page.evaluate((text) => localStorage.setItem('reactopt.runs.1', text), kept);
       await page.reload();
       await page.waitForFunction(() => document.body.dataset.ready === 'true');
       assert.deepEqual(await runCaptions(), [], kept);
     }
+    // A counter no caption can hold starts again.
+    await page.evaluate(() => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 1e300 }, runs: [] })));
+    await page.reload();
+    await page.waitForFunction(() => document.body.dataset.ready === 'true');
+    await runButton().click();
+    assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
     assert.deepEqual(pageErrors, []);
   });
 
@@ -322,6 +467,30 @@ describe('links', () => {
     assert.equal(await field2.inputValue(), await field2.getAttribute('data-default'));
     await other.close();
   });
+
+  it('leaves a variant\'s link in the address no longer than the variant is open', async () => {
+    await page.goto(`${page.url().split('#')[0]}#101?k1=1&k2=0.5&variant=7`);
+    await page.getByRole('heading', { name: 'Проверить ответы' }).waitFor();
+    // The address at once, as a reload or a bookmark would take it.
+    const hash = await page.evaluate(() => {
+      const list = document.getElementById('tasks');
+      list.value = '102';
+      list.dispatchEvent(new Event('change'));
+      return location.hash;
+    });
+    assert.match(hash, /^#102\?k1=/);
+    assert.doesNotMatch(hash, /variant/);
+  });
+
+  it('refuses an over-long value in a link at once, naming it, and opens the rest', async () => {
+    const other = await browser.context.newPage();
+    await other.goto(`${page.url().split('#')[0]}#101?k1=${'1'.repeat(1000000)}&k2=0.3`);
+    await other.waitForFunction(() => document.body.dataset.ready === 'true');
+    assert.equal(await other.getByRole('alert').textContent(), 'Слишком длинное значение в ссылке: k1 (оставлено предлагаемое)');
+    assert.equal(await other.locator('#field1').inputValue(), '1.00000');
+    assert.equal(await other.locator('#field2').inputValue(), '0.3');
+    await other.close();
+  });
 });
 
 describe('chart', () => {
@@ -341,7 +510,14 @@ describe('chart', () => {
     // The pointer at the middle of the axes reads the point at Xa 0.5.
     const box = await chart.boundingBox();
     await page.mouse.move(box.x + 58 + (box.width - 74) * 0.51, box.y + box.height / 2);
-    assert.equal(await page.locator('#readout').textContent(), expected(10));
+    assert.equal(await page.locator('#readout').textContent(), expected(10));    // The last point of 105 with k1 = 0.5, k2 = 3 is a few 1e-20 below zero.
+    await chooseTask(105);
+    await page.locator('#field1').fill('0.5');
+    await page.locator('#field2').fill('3');
+    await runButton().click();
+    await chart.focus();
+    await page.keyboard.press('End');
+    assert.equal(await page.locator('#readout').textContent(), 'Xa = 0.999: селективность 0.000, выход 0.000');
   });
 
   it('saves a picture with the task, its data, the legend and the optimum, and the points as the runner writes them', async () => {
@@ -367,17 +543,46 @@ describe('chart', () => {
       'Задача 101. Последовательные реакции первого порядка в реакторе смешения',
       'zad101.out( 2): Конст. k1, 1/с = 1.00000; Конст. k2, 1/с = 0.6',
       'красная: селективность, синяя: выход',
-      'zad101.out( 1): Конст. k1, 1/с = 1.00000; Конст. k2, 1/с = 0.3',
+      'zad101.out( 1): Конст. k2, 1/с = 0.3',
     ]) {
       assert.ok(written.includes(part), `the picture holds ${part}`);
     }
     const optimum = await page.evaluate(async () => (await window.ReactOpt.run(101, [1, 0.6])).optimum);
     const stated = optimum.map((q) => `${q.label} = ${q.value}`);
     assert.ok(written.includes(`Оптимум: ${stated.join('; ')}`), 'the picture holds the optimum');
-    assert.ok(written.split('\n').includes(stated[0]), 'the chart marks the optimum');
+    assert.ok(written.split('\n').includes(`оптимум ${stated[0]} при Xa = ${optimum[1].value}`), 'the chart marks the optimum');
     const csv = await downloadOf(page, page.getByRole('button', { name: 'Скачать таблицу' }));
     assert.equal(csv.name, 'zad101-2.csv');
     assert.ok(csv.bytes.equals(nativeRun(101, ['1', '0.6']).csv));
+  });
+});
+
+describe('the optimum\'s mark', () => {
+  it('says what its number is, not only where the curve is', async () => {
+    await page.evaluate(() => {
+      window.written = [];
+      const fillText = CanvasRenderingContext2D.prototype.fillText;
+      CanvasRenderingContext2D.prototype.fillText = function (text, ...rest) {
+        window.written.push(String(text));
+        return fillText.call(this, text, ...rest);
+      };
+    });
+    for (const [code, mark] of [
+      [101, 'оптимум CRmax = 0.250 при Xa = 0.500'],
+      // 103's maximum is a production rate, far off the yield curve's scale.
+      [103, /^оптимум Fr = 0\.\d+ при Xa = 0\.\d{3}$/],
+      // 112 states no maximum: the mark gives the conversion alone.
+      [112, 'оптимум при Xa = 0.500'],
+      [120, /^оптимум S = 0\.\d{3} при XA = 0\.\d{3}$/],
+    ]) {
+      await chooseTask(code);
+      await page.evaluate(() => (window.written = []));
+      await runButton().click();
+      const labels = [...new Set((await page.evaluate(() => window.written)).filter((t) => t.startsWith('оптимум')))];
+      assert.equal(labels.length, 1, `${code}: ${labels}`);
+      if (typeof mark === 'string') assert.equal(labels[0], mark);
+      else assert.match(labels[0], mark);
+    }
   });
 });
 

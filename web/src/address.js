@@ -45,16 +45,29 @@ export function variantAddress(code, pairs, number, tolerance = '') {
 // `hash`.
 export const linkTo = (base, hash) => base.replace(/#.*$/s, '') + hash;
 
-// {code, values: Map key -> text, variant: number or null, tolerance: text}
-// of an address such as location.hash, or null when it names no task. Pairs
-// that cannot be decoded are left out.
+// A value longer than this (as written in the address) is no number a field
+// takes: it is refused before it is decoded, parsed or put in a field.
+export const MAX_VALUE_LENGTH = 100;
+// More pairs than any task has fields, with room for the variant's.
+const MAX_PAIRS = 40;
+
+// {code, values: Map key -> text, variant: number or null, tolerance: text,
+// tooLong: [key]} of an address such as location.hash, or null when it names
+// no task. Pairs that cannot be decoded are left out; so are the values
+// longer than MAX_VALUE_LENGTH, their names in tooLong.
 export function parseAddress(hash) {
   const m = /^#?(\d{3})(?:\?(.*))?$/s.exec(hash || '');
   if (!m) return null;
   const values = new Map();
-  for (const pair of (m[2] || '').split('&')) {
+  const tooLong = [];
+  for (const pair of (m[2] || '').split('&', MAX_PAIRS)) {
     const at = pair.indexOf('=');
     if (at <= 0) continue;
+    if (pair.length - at - 1 > MAX_VALUE_LENGTH) {
+      const name = pair.slice(0, Math.min(at, 20));
+      tooLong.push(/^[A-Za-z0-9()+-]+$/.test(name) ? name : '?');
+      continue;
+    }
     try {
       values.set(decodeURIComponent(pair.slice(0, at)), decodeURIComponent(pair.slice(at + 1)));
     } catch {
@@ -66,7 +79,7 @@ export function parseAddress(hash) {
   values.delete(VARIANT);
   values.delete(TOLERANCE);
   const variant = /^\d{1,4}$/.test(number || '') && Number(number) > 0 ? Number(number) : null;
-  return { code: Number(m[1]), values, variant, tolerance };
+  return { code: Number(m[1]), values, variant, tolerance, tooLong };
 }
 
 // The text for field i of `fields` in `values`, by its key or by "P<slot>".

@@ -11,12 +11,13 @@ export const FOOT = 'Степень конверсии';
 export const LEFT_AXIS_TITLE = 'Селективность (выход)';
 export const RED = '#ff0000';
 export const BLUE = '#0000ff';
-// One dash pattern per pinned run, so that four pins stay apart.
+// One dash pattern per pinned run, so that four pins stay apart even on a
+// phone: long dashes, dots, dash and dot, short sparse dashes.
 export const PIN_DASHES = [
-  [8, 4],
+  [12, 4],
   [2, 3],
-  [12, 4, 2, 4],
-  [5, 7],
+  [10, 4, 2, 4],
+  [4, 10],
 ];
 const FONT = 'Arial, "Liberation Sans", sans-serif';
 
@@ -218,11 +219,11 @@ export function paintChart(ctx, w, h, { current = null, pins = [], mark = null, 
 }
 
 // Draws on `canvas` at its CSS size (`size`, {w, h}, when the caller knows
-// it), sharp on any pixel ratio.
-export function drawChart(canvas, view, size = null) {
+// it), sharp on the screen's pixel ratio or at least `minRatio` (paper).
+export function drawChart(canvas, view, size = null, minRatio = 1) {
   const w = size?.w || canvas.clientWidth || 420;
   const h = size?.h || canvas.clientHeight || 460;
-  const ratio = window.devicePixelRatio || 1;
+  const ratio = Math.max(window.devicePixelRatio || 1, minRatio);
   if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
     canvas.width = Math.round(w * ratio);
     canvas.height = Math.round(h * ratio);

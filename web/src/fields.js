@@ -51,19 +51,33 @@ export function fillFields(box, fields, onEdit) {
       if (next !== null) set(next);
     });
     // The three offered values as buttons: they work from the keyboard and
-    // under a finger on every browser.
+    // under a finger on every browser. One Tab stop per field, the arrows
+    // between them, so that Tab goes from field to field.
     const choices = document.createElement('span');
     choices.className = 'choices';
-    choices.setAttribute('role', 'group');
+    choices.setAttribute('role', 'toolbar');
     choices.setAttribute('aria-label', `Предлагаемые значения: ${label.textContent}`);
-    for (const v of field.values) {
+    field.values.forEach((v, i) => {
       const b = document.createElement('button');
       b.type = 'button';
       b.textContent = v.trim();
+      b.tabIndex = i === 0 ? 0 : -1;
       b.setAttribute('aria-label', `${label.textContent} = ${v.trim()}`);
       b.addEventListener('click', () => set(v.trim()));
       choices.append(b);
-    }
+    });
+    choices.addEventListener('keydown', (e) => {
+      const buttons = Array.from(choices.children);
+      const at = buttons.indexOf(document.activeElement);
+      if (at < 0 || e.altKey || e.ctrlKey || e.metaKey) return;
+      const last = buttons.length - 1;
+      const to = { ArrowRight: Math.min(at + 1, last), ArrowDown: Math.min(at + 1, last), ArrowLeft: Math.max(at - 1, 0),
+        ArrowUp: Math.max(at - 1, 0), Home: 0, End: last }[e.key];
+      if (to === undefined) return;
+      e.preventDefault();
+      buttons.forEach((b, i) => (b.tabIndex = i === to ? 0 : -1));
+      buttons[to].focus();
+    });
     input.addEventListener('input', onEdit);
     row.append(label, input, choices);
     box.append(row);

@@ -10,6 +10,7 @@ import { fillFields, inputsOf, readFields, resetFields } from './fields.js';
 import { savePicture, saveReport, saveTable } from './downloads.js';
 import {
   chartDescription,
+  dataBeside,
   markOf,
   optimumOf,
   readoutText,
@@ -18,7 +19,7 @@ import {
   statement,
 } from './results.js';
 import { endSelfCheck, selfCheckRunShown, startSelfCheck } from './selfcheck.js';
-import { loadRuns, saveRuns } from './storage.js';
+import { MAX_RUN_NUMBER, keptOf, loadRuns, saveRuns } from './storage.js';
 import { pageBase, setUpTeacherPanel } from './teacher.js';
 
 const $ = (id) => document.getElementById(id);
@@ -46,7 +47,8 @@ const state = {
   fields: null, // fields of the current task
   keys: [], // their names in links
   counters: {}, // runs per task code, numbered as the desktop numbers its windows
-  runs: [], // {caption, code, n, params, texts, result}
+  runs: [], // {id, caption, code, n, params, texts, result}
+  lastId: 0, // the runs' ids, their values in the list
   shown: null, // the run shown now (a numbered run or the live one)
   pins: [],
   cursor: null, // the chart point being read
@@ -86,12 +88,16 @@ function fillTaskList() {
     const option = document.createElement('option');
     option.value = String(task.code);
     option.textContent = `${task.code}  ${task.title}`;
+    option.title = option.textContent;
     list.append(option);
   }
   list.addEventListener('change', () => {
     selectTask(Number(list.value));
     updateAddressSoon();
   });
+  const full = (option) => ($('task-full').textContent = option?.textContent ?? '');
+  list.addEventListener('mouseover', (e) => e.target instanceof HTMLOptionElement && full(e.target));
+  list.addEventListener('mouseleave', () => full(list.selectedOptions[0]));
 }
 
 // Shows task `code` with its default data, or with the texts given: `slots`,
@@ -101,7 +107,8 @@ function selectTask(code, { slots = null, link = null } = {}) {
   const task = taskOf(code);
   if (!task) return false;
   showMessage('');
-  if (state.variant && state.variant.code !== code) {
+  const leftVariant = state.variant !== null && state.variant.code !== code;
+  if (leftVariant) {
     state.variant = null;
     endSelfCheck();
   }
@@ -116,6 +123,7 @@ function selectTask(code, { slots = null, link = null } = {}) {
   state.fields = fields;
   state.keys = fieldKeys(fields.fields);
   $('tasks').value = String(code);
+  $('task-full').textContent = $('tasks').selectedOptions[0]?.textContent ?? '';
   $('statement').textContent = task.statement;
   $('task-line').textContent = `Задача ${code}. ${task.title}`;
   fillFields($('fields'), fields, onValueEdited);
@@ -125,6 +133,8 @@ function selectTask(code, { slots = null, link = null } = {}) {
     if (text !== null && text !== undefined) inputs[i].value = text;
   });
   $('data').hidden = false;
+  // The variant's link goes at once: a reload now opens this task.
+  if (leftVariant) updateAddress();
   if (state.live) runTask({ live: true });
   return true;
 }
@@ -165,6 +175,7 @@ function openAddress() {
   const link = parseAddress(location.hash);
   if (!link || !taskOf(link.code)) return false;
   if (!selectTask(link.code, { link: link.values })) return false;
+  if (link.tooLong.length) showMessage(`Слишком длинное значение в ссылке: ${link.tooLong.join(', ')} (оставлено предлагаемое)`);
   if (link.variant) openVariant(link);
   else if (state.variant) {
     state.variant = null;
@@ -242,37 +253,65 @@ function resultOf(run) {
   return run.result;
 }
 
+const runById = (value) => state.runs.find((r) => String(r.id) === value);
+
 function addRunOption(run) {
+  run.id = ++state.lastId;
   const option = document.createElement('option');
-  option.value = String(state.runs.indexOf(run));
+  option.value = String(run.id);
   option.textContent = run.caption;
   $('runs').append(option);
   return option;
 }
 
-// Saves the runs once the current event is done, so that a Run does not wait
-// for the storage.
-function keepRuns() {
-  $('clear-runs').disabled = state.runs.length === 0;
-  if (state.saveQueued) return;
-  state.saveQueued = true;
-  setTimeout(() => {
-    state.saveQueued = false;
-    const ok = saveRuns(state.counters, state.runs, (r) => state.pins.includes(r));
-    if (!ok && state.kept) notify('Браузер не сохраняет расчёты: после перезагрузки их не будет.');
-    state.kept = ok;
-  }, 0);
+function saveNow() {
+  const ok = saveRuns(state.counters, state.runs, (r) => state.pins.includes(r));
+  if (!ok && state.kept) notify('Браузер не сохраняет расчёты: после перезагрузки их не будет.');
+  state.kept = ok;
+  state.unsaved = !ok;
 }
 
-// Makes `run` (a live one) a numbered run.
+// Only what is not saved yet: another tab's later runs are not overwritten
+// by this tab going to the background.
+const saveUnsaved = () => state.unsaved && saveNow();
+
+// Saves the runs at once: one setItem costs less than a run, and a page
+// closed right after a Run or a clearing must keep what the student saw.
+function keepRuns() {
+  const none = state.runs.length === 0;
+  $('clear-runs').disabled = none;
+  $('load-values').disabled = none;
+  saveNow();
+}
+
+// Makes `run` (a live one) a numbered run; the oldest unpinned runs beyond
+// what the storage keeps leave the list too.
 function numberRun(run) {
   const task = taskOf(run.code);
-  const n = (state.counters[run.code] = (state.counters[run.code] || 0) + 1);
+  let n = (state.counters[run.code] || 0) + 1;
+  if (n > MAX_RUN_NUMBER) n = 1;
+  state.counters[run.code] = n;
   run.n = n;
   run.caption = captionOf(task, n);
   state.runs.push(run);
   $('runs').value = addRunOption(run).value;
+  const kept = keptOf(state.runs, (r) => state.pins.includes(r));
+  if (kept !== state.runs) {
+    const left = new Set(kept.map((r) => String(r.id)));
+    for (const option of Array.from($('runs').options)) if (!left.has(option.value)) option.remove();
+    state.runs = kept;
+  }
   keepRuns();
+}
+
+// A refusal in live mode waits this long after the last key: "0," on the way
+// to "0,5" is no mistake.
+const LIVE_REFUSAL_MS = 700;
+
+function refuse(text, live) {
+  clearTimeout(state.refusalTimer);
+  if (live) state.refusalTimer = setTimeout(() => showMessage(text), LIVE_REFUSAL_MS);
+  else showMessage(text);
 }
 
 function runTask({ live }) {
@@ -280,7 +319,7 @@ function runTask({ live }) {
   if (!task) return false;
   const read = readFields($('fields'), state.fields.slots, state.engine.parse);
   if (read.error) {
-    showMessage(read.error);
+    refuse(read.error, live);
     // While typing in live mode the focus stays where the student types.
     if (!live) read.input.focus();
     return false;
@@ -290,10 +329,13 @@ function runTask({ live }) {
     result = state.engine.run(task.code, read.values);
   } catch (e) {
     // A refused run changes nothing: the runs and the report shown stay.
-    showMessage(e.message);
+    refuse(e.message, live);
     return false;
   }
+  clearTimeout(state.refusalTimer);
   showMessage('');
+  // A word about an earlier pin or link is not about this run.
+  if (!live) notify('');
   const run = {
     caption: `${task.fileName.slice(0, 6)}.out (живой)`,
     code: task.code,
@@ -363,12 +405,37 @@ function redrawChart() {
   }, state.chartSize);
   $('chart').setAttribute('aria-label', chartDescription(run, items));
   renderLegend($('legend'), run, state.pins, unpin);
+  printChartSoon();
   const full = state.pins.length >= MAX_PINS;
   $('pin').disabled = !run || state.pins.includes(run) || full;
   $('pin').title = full ? 'Закреплено четыре расчёта: открепите один' : '';
 }
 
 const pinDash = (i) => PIN_DASHES[i % PIN_DASHES.length];
+
+// The chart for paper, in CSS pixels: 186 by 100 mm, the sheet's width
+// inside its margins.
+const PRINT_SIZE = { w: 703, h: 378 }; // as the style sheet has it
+const printing = window.matchMedia('print');
+
+// Draws the printed chart: what the screen shows but the read-out. Once the
+// event is done, so that a Run does not wait for it, and at once before
+// printing.
+function drawPrintChart() {
+  clearTimeout(state.printTimer);
+  state.printTimer = null;
+  const run = state.shown;
+  const result = run && resultOf(run);
+  drawChart($('print-chart'), {
+    current: result ? result.chart : null,
+    pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
+    mark: result ? markOf(result) : null,
+  }, PRINT_SIZE, 2);
+}
+
+function printChartSoon() {
+  if (state.printTimer === null || state.printTimer === undefined) state.printTimer = setTimeout(drawPrintChart, 0);
+}
 
 function pin() {
   const run = state.shown;
@@ -413,7 +480,9 @@ function markReportOverflow() {
 }
 
 function onValueEdited() {
-  if (!state.live || state.liveQueued) return;
+  if (!state.live) return;
+  clearTimeout(state.refusalTimer); // still typing
+  if (state.liveQueued) return;
   // One run per frame however fast the typing: the last values win.
   state.liveQueued = true;
   requestAnimationFrame(() => {
@@ -462,7 +531,7 @@ function downloadChart() {
     optimum: optimumOf(run.result).items,
     points: run.result.chart,
     mark: markOf(run.result),
-    pins: drawnPins().map(({ pin }) => ({ caption: pin.caption, params: pin.params, points: pin.result.chart })),
+    pins: drawnPins().map(({ pin, i }) => ({ caption: pin.caption, data: dataBeside(pin, run), points: pin.result.chart, dash: pinDash(i) })),
   });
 }
 
@@ -512,6 +581,17 @@ function restoreRuns() {
     state.counters[r.code] = Math.max(state.counters[r.code] || 0, r.n);
   }
   $('clear-runs').disabled = state.runs.length === 0;
+  $('load-values').disabled = state.runs.length === 0;
+}
+
+// After a reload the last run is on screen again, with its task and data in
+// the fields unless the address names a task of its own.
+function showLastRun({ withTask }) {
+  const run = state.runs.at(-1);
+  if (!run) return;
+  if (withTask && !selectTask(run.code, { slots: new Map(run.texts) })) return;
+  $('runs').value = String(run.id);
+  showRun(run);
 }
 
 // Phones get drop-down lists; a laptop the open lists.
@@ -535,11 +615,11 @@ function wire() {
     onValueEdited();
   });
   $('runs').addEventListener('change', () => {
-    const run = state.runs[Number($('runs').value)];
+    const run = runById($('runs').value);
     if (run) showRun(run);
   });
   $('load-values').addEventListener('click', () => {
-    const run = state.runs[Number($('runs').value)] || state.shown;
+    const run = runById($('runs').value) || state.shown;
     if (!run) return;
     selectTask(run.code, { slots: new Map(run.texts) });
     updateAddressSoon();
@@ -566,6 +646,11 @@ function wire() {
     markReportOverflow();
   }).observe($('chart'));
   window.addEventListener('hashchange', () => openAddress());
+  window.addEventListener('beforeprint', drawPrintChart);
+  printing.addEventListener('change', () => printing.matches && drawPrintChart());
+  // The last word before the page goes: a tab closed, the phone's screen off.
+  window.addEventListener('pagehide', saveUnsaved);
+  document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && saveUnsaved());
   narrow.addEventListener('change', fitLists);
   wireChart();
 }
@@ -598,7 +683,9 @@ async function start() {
     drawn: drawnPoints,
   });
   $('loading').hidden = true;
-  if (!openAddress() && state.tasks.length) selectTask(state.tasks[0].code);
+  const opened = openAddress();
+  if (!state.variant && $('kit').hidden) showLastRun({ withTask: !opened });
+  if (!state.code && state.tasks.length) selectTask(state.tasks[0].code);
   document.body.dataset.readyMs = String(Math.round(performance.now()));
   document.body.dataset.ready = 'true';
 }

@@ -2,7 +2,7 @@
 // the optimum, the chart, and a legend of every curve on it, each pinned run
 // with its data.
 
-import { BLUE, PIN_DASHES, RED, paintChart } from './chart.js';
+import { BLUE, RED, paintChart } from './chart.js';
 
 const WIDTH = 900;
 const CHART_HEIGHT = 600;
@@ -44,7 +44,8 @@ function swatch(ctx, x, y, dash) {
 
 // A canvas holding the picture of `view`:
 //   task: "Задача 101. ..."; run: {caption, params: ["k1 = 1", ...]};
-//   optimum: [{label, value}]; pins: [{caption, params, points}];
+//   optimum: [{label, value}]; pins: [{caption, data, points, dash}], data
+//   the text beside the caption;
 //   points, mark: as paintChart takes them.
 export function chartPicture(view) {
   const canvas = document.createElement('canvas');
@@ -63,12 +64,7 @@ export function chartPicture(view) {
   const legend = [];
   ctx.font = plain;
   legend.push([null, wrap(ctx, `красная: селективность, синяя: выход; сплошные: ${view.run.caption}`, textWidth - 56)]);
-  view.pins.forEach((pin, i) =>
-    legend.push([
-      PIN_DASHES[i % PIN_DASHES.length],
-      wrap(ctx, `${pin.caption}: ${pin.params.join('; ')}`, textWidth - 56),
-    ]),
-  );
+  for (const pin of view.pins) legend.push([pin.dash, wrap(ctx, `${pin.caption}: ${pin.data}`, textWidth - 56)]);
 
   const line = 21;
   const head = blocks.reduce((h, b) => h + b[2].length * line, 0) + PAD + 6;
@@ -92,7 +88,7 @@ export function chartPicture(view) {
   ctx.translate(0, head);
   paintChart(ctx, WIDTH, CHART_HEIGHT, {
     current: view.points,
-    pins: view.pins.map((p, i) => ({ points: p.points, dash: PIN_DASHES[i % PIN_DASHES.length] })),
+    pins: view.pins.map((p) => ({ points: p.points, dash: p.dash })),
     mark: view.mark,
   });
   ctx.restore();

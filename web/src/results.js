@@ -18,11 +18,26 @@ export function optimumOf(result) {
 // "CRmax = 0.250".
 export const statement = (q) => `${q.label} = ${q.value}`;
 
-// The optimum's mark on the chart: at its conversion, labelled with the
-// first quantity; null when the core gives none.
+// The optimum's mark on the chart: a dot at its conversion on the yield
+// curve, labelled with the maximum the task asks for and the conversion it is
+// at ("оптимум CRmax = 0.250 при Xa = 0.500"), since the maximum is often no
+// height of the curve (103's is a production rate); null when the core gives
+// no conversion.
 export function markOf(result) {
   const { items, conversion } = optimumOf(result);
-  return conversion !== null && items.length ? { x: conversion, label: statement(items[0]) } : null;
+  if (conversion === null || !items.length) return null;
+  const x = items.find((q) => /^X[aA]$/.test(q.label));
+  const at = x ? statement(x) : `Xa = ${conversion.toFixed(3)}`;
+  const maximum = items.find((q) => q.maximum);
+  return { x: conversion, label: maximum ? `оптимум ${statement(maximum)} при ${at}` : `оптимум при ${at}` };
+}
+
+// The data of `run` as a legend gives it beside the run `shown`: a pin of the
+// same task with what differs from it, anything else with all its data.
+export function dataBeside(run, shown) {
+  if (!shown || run === shown || run.code !== shown.code) return run.params.join('; ');
+  const differ = run.params.filter((p, i) => p !== shown.params[i]);
+  return differ.length ? differ.join('; ') : 'те же данные';
 }
 
 // The quantities in large type, the first (the one the task asks for) the
@@ -74,18 +89,18 @@ function svgSwatch(dash) {
 // but not drawn. `onUnpin(run)` removes a pin.
 export function renderLegend(list, shown, pins, onUnpin) {
   list.replaceChildren();
-  const item = (dash, caption, params, extra) => {
+  const item = (dash, caption, data, extra) => {
     const li = document.createElement('li');
     const text = document.createElement('span');
     const strong = document.createElement('strong');
     strong.textContent = caption;
-    text.append(strong, `: ${params.join('; ')}${extra || ''}`);
+    text.append(strong, `: ${data}${extra || ''}`);
     li.append(svgSwatch(dash), text);
     list.append(li);
     return li;
   };
   if (shown) {
-    const li = item(null, shown.caption, shown.params);
+    const li = item(null, shown.caption, shown.params.join('; '));
     const key = document.createElement('span');
     key.className = 'key';
     key.innerHTML = '<span class="red">красная</span>: селективность, <span class="blue">синяя</span>: выход';
@@ -94,7 +109,7 @@ export function renderLegend(list, shown, pins, onUnpin) {
   pins.forEach((pin, i) => {
     const drawn = shown && pin.code === shown.code && pin !== shown;
     const note = drawn ? '' : pin === shown ? ' (показан)' : ` (задача ${pin.code}, на этом графике не видна)`;
-    const li = item(PIN_DASHES[i % PIN_DASHES.length], pin.caption, pin.params, note);
+    const li = item(PIN_DASHES[i % PIN_DASHES.length], pin.caption, dataBeside(pin, shown), note);
     const remove = document.createElement('button');
     remove.type = 'button';
     remove.className = 'unpin';
@@ -106,7 +121,8 @@ export function renderLegend(list, shown, pins, onUnpin) {
   });
 }
 
-const num = (v) => (Number.isFinite(v) ? v.toFixed(3) : '—');
+// Three decimals; a value a hair below zero reads 0.000, not -0.000.
+const num = (v) => (Number.isFinite(v) ? v.toFixed(3).replace(/^-(0\.0+)$/, '$1') : '—');
 
 // "Xa = 0.350: селективность 0.712, выход 0.249" for point i of `points`.
 export function readoutText(points, i) {

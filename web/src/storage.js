@@ -6,6 +6,25 @@
 const KEY = 'reactopt.runs.1';
 // Enough for a long lesson; the oldest unpinned runs go first beyond it.
 export const MAX_KEPT = 300;
+// The largest run number a caption shows ("zad101.out(999999)"); anything
+// larger in the storage was not written by this page.
+export const MAX_RUN_NUMBER = 999999;
+
+const isRunNumber = (n) => Number.isInteger(n) && n >= 1 && n <= MAX_RUN_NUMBER;
+
+// `runs` without their oldest unpinned ones beyond MAX_KEPT, in one pass:
+// a list grown long elsewhere must not cost a pass per run.
+export function keptOf(runs, isPinned) {
+  let excess = runs.length - MAX_KEPT;
+  if (excess <= 0) return runs;
+  return runs.filter((r) => {
+    if (excess > 0 && !isPinned(r)) {
+      --excess;
+      return false;
+    }
+    return true;
+  });
+}
 
 function store() {
   try {
@@ -29,15 +48,16 @@ export function loadRuns() {
       (r) =>
         r &&
         Number.isInteger(r.code) &&
-        Number.isInteger(r.n) &&
+        isRunNumber(r.n) &&
         typeof r.caption === 'string' &&
+        r.caption.length <= 40 &&
         Array.isArray(r.params) &&
         Array.isArray(r.texts) &&
         r.texts.every((t) => Array.isArray(t) && Number.isInteger(t[0]) && t[0] >= 1 && t[0] <= 10 && typeof t[1] === 'string'),
     );
     const counters = {};
-    for (const [code, n] of Object.entries(data.counters || {})) if (Number.isInteger(n)) counters[code] = n;
-    return { counters, runs };
+    for (const [code, n] of Object.entries(data.counters || {})) if (isRunNumber(n)) counters[code] = n;
+    return { counters, runs: keptOf(runs, (r) => r.pinned === true) };
   } catch {
     return empty;
   }
@@ -49,15 +69,9 @@ export function loadRuns() {
 export function saveRuns(counters, runs, isPinned) {
   const s = store();
   if (!s) return false;
-  let kept = runs;
-  while (kept.length > MAX_KEPT) {
-    const oldest = kept.findIndex((r) => !isPinned(r));
-    if (oldest < 0) break;
-    kept = kept.filter((_, i) => i !== oldest);
-  }
   const data = {
     counters,
-    runs: kept.map((r) => ({
+    runs: keptOf(runs, isPinned).map((r) => ({
       code: r.code,
       n: r.n,
       caption: r.caption,
