@@ -84,45 +84,9 @@ StatementParts Parts(const std::string& statement) {
   return parts;
 }
 
-std::string Collapsed(const std::string& text) {
-  std::string out;
-  for (char c : text)
-    if (!(c == ' ' && (out.empty() || out.back() == ' '))) out += c;
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
-
-// Lower case for comparing labels: Latin and the Russian alphabet.
-std::u32string Folded(std::string_view utf8) {
-  std::u32string out;
-  for (std::size_t pos = 0; pos < utf8.size();) {
-    char32_t c = cp1251::NextCodePoint(utf8, pos);
-    if (c >= 'A' && c <= 'Z') c += 32;
-    if (c >= 0x410 && c <= 0x42F) c += 32;
-    if (c == 0x401) c = 0x451;
-    out += c;
-  }
-  return out;
-}
-
-// A quantity to find, as a line with a blank: the words the report prints
-// before and after its value, led by its label where those words lack it.
-struct Wording {
-  std::string before, after;
-};
-
-Wording WordingOf(const OptimumQuantity& q) {
-  const std::size_t at = q.line.find(q.value);
-  if (at == std::string::npos) return {q.label + " =", ""};
-  std::string before = Collapsed(q.line.substr(0, at));
-  const std::string after = Collapsed(q.line.substr(at + q.value.size()));
-  if (before.find(q.label) != std::string::npos) return {before, after};
-  const std::u32string label = Folded(q.label), words = Folded(before);
-  if (!words.empty() && label.size() >= words.size() &&
-      label.compare(label.size() - words.size(), words.size(), words) == 0)
-    return {q.label, after};
-  return {q.label + (before.empty() ? " =" : ": " + before), after};
-}
+// What a student is asked for a quantity: the solver's question, or its label
+// for a quantity stated without one.
+const std::string& QuestionOf(const OptimumQuantity& q) { return q.question.empty() ? q.label : q.question; }
 
 std::string Padded(int number, int count) {
   std::string text = std::to_string(number);
@@ -194,11 +158,8 @@ std::string Sheets(const std::vector<TaskVariants>& tasks, const KitRequest& req
       if (!parts.notes.empty()) html += "<pre>" + Escaped(parts.notes) + "</pre>\n";
       html += DataTable(task, v, false);
       html += "<h2>Найти</h2>\n<table class=\"find\">\n";
-      for (const OptimumQuantity& q : v.answers) {
-        const Wording w = WordingOf(q);
-        html += "<tr><td>" + Escaped(w.before) + "</td><td class=\"blank\"></td><td>" + Escaped(w.after) +
-                "</td></tr>\n";
-      }
+      for (const OptimumQuantity& q : v.answers)
+        html += "<tr><td>" + Escaped(QuestionOf(q)) + "</td><td class=\"blank\"></td></tr>\n";
       html += "</table>\n";
       if (request.key) {
         html += "<div class=\"key\"><b>Ответы:</b> ";
@@ -223,11 +184,9 @@ std::string ClozeText(const TaskVariants& task, const StatementParts& parts, con
   if (!parts.notes.empty()) html += "<pre>" + Escaped(parts.notes, true) + "</pre>\n";
   html += DataTable(task, v, true);
   html += "<p><b>Найти</b> (дробную часть отделяйте точкой)</p>\n";
-  for (const OptimumQuantity& q : v.answers) {
-    const Wording w = WordingOf(q);
-    html += "<p>" + Escaped(w.before, true) + " {1:NUMERICAL:=" + q.value + ":" +
-            ToleranceOf(q.value, tolerance) + "} " + Escaped(w.after, true) + "</p>\n";
-  }
+  for (const OptimumQuantity& q : v.answers)
+    html += "<p>" + Escaped(QuestionOf(q), true) + " {1:NUMERICAL:=" + q.value + ":" +
+            ToleranceOf(q.value, tolerance) + "}</p>\n";
   return html;
 }
 

@@ -1,4 +1,7 @@
-// What a student is asked for the answers of every task.
+// What a student is asked for the answers of every task, and the teacher's
+// files that ask it: the sheets, the quiz and the self-check use the questions
+// the solvers state; a label reads the same in the answer key, the sheets and
+// the quiz, and a spreadsheet takes it as text.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +14,9 @@
 #include "initial_data/TaskData.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "teaching/KitFiles.h"
+
+using namespace teaching;
 
 namespace {
 
@@ -113,6 +119,87 @@ TEST_F(Questions, EveryAnswerIsAskedWithItsSymbolAndUnit) {
     }
   }
   ReportFile.KeepInMemory(false);
+}
+
+// The kit of every task, two variants each, with the key.
+class KitOfAllTasks : public Questions {
+ protected:
+  static KitSources Sources() {
+    KitSources sources;
+    sources.dataFile = ReadFile(REACTOPT_TASKS_DIR "/DataFile.dat");
+    for (const TaskEntry& task : AllTasks())
+      sources.statements[task.code] =
+          cp1251::ToUtf8(ReadFile(REACTOPT_TASKS_DIR "/zad" + std::to_string(task.code) + ".txt"));
+    return sources;
+  }
+  static KitRequest Request() {
+    KitRequest request;
+    for (const TaskEntry& task : AllTasks()) request.codes.push_back(task.code);
+    request.count = 2;
+    request.seed = 5;
+    request.key = true;
+    return request;
+  }
+  static std::string File(const std::vector<KitFile>& files, const std::string& name) {
+    for (const KitFile& f : files)
+      if (f.name == name) return f.bytes;
+    ADD_FAILURE() << name << " missing";
+    return "";
+  }
+};
+
+std::string XmlEscaped(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    out += c == '&'   ? "&amp;"
+           : c == '<' ? "&lt;"
+           : c == '>' ? "&gt;"
+           : c == '"' ? "&quot;"
+                      : std::string(1, c);
+  return out;
+}
+
+// Each sheet's list of what to find, and each quiz question's fields, are the
+// questions, one line each, and nothing of the report's wording around them.
+TEST_F(KitOfAllTasks, TheSheetsAndTheQuizAskTheQuestions) {
+  const KitRequest request = Request();
+  const std::vector<TaskVariants> tasks = DrawVariants(request, Sources());
+  const std::vector<KitFile> files = KitFiles(tasks, request);
+  const std::string sheets = File(files, "sheets.html"), quiz = File(files, "moodle.xml");
+  const std::vector<std::string> pages = Split(sheets, "<section class=\"sheet\">");
+  const std::vector<std::string> clozes = Split(quiz, "<question type=\"cloze\">");
+  ASSERT_EQ(pages.size(), 51u);
+  ASSERT_EQ(clozes.size(), 51u);
+  std::size_t page = 1;
+  for (const TaskVariants& task : tasks) {
+    for (const Variant& v : task.variants) {
+      SCOPED_TRACE(std::to_string(task.code) + " variant " + std::to_string(v.number));
+      std::string find = "<h2>Найти</h2>\n<table class=\"find\">\n";
+      std::string cloze = "&lt;p&gt;&lt;b&gt;Найти&lt;/b&gt; (дробную часть отделяйте точкой)&lt;/p&gt;\n";
+      for (const OptimumQuantity& q : v.answers) {
+        find += "<tr><td>" + q.question + "</td><td class=\"blank\"></td></tr>\n";
+        cloze += XmlEscaped("<p>" + q.question + " {1:NUMERICAL:=" + q.value + ":" +
+                            ToleranceOf(q.value, "") + "}</p>\n");
+      }
+      find += "</table>\n";
+      cloze += "</text></questiontext>";
+      const std::string& sheet = pages[page];
+      const std::string& question = clozes[page];
+      EXPECT_NE(sheet.find(find), std::string::npos) << sheet.substr(sheet.find("<h2>Найти"));
+      EXPECT_NE(question.find(cloze), std::string::npos) << question.substr(question.find("Найти"));
+      ++page;
+    }
+  }
+}
+
+// The self-check asks each answer by the question the sheets print.
+TEST_F(KitOfAllTasks, TheSelfCheckAsksTheSameQuestions) {
+  const std::vector<OptimumQuantity> run = DefaultAnswers(103);
+  const std::vector<CheckedAnswer> checked =
+      CheckAnswers(103, {"1", "0.5", "0.2", "1", "2", "0.01"}, {}, "", false);
+  ASSERT_EQ(checked.size(), run.size());
+  for (std::size_t i = 0; i < run.size(); ++i) EXPECT_EQ(checked[i].question, run[i].question) << i;
+  EXPECT_EQ(checked[1].question, "Максимальная производительность реактора по продукту R, Fr, кмоль/с");
 }
 
 }  // namespace
