@@ -67,8 +67,9 @@ struct Column {
 // A result of the summary that states the optimum, under the label the report
 // prints before it. The question asks for it on a student's sheet, in a quiz
 // and in a self-check, where the report's own lines would read as fragments:
-// what the quantity is, of which species and when, then its symbol and, for a
-// quantity that has one, its unit ("Концентрация B на выходе, Cb, кмоль/м3").
+// what the quantity is, of which species and when, then, each after ", ", its
+// symbol, which begins with a Latin letter, and, for a quantity that has one,
+// its unit ("Концентрация B на выходе, Cb, кмоль/м3").
 inline Result Answer(const char* label, const char* question, Real v, int w, int d, Bound bound) {
   return {label, v.value(), w, d, bound, Role::Answer, question};
 }

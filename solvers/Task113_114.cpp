@@ -38,12 +38,12 @@ void WriteParallelConsecutiveSummary(TReportFile& out, const Optimum<AtMaximum>&
                 Bound::Conversion)
       << Eol;
   out << "Относительные концентрации остальных продуктов Cs ="
-      << Answer("Cs", "Относительная концентрация продукта S на выходе при максимальной концентрации R, Cs",
-                at.CS, 6, 3, Bound::Fraction)
+      << Answer("Cs", "Относительная концентрация S на выходе при максимальной концентрации R, Cs", at.CS, 6,
+                3, Bound::Fraction)
       << Eol;
   out << "                                               Cd ="
-      << Answer("Cd", "Относительная концентрация продукта D на выходе при максимальной концентрации R, Cd",
-                at.CD, 6, 3, Bound::Fraction)
+      << Answer("Cd", "Относительная концентрация D на выходе при максимальной концентрации R, Cd", at.CD, 6,
+                3, Bound::Fraction)
       << Eol;
   EndReport(best.Where());
 }

@@ -154,8 +154,8 @@ void Task121() {
                 Bound::Conversion)
       << Eol;
   out << "и скорости подачи исходного вещества      Wo ="
-      << Answer("Wo", "Скорость подачи исходного вещества, при которой концентрация R максимальна, W0, м3/с",
-                best.At().W0, 6, 3, Bound::Amount)
+      << Answer("Wo", "Скорость подачи A, при которой концентрация R максимальна, W0, м3/с", best.At().W0, 6,
+                3, Bound::Amount)
       << Eol;
   EndReport(best.Where());
 }

@@ -88,6 +88,21 @@ StatementParts Parts(const std::string& statement) {
 // for a quantity stated without one.
 const std::string& QuestionOf(const OptimumQuantity& q) { return q.question.empty() ? q.label : q.question; }
 
+// The symbol a question asks for, which the key names the answer by as the
+// sheet asks it: the question's last part that begins with a Latin letter
+// (a unit begins with a Russian one); the label where there is none.
+std::string SymbolOf(const OptimumQuantity& q) {
+  for (std::size_t end = q.question.size(); end > 0;) {
+    const std::size_t comma = q.question.rfind(", ", end - 1);
+    if (comma == std::string::npos) break;
+    const std::string part = q.question.substr(comma + 2, end - comma - 2);
+    if (!part.empty() && ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z')))
+      return part;
+    end = comma;
+  }
+  return q.label;
+}
+
 std::string Padded(int number, int count) {
   std::string text = std::to_string(number);
   const std::size_t width = std::to_string(count).size();
@@ -135,7 +150,8 @@ constexpr const char* kSheetStyle =
     "td, th { border: 0.5pt solid #000; padding: 0.8mm 2.5mm; text-align: left; }\n"
     "td.num { font-family: \"DejaVu Sans Mono\", \"Liberation Mono\", monospace; text-align: right; }\n"
     "table.find td { border: none; padding: 1.6mm 2mm 0.4mm 0; vertical-align: bottom; }\n"
-    "table.find td.blank { min-width: 38mm; border-bottom: 0.5pt solid #000; }\n"
+    "table.find { width: 100%; font-size: 9pt; }\n"
+    "table.find td.blank { width: 30mm; border-bottom: 0.5pt solid #000; }\n"
     ".key { margin-top: 4mm; border-top: 0.5pt dashed #000; padding-top: 1mm; }\n"
     ".key span { display: inline-block; margin-right: 6mm; }\n"
     "@media screen { body { max-width: 182mm; margin: 6mm auto; }"
@@ -164,7 +180,7 @@ std::string Sheets(const std::vector<TaskVariants>& tasks, const KitRequest& req
       if (request.key) {
         html += "<div class=\"key\"><b>Ответы:</b> ";
         for (const OptimumQuantity& q : v.answers)
-          html += "<span>" + Escaped(q.label) + " = " + Escaped(q.value) + "</span>";
+          html += "<span>" + Escaped(SymbolOf(q)) + " = " + Escaped(q.value) + "</span>";
         html += "</div>\n";
       }
       html += "</section>\n";

@@ -59,6 +59,24 @@ bool IsLatinSymbol(const std::string& text) {
   return true;
 }
 
+// A question's parts: "what it is, of what and when, SYMBOL[, UNIT]".
+struct Asked {
+  std::string what, symbol;
+  bool hasUnit = false;
+};
+
+Asked Parse(const std::string& question) {
+  static const std::set<std::string> units = {"кмоль/м3", "кмоль/с", "м3/с", "м3"};
+  std::vector<std::string> parts = Split(question, ", ");
+  Asked asked;
+  asked.hasUnit = parts.size() > 2 && units.count(parts.back()) > 0;
+  if (asked.hasUnit) parts.pop_back();
+  if (parts.size() < 2) return asked;
+  asked.symbol = parts.back();
+  asked.what = parts.front();
+  return asked;
+}
+
 class Questions : public InTempDir {
  protected:
   void SetUp() override {
@@ -80,7 +98,6 @@ class Questions : public InTempDir {
 // it is a ratio; the maximum is asked as the maximum, a conversion as a
 // conversion of A, and the symbol is the report's where the report prints one.
 TEST_F(Questions, EveryAnswerIsAskedWithItsSymbolAndUnit) {
-  const std::set<std::string> units = {"кмоль/м3", "кмоль/с", "м3/с", "м3"};
   ReportFile.KeepInMemory(true);
   for (const TaskEntry& task : AllTasks()) {
     const std::vector<OptimumQuantity> answers = DefaultAnswers(task.code);
@@ -89,14 +106,8 @@ TEST_F(Questions, EveryAnswerIsAskedWithItsSymbolAndUnit) {
     std::set<std::string> questions, symbols;
     for (const OptimumQuantity& q : answers) {
       SCOPED_TRACE(std::to_string(task.code) + " " + q.label + ": " + q.question);
-      std::vector<std::string> parts = Split(q.question, ", ");
-      ASSERT_GE(parts.size(), 2u);
-      const bool hasUnit = units.count(parts.back()) > 0;
-      if (hasUnit) parts.pop_back();
-      const std::string symbol = parts.back();
-      parts.pop_back();
-      ASSERT_FALSE(parts.empty());
-      const std::string what = parts.front();
+      const auto [what, symbol, hasUnit] = Parse(q.question);
+      ASSERT_FALSE(what.empty());
       EXPECT_TRUE(IsSymbol(symbol)) << symbol;
       std::size_t start = 0;
       const char32_t first = cp1251::NextCodePoint(what, start);
@@ -160,7 +171,8 @@ std::string XmlEscaped(const std::string& text) {
 }
 
 // Each sheet's list of what to find, and each quiz question's fields, are the
-// questions, one line each, and nothing of the report's wording around them.
+// questions, one line each, and nothing of the report's wording around them;
+// the key under them names each answer by the symbol its question asks for.
 TEST_F(KitOfAllTasks, TheSheetsAndTheQuizAskTheQuestions) {
   const KitRequest request = Request();
   const std::vector<TaskVariants> tasks = DrawVariants(request, Sources());
@@ -176,12 +188,14 @@ TEST_F(KitOfAllTasks, TheSheetsAndTheQuizAskTheQuestions) {
       SCOPED_TRACE(std::to_string(task.code) + " variant " + std::to_string(v.number));
       std::string find = "<h2>Найти</h2>\n<table class=\"find\">\n";
       std::string cloze = "&lt;p&gt;&lt;b&gt;Найти&lt;/b&gt; (дробную часть отделяйте точкой)&lt;/p&gt;\n";
+      std::string key = "<div class=\"key\"><b>Ответы:</b> ";
       for (const OptimumQuantity& q : v.answers) {
         find += "<tr><td>" + q.question + "</td><td class=\"blank\"></td></tr>\n";
+        key += "<span>" + Parse(q.question).symbol + " = " + q.value + "</span>";
         cloze += XmlEscaped("<p>" + q.question + " {1:NUMERICAL:=" + q.value + ":" +
                             ToleranceOf(q.value, "") + "}</p>\n");
       }
-      find += "</table>\n";
+      find += "</table>\n" + key + "</div>\n";
       cloze += "</text></questiontext>";
       const std::string& sheet = pages[page];
       const std::string& question = clozes[page];
