@@ -84,6 +84,34 @@ StatementParts Parts(const std::string& statement) {
   return parts;
 }
 
+// A label as every file of the kit shows it: a control character, which a
+// sheet cannot show and a quiz's XML cannot hold, is a blank in the answer key
+// as well, so that a column of the key reads as the field on the sheet and no
+// terminal or spreadsheet acts on it; blanks around the label dropped.
+std::string LabelText(std::string_view label) {
+  std::string out;
+  for (std::size_t pos = 0; pos < label.size();) {
+    const char32_t c = cp1251::NextCodePoint(label, pos);
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+      out += ' ';
+    else
+      cp1251::AppendUtf8(out, c);
+  }
+  const std::size_t first = out.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
+// A label as a cell of the answer key. A spreadsheet runs a cell that begins
+// with =, +, - or @ as a formula; a leading apostrophe is how it is told to
+// take the cell as text, and the quotes keep the apostrophe inside the field.
+std::string CsvLabel(std::string_view label) {
+  const std::string text = LabelText(label);
+  if (text.empty() || std::string_view("=+-@").find(text[0]) == std::string_view::npos) return CsvField(text);
+  const std::string field = CsvField("'" + text);
+  return field[0] == '"' ? field : '"' + field + '"';
+}
+
 // What a student is asked for a quantity: the solver's question, or its label
 // for a quantity stated without one.
 const std::string& QuestionOf(const OptimumQuantity& q) { return q.question.empty() ? q.label : q.question; }
@@ -111,9 +139,9 @@ std::string Padded(int number, int count) {
 
 std::string AnswersCsv(const TaskVariants& task) {
   std::string csv = "variant";
-  for (const DrawnField& field : task.fields) csv += "," + CsvField(field.label);
+  for (const DrawnField& field : task.fields) csv += "," + CsvLabel(field.label);
   if (!task.variants.empty())
-    for (const OptimumQuantity& q : task.variants.front().answers) csv += "," + CsvField(q.label);
+    for (const OptimumQuantity& q : task.variants.front().answers) csv += "," + CsvLabel(q.label);
   csv += "\n";
   for (const Variant& v : task.variants) {
     csv += std::to_string(v.number);
@@ -127,8 +155,8 @@ std::string AnswersCsv(const TaskVariants& task) {
 std::string DataTable(const TaskVariants& task, const Variant& v, bool braces) {
   std::string html = "<table class=\"data\"><tr><th>Величина</th><th>Значение</th></tr>\n";
   for (std::size_t j = 0; j < task.fields.size(); ++j)
-    html += "<tr><td>" + Escaped(task.fields[j].label, braces) + "</td><td class=\"num\">" + v.data[j] +
-            "</td></tr>\n";
+    html += "<tr><td>" + Escaped(LabelText(task.fields[j].label), braces) + "</td><td class=\"num\">" +
+            v.data[j] + "</td></tr>\n";
   return html + "</table>\n";
 }
 

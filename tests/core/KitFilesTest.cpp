@@ -216,4 +216,37 @@ TEST_F(KitOfAllTasks, TheSelfCheckAsksTheSameQuestions) {
   EXPECT_EQ(checked[1].question, "Максимальная производительность реактора по продукту R, Fr, кмоль/с");
 }
 
+// A field's label as the data file gives it, in the answer key's header and
+// in the data tables of the sheets and the quiz: a label that a spreadsheet
+// would run as a formula is taken as text there, and a control character is
+// the same blank in all three files.
+TEST_F(KitOfAllTasks, ALabelReadsTheSameInTheKeyTheSheetsAndTheQuiz) {
+  const struct {
+    std::string label, csv, sheet;
+  } cases[] = {
+      {"=1+2", "\"'=1+2\"", "=1+2"}, {"+k1, 1/с", "\"'+k1, 1/с\"", "+k1, 1/с"},
+      {"-k1", "\"'-k1\"", "-k1"},    {"@SUM(A1)", "\"'@SUM(A1)\"", "@SUM(A1)"},
+      {"\t=k1", "\"'=k1\"", "=k1"},  {"k1\x01\x1b[2J", "k1  [2J", "k1  [2J"},
+      {"k1=2", "k1=2", "k1=2"},      {"k1, 1/с", "\"k1, 1/с\"", "k1, 1/с"},
+  };
+  KitSources sources = Sources();
+  const std::string firstLine = sources.dataFile.substr(0, sources.dataFile.find("\r\n"));
+  KitRequest request;
+  request.codes = {101};
+  request.count = 1;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::string label = Cp(c.label);
+    label.resize(16, ' ');
+    KitSources edited = sources;
+    edited.dataFile.replace(0, firstLine.size(), "1 " + label + " 1 0.5 2");
+    const std::vector<KitFile> files = MakeKit(request, edited);
+    const std::string csv = File(files, "answers-101.csv");
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), "variant," + c.csv + ",\"Конст. k2, 1/с\",CRmax,Xa,CS");
+    const std::string row = "<tr><td>" + c.sheet + "</td><td class=\"num\">";
+    EXPECT_NE(File(files, "sheets.html").find(row), std::string::npos);
+    EXPECT_NE(File(files, "moodle.xml").find(XmlEscaped(row)), std::string::npos);
+  }
+}
+
 }  // namespace
