@@ -66,7 +66,8 @@ TReportFile& TReportFile::operator<<(const char* text) {
 }
 
 TReportFile& TReportFile::operator<<(Fixed number) {
-  return *this << Result{nullptr, number.value, number.width, number.decimals, Bound::Amount, Role::Cell};
+  return *this << Result{nullptr,       number.value, number.width, number.decimals,
+                         Bound::Amount, Role::Cell,   nullptr};
 }
 
 namespace {
@@ -118,8 +119,8 @@ TReportFile& TReportFile::operator<<(Result result) {
     if (n == nameCount_ && nameCount_ < kMaxNames) names_[nameCount_++] = {result.name, result.bound};
   }
   if (answer && answerCount_ < kMaxAnswers)
-    answers_[answerCount_++] = {result.name, lineStart_, digitsBegin, bytes_.size(),
-                                result.role == Role::Maximum};
+    answers_[answerCount_++] = {result.name, result.question, lineStart_,
+                                digitsBegin, bytes_.size(),   result.role == Role::Maximum};
   return *this;
 }
 
@@ -170,7 +171,7 @@ std::vector<OptimumQuantity> TReportFile::Answers() const {
     std::string line = bytes_.substr(mark.line, lineEnd - mark.line);
     line.erase(0, line.find_first_not_of(' '));
     quantities.push_back({mark.label, cp1251::ToUtf8(bytes_.substr(mark.begin, mark.end - mark.begin)),
-                          cp1251::ToUtf8(line), mark.maximum});
+                          cp1251::ToUtf8(line), mark.maximum, mark.question ? mark.question : ""});
   }
   return quantities;
 }

@@ -44,13 +44,15 @@ enum class Bound { Conversion, Fraction, Amount };
 enum class Role { Cell, Answer, Maximum };
 
 // A result as the report prints it: its value in the w:d format, the name
-// messages give it, its bound and its role.
+// messages give it, its bound and its role; an answer also carries the
+// question a student is asked for it.
 struct Result {
   const char* name;
   double value;
   int width, decimals;
   Bound bound;
   Role role;
+  const char* question;
 };
 
 // A result column of the table. A row's conversion column names the
@@ -59,17 +61,21 @@ struct Column {
   const char* name;
   int width, decimals;
   Bound bound;
-  Result operator()(Real v) const { return {name, v.value(), width, decimals, bound, Role::Cell}; }
+  Result operator()(Real v) const { return {name, v.value(), width, decimals, bound, Role::Cell, nullptr}; }
 };
 
 // A result of the summary that states the optimum, under the label the report
-// prints before it.
-inline Result Answer(const char* label, Real v, int w, int d, Bound bound) {
-  return {label, v.value(), w, d, bound, Role::Answer};
+// prints before it. The question asks for it on a student's sheet, in a quiz
+// and in a self-check, where the report's own lines would read as fragments:
+// what the quantity is, of which species and when, then, each after ", ", its
+// symbol, which begins with a Latin letter, and, for a quantity that has one,
+// its unit ("Концентрация B на выходе, Cb, кмоль/м3").
+inline Result Answer(const char* label, const char* question, Real v, int w, int d, Bound bound) {
+  return {label, v.value(), w, d, bound, Role::Answer, question};
 }
 // The answer that states the maximum the sweep found.
-inline Result Maximum(const char* label, Real v, int w, int d, Bound bound) {
-  return {label, v.value(), w, d, bound, Role::Maximum};
+inline Result Maximum(const char* label, const char* question, Real v, int w, int d, Bound bound) {
+  return {label, v.value(), w, d, bound, Role::Maximum, question};
 }
 
 // Where a sweep's optimum lies: the step that holds it (0 when no step beat
@@ -82,10 +88,11 @@ struct SweepOptimum {
 
 // A quantity of the optimum as the report states it, in UTF-8.
 struct OptimumQuantity {
-  std::string label;  // as the report prints it, e.g. "CRmax"
-  std::string value;  // the printed digits, e.g. "0.250"
-  std::string line;   // the report line that states it, without leading blanks
-  bool maximum;       // the value the sweep maximised
+  std::string label;     // as the report prints it, e.g. "CRmax"
+  std::string value;     // the printed digits, e.g. "0.250"
+  std::string line;      // the report line that states it, without leading blanks
+  bool maximum;          // the value the sweep maximised
+  std::string question;  // as a student is asked for it, symbol and unit included
 };
 
 // The answers as CSV, UTF-8: a line "label,value", then one line per answer
@@ -181,6 +188,7 @@ class TReportFile {
   // states a handful; the room is fixed so that a run does not allocate.
   struct AnswerMark {
     const char* label;
+    const char* question;
     std::size_t line, begin, end;
     bool maximum;
   };

@@ -46,11 +46,16 @@ void Task101() {
   ChartY2[20] = ChartX[20] * ChartY1[20];
 
   const Real CSopt = (1 - best.At().SelR) * best.At().Xa;
-  out << "Максимальный выход продукта R,  CRmax =" << Maximum("CRmax", best.Best(), 6, 3, Bound::Fraction)
+  out << "Максимальный выход продукта R,  CRmax ="
+      << Maximum("CRmax", "Максимальный выход продукта R, CRmax", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "Степень превращения при CRmax,     Xa ="
+      << Answer("Xa", "Степень конверсии A, при которой выход R максимален, Xa", best.At().Xa, 6, 3,
+                Bound::Conversion)
       << Eol;
-  out << "Степень превращения при CRmax,     Xa =" << Answer("Xa", best.At().Xa, 6, 3, Bound::Conversion)
+  out << "Концентрация продукта S при CRmax, CS ="
+      << Answer("CS", "Относительная концентрация продукта S при максимальном выходе R, CS", CSopt, 6, 3,
+                Bound::Fraction)
       << Eol;
-  out << "Концентрация продукта S при CRmax, CS =" << Answer("CS", CSopt, 6, 3, Bound::Fraction) << Eol;
   EndReport(best.Where());
 }
 
@@ -99,15 +104,36 @@ void Task102() {
 
   const At& at = best.At();
   out.Line("Максимальная отн. концентрация");
-  out << "продукта R CR =" << Maximum("CR", best.Best(), 6, 3, Bound::Fraction) << " наблюдается" << Eol;
-  out << "при степени конверсии XA =" << Answer("XA", at.Xa, 6, 3, Bound::Conversion) << Eol;
+  out << "продукта R CR ="
+      << Maximum("CR", "Максимальная относительная концентрация продукта R на выходе, CR", best.Best(), 6, 3,
+                 Bound::Fraction)
+      << " наблюдается" << Eol;
+  out << "при степени конверсии XA ="
+      << Answer("XA", "Степень конверсии A, при которой концентрация R максимальна, XA", at.Xa, 6, 3,
+                Bound::Conversion)
+      << Eol;
   out.Line("Объем реактора при этих условиях");
-  out << "Vr =" << Answer("Vr", at.Vr, 5, 2, Bound::Amount) << " м куб." << Eol;
+  out << "Vr ="
+      << Answer("Vr", "Объем реактора, при котором концентрация R максимальна, Vr, м3", at.Vr, 5, 2,
+                Bound::Amount)
+      << " м куб." << Eol;
   out.Line("Относительные концентрации");
   out.Line("остальных продуктов:");
-  out << "CA =" << Answer("CA", at.CA, 6, 3, Bound::Fraction) << Eol;
-  out << "CS =" << Answer("CS", at.CS, 6, 3, Bound::Fraction) << Eol;
-  out << "CM =" << Answer("CM", at.CM, 6, 3, Bound::Fraction) << Eol;
-  out << "CD =" << Answer("CD", at.CD, 6, 3, Bound::Fraction) << Eol;
+  out << "CA ="
+      << Answer("CA", "Относительная концентрация A на выходе при максимальной концентрации R, CA", at.CA, 6,
+                3, Bound::Fraction)
+      << Eol;
+  out << "CS ="
+      << Answer("CS", "Относительная концентрация S на выходе при максимальной концентрации R, CS", at.CS, 6,
+                3, Bound::Fraction)
+      << Eol;
+  out << "CM ="
+      << Answer("CM", "Относительная концентрация M на выходе при максимальной концентрации R, CM", at.CM, 6,
+                3, Bound::Fraction)
+      << Eol;
+  out << "CD ="
+      << Answer("CD", "Относительная концентрация D на выходе при максимальной концентрации R, CD", at.CD, 6,
+                3, Bound::Fraction)
+      << Eol;
   EndReport(best.Where());
 }

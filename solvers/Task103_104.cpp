@@ -134,18 +134,38 @@ void Task103() {
   }
 
   const At& at = best.At();
-  out << "При степени конверсии Xa =" << Answer("Xa", at.xa, 6, 3, Bound::Conversion) << " достигается"
-      << Eol;
+  out << "При степени конверсии Xa ="
+      << Answer("Xa", "Степень конверсии A, при которой производительность по R максимальна, Xa", at.xa, 6, 3,
+                Bound::Conversion)
+      << " достигается" << Eol;
   out.Line("максимальная производительность");
   // The line has no symbol: the answer takes that of the table's column.
-  out << "по продукту R, кмоль/с             =" << Maximum("Fr", best.Best(), 7, 5, Bound::Amount) << Eol;
+  out << "по продукту R, кмоль/с             ="
+      << Maximum("Fr", "Максимальная производительность реактора по продукту R, Fr, кмоль/с", best.Best(), 7,
+                 5, Bound::Amount)
+      << Eol;
   out.Line("При этом концентрации веществ на выходе");
   out.Line("из реактора, кмоль/м куб.:");
-  out << "                      вещества А Са=" << Answer("Са", at.ca, 6, 4, Bound::Amount) << Eol;
-  out << "                      ващества В Св=" << Answer("Св", at.cb, 6, 4, Bound::Amount) << Eol;
-  out << "                      вещества R Cr=" << Answer("Cr", at.cr, 6, 4, Bound::Amount) << Eol;
-  out << "                      вещества S Cs=" << Answer("Cs", at.cs, 6, 4, Bound::Amount) << Eol;
-  out << "                      вещества Т Сt=" << Answer("Сt", at.ct, 6, 4, Bound::Amount) << Eol;
+  out << "                      вещества А Са="
+      << Answer("Са", "Концентрация A на выходе при максимальной производительности, Ca, кмоль/м3", at.ca, 6,
+                4, Bound::Amount)
+      << Eol;
+  out << "                      ващества В Св="
+      << Answer("Св", "Концентрация B на выходе при максимальной производительности, Cb, кмоль/м3", at.cb, 6,
+                4, Bound::Amount)
+      << Eol;
+  out << "                      вещества R Cr="
+      << Answer("Cr", "Концентрация R на выходе при максимальной производительности, Cr, кмоль/м3", at.cr, 6,
+                4, Bound::Amount)
+      << Eol;
+  out << "                      вещества S Cs="
+      << Answer("Cs", "Концентрация S на выходе при максимальной производительности, Cs, кмоль/м3", at.cs, 6,
+                4, Bound::Amount)
+      << Eol;
+  out << "                      вещества Т Сt="
+      << Answer("Сt", "Концентрация T на выходе при максимальной производительности, Ct, кмоль/м3", at.ct, 6,
+                4, Bound::Amount)
+      << Eol;
   EndReport(best.Where());
 }
 
@@ -203,13 +223,30 @@ void Task104() {
   }
 
   const At& at = best.At();
-  out << "максимальный выход продукта R: Xr =" << Maximum("Xr", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "максимальный выход продукта R: Xr ="
+      << Maximum("Xr", "Максимальный выход продукта R (CR/Ca0), Xr", best.Best(), 6, 3, Bound::Fraction)
+      << Eol;
   out.Line("При скорости подачи ");
-  out << "исходных реагентов          W0opt =" << Answer("W0opt", at.W0, 9, 6, Bound::Amount) << Eol;
-  out << "и степени конверсии         Xaopt =" << Answer("Xaopt", at.Xa, 6, 3, Bound::Conversion) << Eol;
+  out << "исходных реагентов          W0opt ="
+      << Answer("W0opt", "Скорость подачи реагентов, при которой выход R максимален, W0opt, м3/с", at.W0, 9,
+                6, Bound::Amount)
+      << Eol;
+  out << "и степени конверсии         Xaopt ="
+      << Answer("Xaopt", "Степень конверсии A, при которой выход R максимален, Xaopt", at.Xa, 6, 3,
+                Bound::Conversion)
+      << Eol;
   out.Line("Концентрации остальных продуктов");
-  out << "                               Cs =" << Answer("Cs", at.Cs, 6, 3, Bound::Amount) << Eol;
-  out << "                               Cb =" << Answer("Cb", at.Cb, 6, 3, Bound::Amount) << Eol;
-  out << "                               Ca =" << Answer("Ca", at.Ca, 6, 3, Bound::Amount) << Eol;
+  out << "                               Cs ="
+      << Answer("Cs", "Концентрация S на выходе при максимальном выходе R, Cs, кмоль/м3", at.Cs, 6, 3,
+                Bound::Amount)
+      << Eol;
+  out << "                               Cb ="
+      << Answer("Cb", "Концентрация B на выходе при максимальном выходе R, Cb, кмоль/м3", at.Cb, 6, 3,
+                Bound::Amount)
+      << Eol;
+  out << "                               Ca ="
+      << Answer("Ca", "Концентрация A на выходе при максимальном выходе R, Ca, кмоль/м3", at.Ca, 6, 3,
+                Bound::Amount)
+      << Eol;
   EndReport(best.Where());
 }

@@ -21,12 +21,30 @@ struct PlugFlowVolumeTask {
   const char* heading;
   int xaWidth;  // the rows of 106 start with a space, those of 105 do not
   const char* maximumLabel;
+  // The questions of the maximum, the feed rate and the conversion.
+  const char* maximumQuestion;
+  const char* feedQuestion;
+  const char* conversionQuestion;
 };
 
-constexpr PlugFlowVolumeTask kTask105 = {Product::R, 1, " XA    CA     CR     CS     CM", 4,
-                                         "Отн. максимальная концентрация вещества         R ="};
-constexpr PlugFlowVolumeTask kTask106 = {Product::S, 0, "  XA    CA     CR     CS     CM", 5,
-                                         "Отн. максимальная концентрация вещества         S ="};
+constexpr PlugFlowVolumeTask kTask105 = {
+    Product::R,
+    1,
+    " XA    CA     CR     CS     CM",
+    4,
+    "Отн. максимальная концентрация вещества         R =",
+    "Максимальная относительная концентрация продукта R на выходе, CR",
+    "Скорость подачи A, при которой концентрация R максимальна, W0, м3/с",
+    "Степень конверсии A, при которой концентрация R максимальна, Xopt"};
+constexpr PlugFlowVolumeTask kTask106 = {
+    Product::S,
+    0,
+    "  XA    CA     CR     CS     CM",
+    5,
+    "Отн. максимальная концентрация вещества         S =",
+    "Максимальная относительная концентрация продукта S на выходе, CS",
+    "Скорость подачи A, при которой концентрация S максимальна, W0, м3/с",
+    "Степень конверсии A, при которой концентрация S максимальна, Xopt"};
 
 void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
   const Real k1 = TaskParams.P1;
@@ -75,11 +93,12 @@ void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
     }
   }
 
-  out << task.maximumLabel << Maximum(isR ? "R" : "S", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << task.maximumLabel
+      << Maximum(isR ? "R" : "S", task.maximumQuestion, best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "Скорость подачи вещества A в реактор, м куб./с W0 ="
-      << Answer("W0", best.At().W0, 8, 5, Bound::Amount) << Eol;
+      << Answer("W0", task.feedQuestion, best.At().W0, 8, 5, Bound::Amount) << Eol;
   out << "Оптимальная степень конверсии                Xopt ="
-      << Answer("Xopt", best.At().Xa, 6, 3, Bound::Conversion) << Eol;
+      << Answer("Xopt", task.conversionQuestion, best.At().Xa, 6, 3, Bound::Conversion) << Eol;
   EndReport(best.Where());
 }
 

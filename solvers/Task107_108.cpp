@@ -21,20 +21,37 @@ struct StirredVolumeTask {
   const char* resultsHeading;
   const char* maximumLabel;
   const char* otherProductLabel;  // the one of R and S that is not the target
+  // The questions of the answers in the report's order: the maximum, the
+  // conversion, the feed rate, the other product, A and M.
+  const char* questions[6];
 };
 
-constexpr StirredVolumeTask kTask107 = {Product::R,
-                                        1,
-                                        true,
-                                        "    Результаты расчета",
-                                        "Максимальная отн. концентрация продукта R  Cr =",
-                                        "Отн. концентрации остальных продуктов      Cs ="};
-constexpr StirredVolumeTask kTask108 = {Product::S,
-                                        0,
-                                        false,
-                                        "     Результаты расчета",
-                                        "Максимальная отн. концентрация продукта S  Cs =",
-                                        "Отн. концентрации остальных продуктов      Cr ="};
+constexpr StirredVolumeTask kTask107 = {
+    Product::R,
+    1,
+    true,
+    "    Результаты расчета",
+    "Максимальная отн. концентрация продукта R  Cr =",
+    "Отн. концентрации остальных продуктов      Cs =",
+    {"Максимальная относительная концентрация продукта R на выходе, Cr",
+     "Степень конверсии A, при которой концентрация R максимальна, Xa",
+     "Скорость подачи, при которой концентрация R максимальна, W0, м3/с",
+     "Относительная концентрация S на выходе при максимальной концентрации R, Cs",
+     "Относительная концентрация A на выходе при максимальной концентрации R, Ca",
+     "Относительная концентрация M на выходе при максимальной концентрации R, Cm"}};
+constexpr StirredVolumeTask kTask108 = {
+    Product::S,
+    0,
+    false,
+    "     Результаты расчета",
+    "Максимальная отн. концентрация продукта S  Cs =",
+    "Отн. концентрации остальных продуктов      Cr =",
+    {"Максимальная относительная концентрация продукта S на выходе, Cs",
+     "Степень конверсии A, при которой концентрация S максимальна, Xa",
+     "Скорость подачи, при которой концентрация S максимальна, W0, м3/с",
+     "Относительная концентрация R на выходе при максимальной концентрации S, Cr",
+     "Относительная концентрация A на выходе при максимальной концентрации S, Ca",
+     "Относительная концентрация M на выходе при максимальной концентрации S, Cm"}};
 
 void RunStirredVolume(const StirredVolumeTask& task) {
   const Real k1 = TaskParams.P1;
@@ -80,16 +97,18 @@ void RunStirredVolume(const StirredVolumeTask& task) {
   }
 
   const At& at = best.At();
-  out << task.maximumLabel << Maximum(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
-  out << "наблюдается при степени конверсии          Xa =" << Answer("Xa", at.Xa, 6, 3, Bound::Conversion)
-      << Eol;
-  out << "скорость подачи исходных веществ, м куб./с W0 =" << Answer("W0", at.W0, 8, 5, Bound::Amount) << Eol;
-  out << task.otherProductLabel << Answer(isR ? "Cs" : "Cr", isR ? at.Cs : at.Cr, 6, 3, Bound::Fraction)
-      << Eol;
-  out << "                                           Ca =" << Answer("Ca", at.Ca, 6, 3, Bound::Fraction)
-      << Eol;
-  out << "                                           Cm =" << Answer("Cm", at.Cm, 6, 3, Bound::Fraction)
-      << Eol;
+  out << task.maximumLabel
+      << Maximum(isR ? "Cr" : "Cs", task.questions[0], best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии          Xa ="
+      << Answer("Xa", task.questions[1], at.Xa, 6, 3, Bound::Conversion) << Eol;
+  out << "скорость подачи исходных веществ, м куб./с W0 ="
+      << Answer("W0", task.questions[2], at.W0, 8, 5, Bound::Amount) << Eol;
+  out << task.otherProductLabel
+      << Answer(isR ? "Cs" : "Cr", task.questions[3], isR ? at.Cs : at.Cr, 6, 3, Bound::Fraction) << Eol;
+  out << "                                           Ca ="
+      << Answer("Ca", task.questions[4], at.Ca, 6, 3, Bound::Fraction) << Eol;
+  out << "                                           Cm ="
+      << Answer("Cm", task.questions[5], at.Cm, 6, 3, Bound::Fraction) << Eol;
   EndReport(best.Where());
 }
 

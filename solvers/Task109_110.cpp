@@ -23,14 +23,33 @@ struct FourConstantTask {
   const char* heading;
   const char* maximumLabel;
   const char* otherProductLabel;  // the one of R and S that is not the target
+  // The questions of the answers in the report's order: the maximum, the
+  // conversion, the volume, A and the other product.
+  const char* questions[5];
 };
 
 constexpr FourConstantTask kTask109 = {
-    Product::R, false, " XA     CA     CR     CS     Vr",
-    "Максимальная отн. концентрация продукта R CR =", "                                          CS ="};
+    Product::R,
+    false,
+    " XA     CA     CR     CS     Vr",
+    "Максимальная отн. концентрация продукта R CR =",
+    "                                          CS =",
+    {"Максимальная относительная концентрация продукта R на выходе, CR",
+     "Степень конверсии A, при которой концентрация R максимальна, XA",
+     "Объем реактора, при котором концентрация R максимальна, Vr, м3",
+     "Относительная концентрация A на выходе при максимальной концентрации R, CA",
+     "Относительная концентрация S на выходе при максимальной концентрации R, CS"}};
 constexpr FourConstantTask kTask110 = {
-    Product::S, true, " XA     Ca     Cr     Cs     Vr",
-    "Максимальная отн. концентрация продукта S CS =", "                                          CR ="};
+    Product::S,
+    true,
+    " XA     Ca     Cr     Cs     Vr",
+    "Максимальная отн. концентрация продукта S CS =",
+    "                                          CR =",
+    {"Максимальная относительная концентрация продукта S на выходе, CS",
+     "Степень конверсии A, при которой концентрация S максимальна, XA",
+     "Объем реактора, при котором концентрация S максимальна, Vr, м3",
+     "Относительная концентрация A на выходе при максимальной концентрации S, CA",
+     "Относительная концентрация R на выходе при максимальной концентрации S, CR"}};
 
 void RunFourConstant(const FourConstantTask& task) {
   const Real k1 = TaskParams.P1;
@@ -88,15 +107,17 @@ void RunFourConstant(const FourConstantTask& task) {
   }
 
   const At& at = best.At();
-  out << task.maximumLabel << Maximum(isR ? "CR" : "CS", best.Best(), 6, 3, Bound::Fraction) << Eol;
-  out << "наблюдается при степени конверсии         XA =" << Answer("XA", at.Xa, 6, 3, Bound::Conversion)
-      << Eol;
-  out << "Объем реактора при этих условиях          Vr =" << Answer("Vr", at.Vr, 6, 3, Bound::Amount) << Eol;
+  out << task.maximumLabel
+      << Maximum(isR ? "CR" : "CS", task.questions[0], best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "наблюдается при степени конверсии         XA ="
+      << Answer("XA", task.questions[1], at.Xa, 6, 3, Bound::Conversion) << Eol;
+  out << "Объем реактора при этих условиях          Vr ="
+      << Answer("Vr", task.questions[2], at.Vr, 6, 3, Bound::Amount) << Eol;
   out.Line("Относительные концентрации остальных продуктов");
-  out << "                                          CA =" << Answer("CA", at.CA, 6, 3, Bound::Fraction)
-      << Eol;
-  out << task.otherProductLabel << Answer(isR ? "CS" : "CR", isR ? at.CS : at.CR, 6, 3, Bound::Fraction)
-      << Eol;
+  out << "                                          CA ="
+      << Answer("CA", task.questions[3], at.CA, 6, 3, Bound::Fraction) << Eol;
+  out << task.otherProductLabel
+      << Answer(isR ? "CS" : "CR", task.questions[4], isR ? at.CS : at.CR, 6, 3, Bound::Fraction) << Eol;
   EndReport(best.Where());
 }
 

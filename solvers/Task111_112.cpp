@@ -58,12 +58,17 @@ void Task111() {
 
   // Whatever is converted and is not R is S.
   const Real CS = (1 - best.At().Sel) * best.At().Xa;
-  out << "Максимальный выход продукта R,  CRmax =" << Maximum("CRmax", best.Best(), 6, 3, Bound::Fraction)
-      << Eol;
-  out << "Степень превращения при CRmax,     Xa =" << Answer("Xa", best.At().Xa, 6, 3, Bound::Conversion)
+  out << "Максимальный выход продукта R,  CRmax ="
+      << Maximum("CRmax", "Максимальный выход продукта R, CRmax", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << "Степень превращения при CRmax,     Xa ="
+      << Answer("Xa", "Степень конверсии A, при которой выход R максимален, Xa", best.At().Xa, 6, 3,
+                Bound::Conversion)
       << Eol;
   out.Line("Относительная концентрация");
-  out << "продукта S при CRmax,              CS =" << Answer("CS", CS, 6, 3, Bound::Fraction) << Eol;
+  out << "продукта S при CRmax,              CS ="
+      << Answer("CS", "Относительная концентрация продукта S при максимальном выходе R, CS", CS, 6, 3,
+                Bound::Fraction)
+      << Eol;
   EndReport(best.Where());
 }
 
@@ -129,18 +134,26 @@ void Task112() {
   out.Line("- отношение  объемной скорости рецикла");
   // The lines name their quantities in two parts; the answers take the whole names.
   out << "  к общей скорости подачи                      "
-      << Answer("отношение объемной скорости рецикла к общей скорости подачи", Wr / W0, 7, 3, Bound::Amount)
+      << Answer("отношение объемной скорости рецикла к общей скорости подачи",
+                "Отношение объемной скорости рецикла к подаче свежего реагента, Wрец/W0", Wr / W0, 7, 3,
+                Bound::Amount)
       << Eol;
   out.Line("- концентрация вещества А");
   out << "  на входе в реактор, кмоль/м куб.             "
-      << Answer("концентрация вещества А на входе в реактор, кмоль/м куб.", CAin, 7, 3, Bound::Amount) << Eol;
+      << Answer("концентрация вещества А на входе в реактор, кмоль/м куб.",
+                "Концентрация A на входе в реактор, CAвх, кмоль/м3", CAin, 7, 3, Bound::Amount)
+      << Eol;
   out << "  на выходе из реактора, кмоль/м куб.          "
-      << Answer("концентрация вещества А на выходе из реактора, кмоль/м куб.", (1 - Xm) * CAin, 7, 3,
-                Bound::Amount)
+      << Answer("концентрация вещества А на выходе из реактора, кмоль/м куб.",
+                "Концентрация A на выходе из реактора, CAвых, кмоль/м3", (1 - Xm) * CAin, 7, 3, Bound::Amount)
       << Eol;
   out << "  в рециркуляте, кмоль/м куб.                  "
-      << Answer("концентрация вещества А в рециркуляте, кмоль/м куб.", G / Wr, 7, 3, Bound::Amount) << Eol;
+      << Answer("концентрация вещества А в рециркуляте, кмоль/м куб.",
+                "Концентрация A в рециркуляте, CAрец, кмоль/м3", G / Wr, 7, 3, Bound::Amount)
+      << Eol;
   out << "Производительность системы по продукту, кмоль/с"
-      << Answer("производительность системы по продукту, кмоль/с", G, 9, 5, Bound::Amount) << Eol;
+      << Answer("производительность системы по продукту, кмоль/с",
+                "Производительность системы по продукту R, Fr, кмоль/с", G, 9, 5, Bound::Amount)
+      << Eol;
   EndReport(best.Where());
 }

@@ -30,12 +30,20 @@ struct AtMaximum {
 void WriteParallelConsecutiveSummary(TReportFile& out, const Optimum<AtMaximum>& best) {
   const AtMaximum& at = best.At();
   out << "Максимальная отн. концентрация продукта R      Cr ="
-      << Maximum("Cr", best.Best(), 6, 3, Bound::Fraction) << Eol;
-  out << "наблюдается при степени конверсии              Xa =" << Answer("Xa", at.Xa, 6, 3, Bound::Conversion)
+      << Maximum("Cr", "Максимальная относительная концентрация продукта R на выходе, Cr", best.Best(), 6, 3,
+                 Bound::Fraction)
       << Eol;
-  out << "Относительные концентрации остальных продуктов Cs =" << Answer("Cs", at.CS, 6, 3, Bound::Fraction)
+  out << "наблюдается при степени конверсии              Xa ="
+      << Answer("Xa", "Степень конверсии A, при которой концентрация R максимальна, Xa", at.Xa, 6, 3,
+                Bound::Conversion)
       << Eol;
-  out << "                                               Cd =" << Answer("Cd", at.CD, 6, 3, Bound::Fraction)
+  out << "Относительные концентрации остальных продуктов Cs ="
+      << Answer("Cs", "Относительная концентрация S на выходе при максимальной концентрации R, Cs", at.CS, 6,
+                3, Bound::Fraction)
+      << Eol;
+  out << "                                               Cd ="
+      << Answer("Cd", "Относительная концентрация D на выходе при максимальной концентрации R, Cd", at.CD, 6,
+                3, Bound::Fraction)
       << Eol;
   EndReport(best.Where());
 }

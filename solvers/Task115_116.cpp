@@ -27,16 +27,23 @@ struct At {
 struct OtherConcentration {
   const char* label;
   const char* symbol;
+  const char* question;
   Real At::*value;
 };
 using SummaryOrder = OtherConcentration[3];
 
-constexpr SummaryOrder kOrder115 = {{"Концентрации остальных продуктов          Cs=", "Cs", &At::CS},
-                                    {"                                          Cb=", "Cb", &At::CB},
-                                    {"                                          Ca=", "Ca", &At::CA}};
-constexpr SummaryOrder kOrder116 = {{"Концентрации остальных продуктов          Ca=", "Ca", &At::CA},
-                                    {"                                          Cb=", "Cb", &At::CB},
-                                    {"                                          Cs=", "Cs", &At::CS}};
+constexpr SummaryOrder kOrder115 = {{"Концентрации остальных продуктов          Cs=", "Cs",
+                                     "Концентрация S при максимальном выходе R, Cs, кмоль/м3", &At::CS},
+                                    {"                                          Cb=", "Cb",
+                                     "Концентрация B при максимальном выходе R, Cb, кмоль/м3", &At::CB},
+                                    {"                                          Ca=", "Ca",
+                                     "Концентрация A при максимальном выходе R, Ca, кмоль/м3", &At::CA}};
+constexpr SummaryOrder kOrder116 = {{"Концентрации остальных продуктов          Ca=", "Ca",
+                                     "Концентрация A при максимальном выходе R, Ca, кмоль/м3", &At::CA},
+                                    {"                                          Cb=", "Cb",
+                                     "Концентрация B при максимальном выходе R, Cb, кмоль/м3", &At::CB},
+                                    {"                                          Cs=", "Cs",
+                                     "Концентрация S при максимальном выходе R, Cs, кмоль/м3", &At::CS}};
 
 // The sweep of both tasks. `nextSel(Xa, CA, CR)` gives the selectivity of R
 // of the step from the concentrations predicted with the previous one.
@@ -75,12 +82,16 @@ void SweepUntilBRunsOut(const Data& d, const SummaryOrder& order, Method method,
     }
   }
 
-  out << "Максимальная отн. концентрация продукта R Xr=" << Maximum("Xr", best.Best(), 7, 3, Bound::Fraction)
+  out << "Максимальная отн. концентрация продукта R Xr="
+      << Maximum("Xr", "Максимальный выход продукта R (CR/Ca0), Xr", best.Best(), 7, 3, Bound::Fraction)
       << Eol;
   out << "наблюдается при степени конверсии         Xa="
-      << Answer("Xa", best.At().Xa, 7, 3, Bound::Conversion) << Eol;
+      << Answer("Xa", "Степень конверсии A, при которой выход R максимален, Xa", best.At().Xa, 7, 3,
+                Bound::Conversion)
+      << Eol;
   for (const OtherConcentration& other : order)
-    out << other.label << Answer(other.symbol, best.At().*other.value, 7, 3, Bound::Amount) << Eol;
+    out << other.label << Answer(other.symbol, other.question, best.At().*other.value, 7, 3, Bound::Amount)
+        << Eol;
   EndReport(best.Where());
 }
 

@@ -50,10 +50,14 @@ void Task117() {
   }
 
   out << "Максимальный выход продукта R,            Xr = "
-      << Maximum("Xr", best.Best(), 5, 3, Bound::Fraction) << Eol;
+      << Maximum("Xr", "Максимальный выход продукта R, Xr", best.Best(), 5, 3, Bound::Fraction) << Eol;
   out << "Оптимальная степень конверсии вещества А, Xa = "
-      << Answer("Xa", best.At().Xa, 5, 3, Bound::Conversion) << Eol;
-  out << "Скорость подачи, м куб./с,                W0 = " << Answer("W0", best.At().W0, 7, 5, Bound::Amount)
+      << Answer("Xa", "Степень конверсии A, при которой выход R максимален, Xa", best.At().Xa, 5, 3,
+                Bound::Conversion)
+      << Eol;
+  out << "Скорость подачи, м куб./с,                W0 = "
+      << Answer("W0", "Скорость подачи, при которой выход R максимален, W0, м3/с", best.At().W0, 7, 5,
+                Bound::Amount)
       << Eol;
   EndReport(best.Where());
 }

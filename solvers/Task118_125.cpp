@@ -19,6 +19,7 @@ struct ReversibleTank {
   const char* heading;
   const char* resultLabel;
   const char* resultSymbol;
+  const char* resultQuestion;
   int resultWidth, resultDecimals;
   // Feed rate or volume at conversion X from the given volume or feed rate
   // and k(1).
@@ -32,6 +33,7 @@ const ReversibleTank kTask118 = {
     "   Xa       Xr      W0 ",
     "Скорость подачи, м куб./с,                W0 = ",
     "W0",
+    "Скорость подачи, при которой выход R максимален, W0, м3/с",
     7,
     5,
     [](Real V, Real k1, Real X) -> Real { return V * k1 * (1 - X) / X; },
@@ -44,6 +46,7 @@ const ReversibleTank kTask125 = {
     "   Xa       Xr      Vr ",
     "Объем реактора, м куб.,                   Vr = ",
     "Vr",
+    "Объем реактора, при котором выход R максимален, Vr, м3",
     4,
     2,
     [](Real v, Real k1, Real X) -> Real { return v / ((1 - X) * k1 / X); },
@@ -103,11 +106,14 @@ void RunReversibleTank(const ReversibleTank& task) {
   }
 
   out << "Максимальный выход продукта R,            Xr = "
-      << Maximum("Xr", best.Best(), 5, 3, Bound::Fraction) << Eol;
+      << Maximum("Xr", "Максимальный выход продукта R, Xr", best.Best(), 5, 3, Bound::Fraction) << Eol;
   out << "Оптимальная степень конверсии вещества А, Xa = "
-      << Answer("Xa", best.At().X, 5, 3, Bound::Conversion) << Eol;
+      << Answer("Xa", "Степень конверсии A, при которой выход R максимален, Xa", best.At().X, 5, 3,
+                Bound::Conversion)
+      << Eol;
   out << task.resultLabel
-      << Answer(task.resultSymbol, best.At().derived, task.resultWidth, task.resultDecimals, Bound::Amount)
+      << Answer(task.resultSymbol, task.resultQuestion, best.At().derived, task.resultWidth,
+                task.resultDecimals, Bound::Amount)
       << Eol;
   EndReport(best.Where());
 }

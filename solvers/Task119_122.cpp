@@ -21,12 +21,24 @@ struct WithBTask {
   double originY1;      // selectivity of the target at zero conversion
   const char* heading;  // and the columns of the rows in its order
   const char* maximumLabel;
+  const char* maximumQuestion;
+  const char* conversionQuestion;
 };
 
-constexpr WithBTask kTask119 = {Product::R, 1, 1, "   Xa     Cr     Ca     Cs     Cd",
-                                "Максимальная отн. концентрация продукта R Cr ="};
-constexpr WithBTask kTask122 = {Product::S, 2, 0, "   Xa     Ca     Cr     Cs     Cd",
-                                "Максимальная отн. концентрация продукта S Cs ="};
+constexpr WithBTask kTask119 = {Product::R,
+                                1,
+                                1,
+                                "   Xa     Cr     Ca     Cs     Cd",
+                                "Максимальная отн. концентрация продукта R Cr =",
+                                "Максимальная относительная концентрация продукта R на выходе, Cr",
+                                "Степень конверсии A, при которой концентрация R максимальна, Xa"};
+constexpr WithBTask kTask122 = {Product::S,
+                                2,
+                                0,
+                                "   Xa     Ca     Cr     Cs     Cd",
+                                "Максимальная отн. концентрация продукта S Cs =",
+                                "Максимальная относительная концентрация продукта S на выходе, Cs",
+                                "Степень конверсии A, при которой концентрация S максимальна, Xa"};
 
 void RunWithB(const WithBTask& task) {
   const Real k1 = TaskParams.P1;
@@ -78,9 +90,10 @@ void RunWithB(const WithBTask& task) {
     }
   }
 
-  out << task.maximumLabel << Maximum(isR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << task.maximumLabel
+      << Maximum(isR ? "Cr" : "Cs", task.maximumQuestion, best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии         Xa ="
-      << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
+      << Answer("Xa", task.conversionQuestion, best.At().X, 6, 3, Bound::Conversion) << Eol;
   EndReport(best.Where());
 }
 

@@ -86,8 +86,12 @@ void Task120() {
     }
   }
 
-  out << "Максимальный выход по продукту     S =" << Maximum("S", best.Best(), 6, 3, Bound::Fraction) << Eol;
-  out << "наблюдается при степени конверсии XA =" << Answer("XA", best.At().X, 6, 3, Bound::Conversion)
+  out << "Максимальный выход по продукту     S ="
+      << Maximum("S", "Максимальный выход продукта S по веществу A, XS", best.Best(), 6, 3, Bound::Fraction)
+      << Eol;
+  out << "наблюдается при степени конверсии XA ="
+      << Answer("XA", "Степень конверсии A, при которой выход S максимален, XA", best.At().X, 6, 3,
+                Bound::Conversion)
       << Eol;
   EndReport(best.Where());
 }
@@ -141,11 +145,17 @@ void Task121() {
     }
   }
 
-  out << "Максимальная отн. концентрация продукта R Cr =" << Maximum("Cr", best.Best(), 6, 3, Bound::Fraction)
+  out << "Максимальная отн. концентрация продукта R Cr ="
+      << Maximum("Cr", "Максимальная относительная концентрация продукта R на выходе (CR/Ca0), Cr",
+                 best.Best(), 6, 3, Bound::Fraction)
       << Eol;
   out << "наблюдается при степени конверсии         Xa ="
-      << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
-  out << "и скорости подачи исходного вещества      Wo =" << Answer("Wo", best.At().W0, 6, 3, Bound::Amount)
+      << Answer("Xa", "Степень конверсии A, при которой концентрация R максимальна, Xa", best.At().X, 6, 3,
+                Bound::Conversion)
+      << Eol;
+  out << "и скорости подачи исходного вещества      Wo ="
+      << Answer("Wo", "Скорость подачи A, при которой концентрация R максимальна, W0, м3/с", best.At().W0, 6,
+                3, Bound::Amount)
       << Eol;
   EndReport(best.Where());
 }

@@ -41,10 +41,16 @@ struct ConsecutiveTank {
   double B0;  // inlet concentration of B relative to that of A
   Product target;
   const char* resultLabel;
+  const char* maximumQuestion;
+  const char* conversionQuestion;
 };
 
-const ConsecutiveTank kTask123 = {1, Product::R, "Максимальная отн. концентрация продукта R Cr ="};
-const ConsecutiveTank kTask124 = {2, Product::S, "Максимальная отн. концентрация продукта S Cs ="};
+const ConsecutiveTank kTask123 = {1, Product::R, "Максимальная отн. концентрация продукта R Cr =",
+                                  "Максимальная относительная концентрация продукта R на выходе, Cr",
+                                  "Степень конверсии A, при которой концентрация R максимальна, Xa"};
+const ConsecutiveTank kTask124 = {2, Product::S, "Максимальная отн. концентрация продукта S Cs =",
+                                  "Максимальная относительная концентрация продукта S на выходе, Cs",
+                                  "Степень конверсии A, при которой концентрация S максимальна, Xa"};
 
 void RunConsecutiveTank(const ConsecutiveTank& task) {
   const Real k1 = TaskParams.P1;
@@ -99,9 +105,10 @@ void RunConsecutiveTank(const ConsecutiveTank& task) {
   }
 
   const bool forR = task.target == Product::R;
-  out << task.resultLabel << Maximum(forR ? "Cr" : "Cs", best.Best(), 6, 3, Bound::Fraction) << Eol;
+  out << task.resultLabel
+      << Maximum(forR ? "Cr" : "Cs", task.maximumQuestion, best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии         Xa ="
-      << Answer("Xa", best.At().X, 6, 3, Bound::Conversion) << Eol;
+      << Answer("Xa", task.conversionQuestion, best.At().X, 6, 3, Bound::Conversion) << Eol;
   EndReport(best.Where());
 }
 

@@ -84,44 +84,51 @@ StatementParts Parts(const std::string& statement) {
   return parts;
 }
 
-std::string Collapsed(const std::string& text) {
+// A label as every file of the kit shows it: a control character, which a
+// sheet cannot show and a quiz's XML cannot hold, is a blank in the answer key
+// as well, so that a column of the key reads as the field on the sheet and no
+// terminal or spreadsheet acts on it; blanks around the label dropped.
+std::string LabelText(std::string_view label) {
   std::string out;
-  for (char c : text)
-    if (!(c == ' ' && (out.empty() || out.back() == ' '))) out += c;
-  while (!out.empty() && out.back() == ' ') out.pop_back();
-  return out;
-}
-
-// Lower case for comparing labels: Latin and the Russian alphabet.
-std::u32string Folded(std::string_view utf8) {
-  std::u32string out;
-  for (std::size_t pos = 0; pos < utf8.size();) {
-    char32_t c = cp1251::NextCodePoint(utf8, pos);
-    if (c >= 'A' && c <= 'Z') c += 32;
-    if (c >= 0x410 && c <= 0x42F) c += 32;
-    if (c == 0x401) c = 0x451;
-    out += c;
+  for (std::size_t pos = 0; pos < label.size();) {
+    const char32_t c = cp1251::NextCodePoint(label, pos);
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+      out += ' ';
+    else
+      cp1251::AppendUtf8(out, c);
   }
-  return out;
+  const std::size_t first = out.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  return out.substr(first, out.find_last_not_of(' ') - first + 1);
 }
 
-// A quantity to find, as a line with a blank: the words the report prints
-// before and after its value, led by its label where those words lack it.
-struct Wording {
-  std::string before, after;
-};
+// A label as a cell of the answer key. A spreadsheet runs a cell that begins
+// with =, +, - or @ as a formula; a leading apostrophe is how it is told to
+// take the cell as text, and the quotes keep the apostrophe inside the field.
+std::string CsvLabel(std::string_view label) {
+  const std::string text = LabelText(label);
+  if (text.empty() || std::string_view("=+-@").find(text[0]) == std::string_view::npos) return CsvField(text);
+  const std::string field = CsvField("'" + text);
+  return field[0] == '"' ? field : '"' + field + '"';
+}
 
-Wording WordingOf(const OptimumQuantity& q) {
-  const std::size_t at = q.line.find(q.value);
-  if (at == std::string::npos) return {q.label + " =", ""};
-  std::string before = Collapsed(q.line.substr(0, at));
-  const std::string after = Collapsed(q.line.substr(at + q.value.size()));
-  if (before.find(q.label) != std::string::npos) return {before, after};
-  const std::u32string label = Folded(q.label), words = Folded(before);
-  if (!words.empty() && label.size() >= words.size() &&
-      label.compare(label.size() - words.size(), words.size(), words) == 0)
-    return {q.label, after};
-  return {q.label + (before.empty() ? " =" : ": " + before), after};
+// What a student is asked for a quantity: the solver's question, or its label
+// for a quantity stated without one.
+const std::string& QuestionOf(const OptimumQuantity& q) { return q.question.empty() ? q.label : q.question; }
+
+// The symbol a question asks for, which the key names the answer by as the
+// sheet asks it: the question's last part that begins with a Latin letter
+// (a unit begins with a Russian one); the label where there is none.
+std::string SymbolOf(const OptimumQuantity& q) {
+  for (std::size_t end = q.question.size(); end > 0;) {
+    const std::size_t comma = q.question.rfind(", ", end - 1);
+    if (comma == std::string::npos) break;
+    const std::string part = q.question.substr(comma + 2, end - comma - 2);
+    if (!part.empty() && ((part[0] >= 'A' && part[0] <= 'Z') || (part[0] >= 'a' && part[0] <= 'z')))
+      return part;
+    end = comma;
+  }
+  return q.label;
 }
 
 std::string Padded(int number, int count) {
@@ -132,9 +139,9 @@ std::string Padded(int number, int count) {
 
 std::string AnswersCsv(const TaskVariants& task) {
   std::string csv = "variant";
-  for (const DrawnField& field : task.fields) csv += "," + CsvField(field.label);
+  for (const DrawnField& field : task.fields) csv += "," + CsvLabel(field.label);
   if (!task.variants.empty())
-    for (const OptimumQuantity& q : task.variants.front().answers) csv += "," + CsvField(q.label);
+    for (const OptimumQuantity& q : task.variants.front().answers) csv += "," + CsvLabel(q.label);
   csv += "\n";
   for (const Variant& v : task.variants) {
     csv += std::to_string(v.number);
@@ -148,8 +155,8 @@ std::string AnswersCsv(const TaskVariants& task) {
 std::string DataTable(const TaskVariants& task, const Variant& v, bool braces) {
   std::string html = "<table class=\"data\"><tr><th>Величина</th><th>Значение</th></tr>\n";
   for (std::size_t j = 0; j < task.fields.size(); ++j)
-    html += "<tr><td>" + Escaped(task.fields[j].label, braces) + "</td><td class=\"num\">" + v.data[j] +
-            "</td></tr>\n";
+    html += "<tr><td>" + Escaped(LabelText(task.fields[j].label), braces) + "</td><td class=\"num\">" +
+            v.data[j] + "</td></tr>\n";
   return html + "</table>\n";
 }
 
@@ -171,7 +178,8 @@ constexpr const char* kSheetStyle =
     "td, th { border: 0.5pt solid #000; padding: 0.8mm 2.5mm; text-align: left; }\n"
     "td.num { font-family: \"DejaVu Sans Mono\", \"Liberation Mono\", monospace; text-align: right; }\n"
     "table.find td { border: none; padding: 1.6mm 2mm 0.4mm 0; vertical-align: bottom; }\n"
-    "table.find td.blank { min-width: 38mm; border-bottom: 0.5pt solid #000; }\n"
+    "table.find { width: 100%; font-size: 9pt; }\n"
+    "table.find td.blank { width: 30mm; border-bottom: 0.5pt solid #000; }\n"
     ".key { margin-top: 4mm; border-top: 0.5pt dashed #000; padding-top: 1mm; }\n"
     ".key span { display: inline-block; margin-right: 6mm; }\n"
     "@media screen { body { max-width: 182mm; margin: 6mm auto; }"
@@ -194,16 +202,13 @@ std::string Sheets(const std::vector<TaskVariants>& tasks, const KitRequest& req
       if (!parts.notes.empty()) html += "<pre>" + Escaped(parts.notes) + "</pre>\n";
       html += DataTable(task, v, false);
       html += "<h2>Найти</h2>\n<table class=\"find\">\n";
-      for (const OptimumQuantity& q : v.answers) {
-        const Wording w = WordingOf(q);
-        html += "<tr><td>" + Escaped(w.before) + "</td><td class=\"blank\"></td><td>" + Escaped(w.after) +
-                "</td></tr>\n";
-      }
+      for (const OptimumQuantity& q : v.answers)
+        html += "<tr><td>" + Escaped(QuestionOf(q)) + "</td><td class=\"blank\"></td></tr>\n";
       html += "</table>\n";
       if (request.key) {
         html += "<div class=\"key\"><b>Ответы:</b> ";
         for (const OptimumQuantity& q : v.answers)
-          html += "<span>" + Escaped(q.label) + " = " + Escaped(q.value) + "</span>";
+          html += "<span>" + Escaped(SymbolOf(q)) + " = " + Escaped(q.value) + "</span>";
         html += "</div>\n";
       }
       html += "</section>\n";
@@ -223,11 +228,9 @@ std::string ClozeText(const TaskVariants& task, const StatementParts& parts, con
   if (!parts.notes.empty()) html += "<pre>" + Escaped(parts.notes, true) + "</pre>\n";
   html += DataTable(task, v, true);
   html += "<p><b>Найти</b> (дробную часть отделяйте точкой)</p>\n";
-  for (const OptimumQuantity& q : v.answers) {
-    const Wording w = WordingOf(q);
-    html += "<p>" + Escaped(w.before, true) + " {1:NUMERICAL:=" + q.value + ":" +
-            ToleranceOf(q.value, tolerance) + "} " + Escaped(w.after, true) + "</p>\n";
-  }
+  for (const OptimumQuantity& q : v.answers)
+    html += "<p>" + Escaped(QuestionOf(q), true) + " {1:NUMERICAL:=" + q.value + ":" +
+            ToleranceOf(q.value, tolerance) + "}</p>\n";
   return html;
 }
 

@@ -431,6 +431,7 @@ std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>
   for (std::size_t i = 0; i < answers.size(); ++i) {
     CheckedAnswer answer;
     answer.label = answers[i].label;
+    answer.question = answers[i].question;
     const std::string limit = ToleranceOf(answers[i].value, tolerance);
     double number = 0;
     Decimal given, key, allowed;

@@ -131,6 +131,7 @@ void CheckTolerance(const std::string& relative);
 // A student's answer to one quantity.
 struct CheckedAnswer {
   std::string label;      // as the report prints it
+  std::string question;   // as the sheets ask it
   bool number = false;    // the typed text is a number
   bool right = false;     // within the tolerance of the printed value
   std::string value;      // the printed value, only when asked to reveal it

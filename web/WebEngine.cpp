@@ -187,8 +187,9 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
 }
 
 // The optimum of the last run as its report states it, as JSON:
-// {"quantities":[{"label":"CRmax","value":"0.250","text":"...","maximum":true}],
-//  "conversion":0.5}; "maximum" marks the value the sweep maximised.
+// {"quantities":[{"label":"CRmax","question":"...","value":"0.250","text":"...","maximum":true}],
+//  "conversion":0.5}; "question" asks for the quantity as the teacher's sheets
+// do, "maximum" marks the value the sweep maximised.
 REACTOPT_EXPORT const char* reactopt_optimum() {
   static std::string json;
   json = "{\"quantities\":[";
@@ -196,6 +197,8 @@ REACTOPT_EXPORT const char* reactopt_optimum() {
     NextItem(json);
     json += "{\"label\":";
     AppendJsonString(json, q.label);
+    json += ",\"question\":";
+    AppendJsonString(json, q.question);
     json += ",\"value\":";
     AppendJsonString(json, q.value);
     json += ",\"text\":";
@@ -533,7 +536,7 @@ REACTOPT_EXPORT const char* reactopt_kit_files() {
 
 // A student's answers to a variant, checked by the core:
 // {"code":101,"data":["1","0.5"],"answers":["0,343","0.586","0.243"],"tolerance":"","reveal":false}
-// Returns {"answers":[{"label":"CRmax","number":true,"right":true}]}, with
+// Returns {"answers":[{"label":"CRmax","question":"...","number":true,"right":true}]}, with
 // "value" and "tolerance" of each only when "reveal" is true; null on an
 // error (see reactopt_error), a refusal of the data included.
 REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
@@ -547,6 +550,8 @@ REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
       NextItem(json);
       json += "{\"label\":";
       AppendJsonString(json, a.label);
+      json += ",\"question\":";
+      AppendJsonString(json, a.question);
       json += std::string(",\"number\":") + (a.number ? "true" : "false") +
               ",\"right\":" + (a.right ? "true" : "false");
       if (request["reveal"].flag) {

@@ -54,7 +54,10 @@ TEST_F(NonFinite, UnusualButFiniteDataStillRun) {
 TEST_F(NonFinite, AnInfiniteResultIsNamedByItsLabel) {
   // Write a report by hand, as a solver does, with an infinite summary value.
   BeginReport();
-  ReportFile << "Vr =" << Answer("Vr", std::numeric_limits<double>::infinity(), 6, 3, Bound::Amount) << Eol;
+  ReportFile << "Vr ="
+             << Answer("Vr", "Объем реактора, Vr, м3", std::numeric_limits<double>::infinity(), 6, 3,
+                       Bound::Amount)
+             << Eol;
   try {
     ReportFile.Close();
     FAIL() << "written";

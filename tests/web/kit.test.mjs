@@ -92,14 +92,25 @@ describe('the teacher kit in the browser engine', () => {
   it('checks a student\'s answers without showing the key', () => {
     // Task 101, k1 = 1, k2 = 0.5: CRmax = 0.343, Xa = 0.586, CS = 0.243.
     const request = { code: 101, data: ['1', '0,5'], answers: ['0,343', '0.587', ''] };
+    const [CRmax, Xa, CS] = ['Максимальный выход продукта R, CRmax', 'Степень конверсии A, при которой выход R максимален, Xa',
+      'Относительная концентрация продукта S при максимальном выходе R, CS'];
     assert.deepEqual(engine.check(request), [
-      { label: 'CRmax', number: true, right: true },
-      { label: 'Xa', number: true, right: false },
-      { label: 'CS', number: false, right: false },
+      { label: 'CRmax', question: CRmax, number: true, right: true },
+      { label: 'Xa', question: Xa, number: true, right: false },
+      { label: 'CS', question: CS, number: false, right: false },
     ]);
     assert.deepEqual(engine.check({ ...request, reveal: true })[1],
-      { label: 'Xa', number: true, right: false, value: '0.586', tolerance: '0.0005' });
+      { label: 'Xa', question: Xa, number: true, right: false, value: '0.586', tolerance: '0.0005' });
     assert.throws(() => engine.check({ code: 101, data: ['0', '1'], answers: [] }), /Недопустимые исходные данные/);
+  });
+
+  it('asks in the optimum of a run what the sheets ask', () => {
+    const sheets = fs.readFileSync(path.join(out, '1', 'sheets.html'), 'utf8').split('<section class="sheet">').slice(1);
+    for (const code of CODES) {
+      const sheet = sheets.find((s) => s.includes(`<span>Задача ${code}</span>`));
+      const asked = Array.from(sheet.matchAll(/<tr><td>([^<]*)<\/td><td class="blank"><\/td><\/tr>/g), (m) => m[1]);
+      assert.deepEqual(engine.run(code, []).optimum.map((q) => q.question), asked, `${code}`);
+    }
   });
 });
 
