@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QMenu>
@@ -106,7 +107,17 @@ TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {
 void TMemo::SetTextMargins(int horizontal, int vertical) {
   // The document margin is the same on all sides; the viewport margins add the
   // rest at the left and right.
-  document()->setDocumentMargin(vertical);
+  if (document()->documentMargin() != vertical) {
+    // The margin is a format of the document's root frame: setting it would
+    // count as an edit, to be undone and asked about before closing.
+    QTextDocument* doc = document();
+    const bool modified = doc->isModified();
+    const bool undo = doc->isUndoRedoEnabled() && doc->isEmpty() && !doc->isUndoAvailable();
+    if (undo) doc->setUndoRedoEnabled(false);
+    doc->setDocumentMargin(vertical);
+    if (undo) doc->setUndoRedoEnabled(true);
+    doc->setModified(modified);
+  }
   const int extra = std::max(0, horizontal - vertical);
   setViewportMargins(extra, 0, extra, 0);
 }
@@ -485,7 +496,12 @@ void TEditForm::SetWordWrap() {
 }
 
 void TEditForm::SetFont() {
+  // The dialog lists the families the system has, in points: it is shown the
+  // family that stands in for the one asked for, at its size in points.
+  const QFontInfo shown(Memo1->font());
   QFont font = Memo1->font();
+  font.setFamily(shown.family());
+  font.setPointSizeF(shown.pointSizeF());
   if (prompts::ChooseFont(this, font)) {
     Memo1->setFont(font);
     Memo1->setTabStopDistance(8 * Memo1->fontMetrics().averageCharWidth());

@@ -9,12 +9,15 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTimer>
 #include <csignal>
 
 #include "GuiTestSupport.h"
@@ -66,6 +69,7 @@ class EditFormTest : public QObject {
   void closeQueryKeepsWindowWhenSaveDoesNotHappen();
   void editItemsFollowSelectionAndClipboard();
   void wordWrapTogglesTheScrollBars();
+  void theFontDialogOpensAtTheWindowsFont();
   void shortcutsActOnTheFocusedWindowOnly();
   void callsIntoTheMainWindow();
 };
@@ -400,6 +404,31 @@ void EditFormTest::wordWrapTogglesTheScrollBars() {
   QVERIFY2(state().startsWith("1 0 1 lines=") && !state().endsWith("=1"), qPrintable(state()));
   form.WordWrap1->trigger();
   QCOMPARE(state(), QStringLiteral("0 1 1 lines=1"));
+}
+
+// Character -> Font shows the font the text is in, and taking it as it is
+// leaves the text as it was.
+void EditFormTest::theFontDialogOpensAtTheWindowsFont() {
+  TEditForm form;
+  form.show();
+  const QFontInfo before(form.Memo1->font());
+  QString shown;
+  // The dialog is modal: it is answered from the event loop it runs.
+  std::function<void()> answer = [&] {
+    auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      QTimer::singleShot(10, answer);
+      return;
+    }
+    const QFontInfo font(dialog->currentFont());
+    shown = QStringLiteral("%1 %2px").arg(font.family()).arg(font.pixelSize());
+    dialog->accept();
+  };
+  QTimer::singleShot(0, answer);
+  form.Font1->trigger();
+  QCOMPARE(shown, QStringLiteral("%1 %2px").arg(before.family()).arg(before.pixelSize()));
+  const QFontInfo after(form.Memo1->font());
+  QCOMPARE(QStringLiteral("%1 %2px").arg(after.family()).arg(after.pixelSize()), shown);
 }
 
 void EditFormTest::shortcutsActOnTheFocusedWindowOnly() {
