@@ -33,6 +33,9 @@ namespace {
 // opens at.
 constexpr QRect kMemoRect(0, 0, 297, 393);
 constexpr QRect kChartRect(296, 0, 353, 393);
+// The printed chart, in screen pixels: wider than the designed one, as wide
+// as the report's text on a page of A4 or Letter.
+constexpr QSize kPrintedChart(600, 393);
 // The narrowest text area of a result window: some twenty characters.
 constexpr int kMemoMinWidth = 150;
 
@@ -460,13 +463,13 @@ void TEditForm::Print1Click() {
   QPrinter& printer = textprint::SharedPrinter();
   if (!prompts::Print(this, printer)) return;
   const QFont font = textprint::ForPrinter(Memo1->font(), Memo1->logicalDpiY());
-  // A result window prints its chart under the report, as drawn on screen.
+  // A result window prints its chart under the report at one size, whatever
+  // the window's: as a chart of kPrintedChart pixels shows on this screen.
   textprint::Picture chart;
   if (resultLayout_ && !ChartOpt->isHidden()) {
-    chart.size = ChartOpt->chart()->size();
+    chart.size = QSizeF(kPrintedChart) * (72.0 / std::max(1, Memo1->logicalDpiY()));
     chart.draw = [this](QPainter& painter, const QRectF& target) {
-      ChartOpt->scene()->render(&painter, target, ChartOpt->chart()->sceneBoundingRect(),
-                                Qt::KeepAspectRatio);
+      ChartOpt->Render(painter, target, kPrintedChart.expandedTo(ChartOpt->minimumSize()));
     };
   }
   if (!textprint::PrintLines(printer, doctext::Lines(RawText(Memo1)), font, chart.draw ? &chart : nullptr))

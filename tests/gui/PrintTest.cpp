@@ -49,6 +49,7 @@ class PrintTest : public QObject {
   void layoutWrapsTabsAndPages();
   void printsTheTextToPdfInItsFont();
   void aResultWindowPrintsReportAndChartOnOnePageWithinMargins();
+  void theChartPrintsAtOneSizeWhateverTheWindowsSize();
 };
 
 void PrintTest::layoutWrapsTabsAndPages() {
@@ -155,6 +156,48 @@ void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
       chartTexts += box.top() > reportBottom ? 1 : 100;
   }
   QCOMPARE(chartTexts, 4);
+}
+
+// The chart's texts come out at one physical size from a window at its
+// opening size, a small one and a large one: that of a chart on a screen of
+// the same resolution, as the report's text does.
+void PrintTest::theChartPrintsAtOneSizeWhateverTheWindowsSize() {
+  TempWorkDir dir;
+  ScriptedPrompts prompts;
+  QString pdfFile;
+  prompts.script.print = [&](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdfFile);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return true;
+  };
+  for (int k = 0; k < kChartSize; ++k) ChartX[k] = ChartY1[k] = ChartY2[k] = k / 20.0;
+  RunSucceeded = true;
+  TEditForm form;
+  form.Memo1->setPlainText(QStringLiteral("Отчет"));
+  form.ChartDisplay(101);
+  form.SetResultLayout(true);
+  form.show();
+  QStringList heights;
+  for (const QSize size : {form.size(), form.minimumSize(), QSize(1360, 700)}) {
+    form.resize(size);
+    QCoreApplication::processEvents();
+    pdfFile = dir.path(QStringLiteral("chart-%1.pdf").arg(size.width()));
+    form.Print1->trigger();
+    QVERIFY(prompts.errors.isEmpty());
+    QString seen;
+    for (const auto& [text, box] : PdfWords(pdfFile))
+      if (text == QStringLiteral("Зависимость") || text == QStringLiteral("0.5"))
+        seen += QStringLiteral("%1 %2 ").arg(text).arg(box.height(), 0, 'f', 1);
+    heights << seen.trimmed();
+  }
+  QCOMPARE(heights[1], heights[0]);
+  QCOMPARE(heights[2], heights[0]);
+  // The title's 13 pixels at the screen's resolution, in points, give the
+  // height of its line of text as a reader's text extraction measures it.
+  const qreal title = 13 * 72.0 / form.logicalDpiY();
+  const qreal measured = heights[0].section(QLatin1Char(' '), 1, 1).toDouble();
+  QVERIFY2(measured > title && measured < 1.4 * title, qPrintable(heights[0]));
 }
 
 REACTOPT_GUI_TEST_MAIN(PrintTest)
