@@ -38,13 +38,16 @@ constexpr QRect kChartRect(296, 0, 353, 393);
 constexpr QSize kPrintedChart(600, 393);
 // The narrowest text area of a result window: some twenty characters.
 constexpr int kMemoMinWidth = 150;
+// The least height of the report over the chart: some eight lines.
+constexpr int kStackedMemoMinHeight = 150;
 
 // The window's client area, which has its children placed at every resize.
 class TEditClient : public QWidget {
  public:
   explicit TEditClient(QWidget* parent) : QWidget(parent) {}
   std::function<void()> onResize;
-  QSize sizeHint() const override { return {kChartRect.right() + 1, kChartRect.bottom() + 1}; }
+  QSize hint{kChartRect.right() + 1, kChartRect.bottom() + 1};
+  QSize sizeHint() const override { return hint; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override {
@@ -277,6 +280,10 @@ void TEditForm::ShowText(const QString& caption, const QByteArray& bytes) {
 void TEditForm::SetResultLayout(bool withChart) {
   resultLayout_ = withChart;
   ChartOpt->setVisible(withChart);
+  // A result window opens wide enough for the report's lines beside the
+  // chart at its designed size; the main window keeps it within its area.
+  static_cast<TEditClient*>(client_)->hint =
+      QSize(std::max(kMemoRect.width(), WantedMemoWidth()) + kChartRect.width() - 1, kChartRect.height());
   // A result window cannot be made so small that the chart's labels would be
   // cut; a text window can take any size.
   client_->setMinimumSize(withChart ? QSize(kMemoMinWidth + ChartOpt->minimumWidth() - 1,
@@ -299,24 +306,39 @@ int TEditForm::WantedMemoWidth() const {
 void TEditForm::PlaceChildren() {
   const QSize size = client_->size();
   if (!resultLayout_) {
+    narrow_ = false;
+    ApplyWordWrap();
     Memo1->setGeometry(client_->rect());
     return;
   }
-  // The designed split, the text one pixel under the chart's left edge. A
-  // larger window first widens the text until every line of the report shows
-  // whole, then gives the rest to the chart; a smaller one narrows the chart
-  // down to the least that keeps its labels whole, then the text.
-  const int width = size.width() + 1;  // the two share a column of pixels
+  // A window wide enough shows the report's lines whole beside the chart and
+  // gives the rest to the chart. A narrower one that is high enough puts the
+  // chart under the report, across the window. One that is neither keeps
+  // the chart at its least size beside the report. Where the report is
+  // narrower than its lines, they wrap, so that the answers at their ends
+  // still show. Text and chart share a row or column of pixels.
   const int wanted = std::max(kMemoRect.width(), WantedMemoWidth());
-  int memo;
-  if (width >= wanted + kChartRect.width())
-    memo = wanted;
-  else if (width >= kMemoRect.width() + kChartRect.width())
-    memo = width - kChartRect.width();
-  else
-    memo = std::max(kMemoMinWidth, std::min(kMemoRect.width(), width - ChartOpt->minimumWidth()));
-  Memo1->setGeometry(0, 0, memo, size.height());
-  ChartOpt->setGeometry(memo - 1, 0, std::max(width - memo, 0), size.height());
+  const QSize least = ChartOpt->minimumSize();
+  const bool wide = size.width() + 1 >= wanted + least.width();
+  const bool high = size.height() + 1 >= least.height() + kStackedMemoMinHeight;
+  if (wide || !high) {
+    const int memo = wide ? wanted : std::max(kMemoMinWidth, size.width() + 1 - least.width());
+    narrow_ = memo < wanted && !ChartOpt->isHidden();
+    ApplyWordWrap();
+    Memo1->setGeometry(0, 0, memo, size.height());
+    ChartOpt->setGeometry(memo - 1, 0, std::max(size.width() + 1 - memo, 0), size.height());
+    return;
+  }
+  // The report as high as its lines need, the chart no lower than it must.
+  const QFontMetrics metrics(Memo1->font());
+  const int report = Memo1->document()->blockCount() * metrics.lineSpacing() +
+                     2 * static_cast<int>(Memo1->document()->documentMargin()) +
+                     Memo1->horizontalScrollBar()->sizeHint().height() + 2;
+  const int memo = std::clamp(report, kStackedMemoMinHeight, size.height() + 1 - least.height());
+  narrow_ = size.width() < wanted && !ChartOpt->isHidden();
+  ApplyWordWrap();
+  Memo1->setGeometry(0, 0, size.width(), memo);
+  ChartOpt->setGeometry(0, memo - 1, size.width(), size.height() + 1 - memo);
 }
 
 void TEditForm::ChartDisplay(int code) {
@@ -491,11 +513,17 @@ void TEditForm::AlignClick(QAction* sender) {
 }
 
 void TEditForm::SetWordWrap() {
-  const bool wrap = Memo1->lineWrapMode() == QPlainTextEdit::NoWrap;
+  wordWrap_ = !wordWrap_;
+  WordWrap1->setChecked(wordWrap_);
+  ApplyWordWrap();
+  SetMemoMargins();
+}
+
+void TEditForm::ApplyWordWrap() {
+  const bool wrap = wordWrap_ || narrow_;
+  if ((Memo1->lineWrapMode() != QPlainTextEdit::NoWrap) == wrap) return;
   Memo1->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
   Memo1->setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
-  WordWrap1->setChecked(wrap);
-  SetMemoMargins();
 }
 
 void TEditForm::SetFont() {

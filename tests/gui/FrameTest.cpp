@@ -313,6 +313,57 @@ class FrameTest : public QObject {
     QVERIFY(results[1]->ChartOpt->width() > 353);
   }
 
+  // The answers, the report's last lines, show whole beside or over a whole
+  // chart: in the window a run opens and in four windows tiled on a screen
+  // of 1366 by 768 pixels.
+  void theAnswersShowWhole_data() {
+    QTest::addColumn<QString>("task");
+    for (const char* code : {"101", "107", "112", "120"}) QTest::newRow(code) << code;
+  }
+  void theAnswersShowWhole() {
+    QFETCH(QString, task);
+    frame_->showNormal();
+    frame_->resize(1366, 768);
+    QCoreApplication::processEvents();
+    TEditForm* statement = OpenTask(QStringLiteral("zad%1.txt").arg(task));
+    // Each of the last three lines' last word, the value, shows on one row
+    // within the text area, once the text is scrolled to its end.
+    const auto readable = [](TEditForm* result) {
+      QCoreApplication::processEvents();
+      QPlainTextEdit* memo = result->Memo1;
+      memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+      QCoreApplication::processEvents();
+      int checked = 0;
+      for (QTextBlock block = memo->document()->lastBlock(); block.isValid() && checked < 3;
+           block = block.previous()) {
+        const QString line = block.text().trimmed();
+        if (line.isEmpty()) continue;
+        ++checked;
+        QTextCursor end(block);
+        end.movePosition(QTextCursor::EndOfBlock);
+        QTextCursor value = end;
+        value.setPosition(block.position() + int(block.text().lastIndexOf(QLatin1Char(' '))) + 1);
+        const QRect from = memo->cursorRect(value), to = memo->cursorRect(end);
+        if (from.top() != to.top() || to.right() > memo->viewport()->width() || from.left() < 0)
+          return QStringLiteral("cut: ") + line;
+      }
+      const QRect text = memo->geometry().adjusted(1, 1, -1, -1);
+      if (!result->widget()->rect().contains(result->ChartOpt->geometry()) ||
+          text.intersects(result->ChartOpt->geometry()) || ShownTexts(*result->ChartOpt) != WholeChartTexts())
+        return QStringLiteral("the chart is cut or covers the text");
+      return QString();
+    };
+    QList<TEditForm*> results;
+    for (int i = 0; i < 3; ++i) {
+      Focus(statement->Memo1);
+      results << Run();
+      QVERIFY(results.last());
+      QCOMPARE(readable(results.last()), QString());
+    }
+    frame_->Tile1Click();
+    for (TEditForm* result : results) QCOMPARE(readable(result), QString());
+  }
+
   // Window -> a window from the keyboard, then Ctrl+Tab and Ctrl+Shift+Tab:
   // the keys go on into the window that became active.
   void theKeyboardFollowsTheActiveWindow() {
