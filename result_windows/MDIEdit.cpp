@@ -527,15 +527,27 @@ void TEditForm::ApplyWordWrap() {
 }
 
 void TEditForm::SetFont() {
-  // The dialog lists the families the system has, in points: it is shown the
-  // family that stands in for the one asked for, at its size in points.
-  const QFontInfo shown(Memo1->font());
-  QFont font = Memo1->font();
+  // The dialog lists the families and styles the system has, and sizes in
+  // points: it is shown the family that stands in for the one asked for, by
+  // its style's own name (a translated "Normal" would match none), at its
+  // size in points.
+  const QFont current = Memo1->font();
+  const QFontInfo shown(current);
+  QFont font = current;
   font.setFamily(shown.family());
+  font.setStyleName(shown.styleName());
   font.setPointSizeF(shown.pointSizeF());
   if (prompts::ChooseFont(this, font)) {
-    Memo1->setFont(font);
-    Memo1->setTabStopDistance(8 * Memo1->fontMetrics().averageCharWidth());
+    // The dialog's sizes are whole points: the same font taken back keeps
+    // the text's own size.
+    const QFontInfo chosen(font);
+    const bool same = chosen.family() == shown.family() && chosen.styleName() == shown.styleName() &&
+                      qRound(font.pointSizeF()) == qRound(shown.pointSizeF()) &&
+                      font.underline() == current.underline() && font.strikeOut() == current.strikeOut();
+    if (!same) {
+      Memo1->setFont(font);
+      Memo1->setTabStopDistance(8 * Memo1->fontMetrics().averageCharWidth());
+    }
   }
   SetMemoMargins();
 }

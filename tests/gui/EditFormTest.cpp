@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
@@ -18,6 +19,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTimer>
+#include <QTranslator>
 #include <csignal>
 
 #include "GuiTestSupport.h"
@@ -69,6 +71,7 @@ class EditFormTest : public QObject {
   void closeQueryKeepsWindowWhenSaveDoesNotHappen();
   void editItemsFollowSelectionAndClipboard();
   void wordWrapTogglesTheScrollBars();
+  void theFontDialogOpensAtTheWindowsFont_data();
   void theFontDialogOpensAtTheWindowsFont();
   void shortcutsActOnTheFocusedWindowOnly();
   void callsIntoTheMainWindow();
@@ -406,12 +409,29 @@ void EditFormTest::wordWrapTogglesTheScrollBars() {
   QCOMPARE(state(), QStringLiteral("0 1 1 lines=1"));
 }
 
-// Character -> Font shows the font the text is in, and taking it as it is
-// leaves the text as it was.
+void EditFormTest::theFontDialogOpensAtTheWindowsFont_data() {
+  QTest::addColumn<QString>("language");
+  QTest::newRow("English") << QString();
+  QTest::newRow("Russian") << QStringLiteral("ru_RU");
+}
+
+// Character -> Font shows the font the text is in, in whatever language Qt's
+// dialogs speak, and taking it as it is leaves the text as it was.
 void EditFormTest::theFontDialogOpensAtTheWindowsFont() {
+  QFETCH(QString, language);
+  QTranslator translator;
+  if (!language.isEmpty()) {
+    QVERIFY(translator.load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&translator);
+  }
   TEditForm form;
   form.show();
-  const QFontInfo before(form.Memo1->font());
+  const QFont before = form.Memo1->font();
+  const auto described = [](const QFont& font) {
+    const QFontInfo info(font);
+    return QStringLiteral("%1 %2 %3px").arg(info.family(), info.styleName()).arg(info.pixelSize());
+  };
   QString shown;
   // The dialog is modal: it is answered from the event loop it runs.
   std::function<void()> answer = [&] {
@@ -420,15 +440,13 @@ void EditFormTest::theFontDialogOpensAtTheWindowsFont() {
       QTimer::singleShot(10, answer);
       return;
     }
-    const QFontInfo font(dialog->currentFont());
-    shown = QStringLiteral("%1 %2px").arg(font.family()).arg(font.pixelSize());
+    shown = described(dialog->currentFont());
     dialog->accept();
   };
   QTimer::singleShot(0, answer);
   form.Font1->trigger();
-  QCOMPARE(shown, QStringLiteral("%1 %2px").arg(before.family()).arg(before.pixelSize()));
-  const QFontInfo after(form.Memo1->font());
-  QCOMPARE(QStringLiteral("%1 %2px").arg(after.family()).arg(after.pixelSize()), shown);
+  QCOMPARE(shown, described(before));
+  QCOMPARE(form.Memo1->font(), before);
 }
 
 void EditFormTest::shortcutsActOnTheFocusedWindowOnly() {
