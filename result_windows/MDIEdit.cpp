@@ -33,9 +33,10 @@ namespace {
 // opens at.
 constexpr QRect kMemoRect(0, 0, 297, 393);
 constexpr QRect kChartRect(296, 0, 353, 393);
-// The printed chart, in screen pixels: wider than the designed one, as wide
-// as the report's text on a page of A4 or Letter.
-constexpr QSize kPrintedChart(600, 393);
+// The printed chart, in screen pixels: about as wide as the report's text on
+// a page of A4 or Letter, and low enough to go under the longest report on
+// an A4 page.
+constexpr QSize kPrintedChart(600, 360);
 // The narrowest text area of a result window: some twenty characters.
 constexpr int kMemoMinWidth = 150;
 // The least height of the report over the chart: some eight lines.

@@ -117,8 +117,9 @@ void PrintTest::printsTheTextToPdfInItsFont() {
   QCOMPARE(prompts.errors, QStringList("Printing failed"));
 }
 
-// Print to PDF of a result window: the report, then its chart under it on the
-// same page, everything at least 2 cm from the page's edges.
+// Print to PDF of a result window: a report as long as the longest, then its
+// chart under it on the same page, everything at least 2 cm from the page's
+// edges.
 void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
   TempWorkDir dir;
   ScriptedPrompts prompts;
@@ -133,7 +134,7 @@ void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
   RunSucceeded = true;
   TEditForm form;
   QStringList report;
-  for (int i = 1; i <= 32; ++i) report << QStringLiteral("Строка%1 отчёта %2").arg(i).arg(QString(60, u'x'));
+  for (int i = 1; i <= 40; ++i) report << QStringLiteral("Строка%1 отчёта %2").arg(i).arg(QString(60, u'x'));
   form.Memo1->setPlainText(report.join('\n'));
   form.ChartDisplay(101);
   form.SetResultLayout(true);
@@ -147,7 +148,7 @@ void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
   const qreal margin = 20 / 25.4 * 72 - 0.5;  // 2 cm in points, on A4
   const QRectF inside(margin, margin, 595.3 - 2 * margin, 841.9 - 2 * margin);
   QVERIFY(words.first().second.left() < margin + 2);  // the text starts at the margin
-  const qreal reportBottom = words[32 * 3 - 1].second.bottom();
+  const qreal reportBottom = words[40 * 3 - 1].second.bottom();
   int chartTexts = 0;
   for (const auto& [text, box] : words) {
     QVERIFY2(inside.contains(box), qPrintable(text));
