@@ -40,6 +40,18 @@ QList<QPair<QString, QRectF>> PdfWords(const QString& pdf) {
   return words;
 }
 
+// The user picks "Print to File (PDF)" on A4 in the print dialog, into the
+// file `pdf` names when the dialog comes up, and cancels it while `*accept`
+// is false.
+std::function<bool(QPrinter&)> PrintToPdf(const QString& pdf, const bool* accept = nullptr) {
+  return [&pdf, accept](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return !accept || *accept;
+  };
+}
+
 }  // namespace
 
 class PrintTest : public QObject {
@@ -78,13 +90,7 @@ void PrintTest::printsTheTextToPdfInItsFont() {
   ScriptedPrompts prompts;
   QString pdfFile;
   bool accept = false;
-  // The user picks "Print to File (PDF)" in the dialog.
-  prompts.script.print = [&](QPrinter& printer) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfFile);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    return accept;
-  };
+  prompts.script.print = PrintToPdf(pdfFile, &accept);
   TEditForm form;
   QStringList lines;
   for (int i = 1; i <= 10; ++i) lines << QStringLiteral("Строка %1\tзначение").arg(i);
@@ -124,12 +130,7 @@ void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
   TempWorkDir dir;
   ScriptedPrompts prompts;
   const QString pdfFile = dir.path("result.pdf");
-  prompts.script.print = [&](QPrinter& printer) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfFile);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    return true;
-  };
+  prompts.script.print = PrintToPdf(pdfFile);
   for (int k = 0; k < kChartSize; ++k) ChartX[k] = ChartY1[k] = ChartY2[k] = k / 20.0;
   RunSucceeded = true;
   TEditForm form;
@@ -166,12 +167,7 @@ void PrintTest::theChartPrintsAtOneSizeWhateverTheWindowsSize() {
   TempWorkDir dir;
   ScriptedPrompts prompts;
   QString pdfFile;
-  prompts.script.print = [&](QPrinter& printer) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfFile);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    return true;
-  };
+  prompts.script.print = PrintToPdf(pdfFile);
   for (int k = 0; k < kChartSize; ++k) ChartX[k] = ChartY1[k] = ChartY2[k] = k / 20.0;
   RunSucceeded = true;
   TEditForm form;
