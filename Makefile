@@ -6,7 +6,7 @@ WEB_DIR ?= build-web
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
-PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-dev \
+PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-translations-l10n libgl-dev \
             libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
             fonts-liberation fonts-dejavu-core \
             dpkg-dev file desktop-file-utils appstream man-db lintian poppler-utils \

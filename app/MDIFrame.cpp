@@ -196,7 +196,8 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   // In this menu, which stays whatever window is active, the teacher finds it
   // with a statement open too.
   Task1->addSeparator();
-  Task1->addAction(QStringLiteral("&Variants for students..."), this, [this] { TVariantsDialog(this).exec(); });
+  Task1->addAction(QStringLiteral("&Variants for students..."), this,
+                   [this] { TVariantsDialog(this).exec(); });
   addAction(EditData1);
   addAction(Run1);
   Window1 = new QMenu(QStringLiteral("&Window"), this);
@@ -205,6 +206,18 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   ArrangeIcons1 = Window1->addAction(QStringLiteral("&Arrange Icons"), this, &TFrameForm::ArrangeIcons1Click);
   windowListSeparator_ = Window1->addSeparator();
   connect(Window1, &QMenu::aboutToShow, this, &TFrameForm::FillWindowMenu);
+  // Ctrl+Tab and Ctrl+Shift+Tab go round the document windows wherever the
+  // focus is in the main window, as in other programs with such windows.
+  for (auto [keys, step] : {std::pair{QKeySequence::NextChild, &QMdiArea::activateNextSubWindow},
+                            std::pair{QKeySequence::PreviousChild, &QMdiArea::activatePreviousSubWindow}}) {
+    auto* cycle = new QAction(this);
+    QList<QKeySequence> bindings = QKeySequence::keyBindings(keys);
+    if (keys == QKeySequence::PreviousChild) bindings << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab);
+    cycle->setShortcuts(bindings);
+    connect(cycle, &QAction::triggered, MdiArea, step);
+    addAction(cycle);
+  }
+  connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFrameForm::FocusActiveChild);
   connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFrameForm::MergeMenus);
   connect(MdiArea, &QMdiArea::subWindowActivated, this, &TFrameForm::UpdateSpeedButtons);
   MergeMenus(nullptr);
@@ -408,6 +421,18 @@ void TFrameForm::MergeMenus(QMdiSubWindow* active) {
   for (QAction* action : {New1, Open1}) action->setEnabled(!active);
 }
 
+void TFrameForm::FocusActiveChild(QMdiSubWindow* active) {
+  // A window made active by the Window menu or Ctrl+Tab would otherwise keep
+  // the focus on its frame, where no key does anything.
+  if (!active || active->isMinimized() || !active->widget()) return;
+  QWidget* focus = QApplication::focusWidget();
+  if (focus && active->widget()->isAncestorOf(focus)) return;
+  // Only while the main window has the keyboard: not from under the data
+  // dialog or another program.
+  if (focus && focus->window() != this) return;
+  active->widget()->setFocus(Qt::OtherFocusReason);
+}
+
 void TFrameForm::FillWindowMenu() {
   const QList<QAction*> actions = Window1->actions();
   for (qsizetype i = actions.indexOf(windowListSeparator_) + 1; i < actions.size(); ++i) {
@@ -423,7 +448,9 @@ void TFrameForm::FillWindowMenu() {
     item->setCheckable(true);
     item->setChecked(window == MdiArea->activeSubWindow());
     connect(item, &QAction::triggered, this, [this, target = QPointer<QMdiSubWindow>(window)] {
-      if (target) MdiArea->setActiveSubWindow(target);
+      if (!target) return;
+      MdiArea->setActiveSubWindow(target);
+      FocusActiveChild(target);
     });
   }
 }

@@ -80,6 +80,8 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
   // A new window lies wholly in the visible client area, where it fits.
   void KeepInView(QMdiSubWindow* window);
   void MergeMenus(QMdiSubWindow* active);
+  // The keyboard goes into the active document window's text.
+  void FocusActiveChild(QMdiSubWindow* active);
   void FillWindowMenu();
 
   QStackedLayout* clientStack_;

@@ -1,14 +1,38 @@
 #include "Startup.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QTimer>
+#include <QTranslator>
 
 #include "MDIFrame.h"
 #include "data_dialog/DataForm.h"
 #include "window_services/Activation.h"
 #include "window_services/Prompts.h"
 
+namespace {
+
+// Qt's translations for `locale`'s language, in place of any installed
+// before; none where Qt was installed without that language.
+void UseToolkitTranslations(const QLocale& locale) {
+  static QPointer<QTranslator> installed;
+  delete installed;
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+      QCoreApplication::installTranslator(translator))
+    installed = translator;
+  else
+    delete translator;
+}
+
+}  // namespace
+
 TProgramWindows::TProgramWindows(const QString& startProblem) {
+  // Before the first window, whose texts are made with it.
+  UseToolkitTranslations(QLocale());
   TActivationTracker::Instance();
   frame_ = std::make_unique<TFrameForm>();
   // A child dialog stays above the main window and is no window of its own

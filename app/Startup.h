@@ -12,6 +12,9 @@ class TProgramWindows {
  public:
   // `startProblem`: what keeps the program from its workspace, shown in a
   // message box over the main window once it is on screen; "" for nothing.
+  // Qt's own texts (message box buttons, the file, print, page set-up and
+  // font dialogs) speak the language of the default locale, the system's
+  // unless set otherwise; the program's captions stay as they are.
   explicit TProgramWindows(const QString& startProblem = QString());
   ~TProgramWindows();
 

@@ -92,8 +92,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Dependencies come from the libraries the binaries link (dpkg-shlibdeps),
 # and the one the program loads at run time without linking it: the X11 and
 # Wayland platform plugins, without which Qt aborts at start. Libraries'
-# Recommends bring it too, but not under --no-install-recommends.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# Recommends bring it too, but not under --no-install-recommends. Qt's own
+# translations let its dialogs speak the student's language.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -133,6 +133,22 @@ QSize TChartOpt::LeastWholeSize() const {
   return {width, height};
 }
 
+void TChartOpt::Render(QPainter& painter, const QRectF& target, const QSize& size) {
+  // Laid out at that size for the drawing and back at once: no event comes
+  // between, so the screen never shows it.
+  QChart* c = chart();
+  const QSizeF shown = c->size();
+  const auto layOut = [this, c](const QSizeF& at) {
+    c->resize(at);
+    c->layout()->invalidate();
+    c->layout()->activate();
+    PlaceFoot();
+  };
+  layOut(size);
+  scene()->render(&painter, target, c->sceneBoundingRect(), Qt::KeepAspectRatio);
+  layOut(shown);
+}
+
 bool TChartOpt::SaveImage(const QString& fileName) { return grab().save(fileName, "PNG"); }
 
 void TChartOpt::SaveChartAsClick() {

@@ -43,6 +43,11 @@ class TChartOpt : public QChartView {
   // whole; the chart is never made smaller.
   QSize LeastWholeSize() const;
 
+  // Draws the chart as a chart of `size` pixels would show it, scaled into
+  // `target`, whatever its size on screen: its texts keep one size in
+  // proportion to the target. The chart on screen does not change.
+  void Render(QPainter& painter, const QRectF& target, const QSize& size);
+
   // Writes a picture of the chart as PNG. False when the file cannot be written.
   bool SaveImage(const QString& fileName);
 

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QGraphicsScene>
 #include <QGuiApplication>
 #include <QMenu>
@@ -32,15 +33,22 @@ namespace {
 // opens at.
 constexpr QRect kMemoRect(0, 0, 297, 393);
 constexpr QRect kChartRect(296, 0, 353, 393);
+// The printed chart, in screen pixels: about as wide as the report's text on
+// a page of A4 or Letter, and low enough to go under the longest report on
+// an A4 page.
+constexpr QSize kPrintedChart(600, 360);
 // The narrowest text area of a result window: some twenty characters.
 constexpr int kMemoMinWidth = 150;
+// The least height of the report over the chart: some eight lines.
+constexpr int kStackedMemoMinHeight = 150;
 
 // The window's client area, which has its children placed at every resize.
 class TEditClient : public QWidget {
  public:
   explicit TEditClient(QWidget* parent) : QWidget(parent) {}
   std::function<void()> onResize;
-  QSize sizeHint() const override { return {kChartRect.right() + 1, kChartRect.bottom() + 1}; }
+  QSize hint{kChartRect.right() + 1, kChartRect.bottom() + 1};
+  QSize sizeHint() const override { return hint; }
 
  protected:
   void resizeEvent(QResizeEvent* event) override {
@@ -106,7 +114,17 @@ TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {
 void TMemo::SetTextMargins(int horizontal, int vertical) {
   // The document margin is the same on all sides; the viewport margins add the
   // rest at the left and right.
-  document()->setDocumentMargin(vertical);
+  if (document()->documentMargin() != vertical) {
+    // The margin is a format of the document's root frame: setting it would
+    // count as an edit, to be undone and asked about before closing.
+    QTextDocument* doc = document();
+    const bool modified = doc->isModified();
+    const bool undo = doc->isUndoRedoEnabled() && doc->isEmpty() && !doc->isUndoAvailable();
+    if (undo) doc->setUndoRedoEnabled(false);
+    doc->setDocumentMargin(vertical);
+    if (undo) doc->setUndoRedoEnabled(true);
+    doc->setModified(modified);
+  }
   const int extra = std::max(0, horizontal - vertical);
   setViewportMargins(extra, 0, extra, 0);
 }
@@ -263,6 +281,10 @@ void TEditForm::ShowText(const QString& caption, const QByteArray& bytes) {
 void TEditForm::SetResultLayout(bool withChart) {
   resultLayout_ = withChart;
   ChartOpt->setVisible(withChart);
+  // A result window opens wide enough for the report's lines beside the
+  // chart at its designed size; the main window keeps it within its area.
+  static_cast<TEditClient*>(client_)->hint =
+      QSize(std::max(kMemoRect.width(), WantedMemoWidth()) + kChartRect.width() - 1, kChartRect.height());
   // A result window cannot be made so small that the chart's labels would be
   // cut; a text window can take any size.
   client_->setMinimumSize(withChart ? QSize(kMemoMinWidth + ChartOpt->minimumWidth() - 1,
@@ -285,24 +307,39 @@ int TEditForm::WantedMemoWidth() const {
 void TEditForm::PlaceChildren() {
   const QSize size = client_->size();
   if (!resultLayout_) {
+    narrow_ = false;
+    ApplyWordWrap();
     Memo1->setGeometry(client_->rect());
     return;
   }
-  // The designed split, the text one pixel under the chart's left edge. A
-  // larger window first widens the text until every line of the report shows
-  // whole, then gives the rest to the chart; a smaller one narrows the chart
-  // down to the least that keeps its labels whole, then the text.
-  const int width = size.width() + 1;  // the two share a column of pixels
+  // A window wide enough shows the report's lines whole beside the chart and
+  // gives the rest to the chart. A narrower one that is high enough puts the
+  // chart under the report, across the window. One that is neither keeps
+  // the chart at its least size beside the report. Where the report is
+  // narrower than its lines, they wrap, so that the answers at their ends
+  // still show. Text and chart share a row or column of pixels.
   const int wanted = std::max(kMemoRect.width(), WantedMemoWidth());
-  int memo;
-  if (width >= wanted + kChartRect.width())
-    memo = wanted;
-  else if (width >= kMemoRect.width() + kChartRect.width())
-    memo = width - kChartRect.width();
-  else
-    memo = std::max(kMemoMinWidth, std::min(kMemoRect.width(), width - ChartOpt->minimumWidth()));
-  Memo1->setGeometry(0, 0, memo, size.height());
-  ChartOpt->setGeometry(memo - 1, 0, std::max(width - memo, 0), size.height());
+  const QSize least = ChartOpt->minimumSize();
+  const bool wide = size.width() + 1 >= wanted + least.width();
+  const bool high = size.height() + 1 >= least.height() + kStackedMemoMinHeight;
+  if (wide || !high) {
+    const int memo = wide ? wanted : std::max(kMemoMinWidth, size.width() + 1 - least.width());
+    narrow_ = memo < wanted && !ChartOpt->isHidden();
+    ApplyWordWrap();
+    Memo1->setGeometry(0, 0, memo, size.height());
+    ChartOpt->setGeometry(memo - 1, 0, std::max(size.width() + 1 - memo, 0), size.height());
+    return;
+  }
+  // The report as high as its lines need, the chart no lower than it must.
+  const QFontMetrics metrics(Memo1->font());
+  const int report = Memo1->document()->blockCount() * metrics.lineSpacing() +
+                     2 * static_cast<int>(Memo1->document()->documentMargin()) +
+                     Memo1->horizontalScrollBar()->sizeHint().height() + 2;
+  const int memo = std::clamp(report, kStackedMemoMinHeight, size.height() + 1 - least.height());
+  narrow_ = size.width() < wanted && !ChartOpt->isHidden();
+  ApplyWordWrap();
+  Memo1->setGeometry(0, 0, size.width(), memo);
+  ChartOpt->setGeometry(0, memo - 1, size.width(), size.height() + 1 - memo);
 }
 
 void TEditForm::ChartDisplay(int code) {
@@ -449,13 +486,13 @@ void TEditForm::Print1Click() {
   QPrinter& printer = textprint::SharedPrinter();
   if (!prompts::Print(this, printer)) return;
   const QFont font = textprint::ForPrinter(Memo1->font(), Memo1->logicalDpiY());
-  // A result window prints its chart under the report, as drawn on screen.
+  // A result window prints its chart under the report at one size, whatever
+  // the window's: as a chart of kPrintedChart pixels shows on this screen.
   textprint::Picture chart;
   if (resultLayout_ && !ChartOpt->isHidden()) {
-    chart.size = ChartOpt->chart()->size();
+    chart.size = QSizeF(kPrintedChart) * (72.0 / std::max(1, Memo1->logicalDpiY()));
     chart.draw = [this](QPainter& painter, const QRectF& target) {
-      ChartOpt->scene()->render(&painter, target, ChartOpt->chart()->sceneBoundingRect(),
-                                Qt::KeepAspectRatio);
+      ChartOpt->Render(painter, target, kPrintedChart.expandedTo(ChartOpt->minimumSize()));
     };
   }
   if (!textprint::PrintLines(printer, doctext::Lines(RawText(Memo1)), font, chart.draw ? &chart : nullptr))
@@ -477,18 +514,41 @@ void TEditForm::AlignClick(QAction* sender) {
 }
 
 void TEditForm::SetWordWrap() {
-  const bool wrap = Memo1->lineWrapMode() == QPlainTextEdit::NoWrap;
-  Memo1->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-  Memo1->setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
-  WordWrap1->setChecked(wrap);
+  wordWrap_ = !wordWrap_;
+  WordWrap1->setChecked(wordWrap_);
+  ApplyWordWrap();
   SetMemoMargins();
 }
 
+void TEditForm::ApplyWordWrap() {
+  const bool wrap = wordWrap_ || narrow_;
+  if ((Memo1->lineWrapMode() != QPlainTextEdit::NoWrap) == wrap) return;
+  Memo1->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  Memo1->setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAlwaysOn);
+}
+
 void TEditForm::SetFont() {
-  QFont font = Memo1->font();
+  // The dialog lists the families and styles the system has, and sizes in
+  // points: it is shown the family that stands in for the one asked for, by
+  // its style's own name (a translated "Normal" would match none), at its
+  // size in points.
+  const QFont current = Memo1->font();
+  const QFontInfo shown(current);
+  QFont font = current;
+  font.setFamily(shown.family());
+  font.setStyleName(shown.styleName());
+  font.setPointSizeF(shown.pointSizeF());
   if (prompts::ChooseFont(this, font)) {
-    Memo1->setFont(font);
-    Memo1->setTabStopDistance(8 * Memo1->fontMetrics().averageCharWidth());
+    // The dialog's sizes are whole points: the same font taken back keeps
+    // the text's own size.
+    const QFontInfo chosen(font);
+    const bool same = chosen.family() == shown.family() && chosen.styleName() == shown.styleName() &&
+                      qRound(font.pointSizeF()) == qRound(shown.pointSizeF()) &&
+                      font.underline() == current.underline() && font.strikeOut() == current.strikeOut();
+    if (!same) {
+      Memo1->setFont(font);
+      Memo1->setTabStopDistance(8 * Memo1->fontMetrics().averageCharWidth());
+    }
   }
   SetMemoMargins();
 }

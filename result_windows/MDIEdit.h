@@ -59,8 +59,9 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   // another run in the same folder may have rewritten it already.
   void OpenWritten(const QString& name, const QByteArray& bytes);
 
-  // Result windows open at their designed size with the text at the left and
-  // the chart at its right, both following the window's size; task and new
+  // Result windows open wide enough for the report's lines with the chart at
+  // their right, both following the window's size (the chart goes under the
+  // report in a window too narrow for both and high enough); task and new
   // windows give the whole window to the text and hide the chart.
   void SetResultLayout(bool withChart);
 
@@ -103,6 +104,9 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   // The text area's width that shows every line of the text whole.
   int WantedMemoWidth() const;
   void SetMemoMargins();
+  // Wraps the text's lines when the user asked for it or the window is too
+  // small to show a report's lines whole beside its chart.
+  void ApplyWordWrap();
   void ShowMemoPopUp(const QPoint& pos);
   void ShowText(const QString& caption, const QByteArray& bytes);
   // Writes the text to `name` whole, keeping the previous version as backup;
@@ -114,4 +118,6 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   QActionGroup* alignGroup_;
   QString fileName_;
   bool resultLayout_ = true;
+  bool wordWrap_ = false;  // as chosen with Character -> WordWrap
+  bool narrow_ = false;
 };

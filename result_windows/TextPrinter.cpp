@@ -104,17 +104,12 @@ void UseOrdinaryMargins(QPrinter& printer) {
       QPageLayout::Millimeter);
 }
 
-// Where the picture goes: the width of the page, or less to keep its
-// proportions in the height left under the text.
+// Where the picture goes: at its own size, centred, or smaller in its
+// proportions where the page is narrower or lower than the picture.
 QRectF PictureBox(const QSizeF& picture, const QSizeF& page, qreal top) {
-  const qreal room = page.height() - top;
-  qreal width = page.width();
-  qreal height = width * picture.height() / picture.width();
-  if (height > room) {
-    height = room;
-    width = height * picture.width() / picture.height();
-  }
-  return {(page.width() - width) / 2, top, width, height};
+  const qreal scale = std::min({1.0, page.width() / picture.width(), page.height() / picture.height()});
+  const QSizeF size = picture * scale;
+  return {(page.width() - size.width()) / 2, top, size.width(), size.height()};
 }
 
 }  // namespace
@@ -133,9 +128,14 @@ bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font, 
   int picturePage = rows.isEmpty() ? 0 : rows.last().page;
   qreal pictureTop = rows.isEmpty() ? 0 : rows.last().y + 2 * metrics.lineSpacing();
   const bool withPicture = picture && picture->draw && !picture->size.isEmpty();
-  if (withPicture && page.height() - pictureTop < page.height() / 3) {
-    ++picturePage;
-    pictureTop = 0;
+  QRectF pictureBox;
+  if (withPicture) {
+    const QSizeF dots = picture->size * (printer.resolution() / 72.0);
+    pictureBox = PictureBox(dots, page, pictureTop);
+    if (pictureBox.bottom() > page.height() + 0.5) {
+      ++picturePage;
+      pictureBox = PictureBox(dots, page, 0);
+    }
   }
   // Drivers that cannot make copies themselves get the document repeated.
   const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
@@ -155,7 +155,7 @@ bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font, 
     if (ok && withPicture) {
       if (picturePage != pageNo) ok = printer.newPage();
       painter.save();
-      picture->draw(painter, PictureBox(picture->size, page, pictureTop));
+      picture->draw(painter, pictureBox);
       painter.restore();
     }
   }

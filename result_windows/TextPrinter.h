@@ -42,7 +42,8 @@ QFont ForPrinter(const QFont& screenFont, int screenDpi);
 QPrinter& SharedPrinter();
 
 // A picture printed under the text: `draw` paints it into the rectangle it
-// is given, which has the proportions of `size`.
+// is given, which is `size` points large, or smaller in its proportions on
+// a page that cannot hold that.
 struct Picture {
   QSizeF size;
   std::function<void(QPainter& painter, const QRectF& target)> draw;
@@ -53,8 +54,8 @@ struct Picture {
 constexpr qreal kMarginMillimetres = 20;
 
 // Prints `lines` in `font` as one job, and `picture`, when given, under the
-// text: on the text's last page where at least a third of a page is left,
-// otherwise on a page of its own. False when the printer failed.
+// text: on the text's last page where it fits there, otherwise on a page of
+// its own. False when the printer failed.
 bool PrintLines(QPrinter& printer, const QStringList& lines, const QFont& font,
                 const Picture* picture = nullptr);
 

@@ -9,12 +9,17 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QLibraryInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTimer>
+#include <QTranslator>
 #include <csignal>
 
 #include "GuiTestSupport.h"
@@ -66,6 +71,8 @@ class EditFormTest : public QObject {
   void closeQueryKeepsWindowWhenSaveDoesNotHappen();
   void editItemsFollowSelectionAndClipboard();
   void wordWrapTogglesTheScrollBars();
+  void theFontDialogOpensAtTheWindowsFont_data();
+  void theFontDialogOpensAtTheWindowsFont();
   void shortcutsActOnTheFocusedWindowOnly();
   void callsIntoTheMainWindow();
 };
@@ -400,6 +407,46 @@ void EditFormTest::wordWrapTogglesTheScrollBars() {
   QVERIFY2(state().startsWith("1 0 1 lines=") && !state().endsWith("=1"), qPrintable(state()));
   form.WordWrap1->trigger();
   QCOMPARE(state(), QStringLiteral("0 1 1 lines=1"));
+}
+
+void EditFormTest::theFontDialogOpensAtTheWindowsFont_data() {
+  QTest::addColumn<QString>("language");
+  QTest::newRow("English") << QString();
+  QTest::newRow("Russian") << QStringLiteral("ru_RU");
+}
+
+// Character -> Font shows the font the text is in, in whatever language Qt's
+// dialogs speak, and taking it as it is leaves the text as it was.
+void EditFormTest::theFontDialogOpensAtTheWindowsFont() {
+  QFETCH(QString, language);
+  QTranslator translator;
+  if (!language.isEmpty()) {
+    QVERIFY(translator.load(QLocale(language), QStringLiteral("qtbase"), QStringLiteral("_"),
+                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QCoreApplication::installTranslator(&translator);
+  }
+  TEditForm form;
+  form.show();
+  const QFont before = form.Memo1->font();
+  const auto described = [](const QFont& font) {
+    const QFontInfo info(font);
+    return QStringLiteral("%1 %2 %3px").arg(info.family(), info.styleName()).arg(info.pixelSize());
+  };
+  QString shown;
+  // The dialog is modal: it is answered from the event loop it runs.
+  std::function<void()> answer = [&] {
+    auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      QTimer::singleShot(10, answer);
+      return;
+    }
+    shown = described(dialog->currentFont());
+    dialog->accept();
+  };
+  QTimer::singleShot(0, answer);
+  form.Font1->trigger();
+  QCOMPARE(shown, described(before));
+  QCOMPARE(form.Memo1->font(), before);
 }
 
 void EditFormTest::shortcutsActOnTheFocusedWindowOnly() {

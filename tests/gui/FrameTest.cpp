@@ -313,6 +313,92 @@ class FrameTest : public QObject {
     QVERIFY(results[1]->ChartOpt->width() > 353);
   }
 
+  // The answers, the report's last lines, show whole beside or over a whole
+  // chart: in the window a run opens and in four windows tiled on a screen
+  // of 1366 by 768 pixels.
+  void theAnswersShowWhole_data() {
+    QTest::addColumn<QString>("task");
+    for (const char* code : {"101", "107", "112", "120"}) QTest::newRow(code) << code;
+  }
+  void theAnswersShowWhole() {
+    QFETCH(QString, task);
+    frame_->showNormal();
+    frame_->resize(1366, 768);
+    QCoreApplication::processEvents();
+    TEditForm* statement = OpenTask(QStringLiteral("zad%1.txt").arg(task));
+    // Each of the last three lines' last word, the value, shows on one row
+    // within the text area, once the text is scrolled to its end.
+    const auto readable = [](TEditForm* result) {
+      QCoreApplication::processEvents();
+      QPlainTextEdit* memo = result->Memo1;
+      memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
+      QCoreApplication::processEvents();
+      int checked = 0;
+      for (QTextBlock block = memo->document()->lastBlock(); block.isValid() && checked < 3;
+           block = block.previous()) {
+        const QString line = block.text().trimmed();
+        if (line.isEmpty()) continue;
+        ++checked;
+        QTextCursor end(block);
+        end.movePosition(QTextCursor::EndOfBlock);
+        QTextCursor value = end;
+        value.setPosition(block.position() + int(block.text().lastIndexOf(QLatin1Char(' '))) + 1);
+        const QRect from = memo->cursorRect(value), to = memo->cursorRect(end);
+        if (from.top() != to.top() || to.right() > memo->viewport()->width() || from.left() < 0)
+          return QStringLiteral("cut: ") + line;
+      }
+      const QRect text = memo->geometry().adjusted(1, 1, -1, -1);
+      if (!result->widget()->rect().contains(result->ChartOpt->geometry()) ||
+          text.intersects(result->ChartOpt->geometry()) || ShownTexts(*result->ChartOpt) != WholeChartTexts())
+        return QStringLiteral("the chart is cut or covers the text");
+      return QString();
+    };
+    QList<TEditForm*> results;
+    for (int i = 0; i < 3; ++i) {
+      Focus(statement->Memo1);
+      results << Run();
+      QVERIFY(results.last());
+      QCOMPARE(readable(results.last()), QString());
+    }
+    frame_->Tile1Click();
+    for (TEditForm* result : results) QCOMPARE(readable(result), QString());
+  }
+
+  // Window -> a window from the keyboard, then Ctrl+Tab and Ctrl+Shift+Tab:
+  // the keys go on into the window that became active.
+  void theKeyboardFollowsTheActiveWindow() {
+    TEditForm* first = OpenTask(QStringLiteral("zad101.txt"));
+    TEditForm* second = OpenTask(QStringLiteral("zad102.txt"));
+    TEditForm* third = Run();
+    QVERIFY(third);
+    QTRY_COMPARE(QApplication::focusWidget(), third->Memo1);
+    const auto typed = [](TEditForm* window) {
+      QWidget* focus = QApplication::focusWidget();
+      if (!focus) return false;
+      QTest::keyClick(focus, Qt::Key_Q);
+      return window->Memo1->toPlainText().startsWith(QLatin1Char('q'));
+    };
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_W, Qt::AltModifier);
+    QTRY_VERIFY(frame_->Window1->isVisible());
+    QTest::keyClick(frame_->Window1, Qt::Key_1);
+    QTRY_COMPARE(QApplication::focusWidget(), first->Memo1);
+    QCOMPARE(Active(), first);
+    QVERIFY(typed(first));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), second->Memo1);
+    QCOMPARE(Active(), second);
+    QCOMPARE(TaskCode, 102);
+    QVERIFY(typed(second));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), first->Memo1);  // round again
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_COMPARE(QApplication::focusWidget(), third->Memo1);
+    QCOMPARE(Active(), third);
+    QVERIFY(!frame_->RunBtn->isVisible());
+  }
+
   void everyFailedDataEditShowsItsErrorOnce_data() {
     QTest::addColumn<bool>("focusable");
     QTest::newRow("the window manager focuses the dialog") << true;
@@ -661,6 +747,30 @@ class FrameTest : public QObject {
     QVERIFY(frame_->MemoBegin->isVisible());
     QVERIFY(frame_->MemoBegin->toPlainText().contains(QLatin1Char('x')));
     QVERIFY(Windows().isEmpty());
+  }
+
+  // Windows nobody typed in close without a question: a new text, a
+  // statement and a report.
+  void exitAsksNothingOfUntouchedWindows() {
+    frame_->NewChild();
+    Focus(OpenTask(QStringLiteral("zad101.txt"))->Memo1);
+    QVERIFY(Run());
+    frame_->NewChild();
+    frame_->Exit1Click();
+    QCOMPARE(prompts_->confirmTexts, QStringList());
+    QVERIFY(!frame_->isVisible());
+  }
+
+  void everyStatementSaysThatACommaIsTaken() {
+    const QStringList statements =
+        QDir(QStringLiteral(REACTOPT_TASKS_DIR)).entryList({QStringLiteral("zad*.txt")}, QDir::Files);
+    QCOMPARE(statements.size(), 25);
+    for (const QString& name : statements) {
+      prompts_->openAnswers << QStringLiteral(REACTOPT_TASKS_DIR "/") + name;
+      frame_->OpenChild();
+      const QString text = Active()->Memo1->toPlainText().simplified();
+      QVERIFY2(text.contains(QStringLiteral("дробную часть точкой или запятой")), qPrintable(name));
+    }
   }
 
   void exitAsksAboutModifiedWindows() {

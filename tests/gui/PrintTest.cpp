@@ -40,6 +40,18 @@ QList<QPair<QString, QRectF>> PdfWords(const QString& pdf) {
   return words;
 }
 
+// The user picks "Print to File (PDF)" on A4 in the print dialog, into the
+// file `pdf` names when the dialog comes up, and cancels it while `*accept`
+// is false.
+std::function<bool(QPrinter&)> PrintToPdf(const QString& pdf, const bool* accept = nullptr) {
+  return [&pdf, accept](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    return !accept || *accept;
+  };
+}
+
 }  // namespace
 
 class PrintTest : public QObject {
@@ -49,6 +61,7 @@ class PrintTest : public QObject {
   void layoutWrapsTabsAndPages();
   void printsTheTextToPdfInItsFont();
   void aResultWindowPrintsReportAndChartOnOnePageWithinMargins();
+  void theChartPrintsAtOneSizeWhateverTheWindowsSize();
 };
 
 void PrintTest::layoutWrapsTabsAndPages() {
@@ -77,13 +90,7 @@ void PrintTest::printsTheTextToPdfInItsFont() {
   ScriptedPrompts prompts;
   QString pdfFile;
   bool accept = false;
-  // The user picks "Print to File (PDF)" in the dialog.
-  prompts.script.print = [&](QPrinter& printer) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfFile);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    return accept;
-  };
+  prompts.script.print = PrintToPdf(pdfFile, &accept);
   TEditForm form;
   QStringList lines;
   for (int i = 1; i <= 10; ++i) lines << QStringLiteral("Строка %1\tзначение").arg(i);
@@ -116,23 +123,19 @@ void PrintTest::printsTheTextToPdfInItsFont() {
   QCOMPARE(prompts.errors, QStringList("Printing failed"));
 }
 
-// Print to PDF of a result window: the report, then its chart under it on the
-// same page, everything at least 2 cm from the page's edges.
+// Print to PDF of a result window: a report as long as the longest, then its
+// chart under it on the same page, everything at least 2 cm from the page's
+// edges.
 void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
   TempWorkDir dir;
   ScriptedPrompts prompts;
   const QString pdfFile = dir.path("result.pdf");
-  prompts.script.print = [&](QPrinter& printer) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdfFile);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    return true;
-  };
+  prompts.script.print = PrintToPdf(pdfFile);
   for (int k = 0; k < kChartSize; ++k) ChartX[k] = ChartY1[k] = ChartY2[k] = k / 20.0;
   RunSucceeded = true;
   TEditForm form;
   QStringList report;
-  for (int i = 1; i <= 32; ++i) report << QStringLiteral("Строка%1 отчёта %2").arg(i).arg(QString(60, u'x'));
+  for (int i = 1; i <= 40; ++i) report << QStringLiteral("Строка%1 отчёта %2").arg(i).arg(QString(60, u'x'));
   form.Memo1->setPlainText(report.join('\n'));
   form.ChartDisplay(101);
   form.SetResultLayout(true);
@@ -146,7 +149,7 @@ void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
   const qreal margin = 20 / 25.4 * 72 - 0.5;  // 2 cm in points, on A4
   const QRectF inside(margin, margin, 595.3 - 2 * margin, 841.9 - 2 * margin);
   QVERIFY(words.first().second.left() < margin + 2);  // the text starts at the margin
-  const qreal reportBottom = words[32 * 3 - 1].second.bottom();
+  const qreal reportBottom = words[40 * 3 - 1].second.bottom();
   int chartTexts = 0;
   for (const auto& [text, box] : words) {
     QVERIFY2(inside.contains(box), qPrintable(text));
@@ -155,6 +158,43 @@ void PrintTest::aResultWindowPrintsReportAndChartOnOnePageWithinMargins() {
       chartTexts += box.top() > reportBottom ? 1 : 100;
   }
   QCOMPARE(chartTexts, 4);
+}
+
+// The chart's texts come out at one physical size from a window at its
+// opening size, a small one and a large one: that of a chart on a screen of
+// the same resolution, as the report's text does.
+void PrintTest::theChartPrintsAtOneSizeWhateverTheWindowsSize() {
+  TempWorkDir dir;
+  ScriptedPrompts prompts;
+  QString pdfFile;
+  prompts.script.print = PrintToPdf(pdfFile);
+  for (int k = 0; k < kChartSize; ++k) ChartX[k] = ChartY1[k] = ChartY2[k] = k / 20.0;
+  RunSucceeded = true;
+  TEditForm form;
+  form.Memo1->setPlainText(QStringLiteral("Отчет"));
+  form.ChartDisplay(101);
+  form.SetResultLayout(true);
+  form.show();
+  QStringList heights;
+  for (const QSize size : {form.size(), form.minimumSize(), QSize(1360, 700)}) {
+    form.resize(size);
+    QCoreApplication::processEvents();
+    pdfFile = dir.path(QStringLiteral("chart-%1.pdf").arg(size.width()));
+    form.Print1->trigger();
+    QVERIFY(prompts.errors.isEmpty());
+    QString seen;
+    for (const auto& [text, box] : PdfWords(pdfFile))
+      if (text == QStringLiteral("Зависимость") || text == QStringLiteral("0.5"))
+        seen += QStringLiteral("%1 %2 ").arg(text).arg(box.height(), 0, 'f', 1);
+    heights << seen.trimmed();
+  }
+  QCOMPARE(heights[1], heights[0]);
+  QCOMPARE(heights[2], heights[0]);
+  // The title's 13 pixels at the screen's resolution, in points, give the
+  // height of its line of text as a reader's text extraction measures it.
+  const qreal title = 13 * 72.0 / form.logicalDpiY();
+  const qreal measured = heights[0].section(QLatin1Char(' '), 1, 1).toDouble();
+  QVERIFY2(measured > title && measured < 1.4 * title, qPrintable(heights[0]));
 }
 
 REACTOPT_GUI_TEST_MAIN(PrintTest)

@@ -9,8 +9,10 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <clocale>
 
 #include "app/MDIFrame.h"
@@ -97,7 +99,8 @@ int main(int argc, char** argv) {
   Settle();
   frame.RunBtnClick();
   QMdiSubWindow* result = frame.MdiArea->activeSubWindow();
-  result->move(360, 90);
+  // Over the statement's right part, wholly in the frame.
+  result->move(std::min(360, frame.MdiArea->viewport()->width() - result->width() - 10), 90);
   Settle();
   ok = Save(frame.grab(), out, QStringLiteral("result.png")) && ok;
 
@@ -113,6 +116,10 @@ int main(int argc, char** argv) {
     frame.RunBtnClick();
   }
   frame.Tile1Click();
+  // The reports scrolled to their answers, as a student reads them.
+  for (QMdiSubWindow* window : frame.MdiArea->subWindowList())
+    if (auto* report = qobject_cast<TEditForm*>(window); report && window != task)
+      report->Memo1->verticalScrollBar()->setValue(report->Memo1->verticalScrollBar()->maximum());
   Settle();
   ok = Save(frame.grab(), out, QStringLiteral("result-tiled.png")) && ok;
   frame.MdiArea->activeSubWindow()->showMaximized();

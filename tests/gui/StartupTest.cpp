@@ -2,8 +2,10 @@
 // and a workspace that cannot be used told in the window, not only on a
 // terminal that a start from the menu does not have.
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QIcon>
+#include <QMenuBar>
 
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
@@ -16,6 +18,8 @@ class StartupTest : public QObject {
  private slots:
   void theMainWindowComesAlone();
   void aWorkspaceThatCannotBeUsedIsToldInTheWindow();
+  void qtsOwnTextsSpeakTheSystemsLanguage_data();
+  void qtsOwnTextsSpeakTheSystemsLanguage();
 };
 
 void StartupTest::theMainWindowComesAlone() {
@@ -50,6 +54,32 @@ void StartupTest::aWorkspaceThatCannotBeUsedIsToldInTheWindow() {
   QCOMPARE(prompts.errors[0],
            QStringLiteral("Рабочая папка %1 не является папкой; программа работает в папке %2.")
                .arg(home.path(QStringLiteral("ReactOpt")), QDir::currentPath()));
+}
+
+void StartupTest::qtsOwnTextsSpeakTheSystemsLanguage_data() {
+  QTest::addColumn<QString>("locale");
+  QTest::addColumn<QStringList>("buttons");
+  QTest::newRow("Russian") << "ru_RU" << QStringList{"&Да", "&Нет", "Отмена"};
+  QTest::newRow("English") << "en_GB" << QStringList{"&Yes", "&No", "Cancel"};
+}
+
+// The buttons of the program's questions come from Qt, and so do the texts
+// of its file, print and font dialogs; the program's own captions do not
+// change with the language.
+void StartupTest::qtsOwnTextsSpeakTheSystemsLanguage() {
+  QFETCH(QString, locale);
+  QFETCH(QStringList, buttons);
+  const QLocale old;
+  QLocale::setDefault(QLocale(locale));
+  TProgramWindows windows;
+  QLocale::setDefault(old);
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QStringLiteral("?"),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  QStringList shown;
+  for (QMessageBox::StandardButton b : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+    shown << box.button(b)->text();
+  QCOMPARE(shown, buttons);
+  QCOMPARE(windows.Frame().menuBar()->actions().first()->text(), QStringLiteral("&File"));
 }
 
 REACTOPT_GUI_TEST_MAIN(StartupTest)
