@@ -535,10 +535,12 @@ TEST_F(KitFaults, AKitFileThatCannotBeReplacedIsNamedAndTheOldKitStays) {
 }
 
 // Runs a shell command line as an unprivileged user in the test's folder,
-// which anyone may write, with a copy of the program and the tasks it reads.
+// which anyone may write (a sticky folder stays sticky), with a copy of the program and the tasks it reads.
 // Status 125: no such user.
 Outcome AsUser(const std::string& line) {
-  chmod(".", 0777);
+  struct stat here {};
+  stat(".", &here);
+  chmod(".", 0777 | (here.st_mode & S_ISVTX));
   std::filesystem::copy_file(REACTOPT_BATCH, "reactopt-batch", std::filesystem::copy_options::skip_existing);
   for (const char* task : {"DataFile.dat", "zad101.txt", "zad103.txt"})
     std::filesystem::copy_file(std::string(REACTOPT_TASKS_DIR "/") + task, task,
@@ -623,12 +625,17 @@ TEST_F(KitFaults, KitsIntoOneFolderAtOnceTakeTurns) {
 
 TEST_F(BatchFaults, AFailedRenamePutsBackEveryFileAlreadyReplaced) {
   if (!HaveStrace()) GTEST_SKIP() << "strace is missing";
-  for (int when = 1; when <= 3; ++when) {
+  // The renames fail one after another; last, a system that cannot exchange
+  // two names, where the old files are kept under a second name instead.
+  std::vector<std::string> faults;
+  for (int when = 1; when <= 3; ++when)
+    faults.push_back(Traced("inject=rename,renameat,renameat2:error=EIO:when=" + std::to_string(when)));
+  faults.push_back(Traced("inject=renameat2:error=EINVAL -e inject=rename:error=EIO:when=2"));
+  for (const std::string& fault : faults) {
     WriteFile("opt.out", "old report");
     WriteFile("c.csv", "old chart");
     WriteFile("a.csv", "old answer");
-    const std::string fault = "inject=rename,renameat,renameat2:error=EIO:when=" + std::to_string(when);
-    const Outcome o = Shell(Traced(fault) + "$B --chart c.csv --answer a.csv 101 1 1");
+    const Outcome o = Shell(fault + "$B --chart c.csv --answer a.csv 101 1 1");
     EXPECT_EQ(o.status, 1) << fault;
     EXPECT_NE(o.err.find(": Input/output error"), std::string::npos) << fault << o.err;
     EXPECT_EQ(Contents("."), (std::map<std::string, std::string>{
@@ -682,4 +689,37 @@ TEST_F(KitFaults, AKitBeyondTheMemoryEndsWithAMessage) {
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "reactopt-batch: out of memory\n");
   EXPECT_FALSE(FileExists("kit"));
+}
+
+TEST_F(KitFaults, WithoutAnExchangeOfNamesTheKitIsStillWhole) {
+  if (!HaveStrace()) GTEST_SKIP() << "strace is missing";
+  MakeKits();
+  const std::string noExchange = Traced("inject=renameat2:error=EINVAL");
+  ASSERT_EQ(Shell(KitLine(1)).status, 0);
+  Outcome o = Shell(noExchange + KitLine(2));
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(Which(Contents("kit")), "new");
+  EXPECT_EQ(Beside(), "");
+  // The old kit steps aside for the new one; a failure on the way puts it back.
+  o = Shell(Traced("inject=renameat2:error=EINVAL -e inject=rename:error=EIO:when=2") + KitLine(1));
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: cannot write " + Here() + "/kit: Input/output error\n");
+  EXPECT_EQ(Which(Contents("kit")), "new");
+  EXPECT_EQ(Beside(), "");
+}
+
+TEST_F(BatchFaults, AChartThatIsAnotherUsersInAStickyFolderKeepsTheOldReport) {
+  WriteFile("opt.out", "old report");
+  WriteFile("c.csv", "old chart");
+  chmod("c.csv", 0666);
+  Outcome o = AsUser("true");
+  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  ASSERT_EQ(chown("opt.out", 65534, 65534), 0);
+  chmod(".", 01777);
+  o = AsUser("$B --chart c.csv 101 1 1");
+  chmod(".", 0755);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: cannot write " + Here() + "/c.csv: Operation not permitted\n");
+  EXPECT_EQ(ReadFile("opt.out"), "old report");
+  EXPECT_EQ(ReadFile("c.csv"), "old chart");
 }
