@@ -711,8 +711,10 @@ void WriteFilesTogether(const std::string& folder, const FolderFile files[], std
   if (exists)
     for (std::size_t i = 0; i < count; ++i) CheckReplaceable(path, st, files[i].name);
 
-  const bool whole =
-      !base.empty() && !HoldsTheWorkingFolder(path) && (!exists || HoldsOnlyTheSet(path, ours));
+  // The old folder must let its set be removed once it has stepped aside.
+  const bool whole = !base.empty() && !HoldsTheWorkingFolder(path) &&
+                     (!exists || (HoldsOnlyTheSet(path, ours) &&
+                                  ::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0));
   std::string fresh = whole ? MakeTemporaryFolder(path) : "";
   if (fresh.empty()) {
     const int code = ErrorCode();
@@ -745,6 +747,12 @@ void WriteFilesTogether(const std::string& folder, const FolderFile files[], std
       if (::rename(fresh.c_str(), path.c_str()) != 0) throw IoError(ErrorCode(), given, false);
     } else if (Exchange(fresh.c_str(), path.c_str()) != 0) {
       const int code = ErrorCode();
+      if (code == EACCES || code == EPERM || code == EBUSY || code == EXDEV) {
+        // The folder itself may not move (another user's in a sticky folder,
+        // a mount point): its files are replaced within it instead.
+        RemoveSetFolder(fresh, ours, "");
+        return CommitWithin(path, files, count);
+      }
       if (code != EINVAL && code != ENOSYS) throw IoError(code, given, false);
       // No exchange here: the old folder steps aside for a moment; a kill
       // then leaves it beside, and the next writer puts it back.
