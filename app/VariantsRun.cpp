@@ -136,8 +136,8 @@ std::string ReadTaskFile(const std::string& name, const fs::path& folder, const 
     const std::string path = AbsolutePath((folder / name).string());
     throw InOutError("Нет файла " + name + " ни в папке " + folder.string() +
                          (fallback.empty() ? std::string() : ", ни в папке " + fallback.string()),
-                     "cannot open " + path + ": " + SystemErrorText(ENOENT) +
-                         (fallback.empty() ? std::string() : " (nor in " + fallback.string() + ")"),
+                     "File not found: " + path +
+                         (fallback.empty() ? std::string() : " (not in " + fallback.string() + " either)"),
                      path, ENOENT);
   }
   const bool statement = name != kDataFileName;

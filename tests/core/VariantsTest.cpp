@@ -314,6 +314,17 @@ TEST_F(Variants, FaultsOfItsFilesAreToldLikeARunsAndLoseNothing) {
   }
 }
 
+TEST_F(Variants, AMissingTaskFileIsNamedByItsPath) {
+  fs::remove("zad111.txt");
+  try {
+    variants::ReadTaskFile("zad111.txt", ".", "elsewhere");
+    ADD_FAILURE() << "read a missing file";
+  } catch (const InOutError& e) {
+    EXPECT_EQ(e.Plain(),
+              "File not found: " + fs::current_path().string() + "/zad111.txt (not in elsewhere either)");
+  }
+}
+
 TEST_F(Variants, TheCountAndTheToleranceHaveOneRuleEach) {
   for (const std::string count : {"0", "-1", "1001", "x"}) {
     const Outcome o = Batch({"--variants", count, "101"});
