@@ -492,7 +492,8 @@ TEST_F(KitFaults, AKitThatFailsPartWayLeavesTheOldKitWhole) {
   MakeKits();
   std::vector<std::string> faults = {"ulimit -f 8; ", "ulimit -f 40; "};
   if (HaveStrace()) {
-    for (int n = 2; n <= 27; ++n)
+    // A sanitizer's run-time makes writes of its own that must not fail.
+    for (int n = 2; n <= 27 && !kSanitized; ++n)
       faults.push_back(Traced("inject=write:error=ENOSPC:when=" + std::to_string(n)));
     for (int n = 1; n <= 5; ++n)
       faults.push_back(Traced("inject=rename,renameat,renameat2:error=EIO:when=" + std::to_string(n)));
@@ -514,7 +515,7 @@ TEST_F(KitFaults, AKitThatFailsPartWayLeavesTheOldKitWhole) {
     }
     EXPECT_EQ(Beside(), "") << fault;
   }
-  EXPECT_GE(failed, 5);
+  EXPECT_GE(failed, kSanitized ? 2 : 5);
 }
 
 TEST_F(KitFaults, AKitFileThatCannotBeReplacedIsNamedAndTheOldKitStays) {
