@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <memory>
+#include <new>
 #include <stdexcept>
 
 #include "app/VariantsRun.h"
@@ -227,14 +229,47 @@ bool SameFile(const UserOutput& o, const std::string& other) {
          Lower(a.substr(slash)) == Lower(b.substr(slash));
 }
 
-// Refuses (bad usage) an output that is the report, the data file, the task's
-// statement (zadNNN.txt, whichever way the task was named) or another output.
+// Whether `name` is that of a task statement (zadNNN.txt) or of the data
+// file, letter case ignored as the program reads them.
+bool IsTaskFileName(const std::string& name) {
+  const std::string n = Lower(name);
+  return n == Lower(kDataFileName) || (n.size() == 10 && n.compare(0, 3, "zad") == 0 &&
+                                       AllDigits(n.substr(3, 3)) && n.compare(6, 4, ".txt") == 0);
+}
+
+std::string TaskFileWhat(const std::string& name) {
+  return (Lower(name) == Lower(kDataFileName) ? "the data file " : "the task statement ") + name;
+}
+
+// The folders whose statements and data file no output may replace: the
+// current one, where the run reads its data, and the task file's.
+std::vector<std::string> TaskFolders(const Options& o) {
+  std::vector<std::string> folders = {"."};
+  if (!AllDigits(o.task)) {
+    const std::size_t slash = o.task.rfind('/');
+    if (slash != std::string::npos) folders.push_back(slash == 0 ? "/" : o.task.substr(0, slash));
+  }
+  return folders;
+}
+
+// Refuses (bad usage) an output that is the report, a task statement or the
+// data file of the current folder or the task file's (zadNNN.txt and
+// DataFile.dat, by name or by link, whether they exist or not), the task file
+// named or another output.
 void CheckOutputs(Options& o) {
-  char statement[16];
-  std::snprintf(statement, sizeof statement, "zad%d.txt", static_cast<int>(TaskCode));
-  std::vector<Protected> guarded = {{kReportFileName, std::string("the report ") + kReportFileName},
-                                    {kDataFileName, std::string("the data file ") + kDataFileName},
-                                    {statement, "the statement of task " + std::to_string(TaskCode)}};
+  std::vector<Protected> guarded = {{kReportFileName, std::string("the report ") + kReportFileName}};
+  std::vector<std::string> folders;
+  for (const std::string& folder : TaskFolders(o)) {
+    char* real = ::realpath(folder.c_str(), nullptr);
+    if (!real) continue;
+    folders.push_back(real);
+    std::free(real);
+    guarded.push_back({folder + "/" + kDataFileName, TaskFileWhat(kDataFileName)});
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+      if (IsTaskFileName(it->path().filename().string()))
+        guarded.push_back({it->path().string(), TaskFileWhat(it->path().filename().string())});
+  }
   if (!AllDigits(o.task)) guarded.push_back({o.task, "the task file " + o.task});
   for (UserOutput& out : o.outputs) {
     Classify(out);
@@ -242,7 +277,17 @@ void CheckOutputs(Options& o) {
       if (SameFile(out, p.path))
         throw UsageError(out.option + " " + out.path + " would overwrite " + p.what +
                          "; choose another file");
-    if (!out.stream) guarded.push_back({out.target, "the file of " + out.option});
+    if (!out.stream) {
+      const std::string resolved = ResolvedPath(out.target);
+      const std::size_t slash = resolved.rfind('/');
+      const std::string folder = slash == 0 ? "/" : resolved.substr(0, slash),
+                        name = resolved.substr(slash + 1);
+      if (!resolved.empty() && IsTaskFileName(name) &&
+          std::find(folders.begin(), folders.end(), folder) != folders.end())
+        throw UsageError(out.option + " " + out.path + " would overwrite " + TaskFileWhat(name) +
+                         "; choose another file");
+      guarded.push_back({out.target, "the file of " + out.option});
+    }
   }
 }
 
@@ -388,6 +433,9 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
   } catch (const std::runtime_error& e) {
     // Data the task cannot take: the desktop's own message.
     err << e.what() << '\n';
+    return 1;
+  } catch (const std::bad_alloc&) {
+    err << "reactopt-batch: out of memory\n";
     return 1;
   }
   if (options.print) {

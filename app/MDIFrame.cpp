@@ -17,6 +17,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -292,6 +293,9 @@ void TFrameForm::RunBtnClick() {
   } catch (const std::runtime_error& e) {
     // Input, output and data errors end the run; no window opens.
     prompts::Error(this, QString::fromUtf8(e.what()));
+    return;
+  } catch (const std::bad_alloc&) {
+    prompts::Error(this, QStringLiteral("Недостаточно памяти для расчёта"));
     return;
   }
   if (!RunSucceeded) return;

@@ -19,6 +19,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <map>
+#include <new>
 #include <set>
 
 #include "app/VariantsRun.h"
@@ -211,6 +212,10 @@ bool TVariantsDialog::CreateFiles() {
     }
     QApplication::restoreOverrideCursor();
     StatusLabel->setText(QStringLiteral("Записано файлов: %1, в папку %2").arg(files.size()).arg(folder));
+  } catch (const std::bad_alloc&) {
+    prompts::Error(this,
+                   QStringLiteral("Недостаточно памяти для набора: уменьшите число вариантов или задач"));
+    return false;
   } catch (const std::exception& e) {
     prompts::Error(this, QString::fromUtf8(e.what()));
     return false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 #include <stdexcept>
 #include <system_error>
 
@@ -18,9 +19,12 @@ namespace variants {
 
 namespace {
 
-// Statements and data files are a few kilobytes; anything far larger is not
-// one, and reading it whole would only cost memory.
+// Data files are a few kilobytes; anything far larger is not one, and
+// reading it whole would only cost memory.
 constexpr std::size_t kMaxSourceSize = 1 << 20;
+// The program's statements are about 2 KB; every variant's sheet and quiz
+// question carries its statement, so one must fit a page.
+constexpr std::size_t kMaxStatementSize = 64 << 10;
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -79,7 +83,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
     };
     if (a == "--variants") {
       const std::string& n = value();
-      if (!AllDigits(n) || n.size() > 4) throw UsageError("--variants needs a count 1 to 1000: " + n);
+      if (!AllDigits(n) || n.size() > 4 || std::stoi(n) < 1 || std::stoi(n) > 1000)
+        throw UsageError("--variants needs a count 1 to 1000: " + n);
       o.request.count = std::stoi(n);
       counted = true;
     } else if (a == "--seed") {
@@ -127,10 +132,16 @@ bool AsksForVariants(const std::vector<std::string>& args) {
 std::string ReadTaskFile(const std::string& name, const fs::path& folder, const fs::path& fallback) {
   fs::path file = FindFile(folder, name);
   if (file.empty()) file = FindFile(fallback, name);
-  if (file.empty())
+  if (file.empty()) {
+    const std::string path = AbsolutePath((folder / name).string());
     throw InOutError("Нет файла " + name + " ни в папке " + folder.string() +
-                     (fallback.empty() ? std::string() : ", ни в папке " + fallback.string()));
-  return ReadRegularFile(file.string(), kMaxSourceSize);
+                         (fallback.empty() ? std::string() : ", ни в папке " + fallback.string()),
+                     "File not found: " + path +
+                         (fallback.empty() ? std::string() : " (not in " + fallback.string() + " either)"),
+                     path, ENOENT);
+  }
+  const bool statement = name != kDataFileName;
+  return ReadRegularFile(AbsolutePath(file.string()), statement ? kMaxStatementSize : kMaxSourceSize);
 }
 
 teaching::KitSources ReadKitSources(const std::vector<int>& codes, const fs::path& folder,
@@ -144,18 +155,15 @@ teaching::KitSources ReadKitSources(const std::vector<int>& codes, const fs::pat
 }
 
 std::vector<fs::path> WriteKitFiles(const std::vector<teaching::KitFile>& files, const fs::path& folder) {
-  std::error_code ec;
-  const fs::file_status status = fs::status(folder, ec);
-  if (fs::exists(status) && !fs::is_directory(status)) throw InOutError("Не папка: " + folder.string());
-  if (!fs::exists(status) && (fs::create_directories(folder, ec), ec))
-    throw InOutError("Нельзя создать папку " + folder.string() + ": " + ec.message());
+  std::vector<FolderFile> set;
   std::vector<fs::path> written;
   for (const teaching::KitFile& file : files) {
     if (!teaching::IsKitFileName(file.name)) throw InOutError("Не файл набора: " + file.name);
-    const fs::path path = folder / file.name;
-    ReplaceWholeFile(path.c_str(), file.bytes.data(), file.bytes.size());
-    written.push_back(path);
+    set.push_back({file.name, file.bytes.data(), file.bytes.size()});
+    written.push_back(folder / file.name);
   }
+  WriteFilesTogether(folder.string(), set.data(), set.size(),
+                     [](const std::string& name) { return teaching::IsKitFileName(name); });
   return written;
 }
 
@@ -175,17 +183,28 @@ int VariantsMain(const std::vector<std::string>& args, std::ostream& out, std::o
   } catch (const teaching::KitRequestError& e) {
     err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
     return 2;
+  } catch (const InOutError& e) {
+    err << "reactopt-batch: " << e.Plain() << '\n';
+    return 1;
   } catch (const std::runtime_error& e) {
-    err << e.what() << '\n';
+    err << "reactopt-batch: " << e.what() << '\n';
+    return 1;
+  } catch (const std::bad_alloc&) {
+    err << "reactopt-batch: out of memory\n";
     return 1;
   }
+  std::vector<fs::path> written;
   try {
-    for (const fs::path& path : WriteKitFiles(files, options.folder)) out << path.string() << '\n';
-    out.flush();
-  } catch (const std::runtime_error& e) {
-    err << e.what() << '\n';
+    written = WriteKitFiles(files, options.folder);
+  } catch (const InOutError& e) {
+    err << "reactopt-batch: " << e.Plain() << '\n';
+    return 1;
+  } catch (const std::bad_alloc&) {
+    err << "reactopt-batch: out of memory\n";
     return 1;
   }
+  for (const fs::path& path : written) out << path.string() << '\n';
+  out.flush();
   if (!out) {
     err << "reactopt-batch: standard output: " << SystemErrorText(errno != 0 ? errno : EIO) << '\n';
     return 1;

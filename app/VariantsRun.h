@@ -34,13 +34,14 @@ teaching::KitSources ReadKitSources(const std::vector<int>& codes, const std::fi
 
 // The bytes of the task file `name` ("DataFile.dat", "zad101.txt") from
 // `folder`, or from `fallback` when `folder` has none, letter case ignored.
-// A FIFO, a device, a folder or a file over 1 MiB is refused; throws
-// InOutError naming the file.
+// A FIFO, a device, a folder, a statement over 64 KB or a data file over
+// 1 MiB is refused; throws InOutError naming the file by its absolute path.
 std::string ReadTaskFile(const std::string& name, const std::filesystem::path& folder,
                          const std::filesystem::path& fallback);
 
-// Writes each file whole into `folder`, which is created when missing. Only
-// the kit's own names are written; nothing else in the folder is touched.
+// Writes the files into `folder`, created when missing, as one kit (see
+// WriteFilesTogether): a folder holding only kit files is replaced whole, one
+// holding other files too gets only the kit's names, committed together.
 // Returns the paths written; throws InOutError.
 std::vector<std::filesystem::path> WriteKitFiles(const std::vector<teaching::KitFile>& files,
                                                  const std::filesystem::path& folder);

@@ -84,15 +84,25 @@ class PreparedFile {
   // Drops what Prepare made; the file stays as it was.
   void Discard();
 
-  bool Pending() const { return state_ != State::Empty; }
+  bool Pending() const { return state_ == State::Temporary || state_ == State::InPlace; }
   // Whether Commit still writes the contents (and so can still fail for want
   // of room) rather than only renaming.
   bool RewritesInPlace() const { return state_ == State::InPlace; }
 
  private:
-  enum class State { Empty, Temporary, InPlace };
+  friend void CommitTogether(PreparedFile* const files[], std::size_t count);
+  // Replaced: the new contents have the name, the old ones are kept (under
+  // the temporary name, or in memory for a rewrite in place) until Keep or
+  // Revert.
+  enum class State { Empty, Temporary, InPlace, Replaced };
   void PrepareInPlace();
   void CommitInPlace();
+  // Commit that keeps the old contents for Revert.
+  void Replace();
+  // Puts the old contents back under the name; false when that failed.
+  bool Revert();
+  // Drops the old contents Replace kept.
+  void Keep();
   [[noreturn]] void Fail(const InOutError& error, bool inPlace, WholeFileError::Left left);
 
   State state_ = State::Empty;
@@ -107,12 +117,48 @@ class PreparedFile {
   long long oldSize_ = 0;
   bool canRestore_ = false;
   std::string old_;
+  // After Replace: the name had no file before, the old file is under tmp_,
+  // a rewrite in place.
+  bool wasNew_ = false;
+  bool oldAside_ = false;
+  bool replacedInPlace_ = false;
+  bool undo_ = false;
 };
 
 // Commits prepared files together: the rewrites in place, which write and so
-// can still fail, first, then the renames, which need no room. Files not yet
-// committed when one fails are discarded, keeping their old contents.
+// can still fail, first, then the renames, which need no room. Each old file
+// is kept aside until every new one has its name; when one fails, those
+// already replaced get their old contents back and the rest are discarded.
+// Only a process killed between the renames can leave some files new and the
+// others old (the old ones then lie beside them as temporary files, removed
+// by the next writer).
 void CommitTogether(PreparedFile* const files[], std::size_t count);
+
+// One file of a set written into a folder together.
+struct FolderFile {
+  std::string name;  // a plain name, no folder
+  const char* data;
+  std::size_t size;
+};
+
+// Writes `count` files into the folder `folder` (created when missing, a
+// link to a folder followed) as one set, for readers and a failure at any
+// moment alike:
+// - When the folder holds nothing but files whose names `ours` accepts (an
+//   earlier set, or nothing), and is not the working folder or one above it,
+//   the set is written into a new folder beside it, which then takes its
+//   place at once; the old set goes with the old folder. The folder holds the
+//   old set or the new one, whole, whatever fails or is killed.
+// - A folder that holds other files too, or whose parent takes no new folder,
+//   has the files committed together within it (CommitTogether); other files
+//   stay as they are, and only a kill between the renames can leave some
+//   files new and the others old.
+// Writers of one folder take turns (a lock on the folder above it). A file of
+// the set that the user may not replace (a folder, a special file, a
+// write-protected or immutable file, another user's in a sticky folder) stops
+// the write before anything changes. Throws InOutError naming the file.
+void WriteFilesTogether(const std::string& folder, const FolderFile files[], std::size_t count,
+                        bool (*ours)(const std::string& name));
 
 // Writes `size` bytes of `data` as the file `name`, whole: Prepare and Commit.
 void ReplaceWholeFile(const char* name, const char* data, std::size_t size,

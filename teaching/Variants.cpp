@@ -21,6 +21,7 @@ namespace {
 // running for hours.
 constexpr int kMaxCount = 1000;
 constexpr int kMaxDigits = 3;
+constexpr int kMaxToleranceDecimals = 6;
 
 // Drawing runs the solvers through the shared state of the current task; the
 // program's open task must not notice.
@@ -389,11 +390,17 @@ std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSourc
 
 void CheckTolerance(const std::string& relative) {
   if (relative.empty()) return;
+  // A teacher accepts answers off by a share of the value, at most a half
+  // (more would take 0 for any answer) and no finer than a millionth (finer
+  // is the half unit of the printed digit anyway); a text beyond the number
+  // syntax is refused by the same words.
   Decimal d;
   double value = 0;
   if (!ParseTypedNumber(relative, value) || !ParseDecimal(relative, d) || d.negative ||
-      Compare(d, Decimal{false, "1", 0}) > 0)
-    throw KitRequestError("Допуск «" + relative + "» должен быть числом от 0 до 1 (доля значения)");
+      Compare(d, Decimal{false, "5", -1}) > 0 || (!d.IsZero() && d.LastPlace() < -kMaxToleranceDecimals))
+    throw KitRequestError("Допуск «" + relative +
+                          "» должен быть числом от 0 до 0,5 (доля значения) с не более чем " +
+                          std::to_string(kMaxToleranceDecimals) + " знаками после запятой");
 }
 
 std::string ToleranceOf(const std::string& value, const std::string& relative) {

@@ -122,7 +122,8 @@ bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range
 
 // The tolerance of an answer printed as `value`: `relative` times its value,
 // but never less than half a unit of its last printed digit. Throws
-// KitRequestError for a relative tolerance that is not a number from 0 to 1.
+// KitRequestError for a relative tolerance that is not a number from 0 to
+// 0.5 with at most 6 decimals.
 std::string ToleranceOf(const std::string& value, const std::string& relative);
 
 // Checks a request's tolerance; throws KitRequestError naming the problem.

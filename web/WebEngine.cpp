@@ -12,6 +12,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -86,6 +87,9 @@ template <typename Answer>
 auto Guarded(Answer answer) -> decltype(answer()) {
   try {
     return answer();
+  } catch (const std::bad_alloc&) {
+    message = "Недостаточно памяти";
+    return {};
   } catch (const std::exception& e) {
     message = e.what();
     return {};

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -400,4 +401,326 @@ TEST_F(BatchFaults, TheNextRunRemovesTheTemporaryFilesOfKilledRuns) {
   EXPECT_FALSE(FileExists(older));
   EXPECT_TRUE(FileExists(running));
   EXPECT_TRUE(FileExists(elsewhere));
+}
+
+namespace {
+
+// Whether this build runs under AddressSanitizer, which cannot start within
+// a small address-space limit.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+bool HaveStrace() { return std::system("command -v strace >/dev/null 2>&1") == 0; }
+
+// A tracer for one command: `faults` as strace's -e argument. A sanitizer
+// build's leak check cannot run under a tracer.
+std::string Traced(const std::string& faults) {
+  return "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 strace -f -qq -o /dev/null -e " +
+         faults + " ";
+}
+
+// Every entry of `folder` with its bytes ("<folder>" for a folder), hidden
+// ones included.
+std::map<std::string, std::string> Contents(const std::string& folder) {
+  std::map<std::string, std::string> entries;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+    entries[entry.path().filename()] = entry.is_directory() ? "<folder>" : ReadFile(entry.path());
+  return entries;
+}
+
+std::vector<std::string> KitArgs(int seed) {
+  return {"--variants", "3", "--seed", std::to_string(seed), "--out", "kit", "101", "103"};
+}
+
+std::string KitLine(int seed) {
+  std::string line = "$B";
+  for (const std::string& a : KitArgs(seed)) line += " " + a;
+  return line;
+}
+
+class KitFaults : public BatchFaults {
+ protected:
+  static constexpr const char* kTasks[] = {"DataFile.dat", "zad101.txt", "zad103.txt"};
+  // The kits of seeds 1 and 2 as the folder holds them when made alone.
+  void MakeKits() {
+    // The tasks the kit reads, for the runs forked from this test too.
+    for (const char* task : kTasks) WriteFile(task, ReadFile(std::string(REACTOPT_TASKS_DIR "/") + task));
+    for (int seed : {2, 1}) {
+      ASSERT_EQ(Shell(KitLine(seed)).status, 0);
+      (seed == 1 ? old_ : new_) = Contents("kit");
+    }
+    ASSERT_NE(old_, new_);
+    ASSERT_EQ(old_.size(), 4u);
+  }
+  // "old", "new", or the names and sizes the folder holds.
+  std::string Which(const std::map<std::string, std::string>& kit) const {
+    if (kit == old_) return "old";
+    if (kit == new_) return "new";
+    std::string names;
+    const auto same = [](const std::map<std::string, std::string>& set, const std::string& name,
+                         const std::string& bytes) { return set.count(name) && set.at(name) == bytes; };
+    for (const auto& [name, bytes] : kit)
+      names += name + (same(old_, name, bytes)   ? " (old) "
+                       : same(new_, name, bytes) ? " (new) "
+                                                 : " (other) ");
+    return names;
+  }
+  // What lies beside the kit but the tasks: no half-made folder, no kit aside.
+  static std::string Beside() {
+    std::string names;
+    for (const auto& [name, bytes] : Contents("."))
+      if (name != "kit" && std::find(std::begin(kTasks), std::end(kTasks), name) == std::end(kTasks))
+        names += name + " ";
+    return names;
+  }
+  std::map<std::string, std::string> old_, new_;
+};
+
+}  // namespace
+
+TEST_F(KitFaults, AKitThatFailsPartWayLeavesTheOldKitWhole) {
+  MakeKits();
+  std::vector<std::string> faults = {"ulimit -f 8; ", "ulimit -f 40; "};
+  if (HaveStrace()) {
+    // A sanitizer's run-time makes writes of its own that must not fail.
+    for (int n = 2; n <= 27 && !kSanitized; ++n)
+      faults.push_back(Traced("inject=write:error=ENOSPC:when=" + std::to_string(n)));
+    for (int n = 1; n <= 5; ++n)
+      faults.push_back(Traced("inject=rename,renameat,renameat2:error=EIO:when=" + std::to_string(n)));
+  }
+  int failed = 0;
+  for (const std::string& fault : faults) {
+    ASSERT_EQ(Shell(KitLine(1)).status, 0);
+    const Outcome o = Shell(fault + KitLine(2));
+    const auto kit = Contents("kit");
+    if (kit == new_) {
+      // Written whole; only the list of its files may have failed.
+      EXPECT_TRUE(o.status == 0 || o.err.find("standard output") != std::string::npos) << fault << o.err;
+    } else {
+      ++failed;
+      EXPECT_EQ(o.status, 1) << fault;
+      EXPECT_EQ(Which(kit), "old") << fault << o.err;
+      EXPECT_EQ(o.err.rfind("reactopt-batch: ", 0), 0u) << fault << o.err;
+      EXPECT_NE(o.err.find(Here() + "/kit"), std::string::npos) << fault << o.err;
+    }
+    EXPECT_EQ(Beside(), "") << fault;
+  }
+  EXPECT_GE(failed, kSanitized ? 2 : 5);
+}
+
+TEST_F(KitFaults, AKitFileThatCannotBeReplacedIsNamedAndTheOldKitStays) {
+  MakeKits();
+  ASSERT_EQ(Shell(KitLine(1)).status, 0);
+  // A folder in place of the quiz: nothing of the new kit is written.
+  std::filesystem::remove("kit/moodle.xml");
+  ASSERT_EQ(mkdir("kit/moodle.xml", 0777), 0);
+  WriteFile("kit/moodle.xml/mine.txt", "mine");
+  Outcome o = Shell(KitLine(2));
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: Cannot create file " + Here() + "/kit/moodle.xml: Is a directory\n");
+  auto kit = Contents("kit");
+  EXPECT_EQ(kit["moodle.xml"], "<folder>");
+  kit["moodle.xml"] = old_["moodle.xml"];
+  EXPECT_EQ(Which(kit), "old");
+  EXPECT_EQ(ReadFile("kit/moodle.xml/mine.txt"), "mine");
+}
+
+// Runs a shell command line as an unprivileged user in the test's folder,
+// which anyone may write (a sticky folder stays sticky), with a copy of the program and the tasks it reads.
+// Status 125: no such user.
+Outcome AsUser(const std::string& line) {
+  struct stat here {};
+  stat(".", &here);
+  chmod(".", 0777 | (here.st_mode & S_ISVTX));
+  std::filesystem::copy_file(REACTOPT_BATCH, "reactopt-batch", std::filesystem::copy_options::skip_existing);
+  for (const char* task : {"DataFile.dat", "zad101.txt", "zad103.txt"})
+    std::filesystem::copy_file(std::string(REACTOPT_TASKS_DIR "/") + task, task,
+                               std::filesystem::copy_options::skip_existing);
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
+    const std::string command = "export B=\"$PWD/reactopt-batch\"; timeout 20 sh -c '" + line +
+                                "' >/tmp/reactopt-user-out.$$ 2>&1; s=$?; cat /tmp/reactopt-user-out.$$; "
+                                "rm -f /tmp/reactopt-user-out.$$; exit $s";
+    const int fd = open("user.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    dup2(fd, 1);
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(126);
+  }
+  const int status = Wait(pid);
+  Outcome o{status, "", ReadFile("user.txt")};
+  std::remove("user.txt");
+  return o;
+}
+
+TEST_F(KitFaults, AProtectedKitFileStopsTheKitAndTheOldKitStays) {
+  MakeKits();
+  std::filesystem::remove_all("kit");
+  Outcome o = AsUser(KitLine(1));
+  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  ASSERT_EQ(o.status, 0) << o.err;
+  ASSERT_EQ(Which(Contents("kit")), "old");
+  // Write-protected by its owner, or another user's in a sticky folder.
+  chmod("kit/moodle.xml", 0444);
+  o = AsUser(KitLine(2));
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: Cannot create file " + Here() + "/kit/moodle.xml: Permission denied\n");
+  EXPECT_EQ(Which(Contents("kit")), "old");
+  ASSERT_EQ(chown("kit/moodle.xml", 0, 0), 0);
+  ASSERT_EQ(chown("kit", 0, 0), 0);
+  chmod("kit/moodle.xml", 0666);
+  chmod("kit", 01777);
+  o = AsUser(KitLine(2));
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err,
+            "reactopt-batch: Cannot create file " + Here() + "/kit/moodle.xml: Operation not permitted\n");
+  EXPECT_EQ(Which(Contents("kit")), "old");
+}
+
+TEST_F(KitFaults, AKitKilledAtAnyMomentLeavesTheOldKitOrTheNew) {
+  MakeKits();
+  // Kills spread over a whole kit's time, most of it spent drawing.
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Wait(Fork(KitArgs(2))), 0);
+  const auto span =
+      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  std::mt19937 random(2026);
+  int killed = 0;
+  for (int round = 0; round < 300; ++round) {
+    const pid_t pid = Fork(KitArgs(1 + round % 2));
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % (span.count() + 1)));
+    kill(pid, SIGKILL);
+    if (Wait(pid) == -SIGKILL) ++killed;
+    const std::string which = Which(Contents("kit"));
+    ASSERT_TRUE(which == "old" || which == "new") << "round " << round << ": " << which;
+  }
+  EXPECT_GT(killed, 100);
+  // The next kit clears what the killed ones left beside the folder.
+  ASSERT_EQ(Wait(Fork(KitArgs(1))), 0);
+  EXPECT_EQ(Which(Contents("kit")), "old");
+  EXPECT_EQ(Beside(), "");
+}
+
+TEST_F(KitFaults, KitsIntoOneFolderAtOnceTakeTurns) {
+  MakeKits();
+  for (int round = 0; round < 60; ++round) {
+    const pid_t a = Fork(KitArgs(1)), b = Fork(KitArgs(2));
+    ASSERT_EQ(Wait(a), 0) << "round " << round;
+    ASSERT_EQ(Wait(b), 0) << "round " << round;
+    const std::string which = Which(Contents("kit"));
+    ASSERT_TRUE(which == "old" || which == "new") << "round " << round << ": " << which;
+    ASSERT_EQ(Beside(), "") << "round " << round;
+  }
+}
+
+TEST_F(BatchFaults, AFailedRenamePutsBackEveryFileAlreadyReplaced) {
+  if (!HaveStrace()) GTEST_SKIP() << "strace is missing";
+  // The renames fail one after another; last, a system that cannot exchange
+  // two names, where the old files are kept under a second name instead.
+  std::vector<std::string> faults;
+  for (int when = 1; when <= 3; ++when)
+    faults.push_back(Traced("inject=rename,renameat,renameat2:error=EIO:when=" + std::to_string(when)));
+  faults.push_back(Traced("inject=renameat2:error=EINVAL -e inject=rename:error=EIO:when=2"));
+  for (const std::string& fault : faults) {
+    WriteFile("opt.out", "old report");
+    WriteFile("c.csv", "old chart");
+    WriteFile("a.csv", "old answer");
+    const Outcome o = Shell(fault + "$B --chart c.csv --answer a.csv 101 1 1");
+    EXPECT_EQ(o.status, 1) << fault;
+    EXPECT_NE(o.err.find(": Input/output error"), std::string::npos) << fault << o.err;
+    EXPECT_EQ(Contents("."), (std::map<std::string, std::string>{
+                                 {"opt.out", "old report"}, {"c.csv", "old chart"}, {"a.csv", "old answer"}}))
+        << fault;
+  }
+}
+
+TEST_F(BatchFaults, NoOutputReplacesATaskStatementOrTheDataFile) {
+  const std::string data = ReadFile(REACTOPT_TASKS_DIR "/DataFile.dat");
+  WriteFile("DataFile.dat", data);
+  ASSERT_EQ(mkdir("sub", 0777), 0);
+  for (const char* statement :
+       {"zad101.txt", "zad125.txt", "ZAD102.TXT", "sub/zad110.txt", "sub/DataFile.dat"})
+    WriteFile(statement, "statement");
+  ASSERT_EQ(symlink("zad125.txt", "link.csv"), 0);
+  ASSERT_EQ(link("zad125.txt", "hard.csv"), 0);
+  struct Case {
+    std::string path, task;
+  };
+  for (const Case& c : std::vector<Case>{{"zad125.txt", "101"},
+                                         {"Zad125.TXT", "101"},
+                                         {"./sub/../zad102.txt", "101"},
+                                         {"link.csv", "101"},
+                                         {"hard.csv", "101"},
+                                         {"zad117.txt", "101"},
+                                         {"datafile.DAT", "101"},
+                                         {"sub/zad110.txt", "sub/zad101.txt"},
+                                         {"sub/zad124.txt", "sub/zad101.txt"},
+                                         {"sub/datafile.dat", "sub/zad101.txt"}})
+    for (const char* option : {"--chart", "--answer"}) {
+      const Outcome o = Shell(std::string("$B ") + option + " " + c.path + " " + c.task + " 1 1");
+      EXPECT_EQ(o.status, 2) << option << " " << c.path;
+      EXPECT_NE(o.err.find(c.path), std::string::npos) << o.err;
+    }
+  for (const char* statement :
+       {"zad101.txt", "zad125.txt", "ZAD102.TXT", "sub/zad110.txt", "sub/DataFile.dat"})
+    EXPECT_EQ(ReadFile(statement), "statement") << statement;
+  EXPECT_EQ(ReadFile("DataFile.dat"), data);
+  EXPECT_FALSE(FileExists("zad117.txt") || FileExists("sub/zad124.txt"));
+}
+
+TEST_F(KitFaults, AKitBeyondTheMemoryEndsWithAMessage) {
+  if (kSanitized) GTEST_SKIP() << "a sanitizer cannot run within an address-space limit";
+  // A statement as large as one may be, 400 variants of it: far more than
+  // the limit lets the program hold.
+  WriteFile("DataFile.dat", ReadFile(REACTOPT_TASKS_DIR "/DataFile.dat"));
+  WriteFile("zad101.txt", std::string(60000, 'x'));
+  const Outcome o =
+      Shell("ulimit -v 150000; $B --variants 400 --range 1=0.1:9.99 --range 2=0.1:9.99 --out kit 101");
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: out of memory\n");
+  EXPECT_FALSE(FileExists("kit"));
+}
+
+TEST_F(KitFaults, WithoutAnExchangeOfNamesTheKitIsStillWhole) {
+  if (!HaveStrace()) GTEST_SKIP() << "strace is missing";
+  MakeKits();
+  const std::string noExchange = Traced("inject=renameat2:error=EINVAL");
+  ASSERT_EQ(Shell(KitLine(1)).status, 0);
+  Outcome o = Shell(noExchange + KitLine(2));
+  EXPECT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(Which(Contents("kit")), "new");
+  EXPECT_EQ(Beside(), "");
+  // The old kit steps aside for the new one; a failure on the way puts it back.
+  o = Shell(Traced("inject=renameat2:error=EINVAL -e inject=rename:error=EIO:when=2") + KitLine(1));
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: cannot write " + Here() + "/kit: Input/output error\n");
+  EXPECT_EQ(Which(Contents("kit")), "new");
+  EXPECT_EQ(Beside(), "");
+}
+
+TEST_F(BatchFaults, AChartThatIsAnotherUsersInAStickyFolderKeepsTheOldReport) {
+  WriteFile("opt.out", "old report");
+  WriteFile("c.csv", "old chart");
+  chmod("c.csv", 0666);
+  Outcome o = AsUser("true");
+  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  ASSERT_EQ(chown("opt.out", 65534, 65534), 0);
+  chmod(".", 01777);
+  o = AsUser("$B --chart c.csv 101 1 1");
+  chmod(".", 0755);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "reactopt-batch: cannot write " + Here() + "/c.csv: Operation not permitted\n");
+  EXPECT_EQ(ReadFile("opt.out"), "old report");
+  EXPECT_EQ(ReadFile("c.csv"), "old chart");
 }

@@ -183,8 +183,7 @@ TEST_F(Variants, RangesSetByNumberOrLabelAndTheirFaults) {
       {{"--variants", "3", "--range", "2=0.5:-1", "101"}, "граница -1 отрицательна"},
       {{"--variants", "3", "--range", "2=2:1", "101"}, "нижняя граница 2 больше верхней 1"},
       {{"--variants", "3", "--range", "7=1:2", "101"}, "Ни у одной из выбранных задач нет поля «7»"},
-      {{"--variants", "3", "--tolerance", "5", "101"}, "Допуск «5» должен быть числом от 0 до 1"},
-      {{"--variants", "0", "101"}, "Число вариантов должно быть от 1 до 1000"},
+      {{"--variants", "3", "--tolerance", "5", "101"}, "Допуск «5» должен быть числом от 0 до 0,5"},
       {{"--variants", "3", "126"}, "not a task code 101-125: 126"},
       {{"--variants", "3", "--print", "101"}, "unknown option with --variants: --print"},
       {{"--variants", "3"}, "missing task code"},
@@ -269,19 +268,84 @@ TEST_F(Variants, WritesOnlyItsOwnFilesAndReadsNoSpecialFile) {
   ASSERT_EQ(Batch({"--variants", "2", "--out", "kit", "111"}).status, 0);
   EXPECT_EQ(ReadFile("kit/notes.txt"), "mine");
   EXPECT_NE(ReadFile("kit/sheets.html"), "old");
-  WriteFile("plain", "x");
-  Outcome o = Batch({"--variants", "2", "--out", "plain", "111"});
-  EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "Не папка: plain\n");
-  EXPECT_EQ(ReadFile("plain"), "x");
-  fs::remove("DataFile.dat");
-  ASSERT_EQ(::mkfifo("DataFile.dat", 0600), 0);
-  o = Batch({"--variants", "2", "111"});
-  EXPECT_EQ(o.status, 1);
-  EXPECT_EQ(o.err, "Cannot open file ./DataFile.dat\n");
-  fs::remove("DataFile.dat");
-  WriteFile("DataFile.dat", std::string((1 << 20) + 1, '0'));
-  EXPECT_EQ(Batch({"--variants", "2", "111"}).err, "Файл ./DataFile.dat слишком велик (больше 1 МБ)\n");
+}
+
+TEST_F(Variants, FaultsOfItsFilesAreToldLikeARunsAndLoseNothing) {
+  const std::string here = fs::current_path().string();
+  struct Case {
+    const char* file;   // made before the kit
+    std::string bytes;  // "<fifo>" for a FIFO
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"plain", "x", {"--out", "plain"}, "Cannot create file " + here + "/plain: Not a directory"},
+      {"fifo1", "<fifo>", {"--out", "fifo1"}, "Cannot create file " + here + "/fifo1: Not a directory"},
+      {"DataFile.dat", "<fifo>", {}, "Cannot open file " + here + "/DataFile.dat: это не обычный файл"},
+      {"DataFile.dat",
+       std::string((1 << 20) + 1, '0'),
+       {},
+       "cannot read " + here + "/DataFile.dat: file too large (over 1 MB)"},
+      // A statement fits a page; the program's own are about 2 KB.
+      {"zad111.txt",
+       std::string((64 << 10) + 1, 'x'),
+       {},
+       "cannot read " + here + "/zad111.txt: file too large (over 64 KB)"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(c.file);
+    if (c.bytes == "<fifo>")
+      ASSERT_EQ(::mkfifo(c.file, 0600), 0);
+    else
+      WriteFile(c.file, c.bytes);
+    std::vector<std::string> args = {"--variants", "2"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.push_back("111");
+    const Outcome o = Batch(args);
+    EXPECT_EQ(o.status, 1) << c.message;
+    EXPECT_EQ(o.err, "reactopt-batch: " + c.message + "\n");
+    if (c.bytes != "<fifo>") {
+      EXPECT_EQ(ReadFile(c.file), c.bytes);
+    }
+    EXPECT_FALSE(fs::exists("variants"));
+    fs::remove(c.file);
+    if (fs::exists(fs::path(REACTOPT_TASKS_DIR) / c.file))
+      fs::copy_file(fs::path(REACTOPT_TASKS_DIR) / c.file, c.file);
+  }
+}
+
+TEST_F(Variants, AMissingTaskFileIsNamedByItsPath) {
+  fs::remove("zad111.txt");
+  try {
+    variants::ReadTaskFile("zad111.txt", ".", "elsewhere");
+    ADD_FAILURE() << "read a missing file";
+  } catch (const InOutError& e) {
+    EXPECT_EQ(e.Plain(),
+              "File not found: " + fs::current_path().string() + "/zad111.txt (not in elsewhere either)");
+  }
+}
+
+TEST_F(Variants, TheCountAndTheToleranceHaveOneRuleEach) {
+  for (const std::string count : {"0", "-1", "1001", "x"}) {
+    const Outcome o = Batch({"--variants", count, "101"});
+    EXPECT_EQ(o.status, 2) << count;
+    EXPECT_EQ(o.err.substr(0, o.err.find(" (")),
+              "reactopt-batch: --variants needs a count 1 to 1000: " + count);
+  }
+  // A share of the value up to a half, to a millionth at the finest: what a
+  // teacher means; anything else is refused the same way.
+  for (const std::string tolerance : {"1e-400", "1e-99999", "1", "0.6", "5e-7", "-0.1", "x"}) {
+    const Outcome o = Batch({"--variants", "2", "--tolerance", tolerance, "101"});
+    EXPECT_EQ(o.status, 2) << tolerance;
+    EXPECT_EQ(o.err.substr(0, o.err.find(" (usage")), "reactopt-batch: Допуск «" + tolerance +
+                                                          "» должен быть числом от 0 до 0,5 (доля значения) "
+                                                          "с не более чем 6 знаками после запятой");
+    EXPECT_THROW(CheckAnswers(101, {"1", "0.5"}, {"0.343"}, tolerance, false), KitRequestError) << tolerance;
+  }
+  for (const std::string tolerance : {"0.5", "0,5", "1e-6", "0"}) {
+    EXPECT_EQ(Batch({"--variants", "2", "--tolerance", tolerance, "101"}).status, 0) << tolerance;
+    EXPECT_TRUE(CheckAnswers(101, {"1", "0.5"}, {"0.343"}, tolerance, false)[0].right) << tolerance;
+  }
 }
 
 }  // namespace
