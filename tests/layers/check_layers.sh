@@ -9,6 +9,7 @@ rules='
 base/:base/
 initial_data/:base/ initial_data/
 numeric/:base/ numeric/
+schemes/:base/ initial_data/ numeric/ schemes/
 solvers/:base/ initial_data/ numeric/ solvers/
 teaching/:base/ initial_data/ numeric/ solvers/ teaching/
 app/BatchRun:base/ initial_data/ numeric/ solvers/ app/BatchRun app/VariantsRun
