@@ -37,7 +37,7 @@ int Digits(const std::string& s) {
   return digits;
 }
 
-// Five significant digits: fixed notation from 1e-4 to 1e6, else a mantissa
+// Five significant digits: fixed notation from 1e-4 to 1e5, else a mantissa
 // and a power of ten ("1.2346E-12"), whose powers come from exact products
 // and quotients of tens, the same on every platform.
 std::string Significant(double v) {
@@ -56,11 +56,12 @@ std::string Significant(double v) {
       --exponent;
     }
   }
-  if (exponent >= -4 && exponent < 6) {
+  if (exponent >= -4 && exponent < 5) {
     std::string s = Fixed(v, 4 - exponent);
-    // 9.99996 rounds up to 10.0000: one decimal less keeps five digits.
-    if (Digits(s) > 5 && exponent < 4) s = Fixed(v, 3 - exponent);
-    return s;
+    // 9.99996 rounds up to 10.0000: one decimal less keeps five digits;
+    // 99999.6 rounds up to 1.0000E5.
+    if (Digits(s) <= 5) return s;
+    if (exponent < 4) return Fixed(v, 3 - exponent);
   }
   std::string mantissa = Fixed(v / power, 4);
   if (Digits(mantissa) > 5) {

@@ -12,7 +12,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdio>
 #include <limits>
 #include <stdexcept>
 #include <utility>
