@@ -35,7 +35,10 @@ function fromBase64(text) {
 
 // The line that names a task: the first non-empty one after "Задача NNN".
 function titleOf(text) {
-  const lines = text.split(/\r?\n/).map((l) => l.trim()).filter((l) => l);
+  const lines = text
+    .split(/\r?\n/)
+    .map((l) => l.trim())
+    .filter((l) => l);
   const rest = lines.filter((l) => !/^Задача\s+\d+/.test(l));
   return rest[0] || lines[0] || '';
 }
@@ -175,7 +178,8 @@ function openAddress() {
   const link = parseAddress(location.hash);
   if (!link || !taskOf(link.code)) return false;
   if (!selectTask(link.code, { link: link.values })) return false;
-  if (link.tooLong.length) showMessage(`Слишком длинное значение в ссылке: ${link.tooLong.join(', ')} (оставлено предлагаемое)`);
+  if (link.tooLong.length)
+    showMessage(`Слишком длинное значение в ссылке: ${link.tooLong.join(', ')} (оставлено предлагаемое)`);
   if (link.variant) openVariant(link);
   else if (state.variant) {
     state.variant = null;
@@ -397,12 +401,16 @@ function redrawChart() {
   const run = state.shown;
   const result = run && resultOf(run);
   const { items } = result ? optimumOf(result) : { items: [] };
-  drawChart($('chart'), {
-    current: result ? result.chart : null,
-    pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
-    mark: result ? markOf(result) : null,
-    cursor: state.cursor,
-  }, state.chartSize);
+  drawChart(
+    $('chart'),
+    {
+      current: result ? result.chart : null,
+      pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
+      mark: result ? markOf(result) : null,
+      cursor: state.cursor,
+    },
+    state.chartSize,
+  );
   $('chart').setAttribute('aria-label', chartDescription(run, items));
   renderLegend($('legend'), run, state.pins, unpin);
   printChartSoon();
@@ -426,11 +434,16 @@ function drawPrintChart() {
   state.printTimer = null;
   const run = state.shown;
   const result = run && resultOf(run);
-  drawChart($('print-chart'), {
-    current: result ? result.chart : null,
-    pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
-    mark: result ? markOf(result) : null,
-  }, PRINT_SIZE, 2);
+  drawChart(
+    $('print-chart'),
+    {
+      current: result ? result.chart : null,
+      pins: drawnPins().map(({ pin, i }) => ({ points: pin.result.chart, dash: pinDash(i) })),
+      mark: result ? markOf(result) : null,
+    },
+    PRINT_SIZE,
+    2,
+  );
 }
 
 function printChartSoon() {
@@ -531,7 +544,12 @@ function downloadChart() {
     optimum: optimumOf(run.result).items,
     points: run.result.chart,
     mark: markOf(run.result),
-    pins: drawnPins().map(({ pin, i }) => ({ caption: pin.caption, data: dataBeside(pin, run), points: pin.result.chart, dash: pinDash(i) })),
+    pins: drawnPins().map(({ pin, i }) => ({
+      caption: pin.caption,
+      data: dataBeside(pin, run),
+      points: pin.result.chart,
+      dash: pinDash(i),
+    })),
   });
 }
 

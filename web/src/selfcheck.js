@@ -73,7 +73,8 @@ export function startSelfCheck(engine, variant) {
   $('check-note').textContent =
     `Решите задачу, введите ответы (точка или запятая) и нажмите «Проверить»: каждый сверяется с отчётом программы ${precision}, ` +
     'правильные значения не показываются. «Рассчитать» покажет оптимум, график и отчёт.';
-  $('check-data').textContent = `Данные варианта: ${variant.params.join('; ')}. Ответы сверяются с ними, даже если поля изменить.`;
+  $('check-data').textContent =
+    `Данные варианта: ${variant.params.join('; ')}. Ответы сверяются с ними, даже если поля изменить.`;
   const box = $('check-fields');
   box.replaceChildren();
   const inputs = [];
@@ -129,7 +130,9 @@ export function startSelfCheck(engine, variant) {
       if (v.right) ++right;
     });
     $('check-summary').textContent =
-      right === checked.length ? `Все ответы верны (${right} из ${checked.length}).` : `Верно ${right} из ${checked.length}.`;
+      right === checked.length
+        ? `Все ответы верны (${right} из ${checked.length}).`
+        : `Верно ${right} из ${checked.length}.`;
   };
   $('reveal').onclick = () => {
     let shown;

@@ -56,7 +56,9 @@ function linksBase(typed) {
     url = null;
   }
   if (!url || !['http:', 'https:', 'file:'].includes(url.protocol))
-    throw new Error(`Адрес страницы для ссылок «${text}» — не адрес страницы (например, https://example.org/reactopt.html)`);
+    throw new Error(
+      `Адрес страницы для ссылок «${text}» — не адрес страницы (например, https://example.org/reactopt.html)`,
+    );
   url.hash = '';
   let note = '';
   // A folder's address would open its listing, not the page.
@@ -164,7 +166,10 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
     list.append(label);
   }
   const boxes = () => Array.from(list.querySelectorAll('input[type="checkbox"]'));
-  const chosen = () => boxes().filter((b) => b.checked).map((b) => Number(b.value));
+  const chosen = () =>
+    boxes()
+      .filter((b) => b.checked)
+      .map((b) => Number(b.value));
   const typed = new Map(); // label -> [low, high], kept while rows come and go
 
   // One row per label of the chosen tasks' fields, with the spans the data
@@ -319,7 +324,8 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       progress.value = progress.max;
       const variants = drawn.reduce((n, t) => n + t.variants.length, 0);
       const seconds = ((performance.now() - t0) / 1000).toFixed(1).replace('.', ',');
-      $('kit-status').textContent = `Готово: ${variants} вариантов, задач: ${drawn.length}, за ${seconds} с. Архив ${zipName} скачивается.`;
+      $('kit-status').textContent =
+        `Готово: ${variants} вариантов, задач: ${drawn.length}, за ${seconds} с. Архив ${zipName} скачивается.`;
       document.body.dataset.kitMs = String(Math.round(performance.now() - t0));
       showFiles();
       saveZip(made.zip, zipName);
