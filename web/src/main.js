@@ -3,7 +3,7 @@
 // pinned runs, links and the runs kept across reloads; a student's self-check
 // of a variant and the teacher's panel that makes the variants.
 
-import { fieldKeys, formatAddress, isKitAddress, parseAddress, valueFor } from './address.js';
+import { fieldKeys, formatAddress, isKitAddress, pageBase, parseAddress, valueFor } from './address.js';
 import { PIN_DASHES, drawChart, pointNear, seriesOf } from './chart.js';
 import { decodeCp1251, loadEngine } from './engine.js';
 import { fillFields, inputsOf, readFields, resetFields } from './fields.js';
@@ -20,9 +20,9 @@ import {
 } from './results.js';
 import { endSelfCheck, selfCheckRunShown, startSelfCheck } from './selfcheck.js';
 import { MAX_RUN_NUMBER, keptOf, loadRuns, saveRuns } from './storage.js';
-import { pageBase, setUpTeacherPanel } from './teacher.js';
+import { setUpTeacherPanel } from './teacher.js';
+import { $ } from './dom.js';
 
-const $ = (id) => document.getElementById(id);
 const MAX_PINS = 4;
 const narrow = window.matchMedia('(max-width: 959px)');
 

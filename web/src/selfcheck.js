@@ -9,8 +9,8 @@
 // run is shown it goes back under the data and the optimum takes its place.
 
 import { renderOptimum } from './results.js';
+import { $ } from './dom.js';
 
-const $ = (id) => document.getElementById(id);
 
 // What the student reads for an answer: the question, or the label.
 const askedFor = (q) => (typeof q.question === 'string' && q.question.trim() ? q.question : q.label);

@@ -4,10 +4,10 @@
 // draws no number and writes no byte of the kit's files: it passes the
 // request on, says how far the core is, and offers what it made.
 
-import { fieldKeys, linkTo, variantAddress } from './address.js';
+import { fieldKeys, linkTo, pageBase, variantAddress } from './address.js';
 import { saveText, saveZip, zipOf } from './downloads.js';
+import { $ } from './dom.js';
 
-const $ = (id) => document.getElementById(id);
 
 // The next frame drawn, so that the progress shows between two tasks; a
 // hidden tab draws no frames, and then a moment is enough.
@@ -32,9 +32,6 @@ function freshSeed() {
   crypto.getRandomValues(word);
   return String(100000 + (word[0] % 900000));
 }
-
-// The page's own address, the default base of the links.
-export const pageBase = () => location.href.replace(/#.*$/s, '');
 
 // The page's own file name as the address has it, for a base that names
 // only a folder.

@@ -1,0 +1,2 @@
+// The page's elements by id, for every module of the page.
+export const $ = (id) => document.getElementById(id);
