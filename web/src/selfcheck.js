@@ -11,7 +11,6 @@
 import { renderOptimum } from './results.js';
 import { $ } from './dom.js';
 
-
 // What the student reads for an answer: the question, or the label.
 const askedFor = (q) => (typeof q.question === 'string' && q.question.trim() ? q.question : q.label);
 

@@ -8,7 +8,6 @@ import { fieldKeys, linkTo, pageBase, variantAddress } from './address.js';
 import { saveText, saveZip, zipOf } from './downloads.js';
 import { $ } from './dom.js';
 
-
 // The next frame drawn, so that the progress shows between two tasks; a
 // hidden tab draws no frames, and then a moment is enough.
 const afterPaint = () =>
