@@ -14,7 +14,9 @@ const here = path.dirname(fileURLToPath(import.meta.url));
 function option(name) {
   const i = process.argv.indexOf(name);
   if (i < 0 || i + 1 >= process.argv.length) {
-    console.error(`build.mjs: missing ${name} (usage: node build.mjs --engine ENGINE_JS --tasks TASKS_DIR --out OUT_HTML)`);
+    console.error(
+      `build.mjs: missing ${name} (usage: node build.mjs --engine ENGINE_JS --tasks TASKS_DIR --out OUT_HTML)`,
+    );
     process.exit(2);
   }
   return process.argv[i + 1];

@@ -10,7 +10,10 @@ import { createRequire } from 'node:module';
 import { it } from 'node:test';
 import { nativeRun, root, tasksDir } from './support.mjs';
 
-const enginePath = path.join(path.dirname(process.env.REACTOPT_HTML || path.join(root, 'build-web', 'x')), 'reactopt-engine.js');
+const enginePath = path.join(
+  path.dirname(process.env.REACTOPT_HTML || path.join(root, 'build-web', 'x')),
+  'reactopt-engine.js',
+);
 if (!fs.existsSync(enginePath)) {
   console.log(`skipped: ${enginePath} is missing: run "make web"`);
   process.exit(77);

@@ -98,9 +98,11 @@ describe('the page in Firefox', () => {
     assert.deepEqual(requests, []);
   });
 
-  it('lets every task\'s whole title be read from its list, by pointer and by keyboard', async () => {
+  it("lets every task's whole title be read from its list, by pointer and by keyboard", async () => {
     await page.setViewport({ width: 1280, height: 720 });
-    const titles = await page.$$eval('#tasks option', (options) => options.map((o) => [o.value, o.textContent, o.title]));
+    const titles = await page.$$eval('#tasks option', (options) =>
+      options.map((o) => [o.value, o.textContent, o.title]),
+    );
     assert.equal(titles.length, 25);
     for (const [code, text, title] of titles) assert.equal(title, text, `the title of ${code} on hover`);
     // Firefox cuts the options at the list's width: the line under it gives
@@ -136,11 +138,14 @@ describe('the page in Firefox', () => {
     await page.setViewport({ width: 390, height: 844 });
     await page.select('#tasks', '101');
     for (let i = 0; i < 5; ++i) {
-      await page.evaluate((k2) => {
-        document.getElementById('field2').value = k2;
-        document.getElementById('run').click();
-        document.getElementById('pin').click();
-      }, `0.${i + 2}`);
+      await page.evaluate(
+        (k2) => {
+          document.getElementById('field2').value = k2;
+          document.getElementById('run').click();
+          document.getElementById('pin').click();
+        },
+        `0.${i + 2}`,
+      );
     }
     assert.equal(await page.evaluate(() => window.ReactOpt.drawn().pins.length), 4);
     assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth));

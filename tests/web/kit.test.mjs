@@ -17,8 +17,10 @@ import { after, before, describe, it } from 'node:test';
 import { pathToFileURL } from 'node:url';
 import { batchPath, missingPrerequisite, openBrowser, openPage, root, tasksDir } from './support.mjs';
 
-const enginePath = path.join(path.dirname(process.env.REACTOPT_HTML || path.join(root, 'build-web', 'x')),
-  'reactopt-engine.js');
+const enginePath = path.join(
+  path.dirname(process.env.REACTOPT_HTML || path.join(root, 'build-web', 'x')),
+  'reactopt-engine.js',
+);
 const missing = missingPrerequisite() || (fs.existsSync(enginePath) ? null : `${enginePath} is missing`);
 if (missing) {
   console.log(`skipped: ${missing}`);
@@ -30,7 +32,8 @@ const { loadEngine } = await import(pathToFileURL(path.join(root, 'web', 'src', 
 const CODES = Array.from({ length: 25 }, (_, i) => 101 + i);
 const cp1251 = new TextDecoder('windows-1251');
 const statements = Object.fromEntries(
-  CODES.map((code) => [code, cp1251.decode(fs.readFileSync(path.join(tasksDir, `zad${code}.txt`)))]));
+  CODES.map((code) => [code, cp1251.decode(fs.readFileSync(path.join(tasksDir, `zad${code}.txt`)))]),
+);
 
 describe('the teacher kit in the browser engine', () => {
   let engine;
@@ -41,11 +44,10 @@ describe('the teacher kit in the browser engine', () => {
   });
   after(() => fs.rmSync(out, { recursive: true, force: true }));
 
-  it('gives the command line\'s bytes for the same seed', () => {
+  it("gives the command line's bytes for the same seed", () => {
     for (const seed of ['1', '2', '18446744073709551615']) {
       const folder = path.join(out, seed);
-      execFileSync(batchPath, ['--variants', '30', '--seed', seed, '--key', '--out', folder, 'all'],
-        { cwd: tasksDir });
+      execFileSync(batchPath, ['--variants', '30', '--seed', seed, '--key', '--out', folder, 'all'], { cwd: tasksDir });
       const t0 = performance.now();
       const files = engine.kit({ codes: CODES, count: 30, seed, key: true, statements });
       const ms = performance.now() - t0;
@@ -55,18 +57,42 @@ describe('the teacher kit in the browser engine', () => {
         assert.ok(Buffer.from(f.text, 'utf8').equals(fs.readFileSync(path.join(folder, f.name))), `${seed} ${f.name}`);
       }
     }
-    const ranged = { codes: [102], count: 5, seed: 4, tolerance: '0.02', ranges: [{ field: '5', low: '0.1', high: '0.9' }],
-      statements };
+    const ranged = {
+      codes: [102],
+      count: 5,
+      seed: 4,
+      tolerance: '0.02',
+      ranges: [{ field: '5', low: '0.1', high: '0.9' }],
+      statements,
+    };
     const folder = path.join(out, 'ranged');
-    execFileSync(batchPath, ['--variants', '5', '--seed', '4', '--tolerance', '0.02', '--range', '5=0.1:0.9',
-      '--out', folder, '102'], { cwd: tasksDir });
+    execFileSync(
+      batchPath,
+      ['--variants', '5', '--seed', '4', '--tolerance', '0.02', '--range', '5=0.1:0.9', '--out', folder, '102'],
+      { cwd: tasksDir },
+    );
     for (const f of engine.kit(ranged)) {
       assert.ok(Buffer.from(f.text, 'utf8').equals(fs.readFileSync(path.join(folder, f.name))), f.name);
     }
-    assert.deepEqual(engine.kitFields(101).map((f) => [f.label, f.low, f.high]),
-      [['Конст. k1, 1/с', '0.5', '2'], ['Конст. k2, 1/с', '0.2', '1']]);
-    assert.throws(() => engine.kit({ codes: [101], count: 5, ranges: [{ field: '2', low: '0.5', high: '0.5' },
-      { field: '1', low: '1', high: '2' }] }), /Задача 101: из заданных диапазонов получено только 2/);
+    assert.deepEqual(
+      engine.kitFields(101).map((f) => [f.label, f.low, f.high]),
+      [
+        ['Конст. k1, 1/с', '0.5', '2'],
+        ['Конст. k2, 1/с', '0.2', '1'],
+      ],
+    );
+    assert.throws(
+      () =>
+        engine.kit({
+          codes: [101],
+          count: 5,
+          ranges: [
+            { field: '2', low: '0.5', high: '0.5' },
+            { field: '1', low: '1', high: '2' },
+          ],
+        }),
+      /Задача 101: из заданных диапазонов получено только 2/,
+    );
   });
 
   it('writes a quiz that is well-formed XML', () => {
@@ -89,27 +115,43 @@ describe('the teacher kit in the browser engine', () => {
     }
   });
 
-  it('checks a student\'s answers without showing the key', () => {
+  it("checks a student's answers without showing the key", () => {
     // Task 101, k1 = 1, k2 = 0.5: CRmax = 0.343, Xa = 0.586, CS = 0.243.
     const request = { code: 101, data: ['1', '0,5'], answers: ['0,343', '0.587', ''] };
-    const [CRmax, Xa, CS] = ['Максимальный выход продукта R, CRmax', 'Степень конверсии A, при которой выход R максимален, Xa',
-      'Относительная концентрация продукта S при максимальном выходе R, CS'];
+    const [CRmax, Xa, CS] = [
+      'Максимальный выход продукта R, CRmax',
+      'Степень конверсии A, при которой выход R максимален, Xa',
+      'Относительная концентрация продукта S при максимальном выходе R, CS',
+    ];
     assert.deepEqual(engine.check(request), [
       { label: 'CRmax', question: CRmax, number: true, right: true },
       { label: 'Xa', question: Xa, number: true, right: false },
       { label: 'CS', question: CS, number: false, right: false },
     ]);
-    assert.deepEqual(engine.check({ ...request, reveal: true })[1],
-      { label: 'Xa', question: Xa, number: true, right: false, value: '0.586', tolerance: '0.0005' });
+    assert.deepEqual(engine.check({ ...request, reveal: true })[1], {
+      label: 'Xa',
+      question: Xa,
+      number: true,
+      right: false,
+      value: '0.586',
+      tolerance: '0.0005',
+    });
     assert.throws(() => engine.check({ code: 101, data: ['0', '1'], answers: [] }), /Недопустимые исходные данные/);
   });
 
   it('asks in the optimum of a run what the sheets ask', () => {
-    const sheets = fs.readFileSync(path.join(out, '1', 'sheets.html'), 'utf8').split('<section class="sheet">').slice(1);
+    const sheets = fs
+      .readFileSync(path.join(out, '1', 'sheets.html'), 'utf8')
+      .split('<section class="sheet">')
+      .slice(1);
     for (const code of CODES) {
       const sheet = sheets.find((s) => s.includes(`<span>Задача ${code}</span>`));
       const asked = Array.from(sheet.matchAll(/<tr><td>([^<]*)<\/td><td class="blank"><\/td><\/tr>/g), (m) => m[1]);
-      assert.deepEqual(engine.run(code, []).optimum.map((q) => q.question), asked, `${code}`);
+      assert.deepEqual(
+        engine.run(code, []).optimum.map((q) => q.question),
+        asked,
+        `${code}`,
+      );
     }
   });
 });
@@ -119,7 +161,9 @@ const csvRows = (text) =>
   text
     .trim()
     .split('\n')
-    .map((line) => Array.from(line.matchAll(/(?:^|,)(?:"((?:[^"]|"")*)"|([^,]*))/g), (m) => m[2] ?? m[1].replace(/""/g, '"')));
+    .map((line) =>
+      Array.from(line.matchAll(/(?:^|,)(?:"((?:[^"]|"")*)"|([^,]*))/g), (m) => m[2] ?? m[1].replace(/""/g, '"')),
+    );
 
 describe('the teacher kit in the page', () => {
   const { unzipSync } = createRequire(path.join(root, 'web', 'package.json'))('fflate');
@@ -137,7 +181,8 @@ describe('the teacher kit in the page', () => {
   });
 
   const openRanges = async () => {
-    if ((await page.locator('#kit-ranges').getAttribute('open')) === null) await page.locator('#kit-ranges summary').click();
+    if ((await page.locator('#kit-ranges').getAttribute('open')) === null)
+      await page.locator('#kit-ranges summary').click();
   };
 
   // Fills the panel and creates; returns the files of the zip it downloads.
@@ -166,7 +211,9 @@ describe('the teacher kit in the page', () => {
   }
 
   const sameAs = (files, folder) => {
-    const names = Object.keys(files).filter((n) => n !== 'links.html').sort();
+    const names = Object.keys(files)
+      .filter((n) => n !== 'links.html')
+      .sort();
     assert.deepEqual(names, fs.readdirSync(folder).sort());
     for (const name of names) {
       assert.ok(Buffer.from(files[name]).equals(fs.readFileSync(path.join(folder, name))), name);
@@ -186,12 +233,36 @@ describe('the teacher kit in the page', () => {
     assert.equal(links.match(/<a href=/g).length, 750);
 
     const ranged = path.join(out, 'ranged');
-    execFileSync(batchPath, ['--variants', '5', '--seed', '4', '--tolerance', '0.02', '--range',
-      'Конст. k3, 1/с=0.1:0.9', '--out', ranged, '102', '107'], { cwd: tasksDir });
-    const some = await create({ codes: [102, 107], count: 5, seed: '4', tolerance: '0.02',
-      ranges: { 'Конст. k3, 1/с': ['0.1', '0.9'] } });
+    execFileSync(
+      batchPath,
+      [
+        '--variants',
+        '5',
+        '--seed',
+        '4',
+        '--tolerance',
+        '0.02',
+        '--range',
+        'Конст. k3, 1/с=0.1:0.9',
+        '--out',
+        ranged,
+        '102',
+        '107',
+      ],
+      { cwd: tasksDir },
+    );
+    const some = await create({
+      codes: [102, 107],
+      count: 5,
+      seed: '4',
+      tolerance: '0.02',
+      ranges: { 'Конст. k3, 1/с': ['0.1', '0.9'] },
+    });
     sameAs(some.files, ranged);
-    assert.match(await page.locator('#kit-links').inputValue(), /^Задача 102, вариант 1: file:.*#102\?.*&variant=1&tolerance=0.02$/m);
+    assert.match(
+      await page.locator('#kit-links').inputValue(),
+      /^Задача 102, вариант 1: file:.*#102\?.*&variant=1&tolerance=0.02$/m,
+    );
   });
 
   it('says which ticked task is the one open on the page', async () => {
@@ -205,7 +276,11 @@ describe('the teacher kit in the page', () => {
       [[101, 103], 'Конст. k1, 1/с', 'предлагаются 0.5 – 2 в задаче 101'],
       [[101, 103], 'k1,м3/(кмоль*с)', 'предлагаются 0.5 – 2 в задаче 103'],
       [[101, 120], 'Конст. k1, 1/с', 'предлагаются 0.5 – 2 в задаче 101; 0 – 1 в задаче 120'],
-      ['all', 'Конст. k1, 1/с', 'предлагаются 0.5 – 2 в задачах 101, 102, 105–114, 117, 118, 121, 125; 0 – 1 в задаче 120'],
+      [
+        'all',
+        'Конст. k1, 1/с',
+        'предлагаются 0.5 – 2 в задачах 101, 102, 105–114, 117, 118, 121, 125; 0 – 1 в задаче 120',
+      ],
       ['all', 'k1,м3/(кмоль*с)', 'предлагаются 0.5 – 2 в задачах 103, 104, 115, 116, 119, 122–124'],
     ];
     await openRanges();
@@ -230,7 +305,11 @@ describe('the teacher kit in the page', () => {
       // [base typed, the links' start, what the panel says]
       ['', 'file:', /на этом компьютере/],
       ['file:///srv/class/', 'file:///srv/class/reactopt.html#101?', /на этом компьютере/],
-      ['http://host/site/', 'http://host/site/reactopt.html#101?', /адрес папки: ссылки ведут на страницу http:\/\/host\/site\/reactopt\.html/],
+      [
+        'http://host/site/',
+        'http://host/site/reactopt.html#101?',
+        /адрес папки: ссылки ведут на страницу http:\/\/host\/site\/reactopt\.html/,
+      ],
       ['https://example.org/reactopt.html', 'https://example.org/reactopt.html#101?', null],
     ];
     for (const [base, start, said] of cases) {
@@ -248,7 +327,7 @@ describe('the teacher kit in the page', () => {
     }
   });
 
-  it('shows the kit\'s message and downloads nothing for ranges that cannot give the count', async () => {
+  it("shows the kit's message and downloads nothing for ranges that cannot give the count", async () => {
     let downloads = 0;
     page.on('download', () => ++downloads);
     await page.getByRole('button', { name: 'Ни одной', exact: true }).click();
@@ -260,12 +339,15 @@ describe('the teacher kit in the page', () => {
     await page.getByRole('textbox', { name: 'Конст. k1, 1/с до', exact: true }).fill('2');
     await page.getByLabel('Вариантов каждой задачи').fill('5');
     await page.getByRole('button', { name: 'Создать', exact: true }).click();
-    assert.match(await page.getByRole('alert').textContent(), /^Задача 101 .*получено только 2 различных вариантов из 5/);
+    assert.match(
+      await page.getByRole('alert').textContent(),
+      /^Задача 101 .*получено только 2 различных вариантов из 5/,
+    );
     assert.equal(await page.locator('#kit-files').isHidden(), true);
     assert.equal(downloads, 0);
   });
 
-  it('opens a variant\'s link with its data and checks the answers without showing the key until asked', async () => {
+  it("opens a variant's link with its data and checks the answers without showing the key until asked", async () => {
     const rows = csvRows(Buffer.from(full.files['answers-103.csv']).toString());
     const line = full.links.find((l) => l.startsWith('Задача 103, вариант 3: '));
     const student = await browser.context.newPage();
@@ -292,7 +374,10 @@ describe('the teacher kit in the page', () => {
 
     await student.getByRole('button', { name: 'Показать ответ', exact: true }).click();
     const shown = await student.locator('#check .key').allTextContents();
-    assert.deepEqual(shown.map((t) => t.match(/^ответ (\S+) /)[1]), answers);
+    assert.deepEqual(
+      shown.map((t) => t.match(/^ответ (\S+) /)[1]),
+      answers,
+    );
     assert.equal((await hidden()).report, true, 'the answer alone, not the report');
     await student.close();
   });

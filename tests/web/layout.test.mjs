@@ -80,7 +80,9 @@ describe('on a laptop', () => {
     await page.emulateMedia({ media: 'print' });
     assert.deepEqual(
       await page.evaluate(() =>
-        ['tasks', 'run', 'fields', 'statement', 'download-chart'].filter((id) => document.getElementById(id).offsetParent),
+        ['tasks', 'run', 'fields', 'statement', 'download-chart'].filter(
+          (id) => document.getElementById(id).offsetParent,
+        ),
       ),
       [],
     );
@@ -106,7 +108,9 @@ describe('on a laptop', () => {
       const chart = await page.evaluate(() => {
         const canvas = document.querySelector('canvas:not(#chart)');
         const r = canvas?.getBoundingClientRect();
-        return canvas && r.width > 0 ? { w: r.width, h: r.height, pixels: canvas.width / r.width, image: canvas.toDataURL() } : null;
+        return canvas && r.width > 0
+          ? { w: r.width, h: r.height, pixels: canvas.width / r.width, image: canvas.toDataURL() }
+          : null;
       });
       await page.emulateMedia({ media: 'screen' });
       return chart;
@@ -152,9 +156,14 @@ describe('on a phone', () => {
     await run(page, 101);
     assert.deepEqual(await outsideViewport(page, ['optimum']), []);
     const tops = await page.evaluate(() =>
-      ['fields', 'run', 'optimum', 'chart', 'report'].map((id) => document.getElementById(id).getBoundingClientRect().top),
+      ['fields', 'run', 'optimum', 'chart', 'report'].map(
+        (id) => document.getElementById(id).getBoundingClientRect().top,
+      ),
     );
-    assert.deepEqual(tops, tops.slice().sort((a, b) => a - b));
+    assert.deepEqual(
+      tops,
+      tops.slice().sort((a, b) => a - b),
+    );
   });
 
   it('never scrolls sideways, even with four pinned runs, and every target takes a finger', async () => {
@@ -185,12 +194,15 @@ describe('on a phone', () => {
     assert.deepEqual(await axeViolations(page), []);
   });
 
-  it('fits the teacher\'s panel with its files, and the self-check form, to a finger without sideways scrolling', async () => {
+  it("fits the teacher's panel with its files, and the self-check form, to a finger without sideways scrolling", async () => {
     await page.goto(`${page.url().split('#')[0]}#variants`);
     await page.getByRole('button', { name: 'Все', exact: true }).click();
     await page.getByLabel('Вариантов каждой задачи').fill('2');
     await page.locator('#kit-ranges summary').click();
-    await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'Создать', exact: true }).click()]);
+    await Promise.all([
+      page.waitForEvent('download'),
+      page.getByRole('button', { name: 'Создать', exact: true }).click(),
+    ]);
     const link = (await page.locator('#kit-links').inputValue()).split('\n')[0];
     for (const shown of ['panel', 'self-check']) {
       if (shown === 'self-check') {

@@ -91,7 +91,10 @@ describe('Run', () => {
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)', 'zad101.out( 2)', 'zad102.out( 1)', 'zad101.out( 3)']);
     assert.equal(await page.getByRole('img', { name: /^График/ }).count(), 1);
     const native = nativeRun(101, []);
-    assert.equal(await report().textContent(), new TextDecoder('windows-1251').decode(native.report).replace(/\r\n/g, '\n'));
+    assert.equal(
+      await report().textContent(),
+      new TextDecoder('windows-1251').decode(native.report).replace(/\r\n/g, '\n'),
+    );
     // An earlier run can be shown again.
     await runs().selectOption({ label: 'zad102.out( 1)' });
     assert.match(await report().textContent(), /Исходные данные/);
@@ -100,7 +103,7 @@ describe('Run', () => {
     assert.ok(bytes.equals(nativeRun(102, []).report));
   });
 
-  it('states the optimum as the core gives it, in the answer and in the chart\'s text', async () => {
+  it("states the optimum as the core gives it, in the answer and in the chart's text", async () => {
     for (const code of [101, 103, 112]) {
       await chooseTask(code);
       await runButton().click();
@@ -112,7 +115,9 @@ describe('Run', () => {
       assert.equal(maximum.length, code === 112 ? 0 : 1);
       if (code === 103) assert.equal(stated[0], `Fr = ${optimum[1].value}`);
       assert.deepEqual(await page.locator('#optimum li').allTextContents(), stated);
-      assert.ok((await page.getByRole('img', { name: /^График/ }).getAttribute('aria-label')).includes(stated.join(', ')));
+      assert.ok(
+        (await page.getByRole('img', { name: /^График/ }).getAttribute('aria-label')).includes(stated.join(', ')),
+      );
     }
   });
 
@@ -131,7 +136,10 @@ describe('Run', () => {
     const k2 = page.getByLabel('Конст. k2, 1/с', { exact: true });
     await k2.fill('1,000.5');
     await runButton().click();
-    assert.equal(await page.getByRole('alert').textContent(), 'Недопустимое числовое значение в поле «Конст. k2, 1/с»: «1,000.5»');
+    assert.equal(
+      await page.getByRole('alert').textContent(),
+      'Недопустимое числовое значение в поле «Конст. k2, 1/с»: «1,000.5»',
+    );
     assert.equal(await k2.evaluate((el) => el === document.activeElement), true, 'the field takes the focus');
     assert.deepEqual(await runCaptions(), ['zad101.out( 1)']);
     assert.equal(await report().textContent(), before);
@@ -170,7 +178,8 @@ describe('from the keyboard alone', () => {
     for (let i = 0; i < 8 && !(await page.evaluate(() => document.activeElement.tagName === 'INPUT')); ++i) {
       await page.keyboard.press('Tab');
     }
-    const focused = () => page.evaluate(() => document.activeElement.labels?.[0]?.textContent ?? document.activeElement.textContent);
+    const focused = () =>
+      page.evaluate(() => document.activeElement.labels?.[0]?.textContent ?? document.activeElement.textContent);
     assert.equal(await focused(), 'k1,м3/(кмоль*с)');
     await page.keyboard.press('Control+A');
     await page.keyboard.type('0.8');
@@ -185,15 +194,30 @@ describe('from the keyboard alone', () => {
       await page.keyboard.press('Tab');
       reached.add(await page.evaluate(() => document.activeElement.id || document.activeElement.textContent));
     }
-    for (const id of ['tasks', 'run', 'live', 'reset', 'copy-link', 'runs', 'load-values', 'clear-runs', 'pin', 'chart', 'report',
-      'download-report', 'download-chart', 'download-table', 'statement']) {
+    for (const id of [
+      'tasks',
+      'run',
+      'live',
+      'reset',
+      'copy-link',
+      'runs',
+      'load-values',
+      'clear-runs',
+      'pin',
+      'chart',
+      'report',
+      'download-report',
+      'download-chart',
+      'download-table',
+      'statement',
+    ]) {
       assert.ok(reached.has(id), `${id} is reached with Tab`);
     }
   });
 });
 
 describe('offered values from the keyboard', () => {
-  it('makes each field\'s offered values one Tab stop, the arrows moving between them', async () => {
+  it("makes each field's offered values one Tab stop, the arrows moving between them", async () => {
     await chooseTask(103);
     const count = await page.locator('#fields input').count();
     const focused = () => page.evaluate(() => document.activeElement.id || document.activeElement.textContent);
@@ -242,7 +266,10 @@ describe('live mode', () => {
     const { bytes } = await downloadOf(page, page.getByRole('button', { name: 'Скачать отчёт' }));
     assert.ok(bytes.equals(native.report));
     const drawn = await page.evaluate(() => window.ReactOpt.drawn().current.series2.map((p) => p[1]));
-    assert.deepEqual(drawn, native.chart.map((p) => p[2]));
+    assert.deepEqual(
+      drawn,
+      native.chart.map((p) => p[2]),
+    );
     // A text that does not parse leaves the last live result as it is.
     await k2.fill('0.3x');
     await page.getByRole('alert').filter({ hasText: '«Конст. k2, 1/с»: «0.3x»' }).waitFor();
@@ -299,10 +326,13 @@ describe('compare', () => {
     assert.equal(await pinButton().isDisabled(), true, 'a fifth pin waits for a free place');
     assert.match(await page.locator('#notice').textContent(), /zad101\.out\( 4\) закреплён/);
     await runWithK2('0.5');
-    assert.equal(await page.locator('#notice').textContent(), '', 'the pin\'s notice goes with the next run');
+    assert.equal(await page.locator('#notice').textContent(), '', "the pin's notice goes with the next run");
     const drawn = await page.evaluate(() => window.ReactOpt.drawn());
     assert.equal(drawn.current.caption, 'zad101.out( 5)');
-    assert.deepEqual(drawn.pins.map((p) => p.caption), ['zad101.out( 1)', 'zad101.out( 2)', 'zad101.out( 3)', 'zad101.out( 4)']);
+    assert.deepEqual(
+      drawn.pins.map((p) => p.caption),
+      ['zad101.out( 1)', 'zad101.out( 2)', 'zad101.out( 3)', 'zad101.out( 4)'],
+    );
     assert.equal(new Set(drawn.pins.map((p) => JSON.stringify(p.series2))).size, 4);
     const text = await legend().textContent();
     assert.match(text, /красная: селективность, синяя: выход/);
@@ -313,8 +343,11 @@ describe('compare', () => {
     assert.match(await legend().textContent(), /zad101\.out\( 3\): те же данные/);
     // Four patterns apart at a glance on a small screen: no two of the same
     // shape with dashes and periods of much the same length.
-    const dashes = await legend().locator('li').evaluateAll((items) =>
-      items.slice(1).map((li) => li.querySelector('line').getAttribute('stroke-dasharray').split(' ').map(Number)));
+    const dashes = await legend()
+      .locator('li')
+      .evaluateAll((items) =>
+        items.slice(1).map((li) => li.querySelector('line').getAttribute('stroke-dasharray').split(' ').map(Number)),
+      );
     const sum = (d) => d.reduce((a, b) => a + b, 0);
     const near = (a, b, ratio) => Math.max(a, b) / Math.min(a, b) < ratio;
     for (let i = 0; i < 4; ++i) {
@@ -352,7 +385,10 @@ describe('kept in the browser', () => {
     await page.getByRole('button', { name: 'Значения в поля' }).click();
     assert.equal(await k2Of101().inputValue(), '0.3');
     await runButton().click();
-    assert.deepEqual((await page.evaluate(() => window.ReactOpt.drawn())).pins.map((p) => p.caption), ['zad101.out( 1)']);
+    assert.deepEqual(
+      (await page.evaluate(() => window.ReactOpt.drawn())).pins.map((p) => p.caption),
+      ['zad101.out( 1)'],
+    );
     assert.equal((await runCaptions()).at(-1), 'zad101.out( 2)', 'the numbering goes on');
     await page.getByRole('button', { name: 'Очистить расчёты' }).click();
     assert.equal(await loadValues.isDisabled(), true, 'no run to load after clearing');
@@ -394,9 +430,17 @@ describe('kept in the browser', () => {
 
   it('holds to what the storage keeps however large the stored list', async () => {
     const stored = Array.from({ length: 30000 }, (_, i) => ({
-      code: 101, n: i + 1, caption: `zad101.out(${i + 1})`, params: [], texts: [[2, '0.5']], pinned: i === 5,
+      code: 101,
+      n: i + 1,
+      caption: `zad101.out(${i + 1})`,
+      params: [],
+      texts: [[2, '0.5']],
+      pinned: i === 5,
     }));
-    await page.evaluate((runs) => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 30000 }, runs })), stored);
+    await page.evaluate(
+      (runs) => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 30000 }, runs })),
+      stored,
+    );
     await page.reload();
     await page.waitForFunction(() => document.body.dataset.ready === 'true');
     const captions = await runCaptions();
@@ -419,15 +463,23 @@ describe('kept in the browser', () => {
 
   it('starts with no runs, and no harm, when what is kept cannot be read', async () => {
     const run = (n) => `{"code":101,"n":${n},"caption":"x","params":[],"texts":[]}`;
-    for (const kept of ['{', '[]', '{"runs":[{"code":101,"n":1}]}', '{"runs":[{"code":101,"n":1,"caption":"x","params":[],"texts":[[99,"1"]]}]}',
-      `{"runs":[${run('1e300')}]}`, `{"runs":[${run(0)}]}`]) {
+    for (const kept of [
+      '{',
+      '[]',
+      '{"runs":[{"code":101,"n":1}]}',
+      '{"runs":[{"code":101,"n":1,"caption":"x","params":[],"texts":[[99,"1"]]}]}',
+      `{"runs":[${run('1e300')}]}`,
+      `{"runs":[${run(0)}]}`,
+    ]) {
       await page.evaluate((text) => localStorage.setItem('reactopt.runs.1', text), kept);
       await page.reload();
       await page.waitForFunction(() => document.body.dataset.ready === 'true');
       assert.deepEqual(await runCaptions(), [], kept);
     }
     // A counter no caption can hold starts again.
-    await page.evaluate(() => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 1e300 }, runs: [] })));
+    await page.evaluate(() =>
+      localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 1e300 }, runs: [] })),
+    );
     await page.reload();
     await page.waitForFunction(() => document.body.dataset.ready === 'true');
     await runButton().click();
@@ -436,7 +488,9 @@ describe('kept in the browser', () => {
   });
 
   it('captions runs past 99 apart from one another', async () => {
-    await page.evaluate(() => localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 99 }, runs: [] })));
+    await page.evaluate(() =>
+      localStorage.setItem('reactopt.runs.1', JSON.stringify({ counters: { 101: 99 }, runs: [] })),
+    );
     await page.reload();
     await page.waitForFunction(() => document.body.dataset.ready === 'true');
     await chooseTask(101);
@@ -468,7 +522,7 @@ describe('links', () => {
     await other.close();
   });
 
-  it('leaves a variant\'s link in the address no longer than the variant is open', async () => {
+  it("leaves a variant's link in the address no longer than the variant is open", async () => {
     await page.goto(`${page.url().split('#')[0]}#101?k1=1&k2=0.5&variant=7`);
     await page.getByRole('heading', { name: 'Проверить ответы' }).waitFor();
     // The address at once, as a reload or a bookmark would take it.
@@ -486,7 +540,10 @@ describe('links', () => {
     const other = await browser.context.newPage();
     await other.goto(`${page.url().split('#')[0]}#101?k1=${'1'.repeat(1000000)}&k2=0.3`);
     await other.waitForFunction(() => document.body.dataset.ready === 'true');
-    assert.equal(await other.getByRole('alert').textContent(), 'Слишком длинное значение в ссылке: k1 (оставлено предлагаемое)');
+    assert.equal(
+      await other.getByRole('alert').textContent(),
+      'Слишком длинное значение в ссылке: k1 (оставлено предлагаемое)',
+    );
     assert.equal(await other.locator('#field1').inputValue(), '1.00000');
     assert.equal(await other.locator('#field2').inputValue(), '0.3');
     await other.close();
@@ -500,7 +557,8 @@ describe('chart', () => {
     assert.match(await page.locator('#announce').textContent(), /^zad101\.out\( 1\): /);
     const chart = page.getByRole('img', { name: /^График/ });
     const points = nativeRun(101).chart;
-    const expected = (i) => `Xa = ${points[i][0].toFixed(3)}: селективность ${points[i][1].toFixed(3)}, выход ${points[i][2].toFixed(3)}`;
+    const expected = (i) =>
+      `Xa = ${points[i][0].toFixed(3)}: селективность ${points[i][1].toFixed(3)}, выход ${points[i][2].toFixed(3)}`;
     await chart.focus();
     await page.keyboard.press('Home');
     await page.keyboard.press('ArrowRight');
@@ -510,7 +568,7 @@ describe('chart', () => {
     // The pointer at the middle of the axes reads the point at Xa 0.5.
     const box = await chart.boundingBox();
     await page.mouse.move(box.x + 58 + (box.width - 74) * 0.51, box.y + box.height / 2);
-    assert.equal(await page.locator('#readout').textContent(), expected(10));    // The last point of 105 with k1 = 0.5, k2 = 3 is a few 1e-20 below zero.
+    assert.equal(await page.locator('#readout').textContent(), expected(10)); // The last point of 105 with k1 = 0.5, k2 = 3 is a few 1e-20 below zero.
     await chooseTask(105);
     await page.locator('#field1').fill('0.5');
     await page.locator('#field2').fill('3');
@@ -550,14 +608,17 @@ describe('chart', () => {
     const optimum = await page.evaluate(async () => (await window.ReactOpt.run(101, [1, 0.6])).optimum);
     const stated = optimum.map((q) => `${q.label} = ${q.value}`);
     assert.ok(written.includes(`Оптимум: ${stated.join('; ')}`), 'the picture holds the optimum');
-    assert.ok(written.split('\n').includes(`оптимум ${stated[0]} при Xa = ${optimum[1].value}`), 'the chart marks the optimum');
+    assert.ok(
+      written.split('\n').includes(`оптимум ${stated[0]} при Xa = ${optimum[1].value}`),
+      'the chart marks the optimum',
+    );
     const csv = await downloadOf(page, page.getByRole('button', { name: 'Скачать таблицу' }));
     assert.equal(csv.name, 'zad101-2.csv');
     assert.ok(csv.bytes.equals(nativeRun(101, ['1', '0.6']).csv));
   });
 });
 
-describe('the optimum\'s mark', () => {
+describe("the optimum's mark", () => {
   it('says what its number is, not only where the curve is', async () => {
     await page.evaluate(() => {
       window.written = [];
@@ -601,8 +662,15 @@ describe('window.ReactOpt.run', () => {
   it('rejects with the refusal message', async () => {
     const messages = await page.evaluate(async () => {
       const m = [];
-      for (const args of [[101, [0]], [99, []], [101, ['abc']]]) {
-        await window.ReactOpt.run(...args).then(() => m.push('ran'), (e) => m.push(e.message));
+      for (const args of [
+        [101, [0]],
+        [99, []],
+        [101, ['abc']],
+      ]) {
+        await window.ReactOpt.run(...args).then(
+          () => m.push('ran'),
+          (e) => m.push(e.message),
+        );
       }
       return m;
     });

@@ -5,13 +5,7 @@
 
 import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
-import {
-  downloadOf,
-  missingPrerequisite,
-  nativeRun,
-  openBrowser,
-  openPage,
-} from './support.mjs';
+import { downloadOf, missingPrerequisite, nativeRun, openBrowser, openPage } from './support.mjs';
 
 const missing = missingPrerequisite();
 if (missing) {
@@ -99,7 +93,10 @@ describe(`reports and charts match the desktop program (seed ${seed})`, () => {
       const fields = page.locator('#fields input');
       const slots = await fields.evaluateAll((inputs) => inputs.map((i) => Number(i.dataset.slot)));
       // The defaults go to the runner as it would take them itself: left out.
-      assert.deepEqual(slots, slots.slice().sort((a, b) => a - b));
+      assert.deepEqual(
+        slots,
+        slots.slice().sort((a, b) => a - b),
+      );
       assert.ok(slots.length > 0, `task ${code} shows its fields`);
       assert.equal(await runAndCompare(code, []), 'ran', `task ${code} runs with its defaults`);
     }
@@ -116,7 +113,8 @@ describe(`reports and charts match the desktop program (seed ${seed})`, () => {
         for (let i = 0; i < count; ++i) {
           const field = fields.nth(i);
           const offered = await field.evaluate((input) =>
-            Array.from(input.parentElement.querySelectorAll('.choices button')).map((b) => b.textContent));
+            Array.from(input.parentElement.querySelectorAll('.choices button')).map((b) => b.textContent),
+          );
           const text = randomText(offered);
           await field.fill(text);
           texts.push({ slot: Number(await field.getAttribute('data-slot')), text });
@@ -137,6 +135,9 @@ describe(`reports and charts match the desktop program (seed ${seed})`, () => {
 // The runner's arguments for values typed into the fields of slots 1..n. The
 // runner has no way to skip a slot, so the fields must have none between them.
 function argsForRunner(code, args) {
-  assert.ok(args.every((a) => a !== null && a !== undefined), `task ${code}: fields without a gap`);
+  assert.ok(
+    args.every((a) => a !== null && a !== undefined),
+    `task ${code}: fields without a gap`,
+  );
   return args;
 }

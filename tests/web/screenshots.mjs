@@ -46,14 +46,22 @@ try {
   await page.locator('#kit-ranges summary').click();
   await page.getByRole('textbox', { name: 'Конст. k1, 1/с от', exact: true }).fill('0.5');
   await page.getByRole('textbox', { name: 'Конст. k1, 1/с до', exact: true }).fill('1.5');
-  await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'Создать', exact: true }).click()]);
+  await Promise.all([
+    page.waitForEvent('download'),
+    page.getByRole('button', { name: 'Создать', exact: true }).click(),
+  ]);
   await page.evaluate(() => document.activeElement.blur());
   await page.screenshot({ path: path.join(out, 'web-teacher.png') });
 } finally {
   await laptop.close();
 }
 
-const phone = await openBrowser({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true, deviceScaleFactor: 2 });
+const phone = await openBrowser({
+  viewport: { width: 390, height: 844 },
+  hasTouch: true,
+  isMobile: true,
+  deviceScaleFactor: 2,
+});
 try {
   const { page } = await openPage(phone);
   await run(page, 101);

@@ -48,14 +48,17 @@ const formNow = (page) =>
 // The form first: in the results column inside the screen on a laptop, right
 // under Run on a phone, above the chart either way.
 function assertFirst(form, phone) {
-  assert.deepEqual(form.labels, check().map((q) => q.question || q.label));
+  assert.deepEqual(
+    form.labels,
+    check().map((q) => q.question || q.label),
+  );
   assert.equal(form.primary, true, '«Проверить» stands out, «Рассчитать» does not');
   assert.ok(form.buttonBottom < form.chartTop, JSON.stringify(form));
   if (phone) assert.ok(form.firstTop > form.runBottom, JSON.stringify(form));
   else assert.ok(form.inResults && form.buttonBottom <= form.height, JSON.stringify(form));
 }
 
-describe('a student\'s self-check', () => {
+describe("a student's self-check", () => {
   for (const [screen, options] of [
     ['laptop 1366x768', { viewport: { width: 1366, height: 768 } }],
     ['laptop 1280x720', { viewport: { width: 1280, height: 720 } }],
@@ -95,7 +98,7 @@ describe('a student\'s self-check', () => {
     }
   });
 
-  it('shows in the form why a link\'s tolerance cannot be used', async () => {
+  it("shows in the form why a link's tolerance cannot be used", async () => {
     const browser = await openBrowser();
     try {
       const { page } = await openPage(browser);
@@ -108,8 +111,11 @@ describe('a student\'s self-check', () => {
         }
         await page.goto(`${page.url().split('#')[0]}#101?k1=1&k2=0.5&variant=7&tolerance=${tolerance}`);
         await page.locator('#check').waitFor();
-        assert.equal(await page.locator('#check-error').isVisible() && (await page.locator('#check-error').textContent()),
-          refusal || false, tolerance);
+        assert.equal(
+          (await page.locator('#check-error').isVisible()) && (await page.locator('#check-error').textContent()),
+          refusal || false,
+          tolerance,
+        );
         assert.equal(await page.locator('#check-fields input').count(), refusal ? 0 : 3, tolerance);
       }
     } finally {
@@ -121,9 +127,13 @@ describe('a student\'s self-check', () => {
     const firefox = process.env.REACTOPT_FIREFOX || '/usr/bin/firefox-esr';
     if (!fs.existsSync(firefox)) return t.skip(`${firefox} is missing`);
     const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-firefox-'));
-    const browser = await require('puppeteer-core').launch({ browser: 'firefox', executablePath: firefox,
-      headless: true, userDataDir: profile,
-      extraPrefsFirefox: { 'network.proxy.type': 1, 'network.proxy.http': '127.0.0.1', 'network.proxy.http_port': 9 } });
+    const browser = await require('puppeteer-core').launch({
+      browser: 'firefox',
+      executablePath: firefox,
+      headless: true,
+      userDataDir: profile,
+      extraPrefsFirefox: { 'network.proxy.type': 1, 'network.proxy.http': '127.0.0.1', 'network.proxy.http_port': 9 },
+    });
     try {
       const page = await browser.newPage();
       await page.setViewport({ width: 1366, height: 768 });

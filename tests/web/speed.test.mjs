@@ -36,7 +36,9 @@ it('is ready soon after opening from disk', async () => {
     times.push(Number.isFinite(own) ? own : readyMs);
     await page.close();
   }
-  console.log(`ready after opening: median ${median(times).toFixed(0)} ms (${times.map((t) => t.toFixed(0)).join(', ')})`);
+  console.log(
+    `ready after opening: median ${median(times).toFixed(0)} ms (${times.map((t) => t.toFixed(0)).join(', ')})`,
+  );
   assert.ok(median(times) < READY_LIMIT_MS, `ready in ${median(times)} ms`);
 });
 
@@ -64,7 +66,9 @@ it('runs every task, report and chart included, quickly', async () => {
   const worst = rows.reduce((a, b) => (b.ms > a.ms ? b : a));
   const within = rows.filter((r) => r.ms <= 16).length;
   console.log(`Run, median of ${REPEATS} per task (ms): ${rows.map((r) => `${r.code} ${r.ms.toFixed(1)}`).join(', ')}`);
-  console.log(`Run: ${within} of 25 tasks within 16 ms; slowest ${worst.code} at ${worst.ms.toFixed(1)} ms; median over tasks ${median(rows.map((r) => r.ms)).toFixed(1)} ms`);
+  console.log(
+    `Run: ${within} of 25 tasks within 16 ms; slowest ${worst.code} at ${worst.ms.toFixed(1)} ms; median over tasks ${median(rows.map((r) => r.ms)).toFixed(1)} ms`,
+  );
   assert.ok(worst.ms < RUN_LIMIT_MS, `task ${worst.code} took ${worst.ms} ms`);
   assert.ok(median(rows.map((r) => r.ms)) <= FRAME_MS, 'the typical task needs more than a frame');
   await page.close();

@@ -45,6 +45,9 @@ export function variantAddress(code, pairs, number, tolerance = '') {
 // `hash`.
 export const linkTo = (base, hash) => base.replace(/#.*$/s, '') + hash;
 
+// The page's own address, the default base of its links.
+export const pageBase = () => linkTo(location.href, '');
+
 // A value longer than this (as written in the address) is no number a field
 // takes: it is refused before it is decoded, parsed or put in a field.
 export const MAX_VALUE_LENGTH = 100;

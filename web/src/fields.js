@@ -71,8 +71,14 @@ export function fillFields(box, fields, onEdit) {
       const at = buttons.indexOf(document.activeElement);
       if (at < 0 || e.altKey || e.ctrlKey || e.metaKey) return;
       const last = buttons.length - 1;
-      const to = { ArrowRight: Math.min(at + 1, last), ArrowDown: Math.min(at + 1, last), ArrowLeft: Math.max(at - 1, 0),
-        ArrowUp: Math.max(at - 1, 0), Home: 0, End: last }[e.key];
+      const to = {
+        ArrowRight: Math.min(at + 1, last),
+        ArrowDown: Math.min(at + 1, last),
+        ArrowLeft: Math.max(at - 1, 0),
+        ArrowUp: Math.max(at - 1, 0),
+        Home: 0,
+        End: last,
+      }[e.key];
       if (to === undefined) return;
       e.preventDefault();
       buttons.forEach((b, i) => (b.tabIndex = i === to ? 0 : -1));

@@ -9,8 +9,7 @@
 // run is shown it goes back under the data and the optimum takes its place.
 
 import { renderOptimum } from './results.js';
-
-const $ = (id) => document.getElementById(id);
+import { $ } from './dom.js';
 
 // What the student reads for an answer: the question, or the label.
 const askedFor = (q) => (typeof q.question === 'string' && q.question.trim() ? q.question : q.label);
@@ -73,7 +72,8 @@ export function startSelfCheck(engine, variant) {
   $('check-note').textContent =
     `Решите задачу, введите ответы (точка или запятая) и нажмите «Проверить»: каждый сверяется с отчётом программы ${precision}, ` +
     'правильные значения не показываются. «Рассчитать» покажет оптимум, график и отчёт.';
-  $('check-data').textContent = `Данные варианта: ${variant.params.join('; ')}. Ответы сверяются с ними, даже если поля изменить.`;
+  $('check-data').textContent =
+    `Данные варианта: ${variant.params.join('; ')}. Ответы сверяются с ними, даже если поля изменить.`;
   const box = $('check-fields');
   box.replaceChildren();
   const inputs = [];
@@ -129,7 +129,9 @@ export function startSelfCheck(engine, variant) {
       if (v.right) ++right;
     });
     $('check-summary').textContent =
-      right === checked.length ? `Все ответы верны (${right} из ${checked.length}).` : `Верно ${right} из ${checked.length}.`;
+      right === checked.length
+        ? `Все ответы верны (${right} из ${checked.length}).`
+        : `Верно ${right} из ${checked.length}.`;
   };
   $('reveal').onclick = () => {
     let shown;

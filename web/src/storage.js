@@ -53,7 +53,9 @@ export function loadRuns() {
         r.caption.length <= 40 &&
         Array.isArray(r.params) &&
         Array.isArray(r.texts) &&
-        r.texts.every((t) => Array.isArray(t) && Number.isInteger(t[0]) && t[0] >= 1 && t[0] <= 10 && typeof t[1] === 'string'),
+        r.texts.every(
+          (t) => Array.isArray(t) && Number.isInteger(t[0]) && t[0] >= 1 && t[0] <= 10 && typeof t[1] === 'string',
+        ),
     );
     const counters = {};
     for (const [code, n] of Object.entries(data.counters || {})) if (isRunNumber(n)) counters[code] = n;

@@ -4,10 +4,9 @@
 // draws no number and writes no byte of the kit's files: it passes the
 // request on, says how far the core is, and offers what it made.
 
-import { fieldKeys, linkTo, variantAddress } from './address.js';
+import { fieldKeys, linkTo, pageBase, variantAddress } from './address.js';
 import { saveText, saveZip, zipOf } from './downloads.js';
-
-const $ = (id) => document.getElementById(id);
+import { $ } from './dom.js';
 
 // The next frame drawn, so that the progress shows between two tasks; a
 // hidden tab draws no frames, and then a moment is enough.
@@ -33,9 +32,6 @@ function freshSeed() {
   return String(100000 + (word[0] % 900000));
 }
 
-// The page's own address, the default base of the links.
-export const pageBase = () => location.href.replace(/#.*$/s, '');
-
 // The page's own file name as the address has it, for a base that names
 // only a folder.
 const pageFile = () => location.pathname.split('/').pop() || 'reactopt.html';
@@ -56,7 +52,9 @@ function linksBase(typed) {
     url = null;
   }
   if (!url || !['http:', 'https:', 'file:'].includes(url.protocol))
-    throw new Error(`Адрес страницы для ссылок «${text}» — не адрес страницы (например, https://example.org/reactopt.html)`);
+    throw new Error(
+      `Адрес страницы для ссылок «${text}» — не адрес страницы (например, https://example.org/reactopt.html)`,
+    );
   url.hash = '';
   let note = '';
   // A folder's address would open its listing, not the page.
@@ -147,35 +145,20 @@ const sizeText = (text) => {
   return kb < 10 ? `${kb.toFixed(1).replace('.', ',')} КБ` : `${Math.round(kb)} КБ`;
 };
 
-// Sets the panel up in the page's #kit; `engine` is the page's engine,
-// `tasks` its [{code, title, statement}], `currentCode()` the task open in
-// the page (checked when the panel first opens).
-export function setUpTeacherPanel({ engine, tasks, currentCode }) {
-  const list = $('kit-task-list');
-  for (const task of tasks) {
-    const label = document.createElement('label');
-    label.className = 'kit-task';
-    const box = document.createElement('input');
-    box.type = 'checkbox';
-    box.value = String(task.code);
-    const name = document.createElement('span');
-    name.textContent = `${task.code}  ${task.title}`;
-    label.append(box, name);
-    list.append(label);
-  }
-  const boxes = () => Array.from(list.querySelectorAll('input[type="checkbox"]'));
-  const chosen = () => boxes().filter((b) => b.checked).map((b) => Number(b.value));
-  const typed = new Map(); // label -> [low, high], kept while rows come and go
+// ---- the range table --------------------------------------------------------
 
-  // One row per label of the chosen tasks' fields, with the spans the data
-  // file offers; a range applies to every chosen task with that label.
-  function fillRanges() {
+// One row per label of the chosen tasks' fields, with the spans the data
+// file offers; a range applies to every chosen task with that label. What
+// was typed in a row stays while rows come and go.
+function rangeTable(engine) {
+  const typed = new Map(); // label -> [low, high]
+  return function fillRanges(codes) {
     for (const row of $('kit-range-rows').querySelectorAll('.kit-range')) {
       const [low, high] = row.querySelectorAll('input');
       typed.set(row.dataset.label, [low.value, high.value]);
     }
     const spans = new Map(); // label -> Map span -> [code]
-    for (const code of chosen()) {
+    for (const code of codes) {
       for (const f of engine.kitFields(code)) {
         const span = `${f.low} – ${f.high}`;
         if (!spans.has(f.label)) spans.set(f.label, new Map());
@@ -223,132 +206,194 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       rows.append(row);
     }
     $('kit-no-ranges').hidden = spans.size > 0;
+  };
+}
+
+// ---- the request ------------------------------------------------------------
+
+// The request of the form for the tasks `codes` of `tasks`, or a message
+// naming what is wrong with it.
+function requestOf(codes, tasks) {
+  const count = $('kit-count').value.trim();
+  if (!/^\d{1,6}$/.test(count)) throw new Error(`Вариантов каждой задачи: «${count}» — не целое число`);
+  const ranges = [];
+  for (const row of $('kit-range-rows').querySelectorAll('.kit-range')) {
+    const [low, high] = Array.from(row.querySelectorAll('input'), (input) => input.value.trim());
+    if (!low && !high) continue;
+    if (!low || !high) throw new Error(`Диапазон поля «${row.dataset.label}»: нужны обе границы`);
+    ranges.push({ field: row.dataset.label, low, high });
   }
+  const base = linksBase($('kit-base').value);
+  return {
+    codes,
+    count: Number(count),
+    seed: $('kit-seed').value.trim(),
+    ranges,
+    tolerance: $('kit-tolerance').value.trim(),
+    key: $('kit-key').checked,
+    statements: Object.fromEntries(tasks.filter((t) => codes.includes(t.code)).map((t) => [t.code, t.statement])),
+    base,
+  };
+}
+
+// What the links will open, said while the address is typed.
+function noteBase() {
+  let said = '';
+  let local = false;
+  try {
+    const base = linksBase($('kit-base').value);
+    said = [base.note, base.local ? LOCAL_WARNING : ''].filter(Boolean).join(' ');
+    local = base.local;
+  } catch {
+    // Said in full on «Создать».
+  }
+  $('kit-base-note').textContent = said;
+  $('kit-base-note').hidden = !said;
+  $('kit-base-note').classList.toggle('warning', local);
+}
+
+// ---- the progress -----------------------------------------------------------
+
+// Makes the kit of request `req` task by task, the progress shown between
+// tasks: {files, zip, zipName, links, base, variants, tasks}; throws what
+// the core refused.
+async function makeKit(engine, tasks, req) {
+  const { base, ...kit } = req;
+  const progress = $('kit-progress');
+  const steps = engine.kitInSteps(kit);
+  progress.max = steps.codes.length + 1;
+  progress.value = 0;
+  progress.hidden = false;
+  const drawn = [];
+  for (const [i, code] of steps.codes.entries()) {
+    $('kit-status').textContent = `Задача ${code}: ${i + 1} из ${steps.codes.length}…`;
+    await afterPaint();
+    drawn.push(steps.draw(code));
+    progress.value = i + 1;
+  }
+  $('kit-status').textContent = 'Ключи, листы, тест и ссылки…';
+  await afterPaint();
+  const links = linksOf(drawn, engine, tasks, base.base, kit.tolerance);
+  const files = [...steps.files(), { name: 'links.html', text: linksPage(links, kit.seed, base.local) }];
+  const zipName = `reactopt-variants-${kit.seed}.zip`;
+  const made = { files, zip: zipOf(files), zipName, links, base };
+  progress.value = progress.max;
+  made.variants = drawn.reduce((n, t) => n + t.variants.length, 0);
+  made.tasks = drawn.length;
+  return made;
+}
+
+// ---- the downloads ----------------------------------------------------------
+
+// Each file of the kit to download alone, the archive and the links.
+function showFiles(made) {
+  const box = $('kit-file-list');
+  box.replaceChildren();
+  for (const file of made.files) {
+    const li = document.createElement('li');
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.textContent = file.name;
+    button.addEventListener('click', () => saveText(file));
+    const size = document.createElement('span');
+    size.className = 'quiet';
+    size.textContent = sizeText(file.text);
+    li.append(button, ' ', size);
+    box.append(li);
+  }
+  $('kit-zip').textContent = `Скачать всё одним архивом (${made.zipName})`;
+  $('kit-links').value = linksText(made.links);
+  const said = [made.base.note, made.base.local ? LOCAL_WARNING : ''].filter(Boolean).join(' ');
+  $('kit-links-warning').textContent = said;
+  $('kit-links-warning').hidden = !said;
+  $('kit-files').hidden = false;
+}
+
+async function copyLinks(made) {
+  try {
+    await navigator.clipboard.writeText(linksText(made.links));
+    $('kit-status').textContent = 'Ссылки скопированы.';
+  } catch {
+    // Without the clipboard the links are selected to be copied by hand.
+    $('kit-links').select();
+    $('kit-status').textContent = 'Ссылки выделены в поле ниже: скопируйте их (Ctrl+C).';
+  }
+}
+
+// ---- the panel --------------------------------------------------------------
+
+// Sets the panel up in the page's #kit; `engine` is the page's engine,
+// `tasks` its [{code, title, statement}], `currentCode()` the task open in
+// the page (checked when the panel first opens).
+export function setUpTeacherPanel({ engine, tasks, currentCode }) {
+  const panel = {
+    made: null, // what the last «Создать» made, to download again
+    busy: false, // a kit is being made
+    opened: false, // the panel has been shown
+  };
+  const list = $('kit-task-list');
+  for (const task of tasks) {
+    const label = document.createElement('label');
+    label.className = 'kit-task';
+    const box = document.createElement('input');
+    box.type = 'checkbox';
+    box.value = String(task.code);
+    const name = document.createElement('span');
+    name.textContent = `${task.code}  ${task.title}`;
+    label.append(box, name);
+    list.append(label);
+  }
+  const boxes = () => Array.from(list.querySelectorAll('input[type="checkbox"]'));
+  const chosen = () =>
+    boxes()
+      .filter((b) => b.checked)
+      .map((b) => Number(b.value));
+  const fillTable = rangeTable(engine);
+  const fillRanges = () => fillTable(chosen());
 
   function showError(text) {
     $('kit-message').textContent = text;
     $('kit-message').hidden = !text;
   }
 
-  // The request of the form, or a message naming what is wrong with it.
-  function request() {
-    const codes = chosen();
-    const count = $('kit-count').value.trim();
-    if (!/^\d{1,6}$/.test(count)) throw new Error(`Вариантов каждой задачи: «${count}» — не целое число`);
-    const ranges = [];
-    for (const row of $('kit-range-rows').querySelectorAll('.kit-range')) {
-      const [low, high] = Array.from(row.querySelectorAll('input'), (input) => input.value.trim());
-      if (!low && !high) continue;
-      if (!low || !high) throw new Error(`Диапазон поля «${row.dataset.label}»: нужны обе границы`);
-      ranges.push({ field: row.dataset.label, low, high });
-    }
-    const base = linksBase($('kit-base').value);
-    return {
-      codes,
-      count: Number(count),
-      seed: $('kit-seed').value.trim(),
-      ranges,
-      tolerance: $('kit-tolerance').value.trim(),
-      key: $('kit-key').checked,
-      statements: Object.fromEntries(tasks.filter((t) => codes.includes(t.code)).map((t) => [t.code, t.statement])),
-      base,
-    };
-  }
-
-  let made = null; // {files, zip, zipName, links, base}
-  let busy = false;
-
-  function showFiles() {
-    const box = $('kit-file-list');
-    box.replaceChildren();
-    for (const file of made.files) {
-      const li = document.createElement('li');
-      const button = document.createElement('button');
-      button.type = 'button';
-      button.textContent = file.name;
-      button.addEventListener('click', () => saveText(file));
-      const size = document.createElement('span');
-      size.className = 'quiet';
-      size.textContent = sizeText(file.text);
-      li.append(button, ' ', size);
-      box.append(li);
-    }
-    $('kit-zip').textContent = `Скачать всё одним архивом (${made.zipName})`;
-    $('kit-links').value = linksText(made.links);
-    const said = [made.base.note, made.base.local ? LOCAL_WARNING : ''].filter(Boolean).join(' ');
-    $('kit-links-warning').textContent = said;
-    $('kit-links-warning').hidden = !said;
-    $('kit-files').hidden = false;
-  }
-
   async function create() {
-    if (busy) return;
+    if (panel.busy) return;
     showError('');
     $('kit-status').textContent = '';
     let req;
     try {
-      req = request();
+      req = requestOf(chosen(), tasks);
     } catch (e) {
       showError(e.message);
       return;
     }
-    const { base, ...kit } = req;
-    busy = true;
+    panel.busy = true;
     $('kit-create').disabled = true;
     $('kit-form').setAttribute('aria-busy', 'true');
-    const progress = $('kit-progress');
     const t0 = performance.now();
     try {
-      const steps = engine.kitInSteps(kit);
-      progress.max = steps.codes.length + 1;
-      progress.value = 0;
-      progress.hidden = false;
-      const drawn = [];
-      for (const [i, code] of steps.codes.entries()) {
-        $('kit-status').textContent = `Задача ${code}: ${i + 1} из ${steps.codes.length}…`;
-        await afterPaint();
-        drawn.push(steps.draw(code));
-        progress.value = i + 1;
-      }
-      $('kit-status').textContent = 'Ключи, листы, тест и ссылки…';
-      await afterPaint();
-      const links = linksOf(drawn, engine, tasks, base.base, kit.tolerance);
-      const files = [...steps.files(), { name: 'links.html', text: linksPage(links, kit.seed, base.local) }];
-      const zipName = `reactopt-variants-${kit.seed}.zip`;
-      made = { files, zip: zipOf(files), zipName, links, base };
-      progress.value = progress.max;
-      const variants = drawn.reduce((n, t) => n + t.variants.length, 0);
+      const made = await makeKit(engine, tasks, req);
+      panel.made = made;
       const seconds = ((performance.now() - t0) / 1000).toFixed(1).replace('.', ',');
-      $('kit-status').textContent = `Готово: ${variants} вариантов, задач: ${drawn.length}, за ${seconds} с. Архив ${zipName} скачивается.`;
+      $('kit-status').textContent =
+        `Готово: ${made.variants} вариантов, задач: ${made.tasks}, за ${seconds} с. Архив ${made.zipName} скачивается.`;
       document.body.dataset.kitMs = String(Math.round(performance.now() - t0));
-      showFiles();
-      saveZip(made.zip, zipName);
+      showFiles(made);
+      saveZip(made.zip, made.zipName);
       // The button was disabled under the focus: it goes to what was made.
       $('kit-status').focus();
     } catch (e) {
       // Nothing is offered from a request the kit could not meet.
-      made = null;
+      panel.made = null;
       $('kit-files').hidden = true;
       $('kit-status').textContent = '';
       showError(e.message);
     } finally {
-      progress.hidden = true;
-      busy = false;
+      $('kit-progress').hidden = true;
+      panel.busy = false;
       $('kit-create').disabled = false;
       $('kit-form').removeAttribute('aria-busy');
-      if (!made) $('kit-create').focus();
-    }
-  }
-
-  async function copyLinks() {
-    if (!made) return;
-    try {
-      await navigator.clipboard.writeText(linksText(made.links));
-      $('kit-status').textContent = 'Ссылки скопированы.';
-    } catch {
-      // Without the clipboard the links are selected to be copied by hand.
-      $('kit-links').select();
-      $('kit-status').textContent = 'Ссылки выделены в поле ниже: скопируйте их (Ctrl+C).';
+      if (!panel.made) $('kit-create').focus();
     }
   }
 
@@ -368,30 +413,13 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
     e.preventDefault();
     create();
   });
-  $('kit-zip').addEventListener('click', () => made && saveZip(made.zip, made.zipName));
-  $('kit-copy-links').addEventListener('click', copyLinks);
+  $('kit-zip').addEventListener('click', () => panel.made && saveZip(panel.made.zip, panel.made.zipName));
+  $('kit-copy-links').addEventListener('click', () => panel.made && copyLinks(panel.made));
   $('kit-seed').value = freshSeed();
   $('kit-base').placeholder = pageBase();
-
-  // What the links will open, said while the address is typed.
-  function noteBase() {
-    let said = '';
-    let local = false;
-    try {
-      const base = linksBase($('kit-base').value);
-      said = [base.note, base.local ? LOCAL_WARNING : ''].filter(Boolean).join(' ');
-      local = base.local;
-    } catch {
-      // Said in full on «Создать».
-    }
-    $('kit-base-note').textContent = said;
-    $('kit-base-note').hidden = !said;
-    $('kit-base-note').classList.toggle('warning', local);
-  }
   $('kit-base').addEventListener('input', noteBase);
   noteBase();
 
-  let opened = false;
   // Called whenever the panel is shown. The task open on the page is ticked
   // the first time, and its box says so, lest a Space on it be taken for a
   // tick.
@@ -403,11 +431,11 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       if (Number(b.value) !== code) continue;
       const mark = document.createElement('span');
       mark.className = 'kit-current';
-      mark.textContent = opened ? ' — открыта на странице' : ' — открыта на странице, отмечена заранее';
+      mark.textContent = panel.opened ? ' — открыта на странице' : ' — открыта на странице, отмечена заранее';
       name.append(mark);
     }
-    if (opened) return;
-    opened = true;
+    if (panel.opened) return;
+    panel.opened = true;
     for (const b of boxes()) b.checked = Number(b.value) === code;
     fillRanges();
   };
