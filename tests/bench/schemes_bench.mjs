@@ -12,7 +12,13 @@ function text(reactor) {
     `title = "Шесть веществ, пять реакций"\nreactor = "${reactor}"\nkey = "A"\ntarget = "R"\n` +
     'reactions = ["A + B -> R : k1", "R + B -> S : k2", "2A -> T : k3", "R <=> U : k4, k5", "S -> U : k3"]\n' +
     '[inlet]\nA = 1\nB = 1.5\n[flow]\nfeed = 0.01\n' +
-    [['k1', 1], ['k2', 0.5], ['k3', 0.2], ['k4', 0.3], ['k5', 0.1]]
+    [
+      ['k1', 1],
+      ['k2', 0.5],
+      ['k3', 0.2],
+      ['k4', 0.3],
+      ['k5', 0.1],
+    ]
       .map(([name, v]) => `[[parameter]]\nname = "${name}"\noffered = [${v}, 1, 1]\n`)
       .join('')
   );

@@ -12,7 +12,10 @@ import { createRequire } from 'node:module';
 import { it } from 'node:test';
 import { batchPath, root, tasksDir } from './support.mjs';
 
-const enginePath = path.join(path.dirname(process.env.REACTOPT_HTML || path.join(root, 'build-web', 'x')), 'reactopt-engine.js');
+const enginePath = path.join(
+  path.dirname(process.env.REACTOPT_HTML || path.join(root, 'build-web', 'x')),
+  'reactopt-engine.js',
+);
 if (!fs.existsSync(enginePath)) {
   console.log(`skipped: ${enginePath} is missing: run "make web"`);
   process.exit(77);
@@ -46,14 +49,19 @@ function engineOf(M) {
     }
   };
   return {
-    parse: (text) => withString(text, (t) => withString('task.toml', (n) => JSON.parse(M.UTF8ToString(M._reactopt_scheme_parse(t, n))))),
+    parse: (text) =>
+      withString(text, (t) =>
+        withString('task.toml', (n) => JSON.parse(M.UTF8ToString(M._reactopt_scheme_parse(t, n)))),
+      ),
     run(text, values) {
       const ptr = M._malloc(8 * Math.max(1, values.length));
       try {
         values.forEach((v, i) => {
           M.HEAPF64[(ptr >> 3) + i] = Number(v);
         });
-        const ok = withString(text, (t) => withString('task.toml', (n) => M._reactopt_scheme_run(t, n, ptr, values.length)));
+        const ok = withString(text, (t) =>
+          withString('task.toml', (n) => M._reactopt_scheme_run(t, n, ptr, values.length)),
+        );
         if (!ok) return { refusal: M.UTF8ToString(M._reactopt_error()).trim() };
       } finally {
         M._free(ptr);
@@ -117,7 +125,11 @@ function randomScheme(random) {
   const text =
     `title = "Случайная схема"\nreactor = "${pick(['plug-flow', 'stirred-tank'])}"\nkey = "A"\ntarget = "R"\n` +
     `reactions = [${reactions.join(', ')}]\n${flow}[inlet]\n${inlet.join('\n')}\n` +
-    parameters.map((p) => `[[parameter]]\nname = "${p.name}"\nlabel = "Параметр ${p.name}"\noffered = [${p.offered.join(', ')}]\n`).join('');
+    parameters
+      .map(
+        (p) => `[[parameter]]\nname = "${p.name}"\nlabel = "Параметр ${p.name}"\noffered = [${p.offered.join(', ')}]\n`,
+      )
+      .join('');
   const given = parameters.slice(0, Math.floor(random() * (parameters.length + 1))).map(() => value());
   return { text, values: given };
 }
@@ -160,7 +172,8 @@ it('gives the native reports, charts and answers of task files', async () => {
 it('names the line of a refused file as the native runner does', async () => {
   const create = createRequire(import.meta.url)(enginePath);
   const engine = engineOf(await create());
-  const text = 'title = "x"\nreactor = "plug-flow"\nkey = "A"\ntarget = "R"\nreactions = ["A -> R : k1"]\n[inlet]\nA = 1\n';
+  const text =
+    'title = "x"\nreactor = "plug-flow"\nkey = "A"\ntarget = "R"\nreactions = ["A -> R : k1"]\n[inlet]\nA = 1\n';
   const parsed = engine.parse(text);
   assert.equal(parsed.line, 5);
   assert.match(parsed.error, /^task\.toml, строка 5/);
@@ -171,6 +184,9 @@ it('names the line of a refused file as the native runner does', async () => {
     fs.rmSync(dir, { recursive: true, force: true });
   }
   const good = engine.parse(fs.readFileSync(path.join(tasksDir, 'dimer-tank.toml'), 'utf8'));
-  assert.deepEqual(good.fields.map((f) => f.name), ['k1', 'k2', 'Ca0', 'Cb0', 'W0']);
+  assert.deepEqual(
+    good.fields.map((f) => f.name),
+    ['k1', 'k2', 'Ca0', 'Cb0', 'W0'],
+  );
   assert.deepEqual(good.fields[4].offered, [0.01, 0.005, 0.02]);
 });
