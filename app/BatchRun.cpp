@@ -24,6 +24,7 @@
 #include "schemes/Scheme.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "solvers/TaskRun.h"
 
 #ifndef REACTOPT_INSTALLED_TASKS
 #define REACTOPT_INSTALLED_TASKS "/usr/share/reactopt/tasks"
@@ -38,8 +39,8 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string ChartOfTheRun() { return ChartCsv(TaskCode); }
-std::string AnswersOfTheRun() { return AnswersCsv(ReportFile.Answers()); }
+std::string ChartOfTheRun(const TaskResult& run) { return ChartCsv(run.chart); }
+std::string AnswersOfTheRun(const TaskResult& run) { return AnswersCsv(run.answers); }
 
 // A file named on the command line that the run writes (the chart). It
 // follows the usual rules of command-line tools: "-" is standard output; a
@@ -47,9 +48,9 @@ std::string AnswersOfTheRun() { return AnswersCsv(ReportFile.Answers()); }
 // written as a stream, never replaced; a regular file or a new name is
 // written whole, a link's target in its place.
 struct UserOutput {
-  std::string option;                   // "--chart"
-  std::string path;                     // as given
-  std::string (*contents)() = nullptr;  // what the run writes there, made after the run
+  std::string option;                                    // "--chart"
+  std::string path;                                      // as given
+  std::string (*contents)(const TaskResult&) = nullptr;  // what the run writes there
   std::string bytes;
   int fd = -1;  // an inherited descriptor the stream goes to (1: `out`)
   bool stream = false;
@@ -115,28 +116,9 @@ void SelectTask(const Options& o) {
                      (k == 1 ? " value, " : " values, ") + std::to_string(o.values.size()) + " given");
 }
 
-// The slots the command line leaves open take what the data dialog would
-// store for the task: the first offered value of each field, through its
-// 5-decimal text, or the untouched combo box's own text.
-void FillParameters(const std::vector<double>& values) {
-  for (std::size_t j = 0; j < values.size(); ++j) TaskParams.Slot(static_cast<int>(j) + 1) = values[j];
-  const int k = SlotCount(TaskCode);
-  if (static_cast<int>(values.size()) >= k) {
-    // Nothing to fill, but a refusal names the fields as the data file
-    // labels them when there is one to read.
-    try {
-      ReadTaskData();
-    } catch (const InOutError&) {
-    }
-    return;
-  }
-  ReadTaskData();
-  for (int j = static_cast<int>(values.size()) + 1; j <= k; ++j) TaskParams.Slot(j) = DefaultSlotValue(j);
-}
-
 // The report this run made, as UTF-8 with LF line ends: from memory, since
 // another run may have replaced "opt.out" meanwhile.
-std::string PrintedReport(const std::string& report = ReportFile.Bytes()) {
+std::string PrintedReport(const std::string& report) {
   const std::string text = cp1251::ToUtf8(report);
   std::string lf;
   lf.reserve(text.size());
@@ -461,15 +443,19 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     return 1;
   }
   // The report is written with the other outputs, not by the run itself.
-  struct InMemory {
-    InMemory() { ReportFile.KeepInMemory(true); }
-    ~InMemory() { ReportFile.KeepInMemory(false); }
-  } inMemory;
+  TaskResult run;
   try {
-    FillParameters(options.values);
-    RunCurrentTask();
-    for (UserOutput& o : options.outputs) o.bytes = o.contents();
-    WriteOutputs(ReportFile.Bytes(), options.outputs, out);
+    TaskRequest request;
+    request.code = TaskCode;
+    request.values.assign(options.values.begin(), options.values.end());
+    run = RunTaskRequest(request);
+    if (!run.refusal.empty()) {
+      // Data the task cannot take: the desktop's own message.
+      err << run.refusal << '\n';
+      return 1;
+    }
+    for (UserOutput& o : options.outputs) o.bytes = o.contents(run);
+    WriteOutputs(run.report, options.outputs, out);
   } catch (const InOutError& e) {
     err << "reactopt-batch: " << Describe(e) << '\n';
     return 1;
@@ -483,7 +469,7 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
   }
   if (options.print) {
     try {
-      WriteOutput(out, PrintedReport());
+      WriteOutput(out, PrintedReport(run.report));
     } catch (const InOutError& e) {
       err << "reactopt-batch: " << e.Plain() << '\n';
       return 1;

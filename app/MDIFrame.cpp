@@ -28,6 +28,7 @@
 #include "result_windows/MDIEdit.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "solvers/TaskRun.h"
 #include "window_services/Prompts.h"
 
 TFrameForm* FrameForm = nullptr;
@@ -287,30 +288,49 @@ void TFrameForm::OpenChild() {
 }
 
 void TFrameForm::RunBtnClick() {
-  const std::int32_t saved = TaskCode;
+  // The dispatcher's code of the task file's name; the run keeps the shared
+  // state as it leaves it (the chart is drawn from its buffers) and writes
+  // the report, but the current TaskCode stays the window's.
+  const std::int32_t current = TaskCode;
+  ParseTaskCodeOf(TaskFileName);
+  TaskRequest request;
+  request.code = TaskCode;
+  TaskCode = current;
+  for (int j = 1; j <= 10; ++j) request.values.push_back(TaskParams.Slot(j));
+  request.data = DataSource::None;  // the dialog's table names the fields
+  request.keepSharedState = true;
+  request.writeReport = true;
+  TaskResult run;
   try {
-    RunTask(TaskFileName.toStdString());
+    run = RunTaskRequest(request);
   } catch (const std::runtime_error& e) {
-    // Input, output and data errors end the run; no window opens.
+    // Input and output errors end the run; no window opens.
     prompts::Error(this, QString::fromUtf8(e.what()));
     return;
   } catch (const std::bad_alloc&) {
     prompts::Error(this, QStringLiteral("Недостаточно памяти для расчёта"));
     return;
   }
-  if (!RunSucceeded) return;
+  if (!run.refusal.empty()) {
+    // Data the task cannot take end the run too.
+    prompts::Error(this, QString::fromUtf8(run.refusal.c_str()));
+    return;
+  }
+  if (!run.ran) return;
   const QString prefix = TaskFileName.left(6);
-  const std::int32_t count = ++ResultWindowCounter(TaskCode);
+  const std::int32_t count = ++ResultWindowCounter(request.code);
   const QString number = QStringLiteral("%1").arg(count, 2).left(2);
   TEditForm* child = CreateChild();
+  // The new window's activation derived a code from its empty caption; the
+  // open task's stays until the window is captioned.
+  TaskCode = current;
   // The report this run made, not the file read back: a batch run or another
   // instance of the program in this folder may have rewritten it already. The
   // window saves to the report file of this folder, written under the name
   // the solvers use on this case-sensitive file system.
-  child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(ReportFile.Bytes()));
-  TaskCode = saved;
+  child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(run.report));
   child->setWindowTitle(prefix + QStringLiteral(".out(") + number + QLatin1Char(')'));
-  child->ChartDisplay(saved);
+  child->ChartDisplay(TaskCode);
   child->SetResultLayout(true);
   child->show();
   KeepInView(child);  // again, at the size the result layout gave it

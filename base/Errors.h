@@ -54,6 +54,9 @@ class InvalidDataError : public std::runtime_error {
  public:
   // `condition` names the offending data, e.g. "k(1) = 0".
   explicit InvalidDataError(const std::string& condition);
+  // The refusal again, from the message a run returned.
+  struct Message {};
+  InvalidDataError(Message, const std::string& text) : std::runtime_error(text) {}
 };
 
 // A numerical routine that cannot go on (a singular matrix); the run ends and

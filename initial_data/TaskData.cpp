@@ -343,6 +343,19 @@ void ReadFromFile(std::FILE* file, bool blockRequired) {
   ReadBlocks(*text, blockRequired);
 }
 
+void ReadFromBytes(const std::string& bytes, bool blockRequired) {
+  // An empty buffer cannot be opened as a stream; Ctrl+Z alone is an empty
+  // data file to the reader.
+  static char endOfData[] = "\x1A";
+  char* data = bytes.empty() ? endOfData : const_cast<char*>(bytes.data());
+  const std::size_t size = bytes.empty() ? 1 : bytes.size();
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fmemopen(data, size, "rb"), std::fclose);
+  // The run-time numbers a stream it cannot make as out of memory.
+  constexpr int kNoStream = 12;
+  if (!file) throw IoError(kNoStream);
+  ReadFromFile(file.get(), blockRequired);
+}
+
 void ReadFromFile(bool blockRequired) {
   // Non-blocking, so that a FIFO of this name cannot hold the program; only a
   // regular file is read.

@@ -45,6 +45,8 @@ inline constexpr const char* kDataFileName = "DataFile.dat";
 void ReadFromFile(bool blockRequired);
 // The same from an open file (the caller closes it).
 void ReadFromFile(std::FILE* file, bool blockRequired);
+// The same from the bytes of a data file, for front ends without files.
+void ReadFromBytes(const std::string& bytes, bool blockRequired);
 
 // The value the data dialog stores in slot j for the table just read, when
 // nobody has touched the dialog: the first offered value through its 5-decimal

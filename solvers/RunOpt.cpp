@@ -104,6 +104,8 @@ void ReadTaskData() { ReadFromFile(FindTask(TaskCode) != nullptr); }
 
 void ReadTaskData(std::FILE* file) { ReadFromFile(file, FindTask(TaskCode) != nullptr); }
 
+void ReadTaskData(const std::string& bytes) { ReadFromBytes(bytes, FindTask(TaskCode) != nullptr); }
+
 void RunTask(std::string_view name) {
   ParseTaskCode(name);
   RunCurrentTask();
@@ -162,18 +164,3 @@ int PrepareChartPointCount(int code) {
 }
 
 void RefuseData(const std::string& condition) { throw InvalidDataError(condition); }
-
-std::string ChartCsv(int code) {
-  const int last = PrepareChartPointCount(code);
-  std::string csv = "k,x,y1,y2\n";
-  char buf[64];
-  for (int k = 0; k <= last; ++k) {
-    csv += std::to_string(k);
-    for (const double* series : {ChartX, ChartY1, ChartY2}) {
-      csv += ',';
-      csv.append(buf, General17(buf, sizeof buf, series[k]));
-    }
-    csv += '\n';
-  }
-  return csv;
-}

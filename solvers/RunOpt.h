@@ -68,6 +68,7 @@ std::string ParameterProblem(int code, int j, double value);
 // block being an error for a task of the table.
 void ReadTaskData();
 void ReadTaskData(std::FILE* file);
+void ReadTaskData(const std::string& bytes);
 
 // What the chart does before drawing the run of `code`: the count is set to 20
 // unless the solver set it. Returns the index of the last point to draw, which
@@ -76,8 +77,3 @@ int PrepareChartPointCount(int code);
 // The index of the last point the chart will draw for the run of `code`,
 // changing nothing.
 int ChartPointsToDraw(int code);
-
-// The points the chart draws for the run of `code` (PrepareChartPointCount
-// first) as CSV: a line "k,x,y1,y2", then one line per point, each number
-// with 17 significant digits, so that it reads back as the very double.
-std::string ChartCsv(int code);

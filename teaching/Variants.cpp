@@ -12,6 +12,7 @@
 #include "base/TaskIdentity.h"
 #include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
+#include "solvers/TaskRun.h"
 
 namespace teaching {
 
@@ -22,60 +23,6 @@ namespace {
 constexpr int kMaxCount = 1000;
 constexpr int kMaxDigits = 3;
 constexpr int kMaxToleranceDecimals = 6;
-
-// Drawing runs the solvers through the shared state of the current task; the
-// program's open task must not notice.
-class SharedStateGuard {
- public:
-  SharedStateGuard()
-      : code_(TaskCode),
-        params_(TaskParams),
-        fields_(TaskFieldTable),
-        pointCount_(ChartPointCount),
-        succeeded_(RunSucceeded),
-        inMemory_(ReportFile.KeptInMemory()) {
-    std::copy(ChartX, ChartX + kChartSize, x_);
-    std::copy(ChartY1, ChartY1 + kChartSize, y1_);
-    std::copy(ChartY2, ChartY2 + kChartSize, y2_);
-    ReportFile.KeepInMemory(true);
-  }
-  ~SharedStateGuard() {
-    TaskCode = code_;
-    TaskParams = params_;
-    TaskFieldTable = fields_;
-    ChartPointCount = pointCount_;
-    RunSucceeded = succeeded_;
-    ReportFile.KeepInMemory(inMemory_);
-    std::copy(x_, x_ + kChartSize, ChartX);
-    std::copy(y1_, y1_ + kChartSize, ChartY1);
-    std::copy(y2_, y2_ + kChartSize, ChartY2);
-  }
-  SharedStateGuard(const SharedStateGuard&) = delete;
-  SharedStateGuard& operator=(const SharedStateGuard&) = delete;
-
- private:
-  std::int32_t code_;
-  TTaskParams params_;
-  TTaskFieldTable fields_;
-  std::int32_t pointCount_;
-  bool succeeded_;
-  bool inMemory_;
-  double x_[kChartSize], y1_[kChartSize], y2_[kChartSize];
-};
-
-// Fills TaskFieldTable with the block of `code` read from the bytes of the
-// data file.
-void ReadBlock(int code, const std::string& dataFile) {
-  TaskCode = code;
-  // An empty buffer cannot be opened as a stream; Ctrl+Z alone is an empty
-  // data file to the reader.
-  static char endOfData[] = "\x1A";
-  char* bytes = dataFile.empty() ? endOfData : const_cast<char*>(dataFile.data());
-  const std::size_t size = dataFile.empty() ? 1 : dataFile.size();
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fmemopen(bytes, size, "rb"), std::fclose);
-  if (!file) throw IoError(12);
-  ReadTaskData(file.get());
-}
 
 std::string Trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -192,32 +139,34 @@ struct RunResult {
   std::vector<OptimumQuantity> answers;
 };
 
-// Runs the current TaskCode with TaskParams as set.
-RunResult RunSet() {
+// Runs `code` with `values` (all its slots, or none for the defaults the
+// data dialog stores untouched, read from `dataFile`).
+RunResult RunSet(int code, const std::vector<double>& values, const std::string& dataFile) {
+  TaskRequest request;
+  request.code = code;
+  request.values.assign(values.begin(), values.end());
+  // A refusal's wording is never shown here, so a run with every value
+  // given need not read the data file for the fields' names.
+  request.data = values.empty() ? DataSource::Bytes : DataSource::None;
+  if (values.empty()) request.dataFile = dataFile;
+  TaskResult run = RunTaskRequest(request);
   RunResult result;
-  try {
-    RunCurrentTask();
-  } catch (const InvalidDataError&) {
-    return result;
-  } catch (const NumericalError&) {
-    return result;
-  }
-  if (!RunSucceeded) return result;
-  const SweepOptimum& where = ReportFile.Optimum();
+  if (!run.ran) return result;
+  const SweepOptimum& where = run.optimum;
   result.taken = true;
   result.interior = where.step != 0 && where.step != where.firstStep && where.step != where.lastStep;
-  result.answers = ReportFile.Answers();
+  result.answers = std::move(run.answers);
   return result;
 }
 
 RunResult RunWith(int code, const std::vector<std::string>& data) {
-  TaskCode = code;
-  for (std::size_t j = 0; j < data.size(); ++j) {
+  std::vector<double> values;
+  for (const std::string& text : data) {
     double value = 0;
-    if (!ParseTypedNumber(data[j], value)) return {};
-    TaskParams.Slot(static_cast<int>(j) + 1) = value;
+    if (!ParseTypedNumber(text, value)) return {};
+    values.push_back(value);
   }
-  return RunSet();
+  return RunSet(code, values, "");
 }
 
 std::vector<std::string> Values(const std::vector<OptimumQuantity>& answers) {
@@ -247,9 +196,7 @@ TaskVariants DrawTask(int code, const KitRequest& request, const KitSources& sou
   task.fields = FieldsOf(code, sources.dataFile, request.ranges);
 
   // The default data: those the data dialog stores untouched.
-  ReadBlock(code, sources.dataFile);
-  for (const DrawnField& field : task.fields) TaskParams.Slot(field.slot) = DefaultSlotValue(field.slot);
-  const RunResult defaults = RunSet();
+  const RunResult defaults = RunSet(code, {}, sources.dataFile);
   const bool interiorWanted = defaults.taken && defaults.interior;
 
   SplitMix64 random(request.seed + static_cast<std::uint64_t>(code) * 0x9E3779B97F4A7C15ULL);
@@ -307,11 +254,10 @@ std::uint64_t SplitMix64::Below(std::uint64_t bound) {
 std::vector<DrawnField> FieldsOf(int code, const std::string& dataFile,
                                  const std::vector<RangeSetting>& ranges) {
   if (!FindTask(code)) throw KitRequestError("Нет задачи " + std::to_string(code));
-  SharedStateGuard guard;
-  ReadBlock(code, dataFile);
+  const TTaskFieldTable table = ReadTaskFields(code, &dataFile);
   std::vector<DrawnField> fields;
   for (int j = 1; j <= SlotCount(code); ++j) {
-    const TaskField& record = TaskFieldTable[j];
+    const TaskField& record = table[j];
     if (record.Flag <= 0)
       throw InOutError("В файле DataFile.dat у задачи " + std::to_string(code) + " не заполнено поле " +
                        std::to_string(j));
@@ -378,7 +324,6 @@ bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range
 }
 
 std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources) {
-  SharedStateGuard guard;
   CheckKitRequest(request, sources);
   std::vector<int> codes = request.codes;
   std::sort(codes.begin(), codes.end());
@@ -424,17 +369,19 @@ std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>
     throw KitRequestError("Задаче " + std::to_string(code) + " нужно " + std::to_string(SlotCount(code)) +
                           " значений исходных данных, а дано " + std::to_string(data.size()));
   CheckTolerance(tolerance);
-  SharedStateGuard guard;
-  TaskCode = code;
+  TaskRequest request;
+  request.code = code;
+  request.data = DataSource::None;
   for (std::size_t j = 0; j < data.size(); ++j) {
     double value = 0;
     if (!ParseTypedNumber(data[j], value))
       throw KitRequestError("Значение P" + std::to_string(j + 1) + " «" + data[j] + "» — не число");
-    TaskParams.Slot(static_cast<int>(j) + 1) = value;
+    request.values.push_back(value);
   }
-  RunCurrentTask();
+  const TaskResult run = RunTaskRequest(request);
+  if (!run.refusal.empty()) throw InvalidDataError(InvalidDataError::Message{}, run.refusal);
   std::vector<CheckedAnswer> checked;
-  const std::vector<OptimumQuantity> answers = ReportFile.Answers();
+  const std::vector<OptimumQuantity>& answers = run.answers;
   for (std::size_t i = 0; i < answers.size(); ++i) {
     CheckedAnswer answer;
     answer.label = answers[i].label;

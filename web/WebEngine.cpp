@@ -26,6 +26,7 @@
 #include "schemes/Scheme.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "solvers/TaskRun.h"
 #include "teaching/KitFiles.h"
 #include "teaching/Variants.h"
 
@@ -39,22 +40,16 @@
 namespace {
 
 // There is no file system in the page: "DataFile.dat" is handed over once as
-// bytes and read from memory whenever a task is prepared.
-std::string dataFile;
-std::string message;  // the last error, UTF-8
-std::string fieldsJson;
-double chartPoints[3 * kChartSize];
-std::string chartCsv;
-int chartLast = -1;
-
-void ReadTaskBlock(int code) {
-  TaskCode = code;
-  if (dataFile.empty()) throw FileNotFound();
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
-      fmemopen(const_cast<char*>(dataFile.data()), dataFile.size(), "rb"), std::fclose);
-  if (!file) throw IoError(2);
-  ReadTaskData(file.get());
-}
+// bytes and read from memory whenever a task is prepared. What the engine
+// keeps between calls, all of it here.
+struct EngineState {
+  std::string dataFile;
+  std::string message;  // the last error, UTF-8
+  std::string fieldsJson;
+  TaskResult run;  // the last run that ran; a refused one leaves it
+  double chartPoints[3 * kChartSize] = {};
+  std::string chartCsv;
+} engine;
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
   out += '"';
@@ -89,10 +84,10 @@ auto Guarded(Answer answer) -> decltype(answer()) {
   try {
     return answer();
   } catch (const std::bad_alloc&) {
-    message = "Недостаточно памяти";
+    engine.message = "Недостаточно памяти";
     return {};
   } catch (const std::exception& e) {
-    message = e.what();
+    engine.message = e.what();
     return {};
   }
 }
@@ -102,11 +97,11 @@ auto Guarded(Answer answer) -> decltype(answer()) {
 // Gives the engine the bytes of "DataFile.dat". Returns a buffer of `size`
 // bytes for the caller to fill.
 REACTOPT_EXPORT char* reactopt_data_file_buffer(int size) {
-  dataFile.assign(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
-  return dataFile.data();
+  engine.dataFile.assign(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+  return engine.dataFile.data();
 }
 
-REACTOPT_EXPORT const char* reactopt_error() { return message.c_str(); }
+REACTOPT_EXPORT const char* reactopt_error() { return engine.message.c_str(); }
 
 // The codes of the table of tasks, as JSON: [101,102,...].
 REACTOPT_EXPORT const char* reactopt_task_codes() {
@@ -126,10 +121,11 @@ REACTOPT_EXPORT const char* reactopt_task_codes() {
 REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
   return Guarded([&] {
     if (!IsTaskCode(code)) throw std::runtime_error("Нет задачи " + std::to_string(code));
-    ReadTaskBlock(code);
+    if (engine.dataFile.empty()) throw FileNotFound();
+    const TTaskFieldTable table = ReadTaskFields(code, &engine.dataFile);
     std::string json = "{\"slots\":" + std::to_string(SlotCount(code)) + ",\"fields\":[";
     for (int j = 1; j <= 10; ++j) {
-      const TaskField& field = TaskFieldTable[j];
+      const TaskField& field = table[j];
       if (field.Flag <= 0) continue;
       NextItem(json);
       json += "{\"slot\":" + std::to_string(j) + ",\"label\":";
@@ -142,8 +138,8 @@ REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
       json += "]}";
     }
     json += "]}";
-    fieldsJson = std::move(json);
-    return fieldsJson.c_str();
+    engine.fieldsJson = std::move(json);
+    return engine.fieldsJson.c_str();
   });
 }
 
@@ -165,27 +161,28 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
   return Guarded([&] {
     if (!IsTaskCode(code)) throw std::runtime_error("Нет задачи " + std::to_string(code));
     if (count < 0 || count > 10) throw std::runtime_error("Не более 10 значений P1 ... P10");
-    const int k = SlotCount(code);
-    bool needDefaults = false;
-    for (int j = 1; j <= k; ++j)
-      if (j > count || !(given & (1 << (j - 1)))) needDefaults = true;
-    if (needDefaults) ReadTaskBlock(code);
-    TaskCode = code;
-    for (int j = 1; j <= 10; ++j) {
-      if (j <= count && (given & (1 << (j - 1))))
-        TaskParams.Slot(j) = values[j - 1];
-      else if (j <= k)
-        TaskParams.Slot(j) = DefaultSlotValue(j);
+    TaskRequest request;
+    request.code = code;
+    for (int j = 1; j <= count; ++j)
+      request.values.push_back(given & (1 << (j - 1)) ? std::optional<double>(values[j - 1]) : std::nullopt);
+    if (engine.dataFile.empty()) {
+      // Every slot the task reads must be given when there are no defaults.
+      for (int j = 1; j <= SlotCount(code); ++j)
+        if (j > count || !(given & (1 << (j - 1)))) throw FileNotFound();
+      request.data = DataSource::None;
+    } else {
+      request.data = DataSource::Bytes;
+      request.dataFile = engine.dataFile;
     }
-    ReportFile.KeepInMemory(true);
-    RunCurrentTask();
-    if (!RunSucceeded) throw std::runtime_error("Нет задачи " + std::to_string(code));
-    chartCsv = ChartCsv(code);
-    chartLast = PrepareChartPointCount(code);
-    for (int i = 0; i < kChartSize; ++i) {
-      chartPoints[3 * i] = ChartX[i];
-      chartPoints[3 * i + 1] = ChartY1[i];
-      chartPoints[3 * i + 2] = ChartY2[i];
+    TaskResult run = RunTaskRequest(request);
+    if (!run.refusal.empty()) throw std::runtime_error(run.refusal);
+    if (!run.ran) throw std::runtime_error("Нет задачи " + std::to_string(code));
+    engine.run = std::move(run);
+    engine.chartCsv = ChartCsv(engine.run.chart);
+    for (std::size_t i = 0; i < engine.run.chart.size(); ++i) {
+      engine.chartPoints[3 * i] = engine.run.chart[i].x;
+      engine.chartPoints[3 * i + 1] = engine.run.chart[i].y1;
+      engine.chartPoints[3 * i + 2] = engine.run.chart[i].y2;
     }
     return 1;
   });
@@ -198,7 +195,7 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
 REACTOPT_EXPORT const char* reactopt_optimum() {
   static std::string json;
   json = "{\"quantities\":[";
-  for (const OptimumQuantity& q : ReportFile.Answers()) {
+  for (const OptimumQuantity& q : engine.run.answers) {
     NextItem(json);
     json += "{\"label\":";
     AppendJsonString(json, q.label);
@@ -210,20 +207,20 @@ REACTOPT_EXPORT const char* reactopt_optimum() {
     AppendJsonString(json, q.line);
     json += q.maximum ? ",\"maximum\":true}" : ",\"maximum\":false}";
   }
-  json += "],\"conversion\":" + ShortestText(ReportFile.OptimumConversion()) + "}";
+  json += "],\"conversion\":" + ShortestText(engine.run.optimumConversion) + "}";
   return json.c_str();
 }
 
-REACTOPT_EXPORT const char* reactopt_report_data() { return ReportFile.Bytes().data(); }
-REACTOPT_EXPORT int reactopt_report_size() { return static_cast<int>(ReportFile.Bytes().size()); }
+REACTOPT_EXPORT const char* reactopt_report_data() { return engine.run.report.data(); }
+REACTOPT_EXPORT int reactopt_report_size() { return static_cast<int>(engine.run.report.size()); }
 // The chart of the last run: points 0 to reactopt_chart_last(), each three
 // doubles (x, y1, y2) in reactopt_chart_points().
-REACTOPT_EXPORT int reactopt_chart_last() { return chartLast; }
-REACTOPT_EXPORT const double* reactopt_chart_points() { return chartPoints; }
+REACTOPT_EXPORT int reactopt_chart_last() { return static_cast<int>(engine.run.chart.size()) - 1; }
+REACTOPT_EXPORT const double* reactopt_chart_points() { return engine.chartPoints; }
 
 // The chart points of the last run as CSV, the very bytes of
 // "reactopt-batch --chart": a header, then k,x,y1,y2 with 17 digits.
-REACTOPT_EXPORT const char* reactopt_chart_csv() { return chartCsv.c_str(); }
+REACTOPT_EXPORT const char* reactopt_chart_csv() { return engine.chartCsv.c_str(); }
 
 // ---------------------------------------------------------------------------
 // The teacher's kit and the students' self-check. The page only passes the
@@ -400,7 +397,7 @@ std::string kitJson;
 REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
   return Guarded([&] {
     std::string json = "[";
-    for (const teaching::DrawnField& field : teaching::FieldsOf(code, dataFile, {})) {
+    for (const teaching::DrawnField& field : teaching::FieldsOf(code, engine.dataFile, {})) {
       NextItem(json);
       json += "{\"slot\":" + std::to_string(field.slot) + ",\"label\":";
       AppendJsonString(json, field.label);
@@ -431,7 +428,7 @@ teaching::KitRequest KitRequestOf(const Json& request) {
 
 teaching::KitSources KitSourcesOf(const Json& request) {
   teaching::KitSources sources;
-  sources.dataFile = dataFile;
+  sources.dataFile = engine.dataFile;
   for (const auto& [code, text] : request["statements"].members)
     if (!code.empty() && code.size() <= 3 && code.find_first_not_of("0123456789") == std::string::npos)
       sources.statements[std::stoi(code)] = text.text;
@@ -503,7 +500,7 @@ REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
     one.codes = {code};
     one.ranges.clear();
     for (const teaching::RangeSetting& range : kitInSteps.request.ranges)
-      if (teaching::TakesRange(code, dataFile, range)) one.ranges.push_back(range);
+      if (teaching::TakesRange(code, engine.dataFile, range)) one.ranges.push_back(range);
     kitInSteps.tasks.push_back(std::move(teaching::DrawVariants(one, kitInSteps.sources).front()));
     const teaching::TaskVariants& task = kitInSteps.tasks.back();
     std::string json = "{\"code\":" + std::to_string(task.code) + ",\"fields\":[";

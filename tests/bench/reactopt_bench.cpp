@@ -7,50 +7,54 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "initial_data/TaskData.h"
-#include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "solvers/TaskRun.h"
 
 namespace {
 
-std::map<int, TTaskParams> defaults;
+// Every task's default values, read once, so that a run reads no data file.
+std::map<int, std::vector<std::optional<double>>> defaults;
 
-// Reads every task's defaults once, in a scratch directory that then takes the
-// reports.
 bool Prepare() {
   char dir[] = "/tmp/reactopt-bench-XXXXXX";
   if (!mkdtemp(dir) || chdir(dir) != 0) return false;
   std::filesystem::copy_file(REACTOPT_TASKS_DIR "/DataFile.dat", "DataFile.dat");
   for (const TaskEntry& task : AllTasks()) {
-    const int code = task.code;
-    TaskCode = code;
-    ReadTaskData();
-    for (int j = 1; j <= SlotCount(code); ++j) defaults[code].Slot(j) = DefaultSlotValue(j);
+    TaskFieldTable = ReadTaskFields(task.code, nullptr);
+    for (int j = 1; j <= SlotCount(task.code); ++j) defaults[task.code].push_back(DefaultSlotValue(j));
   }
   return true;
 }
 
-void RunTaskWithDefaults(int code) {
-  TaskParams = defaults[code];
-  TaskCode = code;
-  RunCurrentTask();
+// A run with the delivered defaults as every front end makes one; with
+// `writeReport` the report is written to "opt.out" whole.
+TaskResult RunTaskWithDefaults(int code, bool writeReport) {
+  TaskRequest request;
+  request.code = code;
+  request.values = defaults[code];
+  request.data = DataSource::None;
+  request.writeReport = writeReport;
+  return RunTaskRequest(request);
 }
 
 void Solve(benchmark::State& state, int code, bool writeReport) {
-  ReportFile.KeepInMemory(!writeReport);
+  bool ran = true;
   for (auto _ : state) {
-    RunTaskWithDefaults(code);
-    benchmark::DoNotOptimize(ChartY2[10]);
+    const TaskResult run = RunTaskWithDefaults(code, writeReport);
+    ran = ran && run.ran;
+    benchmark::DoNotOptimize(run.chart.data());
   }
-  ReportFile.KeepInMemory(false);
-  if (!RunSucceeded) state.SkipWithError("no solver for this task");
+  if (!ran) state.SkipWithError("the task did not run");
 }
 
 void EveryTask(benchmark::State& state) {
   for (auto _ : state)
-    for (const TaskEntry& task : AllTasks()) RunTaskWithDefaults(task.code);
+    for (const TaskEntry& task : AllTasks()) RunTaskWithDefaults(task.code, true);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "initial_data/TaskData.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
+#include "solvers/TaskRun.h"
 
 namespace {
 
@@ -35,19 +36,24 @@ void Dump(int code, const std::vector<double>& values, std::ostream& out) {
   out << "== " << code;
   for (double v : values) out << ' ' << Number17(v);
   out << '\n';
-  TaskCode = code;
-  for (std::size_t j = 0; j < values.size(); ++j) TaskParams.Slot(static_cast<int>(j) + 1) = values[j];
+  TaskRequest request;
+  request.code = code;
+  request.values.assign(values.begin(), values.end());
+  TaskResult run;
   try {
-    RunCurrentTask();
+    run = RunTaskRequest(request);
   } catch (const std::exception& e) {
     out << "refused: " << e.what() << '\n';
     return;
   }
-  out << ReportFile.Bytes();
-  const int last = PrepareChartPointCount(code);
-  for (int k = 0; k <= last; ++k)
-    out << k << ',' << Number17(ChartX[k]) << ',' << Number17(ChartY1[k]) << ',' << Number17(ChartY2[k])
-        << '\n';
+  if (!run.refusal.empty()) {
+    out << "refused: " << run.refusal << '\n';
+    return;
+  }
+  out << run.report;
+  for (std::size_t k = 0; k < run.chart.size(); ++k)
+    out << k << ',' << Number17(run.chart[k].x) << ',' << Number17(run.chart[k].y1) << ','
+        << Number17(run.chart[k].y2) << '\n';
 }
 
 std::vector<double> Defaults(int code) {
