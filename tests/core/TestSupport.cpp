@@ -38,12 +38,12 @@ std::vector<std::string> ReportLines() {
   return lines;
 }
 
-void SetParams(std::initializer_list<double> values) {
+void SetParams(const std::vector<double>& values) {
   int j = 1;
   for (double v : values) TaskParams.Slot(j++) = v;
 }
 
-std::vector<std::string> RunWith(int code, std::initializer_list<double> params) {
+std::vector<std::string> RunWith(int code, const std::vector<double>& params) {
   SetParams(params);
   TaskCode = code;
   RunCurrentTask();

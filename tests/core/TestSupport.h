@@ -36,10 +36,10 @@ std::string Cp(const std::string& utf8);
 std::vector<std::string> ReportLines();
 
 // P1, P2, ... := values.
-void SetParams(std::initializer_list<double> values);
+void SetParams(const std::vector<double>& values);
 
 // Runs the solver of `code` with `params` and returns the report lines.
-std::vector<std::string> RunWith(int code, std::initializer_list<double> params);
+std::vector<std::string> RunWith(int code, const std::vector<double>& params);
 
 // Runs the solver of `code` on data it must refuse and returns the error's
 // text; fails the test when the run is not refused or touches "opt.out".
