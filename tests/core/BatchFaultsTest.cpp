@@ -65,36 +65,18 @@ pid_t Fork(const std::vector<std::string>& args, const std::string& out = "") {
   return pid;
 }
 
-// Exit status, -signal when killed.
-int Wait(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-}
+int Wait(pid_t pid) { return WaitFor(pid); }
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Outcome = BatchOutcome;
 
-// Runs a shell command line with the batch program as $B, limited to 20 s.
-Outcome Shell(const std::string& line) {
-  const std::string command =
-      "export B='" REACTOPT_BATCH "'; timeout 20 sh -c '" + line + "' >stdout.txt 2>stderr.txt";
-  const int raw = std::system(command.c_str());
-  Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile("stdout.txt"), ReadFile("stderr.txt")};
-  std::remove("stdout.txt");
-  std::remove("stderr.txt");
-  return o;
-}
+Outcome Shell(const std::string& line) { return RunBatchLine(line); }
 
 // The working directory, as messages name it.
 std::string Here() { return std::filesystem::current_path().string(); }
 
 // Runs a shell command line as an unprivileged user (file permissions do not
 // bind root) in the folder "locked", which takes no new file, beside an
-// "opt.out" that anyone may write, holding "old". Status 125: no such user.
+// "opt.out" that anyone may write, holding "old".
 // The user runs a copy of the program in the test's folder: the build's own
 // may sit in a folder only its owner can enter.
 Outcome InLockedFolder(const std::string& line) {
@@ -109,16 +91,14 @@ Outcome InLockedFolder(const std::string& line) {
     WriteFile(file, "");
     chmod(file, 0666);
   }
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
-    const std::string command = "export B=\"$PWD/reactopt-batch\"; cd locked && timeout 20 sh -c '" + line +
-                                "' >../stdout.txt 2>../stderr.txt";
-    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-    _exit(126);
-  }
-  const int status = Wait(pid);
+  const int status = InChild(
+      [&] {
+        const std::string command = "export B=\"$PWD/reactopt-batch\"; cd locked && timeout 20 sh -c '" +
+                                    line + "' >../stdout.txt 2>../stderr.txt";
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        return 126;
+      },
+      true);
   chmod("locked", 0755);
   Outcome o{status, ReadFile("stdout.txt"), ReadFile("stderr.txt")};
   std::remove("stdout.txt");
@@ -338,7 +318,7 @@ TEST_F(BatchFaults, OutputsNamedByTheUserFollowTheUsualRules) {
 // In a folder that takes no new file the report is rewritten in place.
 TEST_F(BatchFaults, InPlaceAReportTheSizeLimitCannotHoldIsRefusedBeforeTheFileIsTouched) {
   const Outcome o = InLockedFolder("ulimit -f 1; $B 104 1 1 1 1 1");
-  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  SKIP_WITHOUT_UNPRIVILEGED_USER(o.status);
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "reactopt-batch: cannot write " + Here() + "/locked/opt.out: File too large\n");
   EXPECT_EQ(ReadFile("locked/opt.out"), "old");
@@ -351,7 +331,7 @@ TEST_F(BatchFaults, InPlaceOverlappingRunsTakeTurns) {
   const Outcome o = InLockedFolder(
       "flock opt.out sh -c \"touch ../held; sleep 2\" & while [ ! -e ../held ]; do sleep 0.05; done; "
       "$B 101 1 1 & sleep 0.5; cat opt.out >../during.txt; wait $!");
-  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  SKIP_WITHOUT_UNPRIVILEGED_USER(o.status);
   EXPECT_EQ(o.status, 0) << o.err;
   EXPECT_EQ(ReadFile("during.txt"), "old");
   EXPECT_EQ(ReadFile("locked/opt.out"), report);
@@ -363,7 +343,7 @@ TEST_F(BatchFaults, InPlaceAWriteThatFailsHalfWayPutsTheOldReportBack) {
   const Outcome o = InLockedFolder(
       "ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "
       "strace -qq -o /dev/null -e inject=pwrite64:error=EIO:when=1 $B 101 1 1");
-  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  SKIP_WITHOUT_UNPRIVILEGED_USER(o.status);
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "reactopt-batch: cannot write " + Here() + "/locked/opt.out: Input/output error\n");
   EXPECT_EQ(ReadFile("locked/opt.out"), "old");
@@ -537,7 +517,6 @@ TEST_F(KitFaults, AKitFileThatCannotBeReplacedIsNamedAndTheOldKitStays) {
 
 // Runs a shell command line as an unprivileged user in the test's folder,
 // which anyone may write (a sticky folder stays sticky), with a copy of the program and the tasks it reads.
-// Status 125: no such user.
 Outcome AsUser(const std::string& line) {
   struct stat here {};
   stat(".", &here);
@@ -546,19 +525,17 @@ Outcome AsUser(const std::string& line) {
   for (const char* task : {"DataFile.dat", "zad101.txt", "zad103.txt"})
     std::filesystem::copy_file(std::string(REACTOPT_TASKS_DIR "/") + task, task,
                                std::filesystem::copy_options::skip_existing);
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
-    const std::string command = "export B=\"$PWD/reactopt-batch\"; timeout 20 sh -c '" + line +
-                                "' >/tmp/reactopt-user-out.$$ 2>&1; s=$?; cat /tmp/reactopt-user-out.$$; "
-                                "rm -f /tmp/reactopt-user-out.$$; exit $s";
-    const int fd = open("user.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    dup2(fd, 1);
-    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-    _exit(126);
-  }
-  const int status = Wait(pid);
+  const int status = InChild(
+      [&] {
+        const std::string command = "export B=\"$PWD/reactopt-batch\"; timeout 20 sh -c '" + line +
+                                    "' >/tmp/reactopt-user-out.$$ 2>&1; s=$?; cat /tmp/reactopt-user-out.$$; "
+                                    "rm -f /tmp/reactopt-user-out.$$; exit $s";
+        const int fd = open("user.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        dup2(fd, 1);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        return 126;
+      },
+      true);
   Outcome o{status, "", ReadFile("user.txt")};
   std::remove("user.txt");
   return o;
@@ -568,7 +545,7 @@ TEST_F(KitFaults, AProtectedKitFileStopsTheKitAndTheOldKitStays) {
   MakeKits();
   std::filesystem::remove_all("kit");
   Outcome o = AsUser(KitLine(1));
-  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  SKIP_WITHOUT_UNPRIVILEGED_USER(o.status);
   ASSERT_EQ(o.status, 0) << o.err;
   ASSERT_EQ(Which(Contents("kit")), "old");
   // Write-protected by its owner, or another user's in a sticky folder.
@@ -714,7 +691,7 @@ TEST_F(BatchFaults, AChartThatIsAnotherUsersInAStickyFolderKeepsTheOldReport) {
   WriteFile("c.csv", "old chart");
   chmod("c.csv", 0666);
   Outcome o = AsUser("true");
-  if (o.status == 125) GTEST_SKIP() << "no user to drop to";
+  SKIP_WITHOUT_UNPRIVILEGED_USER(o.status);
   ASSERT_EQ(chown("opt.out", 65534, 65534), 0);
   chmod(".", 01777);
   o = AsUser("$B --chart c.csv 101 1 1");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -36,9 +37,8 @@ TEST_F(BatchDefaults, EveryTaskRunsWithItsDefaultsToAnOptimumInsideTheSweep) {
   };
   for (const Expectation& task : tasks) {
     std::remove("opt.out");
-    const std::string command =
-        std::string("'") + REACTOPT_BATCH + "' " + std::to_string(task.code) + " >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << task.code;
+    const BatchOutcome run = RunBatch(std::to_string(task.code));
+    ASSERT_EQ(run.status, 0) << task.code << ": " << run.err;
     const std::string report = cp1251::ToUtf8(ReadFile("opt.out"));
     const std::size_t at = report.find(task.optimumLine);
     ASSERT_NE(at, std::string::npos) << task.code << "\n" << report;

@@ -11,22 +11,11 @@
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using Outcome = BatchOutcome;
 
 class Batch : public InTempDir {
  protected:
-  static Outcome Run(const std::string& args) {
-    const std::string command = std::string("'") + REACTOPT_BATCH + "' " + args + " >stdout.txt 2>stderr.txt";
-    const int raw = std::system(command.c_str());
-    Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile("stdout.txt"), ReadFile("stderr.txt")};
-    std::remove("stdout.txt");
-    std::remove("stderr.txt");
-    return o;
-  }
+  static Outcome Run(const std::string& args) { return RunBatch(args); }
   static void UseDeliveredDataFile() {
     WriteFile("DataFile.dat", ReadFile(REACTOPT_TASKS_DIR "/DataFile.dat"));
   }

@@ -42,20 +42,6 @@ std::string Run101() {
   return "";
 }
 
-// Runs `check` in a child process; with `drop`, without root's rights. Returns
-// the child's exit status, or 3 when no unprivileged user is available.
-int InChild(const std::function<bool()>& check, bool drop) {
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (drop && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
-    _exit(check() ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // "opt.out" as messages name it.
 std::string Report() { return std::filesystem::current_path().string() + "/opt.out"; }
 
@@ -113,13 +99,11 @@ TEST_F(ReportFileTest, SpecialFilesAreRefusedAtOnceAndLeftAlone) {
 TEST_F(ReportFileTest, AReadOnlyReportStaysInAWritableFolder) {
   WriteFile("opt.out", "old");
   chmod("opt.out", 0444);
-  const int status = InChild(
-      [] {
-        return Run101() == "Cannot create file " + Report() + ": Permission denied" &&
-               ReadFile("opt.out") == "old";
-      },
-      true);
-  if (status == 3) GTEST_SKIP() << "no user to drop to";
+  const int status = RunUnprivileged([] {
+    return Run101() == "Cannot create file " + Report() + ": Permission denied" &&
+           ReadFile("opt.out") == "old";
+  });
+  SKIP_WITHOUT_UNPRIVILEGED_USER(status);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(Listing(), std::set<std::string>{"opt.out"});
 }
@@ -129,9 +113,9 @@ TEST_F(ReportFileTest, AFolderThatTakesNoNewFileHasItsReportRewrittenInPlace) {
   chmod("opt.out", 0666);
   chmod(dir_.c_str(), 0555);
   const int status =
-      InChild([] { return Run101() == "" && ReadFile("opt.out") == ReportFile.Bytes(); }, true);
+      RunUnprivileged([] { return Run101() == "" && ReadFile("opt.out") == ReportFile.Bytes(); });
   chmod(dir_.c_str(), 0777);
-  if (status == 3) GTEST_SKIP() << "no user to drop to";
+  SKIP_WITHOUT_UNPRIVILEGED_USER(status);
   EXPECT_EQ(status, 0);
 }
 
@@ -143,8 +127,8 @@ TEST_F(ReportFileTest, AFailedWriteKeepsTheOldReportAndRemovesTheTemporaryFile) 
       [] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{100, 100};
-        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
-        return Run101() == "I/O error 27: " + Report() + ": File too large";
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 1;
+        return Run101() == "I/O error 27: " + Report() + ": File too large" ? 0 : 1;
       },
       false);
   EXPECT_EQ(status, 0);

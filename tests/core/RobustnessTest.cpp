@@ -19,30 +19,12 @@
 
 namespace {
 
-enum class Outcome { Passed, Failed, NoUnprivilegedUser };
-
-// Runs `check` in a child process without root's rights, since file
-// permissions do not bind root.
-Outcome Unprivileged(const std::function<bool()>& check) {
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
-    _exit(check() ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (!WIFEXITED(status)) return Outcome::Failed;
-  if (WEXITSTATUS(status) == 3) return Outcome::NoUnprivilegedUser;
-  return WEXITSTATUS(status) == 0 ? Outcome::Passed : Outcome::Failed;
-}
-
-// Some sandboxes run everything as a root that cannot change its user.
-#define EXPECT_UNPRIVILEGED(check)                                                    \
-  do {                                                                                \
-    const Outcome outcome = Unprivileged(check);                                      \
-    if (outcome == Outcome::NoUnprivilegedUser) GTEST_SKIP() << "no user to drop to"; \
-    EXPECT_EQ(outcome, Outcome::Passed);                                              \
+// Runs `check` without root's rights, since file permissions do not bind root.
+#define EXPECT_UNPRIVILEGED(check)             \
+  do {                                         \
+    const int status = RunUnprivileged(check); \
+    SKIP_WITHOUT_UNPRIVILEGED_USER(status);    \
+    EXPECT_EQ(status, 0);                      \
   } while (0)
 
 // The error text of running task 101, or "" when it ran.

@@ -1,45 +1,17 @@
 #include "TestSupport.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
 
-namespace fs = std::filesystem;
-
 void InTempDir::SetUp() {
-  oldCwd_ = fs::current_path().string();
-  std::string pattern = (fs::temp_directory_path() / "reactopt-test-XXXXXX").string();
-  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-  dir_ = pattern;
-  fs::current_path(dir_);
+  folder_.emplace();
+  dir_ = folder_->path();
+  ASSERT_FALSE(dir_.empty()) << "no temporary folder";
 }
 
-void InTempDir::TearDown() {
-  fs::current_path(oldCwd_);
-  std::error_code ec;
-  fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-  fs::remove_all(dir_, ec);
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-bool FileExists(const std::string& path) { return fs::exists(path); }
+void InTempDir::TearDown() { folder_.reset(); }
 
 std::string Cp(const std::string& utf8) {
   std::string out;
@@ -66,12 +38,12 @@ std::vector<std::string> ReportLines() {
   return lines;
 }
 
-void SetParams(std::initializer_list<double> values) {
+void SetParams(const std::vector<double>& values) {
   int j = 1;
   for (double v : values) TaskParams.Slot(j++) = v;
 }
 
-std::vector<std::string> RunWith(int code, std::initializer_list<double> params) {
+std::vector<std::string> RunWith(int code, const std::vector<double>& params) {
   SetParams(params);
   TaskCode = code;
   RunCurrentTask();

@@ -4,8 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "BatchProgram.h"
+#include "ChildProcess.h"
+#include "Files.h"
+#include "TempFolder.h"
 
 // Each test runs in a fresh temporary working directory, removed afterwards.
 class InTempDir : public ::testing::Test {
@@ -15,12 +21,12 @@ class InTempDir : public ::testing::Test {
   std::string dir_;
 
  private:
-  std::string oldCwd_;
+  std::optional<TempFolder> folder_;
 };
 
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& bytes);
-bool FileExists(const std::string& path);
+// Skips a test whose child process found no unprivileged user to run as.
+#define SKIP_WITHOUT_UNPRIVILEGED_USER(status) \
+  if ((status) == kNoUnprivilegedUser) GTEST_SKIP() << "no user to drop to"
 
 // Windows-1251 bytes of UTF-8 text.
 std::string Cp(const std::string& utf8);
@@ -30,10 +36,10 @@ std::string Cp(const std::string& utf8);
 std::vector<std::string> ReportLines();
 
 // P1, P2, ... := values.
-void SetParams(std::initializer_list<double> values);
+void SetParams(const std::vector<double>& values);
 
 // Runs the solver of `code` with `params` and returns the report lines.
-std::vector<std::string> RunWith(int code, std::initializer_list<double> params);
+std::vector<std::string> RunWith(int code, const std::vector<double>& params);
 
 // Runs the solver of `code` on data it must refuse and returns the error's
 // text; fails the test when the run is not refused or touches "opt.out".

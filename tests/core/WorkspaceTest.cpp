@@ -228,21 +228,16 @@ TEST_F(Workspace, AnUnwritableWorkspaceIsNamedAndLeftAsItIs) {
   chmod(dir_.c_str(), 0755);
   chmod(home_.c_str(), 0755);
   chmod(Space().c_str(), 0555);
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {  // file permissions do not bind root
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+  // File permissions do not bind root.
+  const int status = RunUnprivileged([&] {
     const workspace::StartFolder start = EnterWorkspace(program_, true);
     const bool named =
         start.problem.find("нет права записи в рабочую папку " + Space().string()) != std::string::npos;
-    _exit(start.folder == start_ && named && fs::is_empty(Space()) ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
+    return start.folder == start_ && named && fs::is_empty(Space());
+  });
   chmod(Space().c_str(), 0755);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 3) GTEST_SKIP() << "no user to drop to";
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  SKIP_WITHOUT_UNPRIVILEGED_USER(status);
+  EXPECT_EQ(status, 0);
 }
 
 TEST_F(Workspace, NoShippedStatementsIsSaidButTheWorkspaceIsStillUsed) {
@@ -259,9 +254,9 @@ TEST(ShippedTasks, AreFoundBesideAnInstalledProgramOrInTheSourceTree) {
 }
 
 TEST(ShippedTasks, TheWholeSetIsCopied) {
-  char pattern[] = "/tmp/reactopt-space-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  const fs::path space = fs::path(pattern) / "ReactOpt";
+  const TempFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const fs::path space = fs::path(folder.path()) / "ReactOpt";
   const auto result = workspace::FillWorkspace(space, REACTOPT_TASKS_DIR);
   EXPECT_EQ(result.added.size(), 26u);  // zad101.txt ... zad125.txt and DataFile.dat
   for (int code = 101; code <= 125; ++code) {
@@ -271,5 +266,4 @@ TEST(ShippedTasks, TheWholeSetIsCopied) {
   // A second start has nothing to do.
   const auto again = workspace::FillWorkspace(space, REACTOPT_TASKS_DIR);
   EXPECT_TRUE(again.added.empty() && again.updated.empty() && again.kept.empty());
-  fs::remove_all(pattern);
 }

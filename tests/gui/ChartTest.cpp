@@ -80,9 +80,9 @@ void ChartTest::drawsPointsZeroToTheCount_data() {
   QTest::addColumn<int>("code");
   QTest::addColumn<int>("count");   // as the solver left it
   QTest::addColumn<int>("points");  // drawn per series
-  // Tasks whose solvers do not count always draw all 21 points.
-  for (int code : {101, 102, 105, 110, 112, 117, 121, 125}) QTest::addRow("%d", code) << code << 3 << 21;
-  for (int code : {103, 104, 115, 116, 119, 120, 122, 123, 124}) QTest::addRow("%d", code) << code << 8 << 9;
+  // A task whose solver does not count always draws all 21 points.
+  QTest::newRow("not counted") << 101 << 3 << 21;
+  QTest::newRow("counted") << 103 << 8 << 9;
   QTest::newRow("single point") << 103 << 0 << 1;
   QTest::newRow("low 16 bits") << 116 << 0x10005 << 6;
 }

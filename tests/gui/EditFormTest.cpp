@@ -235,23 +235,17 @@ void EditFormTest::aReadOnlyFileIsNotReplaced() {
   chmod(QFile::encodeName(name).constData(), 0444);
   // File permissions do not bind root: the save is tried by an unprivileged
   // child process.
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+  const int status = RunUnprivileged([&] {
     ScriptedPrompts prompts;
     TEditForm form;
     bool ok = form.Open(name);
     Type(form, "edit");
-    ok = ok && !form.Save1Click() && prompts.errors == QStringList("Cannot create file " + name) &&
-         Modified(form) && ReadBytes(name) == "statement\r\n" && dir.entries() == QStringList({"zad101.txt"});
-    _exit(ok ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  QVERIFY(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 3) QSKIP("this root cannot drop to an unprivileged user");
-  QCOMPARE(WEXITSTATUS(status), 0);
+    return ok && !form.Save1Click() && prompts.errors == QStringList("Cannot create file " + name) &&
+           Modified(form) && ReadBytes(name) == "statement\r\n" &&
+           dir.entries() == QStringList({"zad101.txt"});
+  });
+  if (status == kNoUnprivilegedUser) QSKIP("this root cannot drop to an unprivileged user");
+  QCOMPARE(status, 0);
 }
 
 void EditFormTest::characterOutsideCodePageRefusesTheSave() {

@@ -11,6 +11,7 @@
 #include <QGraphicsTextItem>
 #include <csignal>
 
+#include "Files.h"
 #include "result_windows/ChartOpt.h"
 
 ScriptedPrompts::ScriptedPrompts() {
@@ -29,10 +30,6 @@ ScriptedPrompts::ScriptedPrompts() {
 
 ScriptedPrompts::~ScriptedPrompts() { prompts::SetScript(nullptr); }
 
-TempWorkDir::TempWorkDir() : oldCwd_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
-
-TempWorkDir::~TempWorkDir() { QDir::setCurrent(oldCwd_); }
-
 QStringList TempWorkDir::entries() const {
   return QDir(dir_.path())
       .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -44,32 +41,13 @@ void TempWorkDir::CopyDataFile() const {
 }
 
 QByteArray ReadBytes(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
-  return file.readAll();
+  const std::string name = QFile::encodeName(path).toStdString();
+  if (!QFileInfo(path).isFile()) return QByteArray("<missing>");
+  return QByteArray::fromStdString(ReadFile(name));
 }
 
 void WriteBytes(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  QCOMPARE(file.write(bytes), bytes.size());
-}
-
-int RunUnprivileged(const std::function<bool()>& body) {
-  std::fflush(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(kNoUnprivilegedUser);
-    // The child has none of the parent's threads: anything that waits for one
-    // (drawing does) would hang, so a stuck child ends and the test fails.
-    alarm(60);
-    const bool ok = body();
-    std::fflush(nullptr);
-    _exit(ok ? 0 : 1);
-  }
-  int status = 0;
-  if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return 1;
-  return WEXITSTATUS(status);
+  QVERIFY(WriteFile(QFile::encodeName(path).toStdString(), bytes.toStdString()));
 }
 
 void SetMode(const QString& path, int mode) { ::chmod(QFile::encodeName(path).constData(), mode); }

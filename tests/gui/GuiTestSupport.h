@@ -6,16 +6,19 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QDir>
 #include <QList>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <clocale>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
+#include "ChildProcess.h"
+#include "TempFolder.h"
 #include "window_services/Prompts.h"
 
 // Answers the dialogs from queues and records what was asked. An empty queue
@@ -38,8 +41,6 @@ class ScriptedPrompts {
 // A fresh temporary directory that is the working directory while it lives.
 class TempWorkDir {
  public:
-  TempWorkDir();
-  ~TempWorkDir();
   QString path(const QString& name) const { return dir_.filePath(name); }
   // Names in the directory, hidden and special files included.
   QStringList entries() const;
@@ -47,25 +48,12 @@ class TempWorkDir {
   void CopyDataFile() const;
 
  private:
-  QTemporaryDir dir_;
-  QString oldCwd_;
+  TempFolder folder_;
+  QDir dir_{QString::fromStdString(folder_.path())};
 };
 
-// Runs `body` in a child process as an unprivileged user, for whom file
-// permissions bind (they do not bind root). Returns 0 when the body returned
-// true, 1 when it returned false or died, kNoUnprivilegedUser when root could
-// not drop its privileges. The child must draw nothing (no event processing):
-// the drawing threads stay in the parent.
-constexpr int kNoUnprivilegedUser = 3;
-int RunUnprivileged(const std::function<bool()>& body);
-// In such a body: gives up with the failed condition on stderr.
-#define CHILD_CHECK(cond)                                                     \
-  do {                                                                        \
-    if (!(cond)) {                                                            \
-      std::fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond); \
-      return false;                                                           \
-    }                                                                         \
-  } while (0)
+// A body given to RunUnprivileged (ChildProcess.h) must draw nothing (no event
+// processing): the drawing threads stay in the parent.
 // Makes a file or folder, created by the test, usable by that child.
 void GrantAll(const QString& path);
 void SetMode(const QString& path, int mode);
