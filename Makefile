@@ -4,10 +4,11 @@
 BUILD_DIR ?= build
 WEB_DIR ?= build-web
 ASAN_DIR ?= build-asan
+PACKAGE_DIR ?= build-package
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
 PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-translations-l10n libgl-dev \
-            libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
+            libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format \
             fonts-liberation fonts-dejavu-core \
             dpkg-dev file desktop-file-utils appstream man-db lintian poppler-utils \
             libxml2-utils strace
@@ -64,10 +65,12 @@ build: deps
 run: build
 	cd tasks && ../$(BUILD_DIR)/reactopt
 
-# The Debian package, $(BUILD_DIR)/reactopt_VERSION_ARCH.deb; its dependencies
-# are computed from the binaries by dpkg-shlibdeps.
-package: build
-	cmake --build $(BUILD_DIR) --target package
+# The Debian package, $(PACKAGE_DIR)/reactopt_VERSION_ARCH.deb; its
+# dependencies are computed from the binaries by dpkg-shlibdeps. A build of
+# its own, without the tests, so that it compiles only what it ships.
+package: deps
+	cmake -S . -B $(PACKAGE_DIR) -G Ninja -DREACTOPT_WERROR=ON -DREACTOPT_TESTS=OFF
+	cmake --build $(PACKAGE_DIR) --target package
 
 # The whole suite: the program's tests, the core again under AddressSanitizer
 # and UndefinedBehaviorSanitizer, and a short run of every fuzz target.
@@ -109,4 +112,4 @@ bench: build
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench-soft --benchmark_min_time=0.2 --benchmark_filter='/Report|AllTasks' 
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WEB_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WEB_DIR) $(PACKAGE_DIR)
