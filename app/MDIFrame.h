@@ -26,7 +26,8 @@ extern QString TaskFileName;
 // characters.
 extern QString TaskFileExt;
 // Result windows opened per task since the frame was last activated; entry i
-// belongs to task 101 + i.
+// belongs to row i of the task table (task 101 + i), so only the first 25 of
+// the 30 are used.
 extern std::int32_t ResultWindowCounters[30];
 
 class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {

@@ -6,7 +6,6 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -127,8 +126,7 @@ TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
 }
 
 void TVariantsDialog::ChooseFolder() {
-  const QString folder =
-      QFileDialog::getExistingDirectory(this, QStringLiteral("Папка для файлов"), FolderEdit->text());
+  const QString folder = prompts::FolderName(this, QStringLiteral("Папка для файлов"), FolderEdit->text());
   if (!folder.isEmpty()) FolderEdit->setText(folder);
 }
 

@@ -342,10 +342,6 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args) {
   for (const std::string& arg : args) {
     if (arg == "--workspace") {
       options.workspace = true;
-    } else if (arg == "--version") {
-      options.version = true;
-    } else if (arg == "--help" || arg == "-h") {
-      options.help = true;
     } else if (options.bad.empty()) {
       options.bad = arg;
     }

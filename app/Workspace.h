@@ -67,12 +67,10 @@ struct StartFolder {
 StartFolder EnterWorkspace(const std::filesystem::path& program, bool workspaceOnly);
 
 // The command line of the desktop program, after the toolkit took its own
-// options.
+// options; --version and --help were answered before the toolkit started.
 struct StartOptions {
   bool workspace = false;  // --workspace: always the workspace, as the menu starts it
-  bool version = false;    // --version
-  bool help = false;       // --help, -h
-  std::string bad;         // the first argument that is none of these
+  std::string bad;         // the first argument that is not --workspace
 };
 StartOptions ParseStartOptions(const std::vector<std::string>& args);
 extern const char* const kStartUsage;

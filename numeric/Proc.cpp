@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <random>
 
 #include "base/Errors.h"
 #include "base/Real.h"
@@ -10,9 +11,10 @@ double CurrentConversion = 0;
 TVector UnknownVector;
 TBounds UnknownBounds[kMaxUnknowns + 1];
 TVector ResidualVector;
-std::mt19937_64 RandomGenerator;
 
 namespace {
+
+std::mt19937_64 RandomGenerator;
 
 // The tolerance of the fixed-point solver and the golden ratio of the line
 // search, as extended constants.
@@ -84,6 +86,9 @@ void KeepInBounds(TSystemCall& call) {
   }
 }
 
+namespace {
+
+// S := the sum of the squared residuals; remembers the best point. Returns S.
 double SumOfSquares(TSystemCall& call) {
   const TVector& F = *call.F;
   Real S = 0;
@@ -99,6 +104,7 @@ double SumOfSquares(TSystemCall& call) {
   return call.S;
 }
 
+// The sum of squares at x0 + t * d (moved into bounds); 0 if the residuals fail.
 double LineObjective(TSystemCall& call, double t) {
   TVector& x = *call.X;
   const Real tt = t;
@@ -108,6 +114,8 @@ double LineObjective(TSystemCall& call, double t) {
   if (!*call.Ok) return 0;
   return SumOfSquares(call);
 }
+
+}  // namespace
 
 void GoldenSectionSearch(TSystemCall& call, double a, double b, double tol) {
   const Real g = 0.3819660113;  // a double constant
@@ -143,6 +151,9 @@ void GoldenSectionSearch(TSystemCall& call, double a, double b, double tol) {
   }
 }
 
+namespace {
+
+// The exchange step on pivot k.
 void JordanStep(int n, TMatrix& M, int k) {
   if (M[k][k] == 0) {
     int m = k;
@@ -174,6 +185,8 @@ void JordanStep(int n, TMatrix& M, int k) {
     }
   }
 }
+
+}  // namespace
 
 void InvertMatrix(int n, TMatrix& M) {
   for (int k = 1; k <= n; ++k) JordanStep(n, M, k);

@@ -5,8 +5,6 @@
 // these routines know no task. Plain procedures over shared, fixed-size state;
 // not reentrant.
 
-#include <random>
-
 #include "base/Real.h"
 
 // Vectors of the system solver: slots 0 to 100, of which 1 to n are used.
@@ -35,11 +33,10 @@ extern TBounds UnknownBounds[kMaxUnknowns + 1];
 // Residuals F[1..n] of the system being solved.
 extern TVector ResidualVector;
 
-// The shared pseudo-random generator: uniform numbers for the fixed-point
-// solver, digits 0 to 9 for KeepInBounds.
-extern std::mt19937_64 RandomGenerator;
-// Starts the generator's sequence afresh from a fixed seed; every run does,
-// so that the same data always give the same report.
+// Starts the sequence of the routines' pseudo-random numbers (uniform numbers
+// for the fixed-point solver, digits 0 to 9 for KeepInBounds) afresh from a
+// fixed seed; every run does, so that the same data always give the same
+// report.
 void RestartRandomSequence();
 
 // ---- Fixed-point equations -------------------------------------------------
@@ -90,17 +87,12 @@ struct TSystemCall {
 // Moves every unknown that left its bounds 3 to 12 eps back inside them, by a
 // pseudo-random number of eps drawn afresh for each correction.
 void KeepInBounds(TSystemCall& call);
-// S := the sum of the squared residuals; remembers the best point. Returns S.
-double SumOfSquares(TSystemCall& call);
-// The sum of squares at x0 + t * d (moved into bounds); 0 if the residuals fail.
-double LineObjective(TSystemCall& call, double t);
-// Minimises LineObjective over [a, b] by golden sections down to a bracket of
-// (b - a) * tol; the unknowns stay at the last trial point.
+// Minimises the sum of squares at x0 + t * d (moved into bounds) over t in
+// [a, b] by golden sections down to a bracket of (b - a) * tol; the unknowns
+// stay at the last trial point.
 void GoldenSectionSearch(TSystemCall& call, double a, double b, double tol);
 
-// Inverts M (rows and columns 1 to n) in place by n Jordan exchange steps.
+// Inverts M (rows and columns 1 to n) in place by n Jordan exchange steps. A
+// zero pivot is first replaced by the next row below with a non-zero entry in
+// its column; when there is none, raises NumericalError("ранг матрицы = 0").
 void InvertMatrix(int n, TMatrix& M);
-// The exchange step on pivot k. A zero pivot is first replaced by the next
-// row below with a non-zero entry in column k; when there is none, raises
-// NumericalError("ранг матрицы = 0").
-void JordanStep(int n, TMatrix& M, int k);

@@ -1,4 +1,5 @@
-# Install rules and the Debian package (`cmake --build build --target package`).
+# Install rules and the Debian package (`make package`, or `cmake --build DIR
+# --target package` in any build folder).
 #
 # The program finds its statements relative to its own executable
 # (bin/../share/reactopt/tasks), so an install under any prefix, or the package

@@ -51,9 +51,10 @@ void TChartSeries::AddXY(double x, double y) {
   insert(pos, QPointF(x, y));
 }
 
-TChartOpt::TChartOpt(QWidget* parent) : QChartView(parent) {
-  auto* chart = new QChart();
-  setChart(chart);
+// The view is given its chart at once: the view's default chart, replaced by
+// setChart, would be released by the view and never deleted.
+TChartOpt::TChartOpt(QWidget* parent) : QChartView(new QChart(), parent) {
+  QChart* chart = this->chart();
   setRenderHint(QPainter::Antialiasing);
   setFrameShape(QFrame::NoFrame);
 

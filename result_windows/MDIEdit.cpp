@@ -178,13 +178,13 @@ void TEditForm::CreateMenus() {
   New1 = item(File1, "New1", QStringLiteral("&New"), QKeySequence(Qt::CTRL | Qt::Key_N));
   Open1 = item(File1, "Open1", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
   Close1 = item(File1, "Close1", QStringLiteral("&Close"));
-  N1 = separator(File1, "N1");
+  separator(File1, "N1");
   Save1 = item(File1, "Save1", QStringLiteral("&Save"), QKeySequence(Qt::CTRL | Qt::Key_S));
   SaveAs1 = item(File1, "SaveAs1", QStringLiteral("Save &As..."));
-  N2 = separator(File1, "N2");
+  separator(File1, "N2");
   Print1 = item(File1, "Print1", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P));
   PrintSetup1 = item(File1, "PrintSetup1", QStringLiteral("Prin&t Setup..."));
-  N3 = separator(File1, "N3");
+  separator(File1, "N3");
   Exit1 = item(File1, "Exit1", QStringLiteral("E&xit"));
 
   Edit1 = new QMenu(QStringLiteral("&Edit"), this);

@@ -39,7 +39,7 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   QMenu* MemoPopUp;
   QList<QMenu*> MergedMenus() const { return {File1, Edit1, Character1}; }
 
-  QAction *New1, *Open1, *Close1, *N1, *Save1, *SaveAs1, *N2, *Print1, *PrintSetup1, *N3, *Exit1;
+  QAction *New1, *Open1, *Close1, *Save1, *SaveAs1, *Print1, *PrintSetup1, *Exit1;
   QAction *Cut1, *Copy1, *Paste1, *Delete1, *SelectAll1;
   QAction *Left1, *Right1, *Center1, *WordWrap1, *Font1;
   QAction *Cut2, *Copy2, *Paste2;

@@ -135,13 +135,9 @@ TReportFile& TReportFile::operator<<(EndOfLine) {
 void TReportFile::Close() {
   if (!open_) throw IoError(103);
   open_ = false;
-  CheckResults();
+  if (bad_.name) RefuseData(BadResultText());
   if (inMemory_) return;
   ReplaceWholeFile(name_.c_str(), bytes_.data(), bytes_.size());
-}
-
-void TReportFile::CheckResults() const {
-  if (bad_.name) RefuseData(BadResultText());
 }
 
 // Names the result by the name the solver gave it, with its printed value,
@@ -211,10 +207,10 @@ TReportFile& BeginReport(Method method) {
 
 void EndReport(const SweepOptimum& optimum) {
   ReportFile.SetOptimum(optimum);
-  ReportFile.CheckResults();
   // The points the chart will draw of this run; earlier runs' points were
-  // checked when they were made.
-  const int last = ChartPointsToDraw(TaskCode);
+  // checked when they were made. A bad result of the report is named before
+  // any of them, by Close.
+  const int last = ReportFile.HoldsBadResult() ? -1 : ChartPointsToDraw(TaskCode);
   for (int k = 0; k <= last; ++k) {
     const char* what = !std::isfinite(ChartX[k])    ? "степень конверсии на графике"
                        : !std::isfinite(ChartY1[k]) ? "селективность на графике"

@@ -136,9 +136,9 @@ class TReportFile {
   // is not finite or leaves its bound is refused (InvalidDataError) before
   // anything is written.
   void Close();
-  // Refuses (InvalidDataError) a report holding a result that is not finite
-  // or leaves its bound, naming the first such result.
-  void CheckResults() const;
+  // Whether the report holds a result that is not finite or leaves its bound,
+  // which Close refuses.
+  bool HoldsBadResult() const { return bad_.name != nullptr; }
   // Drops an unfinished report.
   void Abandon();
 

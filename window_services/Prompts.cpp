@@ -62,6 +62,11 @@ QString SaveImageFileName(QWidget* parent, const QString& preset) {
                                       QStringLiteral("PNG Images (*.png);;All Files (*)"));
 }
 
+QString FolderName(QWidget* parent, const QString& title, const QString& start) {
+  if (current && current->folderName) return current->folderName(start);
+  return QFileDialog::getExistingDirectory(parent, title, start);
+}
+
 bool Print(QWidget* parent, QPrinter& printer) {
   if (current && current->print) return current->print(printer);
   QPrintDialog dialog(&printer, parent);

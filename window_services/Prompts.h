@@ -28,6 +28,10 @@ QString SaveFileName(QWidget* parent, const QString& filter, const QString& pres
 // working directory alone: a picture has nothing to do with the task's files.
 QString SaveImageFileName(QWidget* parent, const QString& preset);
 
+// A folder chosen under `title`, starting at `start`; empty when cancelled. It
+// too leaves the working directory alone.
+QString FolderName(QWidget* parent, const QString& title, const QString& start);
+
 // The print dialog on `printer`; false when the user cancelled.
 bool Print(QWidget* parent, QPrinter& printer);
 // The printer set-up dialog on `printer`.
@@ -44,6 +48,7 @@ struct Script {
   std::function<QString()> openFileName;
   std::function<QString(const QString& preset)> saveFileName;
   std::function<QString(const QString& preset)> saveImageFileName;
+  std::function<QString(const QString& start)> folderName;
   std::function<bool(QPrinter& printer)> print;
   std::function<void(QPrinter& printer)> printerSetup;
   std::function<bool(QFont& font)> chooseFont;

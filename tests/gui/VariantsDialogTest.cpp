@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -99,6 +100,30 @@ class VariantsDialogTest : public QObject {
                        "заданных диапазонов получено только 1 различных вариантов из 30")));
     QVERIFY(!QFileInfo::exists(dir.path(QStringLiteral("kit"))));
     QVERIFY(!opened);
+  }
+
+  void theFolderButtonOffersTheTypedFolderAndKeepsItOnCancel() {
+    TempWorkDir dir;
+    const QString cwd = QDir::currentPath();
+    ScriptedPrompts prompts;
+    QStringList starts;
+    QStringList answers{dir.path(QStringLiteral("chosen")), QString()};
+    prompts.script.folderName = [&](const QString& start) {
+      starts << start;
+      return answers.takeFirst();
+    };
+    TVariantsDialog dialog;
+    QPushButton* choose = nullptr;
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+      if (button->text() == QStringLiteral("Выбрать...")) choose = button;
+    QVERIFY(choose);
+    dialog.FolderEdit->setText(dir.path(QStringLiteral("typed")));
+    choose->click();
+    QCOMPARE(dialog.FolderEdit->text(), dir.path(QStringLiteral("chosen")));
+    choose->click();
+    QCOMPARE(dialog.FolderEdit->text(), dir.path(QStringLiteral("chosen")));
+    QCOMPARE(starts, (QStringList{dir.path(QStringLiteral("typed")), dir.path(QStringLiteral("chosen"))}));
+    QCOMPARE(QDir::currentPath(), cwd);
   }
 
   void theMainWindowOpensItFromItsTaskMenu() {
