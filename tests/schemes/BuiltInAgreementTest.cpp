@@ -77,12 +77,6 @@ void ReadFields(int code) {
   ReadTaskData(file.get());
 }
 
-std::string TrimmedLabel(int j) {
-  std::string label = cp1251::ToUtf8(TaskFieldTable[j].LabelText);
-  while (!label.empty() && label.back() == ' ') label.pop_back();
-  return label;
-}
-
 std::string Printed(double value, int decimals) {
   char buf[400];
   return std::string(buf, FixedDigits(buf, sizeof buf, value, decimals));
@@ -93,12 +87,20 @@ std::string Trimmed(const std::string& text) {
   return begin == std::string::npos ? std::string() : text.substr(begin);
 }
 
+// The label of field j as the dialog shows it, without the blanks that pad it
+// in the data file.
+std::string TrimmedLabel(int j) {
+  std::string label = Trimmed(cp1251::ToUtf8(TaskFieldTable[j].LabelText));
+  while (!label.empty() && label.back() == ' ') label.pop_back();
+  return label;
+}
+
 std::string ValuesText(const std::vector<double>& values) {
   std::string text;
   for (double v : values) {
     char buf[64];
-    if (!text.empty()) text += ' ';
-    text.append(buf, General17(buf, sizeof buf, v));
+    std::snprintf(buf, sizeof buf, "%g", v);
+    text += (text.empty() ? "" : " ") + std::string(buf);
   }
   return text;
 }
@@ -132,8 +134,9 @@ TEST(TaskFiles, OfferTheDataFieldsOfTheBuiltInTasks) {
   EXPECT_GE(files, 20);
 }
 
-// How the built-in states its optimum, and how far from the exact one the
-// method leaves it, in units of the last printed digit.
+// How the built-in states its optimum, and how far from the exact one its
+// method leaves it, in units of the last printed digit: within half a unit the
+// built-in prints the exact value's digits.
 struct Agreement {
   int code;
   const char* conversion;  // the label of the optimum's conversion
@@ -143,35 +146,68 @@ struct Agreement {
 
 std::ostream& operator<<(std::ostream& out, const Agreement& a) { return out << a.code; }
 
-const Agreement kTasks[] = {
-    {101, "Xa", nullptr, 1, 1, 0},    {102, "XA", "Vr", 1, 1, 1},    {103, "Xa", nullptr, 1, 1, 0},
-    {104, "Xaopt", "W0opt", 1, 1, 1}, {105, "Xopt", "W0", 1, 1, 1},  {106, "Xopt", "W0", 1, 1, 1},
-    {107, "Xa", "W0", 1, 1, 1},       {108, "Xa", "W0", 1, 1, 1},    {109, "XA", "Vr", 1, 1, 1},
-    {110, "XA", "Vr", 1, 1, 1},       {111, "Xa", nullptr, 1, 1, 0}, {113, "Xa", nullptr, 1, 1, 0},
-    {114, "Xa", nullptr, 1, 1, 0},    {115, "Xa", nullptr, 1, 1, 0}, {116, "Xa", nullptr, 1, 1, 0},
-    {117, "Xa", "W0", 1, 1, 1},       {118, "Xa", "W0", 1, 1, 1},    {119, "Xa", nullptr, 1, 1, 0},
-    {120, "XA", nullptr, 1, 1, 0},    {121, "Xa", "Wo", 1, 1, 1},    {122, "Xa", nullptr, 1, 1, 0},
-    {123, "Xa", nullptr, 1, 1, 0},    {124, "Xa", nullptr, 1, 1, 0}, {125, "Xa", "Vr", 1, 1, 1},
-};
+constexpr double kRounded = 0.501;
 
-// The largest difference of one quantity over the runs, and how many runs
-// print another last digit than the exact value would.
+// clang-format off
+const Agreement kTasks[] = {
+    // Closed forms on the grid of conversions: the flows move with the grid step.
+    {101, "Xa", nullptr, kRounded, kRounded, 0},
+    {102, "XA", "Vr", kRounded, kRounded, 3},
+    // A sweep that stops at Xa = 0.700, before the optimum of many data sets.
+    {103, "Xa", nullptr, 2500, 250, 0},
+    // A secant iteration that fails and leaves the sweep on its last root.
+    {104, "Xaopt", "W0opt", 150, 700, 1.5e7},
+    // Trapezoids whose slopes take the previous step's selectivity.
+    {105, "Xopt", "W0", 1, 4, 2800},
+    {106, "Xopt", "W0", 20, 2.2, 11000},
+    {107, "Xa", "W0", kRounded, kRounded, 2000},
+    {108, "Xa", "W0", kRounded, kRounded, 1400},
+    {109, "XA", "Vr", 1, 5.5, 160},
+    {110, "XA", "Vr", 18, 2.3, 570},
+    // The first trapezoid starts from a slope of 0, not 1.
+    {111, "Xa", nullptr, 1, 3.7, 0},
+    {113, "Xa", nullptr, 1, 1.3, 0},
+    {114, "Xa", nullptr, kRounded, kRounded, 0},
+    {115, "Xa", nullptr, 2, 4.3, 0},
+    // The test for B uses the previous step's selectivity: one step more.
+    {116, "Xa", nullptr, 1, 1.2, 0},
+    {117, "Xa", "W0", 1.2, 18, 4000},
+    {118, "Xa", "W0", kRounded, kRounded, 2400},
+    {119, "Xa", nullptr, 1, 4.3, 0},
+    {120, "XA", nullptr, kRounded, kRounded, 0},
+    {121, "Xa", "Wo", 1, 1.5, 23},
+    {122, "Xa", nullptr, 21, 2.1, 0},
+    {123, "Xa", nullptr, kRounded, kRounded, 0},
+    {124, "Xa", nullptr, kRounded, kRounded, 0},
+    {125, "Xa", "Vr", kRounded, kRounded, 52},
+};
+// clang-format on
+
+// The largest difference of one quantity over the runs, and how many of the
+// random sets print another last digit than the exact value would.
 struct Figure {
   double worstUnits = 0;
   std::string worstCase;
+  double defaultUnits = 0;
   int otherLastDigit = 0;
 
-  void Add(const std::string& printed, double exact, const std::string& values) {
+  void Add(const std::string& printed, double exact, const std::string& data, bool defaults) {
     const std::string digits = Trimmed(printed);
     const std::size_t point = digits.find('.');
     const int decimals = point == std::string::npos ? 0 : static_cast<int>(digits.size() - point - 1);
     const double units = std::fabs(std::strtod(digits.c_str(), nullptr) - exact) * std::pow(10.0, decimals);
-    const std::string exactDigits = Printed(exact, decimals);
-    if (exactDigits != digits) ++otherLastDigit;
+    if (defaults)
+      defaultUnits = units;
+    else if (Printed(exact, decimals) != digits)
+      ++otherLastDigit;
     if (units > worstUnits) {
       worstUnits = units;
-      worstCase = values + ": " + digits + " against " + Printed(exact, decimals + 4);
+      worstCase = data + ": " + digits + " against " + Printed(exact, decimals + 4);
     }
+  }
+  void Print(const char* name) const {
+    std::printf("  %-5s worst %.2f units, defaults %.2f, another last digit in %d of the random sets (%s)\n",
+                name, worstUnits, defaultUnits, otherLastDigit, worstCase.c_str());
   }
 };
 
@@ -203,9 +239,10 @@ TEST_P(BuiltInAgreement, OptimumWithinTheBuiltInMethodsError) {
   for (std::vector<double>& values : RandomSets(task.code)) sets.push_back(values);
 
   Figure yield, conversion, flow;
-  int compared = 0, refusedByBoth = 0;
+  int compared = 0, refusedByBoth = 0, refusedByBuiltIn = 0;
   for (const std::vector<double>& values : sets) {
-    const std::string valuesText = ValuesText(values);
+    const bool defaults = &values == &sets.front();
+    std::string valuesText = ValuesText(values);
     TaskCode = task.code;
     for (std::size_t j = 0; j < values.size(); ++j) TaskParams.Slot(static_cast<int>(j) + 1) = values[j];
     bool builtInRan = true;
@@ -225,32 +262,31 @@ TEST_P(BuiltInAgreement, OptimumWithinTheBuiltInMethodsError) {
     }
     if (!builtInRan || !engineRan) {
       refusedByBoth += !builtInRan && !engineRan;
+      refusedByBuiltIn += !builtInRan && engineRan;
       continue;
     }
     ++compared;
+    valuesText += " (exact optimum at Xa = " + Printed(run.optimumConversion, 4) + ")";
     const std::vector<OptimumQuantity> answers = ReportFile.Answers();
     const std::string* maximum = AnswerValue(answers, nullptr, true);
     const std::string* at = AnswerValue(answers, task.conversion, false);
     ASSERT_TRUE(maximum && at) << valuesText;
     // Task 103 maximises the production rate v·CR, the yield times Ca0·v.
     const double scale = task.code == 103 ? values[3] * values[5] : 1.0;
-    yield.Add(*maximum, run.maxYield * scale, valuesText);
-    conversion.Add(*at, run.optimumConversion, valuesText);
+    yield.Add(*maximum, run.maxYield * scale, valuesText, defaults);
+    conversion.Add(*at, run.optimumConversion, valuesText, defaults);
     if (task.flow) {
       const std::string* printedFlow = AnswerValue(answers, task.flow, false);
       const schemes::SchemeAnswer* exactFlow = FlowAnswer(run);
       ASSERT_TRUE(printedFlow && exactFlow) << valuesText;
-      flow.Add(*printedFlow, exactFlow->exact, valuesText);
+      flow.Add(*printedFlow, exactFlow->exact, valuesText, defaults);
     }
   }
-  std::printf("task %d: %d runs compared, %d refused by both\n", task.code, compared, refusedByBoth);
-  std::printf("  Y   worst %.2f units, another last digit in %d (%s)\n", yield.worstUnits,
-              yield.otherLastDigit, yield.worstCase.c_str());
-  std::printf("  Xa  worst %.2f units, another last digit in %d (%s)\n", conversion.worstUnits,
-              conversion.otherLastDigit, conversion.worstCase.c_str());
-  if (task.flow)
-    std::printf("  %-3s worst %.2f units, another last digit in %d (%s)\n", task.flow, flow.worstUnits,
-                flow.otherLastDigit, flow.worstCase.c_str());
+  std::printf("task %d: %d runs compared, %d refused by the built-in solver alone, %d by both\n", task.code,
+              compared, refusedByBuiltIn, refusedByBoth);
+  yield.Print("Y");
+  conversion.Print("Xa");
+  if (task.flow) flow.Print(task.flow);
   EXPECT_GE(compared, kRandomSets / 2);
   EXPECT_LE(yield.worstUnits, task.yieldUnits) << yield.worstCase;
   EXPECT_LE(conversion.worstUnits, task.conversionUnits) << conversion.worstCase;
