@@ -19,6 +19,7 @@
 #include "base/NumberText.h"
 #include "base/WholeFile.h"
 #include "initial_data/TaskData.h"
+#include "schemes/Scheme.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 
@@ -133,8 +134,8 @@ void FillParameters(const std::vector<double>& values) {
 
 // The report this run made, as UTF-8 with LF line ends: from memory, since
 // another run may have replaced "opt.out" meanwhile.
-std::string PrintedReport() {
-  const std::string text = cp1251::ToUtf8(ReportFile.Bytes());
+std::string PrintedReport(const std::string& report = ReportFile.Bytes()) {
+  const std::string text = cp1251::ToUtf8(report);
   std::string lf;
   lf.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i)
@@ -346,6 +347,47 @@ std::string Describe(const InOutError& e) {
   return text;
 }
 
+// A task file (any letter case of ".toml") is a scheme the engine of schemes
+// runs; the outputs, messages and exit codes are those of the built-in tasks.
+bool IsTaskFile(const std::string& task) {
+  return task.size() > 5 && Lower(task.substr(task.size() - 5)) == ".toml";
+}
+
+int RunTaskFile(Options& options, std::ostream& out, std::ostream& err) {
+  constexpr std::size_t kTaskFileLimit = 1 << 20;
+  schemes::SchemeRun run;
+  try {
+    const schemes::Scheme scheme =
+        schemes::ParseScheme(ReadRegularFile(options.task, kTaskFileLimit), options.task);
+    const std::size_t k = scheme.parameters.size();
+    if (options.values.size() > k)
+      throw UsageError(options.task + " takes " + std::to_string(k) + (k == 1 ? " value, " : " values, ") +
+                       std::to_string(options.values.size()) + " given");
+    CheckOutputs(options);
+    run = schemes::RunScheme(scheme, schemes::ValuesWithDefaults(scheme, options.values));
+  } catch (const UsageError& e) {
+    err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
+    return 2;
+  } catch (const InOutError& e) {
+    err << "reactopt-batch: " << Describe(e) << '\n';
+    return 1;
+  } catch (const std::runtime_error& e) {
+    // A task file or data it cannot take: the message names the line or the field.
+    err << e.what() << '\n';
+    return 1;
+  }
+  try {
+    for (UserOutput& o : options.outputs)
+      o.bytes = o.option == "--chart" ? schemes::SchemeChartCsv(run) : schemes::SchemeAnswersCsv(run);
+    WriteOutputs(run.report, options.outputs, out);
+    if (options.print) WriteOutput(out, PrintedReport(run.report));
+  } catch (const InOutError& e) {
+    err << "reactopt-batch: " << Describe(e) << '\n';
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -363,6 +405,7 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
       return 0;
     }
     options = ParseArguments(args);
+    if (IsTaskFile(options.task)) return RunTaskFile(options, out, err);
     SelectTask(options);
     CheckOutputs(options);
   } catch (const UsageError& e) {
