@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -171,7 +173,7 @@ const Agreement kTasks[] = {
     {115, "Xa", nullptr, 2, 4.3, 0},
     // The test for B uses the previous step's selectivity: one step more.
     {116, "Xa", nullptr, 1, 1.2, 0},
-    {117, "Xa", "W0", 1.2, 18, 4000},
+    {117, "Xa", "W0", 1.2, 2, 4000},
     {118, "Xa", "W0", kRounded, kRounded, 2400},
     {119, "Xa", nullptr, 1, 4.3, 0},
     {120, "XA", nullptr, kRounded, kRounded, 0},
@@ -183,6 +185,11 @@ const Agreement kTasks[] = {
 };
 // clang-format on
 
+int Decimals(const std::string& printed) {
+  const std::size_t point = printed.find('.');
+  return point == std::string::npos ? 0 : static_cast<int>(printed.size() - point - 1);
+}
+
 // The largest difference of one quantity over the runs, and how many of the
 // random sets print another last digit than the exact value would.
 struct Figure {
@@ -193,8 +200,7 @@ struct Figure {
 
   void Add(const std::string& printed, double exact, const std::string& data, bool defaults) {
     const std::string digits = Trimmed(printed);
-    const std::size_t point = digits.find('.');
-    const int decimals = point == std::string::npos ? 0 : static_cast<int>(digits.size() - point - 1);
+    const int decimals = Decimals(digits);
     const double units = std::fabs(std::strtod(digits.c_str(), nullptr) - exact) * std::pow(10.0, decimals);
     if (defaults)
       defaultUnits = units;
@@ -223,6 +229,19 @@ const schemes::SchemeAnswer* FlowAnswer(const schemes::SchemeRun& run) {
   return nullptr;
 }
 
+// Whether the exact yield stays within `tolerance` of its maximum at every
+// chart point between conversions x1 and x2 (one at least): a maximum so flat
+// that the printed yield cannot tell the two conversions apart.
+bool FlatBetween(const schemes::SchemeRun& run, double x1, double x2, double tolerance) {
+  int points = 0;
+  for (const std::array<double, 3>& point : run.chart) {
+    if (point[0] < std::min(x1, x2) || point[0] > std::max(x1, x2)) continue;
+    if (run.maxYield - point[2] > tolerance) return false;
+    ++points;
+  }
+  return points > 0;
+}
+
 class BuiltInAgreement : public ::testing::TestWithParam<Agreement> {
  protected:
   static void SetUpTestSuite() { ReportFile.KeepInMemory(true); }
@@ -239,7 +258,7 @@ TEST_P(BuiltInAgreement, OptimumWithinTheBuiltInMethodsError) {
   for (std::vector<double>& values : RandomSets(task.code)) sets.push_back(values);
 
   Figure yield, conversion, flow;
-  int compared = 0, refusedByBoth = 0, refusedByBuiltIn = 0;
+  int compared = 0, refusedByBoth = 0, refusedByBuiltIn = 0, flat = 0;
   for (const std::vector<double>& values : sets) {
     const bool defaults = &values == &sets.front();
     std::string valuesText = ValuesText(values);
@@ -274,6 +293,15 @@ TEST_P(BuiltInAgreement, OptimumWithinTheBuiltInMethodsError) {
     // Task 103 maximises the production rate v·CR, the yield times Ca0·v.
     const double scale = task.code == 103 ? values[3] * values[5] : 1.0;
     yield.Add(*maximum, run.maxYield * scale, valuesText, defaults);
+    // A conversion more than a printed unit away is no fault where the exact
+    // yield prints the same over both conversions: neither is the wrong one.
+    const double printedAt = std::strtod(at->c_str(), nullptr);
+    const double halfUnit = 0.5 / std::pow(10.0, static_cast<double>(Decimals(*maximum)));
+    if (std::fabs(printedAt - run.optimumConversion) > 0.0011 &&
+        FlatBetween(run, printedAt, run.optimumConversion, halfUnit / scale)) {
+      ++flat;
+      continue;
+    }
     conversion.Add(*at, run.optimumConversion, valuesText, defaults);
     if (task.flow) {
       const std::string* printedFlow = AnswerValue(answers, task.flow, false);
@@ -282,8 +310,10 @@ TEST_P(BuiltInAgreement, OptimumWithinTheBuiltInMethodsError) {
       flow.Add(*printedFlow, exactFlow->exact, valuesText, defaults);
     }
   }
-  std::printf("task %d: %d runs compared, %d refused by the built-in solver alone, %d by both\n", task.code,
-              compared, refusedByBuiltIn, refusedByBoth);
+  std::printf(
+      "task %d: %d runs compared (%d with a maximum flat to the printed digits), %d refused by the built-in "
+      "solver alone, %d by both\n",
+      task.code, compared, flat, refusedByBuiltIn, refusedByBoth);
   yield.Print("Y");
   conversion.Print("Xa");
   if (task.flow) flow.Print(task.flow);
