@@ -152,36 +152,30 @@ constexpr double kRounded = 0.501;
 
 // clang-format off
 const Agreement kTasks[] = {
-    // Closed forms on the grid of conversions: the flows move with the grid step.
-    {101, "Xa", nullptr, kRounded, kRounded, 0},
-    {102, "XA", "Vr", kRounded, kRounded, 3},
-    // A sweep that stops at Xa = 0.700, before the optimum of many data sets.
-    {103, "Xa", nullptr, 2500, 250, 0},
-    // A secant iteration that fails and leaves the sweep on its last root.
-    {104, "Xaopt", "W0opt", 150, 700, 1.5e7},
-    // Trapezoids whose slopes take the previous step's selectivity.
-    {105, "Xopt", "W0", 1, 4, 2800},
-    {106, "Xopt", "W0", 20, 2.2, 11000},
-    {107, "Xa", "W0", kRounded, kRounded, 2000},
-    {108, "Xa", "W0", kRounded, kRounded, 1400},
-    {109, "XA", "Vr", 1, 5.5, 160},
-    {110, "XA", "Vr", 18, 2.3, 570},
-    // The first trapezoid starts from a slope of 0, not 1.
-    {111, "Xa", nullptr, 1, 3.7, 0},
-    {113, "Xa", nullptr, 1, 1.3, 0},
-    {114, "Xa", nullptr, kRounded, kRounded, 0},
-    {115, "Xa", nullptr, 2, 4.3, 0},
-    // The test for B uses the previous step's selectivity: one step more.
-    {116, "Xa", nullptr, 1, 1.2, 0},
-    {117, "Xa", "W0", 1.2, 2, 4000},
-    {118, "Xa", "W0", kRounded, kRounded, 2400},
-    {119, "Xa", nullptr, 1, 4.3, 0},
-    {120, "XA", nullptr, kRounded, kRounded, 0},
-    {121, "Xa", "Wo", 1, 1.5, 23},
-    {122, "Xa", nullptr, 21, 2.1, 0},
-    {123, "Xa", nullptr, kRounded, kRounded, 0},
-    {124, "Xa", nullptr, kRounded, kRounded, 0},
-    {125, "Xa", "Vr", kRounded, kRounded, 52},
+    {101, "Xa",    nullptr, kRounded, kRounded, 0},      // closed form on the grid
+    {102, "XA",    "Vr",    kRounded, kRounded, 3},      // Vr of the grid step
+    {103, "Xa",    nullptr, 2500,     250,      0},      // the sweep stops at Xa = 0.700
+    {104, "Xaopt", "W0opt", 150,      700,      1.5e7},  // a failed secant iteration keeps its last root
+    {105, "Xopt",  "W0",    1,        4,        2800},   // slopes of the previous step's selectivity
+    {106, "Xopt",  "W0",    20,       2.2,      11000},  // the same lag, growing towards full conversion
+    {107, "Xa",    "W0",    kRounded, kRounded, 2000},   // W0 of the grid step
+    {108, "Xa",    "W0",    kRounded, kRounded, 1400},   // W0 of the grid step
+    {109, "XA",    "Vr",    1,        5.5,      160},    // as 105
+    {110, "XA",    "Vr",    18,       2.3,      570},    // as 106
+    {111, "Xa",    nullptr, 1,        3.7,      0},      // the first trapezoid starts from a slope of 0
+    {113, "Xa",    nullptr, 1,        1.3,      0},      // as 105
+    {114, "Xa",    nullptr, kRounded, kRounded, 0},      // fixed points on the grid
+    {115, "Xa",    nullptr, 2,        4.3,      0},      // as 111 and 105
+    {116, "Xa",    nullptr, 1,        1.2,      0},      // B tested with the previous selectivity
+    {117, "Xa",    "W0",    1.2,      2,        4000},   // as 105
+    {118, "Xa",    "W0",    kRounded, kRounded, 2400},   // W0 of the grid step
+    {119, "Xa",    nullptr, 1,        4.3,      0},      // as 105
+    {120, "XA",    nullptr, kRounded, kRounded, 0},      // fixed points on the grid
+    {121, "Xa",    "Wo",    1,        1.5,      23},     // as 105, and a trapezoidal residence time
+    {122, "Xa",    nullptr, 21,       2.1,      0},      // as 106
+    {123, "Xa",    nullptr, kRounded, kRounded, 0},      // closed form on the grid
+    {124, "Xa",    nullptr, kRounded, kRounded, 0},      // closed form on the grid
+    {125, "Xa",    "Vr",    kRounded, kRounded, 52},     // Vr of the grid step
 };
 // clang-format on
 
