@@ -10,11 +10,12 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libgl-d
             libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
             fonts-liberation fonts-dejavu-core \
             dpkg-dev file desktop-file-utils appstream man-db lintian poppler-utils \
-            libxml2-utils strace
+            libxml2-utils strace libboost-dev libeigen3-dev libtomlplusplus-dev
 
 # The browser edition's tools. Debian's emscripten finds its JavaScript helpers
 # (acorn) among Debian's Node modules.
-WEB_PACKAGES := cmake ninja-build emscripten node-acorn binaryen chromium firefox-esr nodejs
+WEB_PACKAGES := cmake ninja-build emscripten node-acorn binaryen chromium firefox-esr nodejs \
+                libboost-dev libeigen3-dev libtomlplusplus-dev
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -107,6 +108,8 @@ fuzz: deps $(FUZZ_DIR)/build.ninja
 bench: build
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench --benchmark_min_time=0.2
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench-soft --benchmark_min_time=0.2 --benchmark_filter='/Report|AllTasks' 
+	taskset -c 0 ./$(BUILD_DIR)/reactopt-schemes-bench --benchmark_min_time=0.2
+	@if [ -f $(WEB_DIR)/reactopt-engine.js ]; then taskset -c 0 node tests/bench/schemes_bench.mjs $(WEB_DIR)/reactopt-engine.js; fi
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WEB_DIR)

@@ -22,6 +22,7 @@
 #include "base/NumberText.h"
 #include "base/TaskIdentity.h"
 #include "initial_data/TaskData.h"
+#include "schemes/Scheme.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 #include "teaching/KitFiles.h"
@@ -561,3 +562,86 @@ REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
     return kitJson.c_str();
   });
 }
+
+// ---------------------------------------------------------------------------
+// Task files: a scheme in the TOML task language, run by the engine of
+// schemes. The page hands over the file's text with each call, so nothing of
+// one file outlives its call but the last run's results below.
+
+namespace {
+
+std::string schemeJson;
+schemes::SchemeRun schemeRun;
+std::string schemeChartCsv, schemeAnswersCsv;
+
+void AppendJsonNumber(std::string& json, double v) {
+  char buf[64];
+  json.append(buf, General17(buf, sizeof buf, v));
+}
+
+}  // namespace
+
+// The scheme of a task file as JSON: {"title", "statement", "reactor",
+// "species", "fields": [{"name", "label", "offered": [3 numbers]}]}; or,
+// for a file it refuses, {"error": text, "line": n, "column": n}.
+REACTOPT_EXPORT const char* reactopt_scheme_parse(const char* utf8, const char* fileName) {
+  try {
+    const schemes::Scheme s = schemes::ParseScheme(utf8, fileName);
+    schemeJson = "{\"title\":";
+    AppendJsonString(schemeJson, s.title);
+    schemeJson += ",\"statement\":";
+    AppendJsonString(schemeJson, s.statement);
+    schemeJson += std::string(",\"reactor\":\"") +
+                  (s.reactor == schemes::Reactor::PlugFlow ? "plug-flow" : "stirred-tank") +
+                  "\",\"species\":[";
+    for (const std::string& name : s.species) {
+      NextItem(schemeJson);
+      AppendJsonString(schemeJson, name);
+    }
+    schemeJson += "],\"fields\":[";
+    for (const schemes::Parameter& p : s.parameters) {
+      NextItem(schemeJson);
+      schemeJson += "{\"name\":";
+      AppendJsonString(schemeJson, p.name);
+      schemeJson += ",\"label\":";
+      AppendJsonString(schemeJson, p.label);
+      schemeJson += ",\"offered\":[";
+      for (double v : p.offered) {
+        NextItem(schemeJson);
+        AppendJsonNumber(schemeJson, v);
+      }
+      schemeJson += "]}";
+    }
+    schemeJson += "]}";
+  } catch (const schemes::SchemeError& e) {
+    schemeJson = "{\"error\":";
+    AppendJsonString(schemeJson, e.what());
+    schemeJson += ",\"line\":" + std::to_string(e.line) + ",\"column\":" + std::to_string(e.column) + "}";
+  }
+  return schemeJson.c_str();
+}
+
+// Runs a task file with its first `count` values given, the rest the first
+// offered. 1 when it ran; 0 with the reason for reactopt_error (a refused
+// file or data, in the words of reactopt-batch).
+REACTOPT_EXPORT int reactopt_scheme_run(const char* utf8, const char* fileName, const double* values,
+                                        int count) {
+  return Guarded([&] {
+    const schemes::Scheme s = schemes::ParseScheme(utf8, fileName);
+    if (count < 0 || static_cast<std::size_t>(count) > s.parameters.size())
+      throw std::runtime_error(std::string(fileName) + " takes " + std::to_string(s.parameters.size()) +
+                               " values, " + std::to_string(count) + " given");
+    const std::vector<double> given(values, values + count);
+    schemeRun = schemes::RunScheme(s, schemes::ValuesWithDefaults(s, given));
+    schemeChartCsv = schemes::SchemeChartCsv(schemeRun);
+    schemeAnswersCsv = schemes::SchemeAnswersCsv(schemeRun);
+    return 1;
+  });
+}
+
+// The last scheme run: its report (Windows-1251 bytes), its chart and
+// answers as the CSV of reactopt-batch --chart and --answer.
+REACTOPT_EXPORT const char* reactopt_scheme_report_data() { return schemeRun.report.data(); }
+REACTOPT_EXPORT int reactopt_scheme_report_size() { return static_cast<int>(schemeRun.report.size()); }
+REACTOPT_EXPORT const char* reactopt_scheme_chart_csv() { return schemeChartCsv.c_str(); }
+REACTOPT_EXPORT const char* reactopt_scheme_answers_csv() { return schemeAnswersCsv.c_str(); }
