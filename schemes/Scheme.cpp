@@ -51,7 +51,7 @@ class Reader {
   Quantity Value(const toml::node& node, const std::string& what);
   void ReadParameters(const toml::node& node);
   void ReadReactions(const toml::node& node);
-  std::vector<Term> Side(std::string_view text, Place place, bool reading);
+  std::vector<Term> Side(std::string_view text, Place place);
   void ReadInlet(const toml::node& node);
   void ReadFlow(const toml::node& node);
   void CheckRoles(const toml::table& root);
@@ -148,7 +148,7 @@ Quantity Reader::Value(const toml::node& node, const std::string& what) {
   return q;
 }
 
-std::vector<Term> Reader::Side(std::string_view text, Place place, bool reading) {
+std::vector<Term> Reader::Side(std::string_view text, Place place) {
   std::vector<Term> terms;
   std::size_t start = 0;
   while (true) {
@@ -180,7 +180,6 @@ std::vector<Term> Reader::Side(std::string_view text, Place place, bool reading)
     if (plus == std::string_view::npos) break;
     start = plus + 1;
   }
-  (void)reading;
   return terms;
 }
 
@@ -208,8 +207,8 @@ void Reader::ReadReactions(const toml::node& node) {
     }
     if (arrow == std::string_view::npos || equation.find("->", arrow + arrowLength) != std::string_view::npos)
       Refuse(place, "в реакции " + Quoted(text) + " нужна одна стрелка «->» или «<=>»");
-    r.left = Side(equation.substr(0, arrow), place, true);
-    r.right = Side(equation.substr(arrow + arrowLength), place, false);
+    r.left = Side(equation.substr(0, arrow), place);
+    r.right = Side(equation.substr(arrow + arrowLength), place);
     const std::string_view constants = text.substr(colon + 1);
     const std::size_t comma = constants.find(',');
     pending_.clear();
@@ -329,7 +328,7 @@ Scheme Reader::Read() {
   try {
     root = toml::parse(text_, fileName_);
   } catch (const toml::parse_error& e) {
-    Refuse(PlaceOf(e.source()), "ошибка записи TOML: " + std::string(e.description()));
+    Refuse(PlaceOf(e.source()), "нарушена запись TOML (" + std::string(e.description()) + ")");
   }
   scheme_.fileName = fileName_;
   const toml::node* reactor = nullptr;

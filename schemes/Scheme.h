@@ -33,7 +33,7 @@ struct Parameter {
   std::string name;
   std::string label;  // UTF-8
   std::vector<double> offered;
-  std::vector<std::string> offeredTexts;  // as written in the file
+  std::vector<std::string> offeredTexts;  // the shortest texts of those values
 };
 
 // One species with its whole stoichiometric coefficient.
@@ -89,8 +89,9 @@ enum class SweepEnd {
 
 struct SchemeRun {
   std::string report;  // Windows-1251, CR LF: the bytes of opt.out
-  // Chart points: conversion, selectivity, yield, every 0.05 of the
-  // conversion and the last step reached.
+  // Chart points: conversion, selectivity, yield; first Xa = 0 (the
+  // selectivity's limit there), then every 0.05 of the conversion and the
+  // last step reached, as the table's rows.
   std::vector<std::array<double, 3>> chart;
   std::vector<SchemeAnswer> answers;  // in the order of the labels above
   double optimumConversion = 0;       // the refined optimum

@@ -24,27 +24,51 @@ std::string Fixed(double v, int decimals) {
   return s;
 }
 
-// Five significant digits in fixed notation (at most 10 decimals).
-std::string Significant(double v) {
-  const double a = std::fabs(v);
-  int exponent = 0;
-  if (a >= 1) {
-    for (double p = 10; a >= p && exponent < 300; p *= 10) ++exponent;
-  } else if (a > 0) {
-    for (double p = 1; a < p && exponent > -300; p /= 10) --exponent;
-  }
-  int decimals = std::min(10, std::max(0, 4 - exponent));
-  std::string s = Fixed(v, decimals);
-  // 9.99996 rounds up to 10.0000: one decimal less keeps five digits.
+// The count of significant digits of a number's text.
+int Digits(const std::string& s) {
   int digits = 0;
   bool leading = true;
   for (char c : s) {
+    if (c == 'E') break;
     if (c < '0' || c > '9') continue;
     if (c != '0') leading = false;
     if (!leading) ++digits;
   }
-  if (digits > 5 && decimals > 0) s = Fixed(v, decimals - 1);
-  return s;
+  return digits;
+}
+
+// Five significant digits: fixed notation from 1e-4 to 1e5, else a mantissa
+// and a power of ten ("1.2346E-12"), whose powers come from exact products
+// and quotients of tens, the same on every platform.
+std::string Significant(double v) {
+  const double a = std::fabs(v);
+  if (a == 0) return "0.0000";
+  int exponent = 0;
+  double power = 1;
+  if (a >= 1) {
+    while (a >= power * 10 && exponent < 400) {
+      power *= 10;
+      ++exponent;
+    }
+  } else {
+    while (a < power && exponent > -400) {
+      power /= 10;
+      --exponent;
+    }
+  }
+  if (exponent >= -4 && exponent < 5) {
+    std::string s = Fixed(v, 4 - exponent);
+    // 9.99996 rounds up to 10.0000: one decimal less keeps five digits;
+    // 99999.6 rounds up to 1.0000E5.
+    if (Digits(s) <= 5) return s;
+    if (exponent < 4) return Fixed(v, 3 - exponent);
+  }
+  std::string mantissa = Fixed(v / power, 4);
+  if (Digits(mantissa) > 5) {
+    ++exponent;
+    mantissa = Fixed(v / (power * 10), 4);
+  }
+  return mantissa + "E" + std::to_string(exponent);
 }
 
 std::size_t Length(const std::string& utf8) {

@@ -30,7 +30,7 @@ using Matrix = boost::numeric::ublas::matrix<double>;
 
 constexpr int kGridSteps = 999;  // Xa = 0.001 ... 0.999
 constexpr double kRelativeTolerance = 1e-8;
-constexpr double kAbsoluteTolerance = 1e-13;  // times the largest inlet concentration
+constexpr double kAbsoluteTolerance = 1e-10;  // times the largest inlet concentration
 // A conversion whose key rate has fallen below this share of the inlet rate
 // lies at the reactor's limit: reached only after an endless residence.
 constexpr double kRateFloor = 1e-12;

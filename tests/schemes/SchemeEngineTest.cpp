@@ -92,6 +92,27 @@ TEST(SchemeRun, PrintsTheAnswersUnderTheirLabelsAndDigits) {
   EXPECT_EQ(csv.substr(0, 18), "k,x,y1,y2\n0,0,1,0\n");
 }
 
+struct TimeText {
+  double k;
+  const char* t;  // the optimum's residence time, 1/k, as the answers print it
+};
+
+class FiveDigits : public ::testing::TestWithParam<TimeText> {};
+
+TEST_P(FiveDigits, KeepFiveSignificantDigitsAtAnyScale) {
+  const TimeText c = GetParam();
+  const SchemeRun run = RunText(File("plug-flow", "\"A -> R : k1\", \"R -> S : k2\"", 2), {c.k, c.k, 1});
+  EXPECT_EQ(run.answers[2].value, c.t);
+  EXPECT_EQ(run.answers[0].value, "0.6321");
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, FiveDigits,
+                         ::testing::Values(TimeText{0.25, "4.0000"}, TimeText{1e-3, "1000.0"},
+                                           TimeText{2e-6, "5.0000E5"}, TimeText{1e-9, "1.0000E9"},
+                                           TimeText{8, "0.12500"}, TimeText{1e5, "1.0000E-5"},
+                                           TimeText{1 / 99999.6, "1.0000E5"},
+                                           TimeText{1 / 9.99996, "10.000"}));
+
 struct SweepEndCase {
   const char* name;
   const char* reactor;
