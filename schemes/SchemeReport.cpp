@@ -126,8 +126,11 @@ SchemeRun MakeRun(const Scheme& scheme, const std::vector<double>& values, const
   for (std::size_t i = 0; i < n; ++i)
     if (inlet[i] > 0) fed += " C" + scheme.species[i] + "0 = " + ShortestText(inlet[i]);
   line(fed);
-  if (scheme.flow == Flow::Feed) line("Скорость подачи, м3/с = " + ShortestText(flow));
-  if (scheme.flow == Flow::Volume) line("Объем реактора, м3 = " + ShortestText(flow));
+  // A feed or volume given as a parameter is among the data already.
+  if (scheme.flowValue.parameter < 0) {
+    if (scheme.flow == Flow::Feed) line("Скорость подачи, м3/с = " + ShortestText(flow));
+    if (scheme.flow == Flow::Volume) line("Объем реактора, м3 = " + ShortestText(flow));
+  }
 
   // The table: every 0.05 of Xa and the last step reached.
   std::vector<std::size_t> widths = {7, 11};
