@@ -1,8 +1,16 @@
 #include "schemes/Scheme.h"
 
+// The reader's own consistency checks stay checks that do nothing, never
+// assumptions an optimising build may rely on: a faulty file reaches some of
+// them, and an assumption that does not hold is undefined behaviour.
+#pragma push_macro("NDEBUG")
+#undef NDEBUG
+#define TOML_ASSERT(expr) static_cast<void>(0)
 #include <toml++/toml.h>
+#pragma pop_macro("NDEBUG")
 
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <stdexcept>
 
@@ -26,6 +34,46 @@ Place PlaceOf(const toml::source_region& region) {
   return {static_cast<int>(region.begin.line), static_cast<int>(region.begin.column)};
 }
 
+// The TOML reader (toml++ 3.3) asks of some characters whether they are
+// blank and has no answer for three blocks of them, Cyrillic among them:
+// its code then runs into an unreachable point, undefined behaviour. So it
+// reads the file with each of those characters replaced by one of the
+// Private Use Area, which it classifies, and the texts it gives back are
+// replaced the other way.
+struct Block {
+  char32_t first, last, standIn;
+};
+constexpr Block kUnclassified[] = {{0xA1, 0x499, 0xE000}, {0x2CFE, 0x30F7, 0xE400}, {0xFB26, 0xFEFE, 0xE800}};
+constexpr char32_t kStandInsFirst = 0xE000, kStandInsLast = 0xEBFF;
+
+char32_t StandIn(char32_t c) {
+  if (c == 0x3000) return c;  // the ideographic space, which it knows
+  for (const Block& b : kUnclassified)
+    if (c >= b.first && c <= b.last) return b.standIn + (c - b.first);
+  return c;
+}
+
+char32_t Original(char32_t c) {
+  for (const Block& b : kUnclassified)
+    if (c >= b.standIn && c <= b.standIn + (b.last - b.first)) return b.first + (c - b.standIn);
+  return c;
+}
+
+template <char32_t (*Map)(char32_t)>
+std::string Mapped(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size() + utf8.size() / 2);
+  for (std::size_t pos = 0; pos < utf8.size();) {
+    const std::size_t start = pos;
+    const char32_t c = cp1251::NextCodePoint(utf8, pos);
+    if (c == 0xFFFD && !(pos - start == 3 && utf8.compare(start, 3, "\xEF\xBF\xBD") == 0))
+      out.append(utf8.substr(start, pos - start));  // a malformed byte stays for the reader to refuse
+    else
+      cp1251::AppendUtf8(out, Map(c));
+  }
+  return out;
+}
+
 class Reader {
  public:
   Reader(std::string_view text, const std::string& fileName) : text_(text), fileName_(fileName) {}
@@ -37,12 +85,16 @@ class Reader {
     std::string where = fileName_;
     if (place.line > 0) where += ", строка " + std::to_string(place.line);
     if (place.column > 0) where += ", столбец " + std::to_string(place.column);
-    throw SchemeError(where + ": " + what, place.line, place.column);
+    throw SchemeError(where + ": " + Mapped<Original>(what), place.line, place.column);
   }
   [[noreturn]] void Refuse(const toml::node& node, const std::string& what) const {
     Refuse(PlaceOf(node.source()), what);
   }
 
+  // Refuses a letter that is not ASCII outside quotes and comments, the
+  // likeliest fault of a Russian file (a text without quotes, a Cyrillic "А"
+  // typed for a Latin "A"), in plain words rather than the TOML reader's.
+  void CheckLettersOutsideQuotes() const;
   // A text the report prints: it must fit the code page of the reports.
   std::string Text(const toml::node& node, const std::string& key) const;
   int SpeciesIndex(const std::string& name, Place place, const std::string& role) const;
@@ -99,15 +151,16 @@ std::string Quoted(std::string_view s) { return "«" + std::string(s) + "»"; }
 std::string Reader::Text(const toml::node& node, const std::string& key) const {
   const auto* s = node.as_string();
   if (!s) Refuse(node, "значение " + key + " должно быть строкой в кавычках");
+  const std::string text = Mapped<Original>(s->get());
   std::string bytes;
   char32_t bad = 0;
-  if (!cp1251::FromUtf8(s->get(), bytes, &bad)) {
+  if (!cp1251::FromUtf8(text, bytes, &bad)) {
     std::string shown;
     cp1251::AppendUtf8(shown, bad);
     Refuse(node,
            "символ " + Quoted(shown) + " в " + key + " нельзя записать в отчет (кодировка Windows-1251)");
   }
-  return s->get();
+  return text;
 }
 
 int Reader::SpeciesIndex(const std::string& name, Place place, const std::string& role) const {
@@ -323,10 +376,88 @@ int Net(const Reaction& r, int i) {
   return net;
 }
 
+void Reader::CheckLettersOutsideQuotes() const {
+  enum class In { Plain, Comment, Basic, Literal, LongBasic, LongLiteral };
+  In in = In::Plain;
+  int line = 1, column = 0;
+  std::size_t pos = text_.size() >= 3 && text_.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  auto refuse = [&](std::size_t at, const std::string& why) {
+    std::size_t next = at;
+    std::string shown;
+    cp1251::AppendUtf8(shown, cp1251::NextCodePoint(text_, next));
+    Refuse(Place{line, column + 1}, "символ " + Quoted(shown) + why);
+  };
+  auto starts = [&](const char* what) { return text_.compare(pos, std::strlen(what), what) == 0; };
+  while (pos < text_.size()) {
+    const unsigned char c = static_cast<unsigned char>(text_[pos]);
+    if (c == '\n') {
+      ++line;
+      column = 0;
+      if (in == In::Comment || in == In::Basic || in == In::Literal) in = In::Plain;
+      ++pos;
+      continue;
+    }
+    if (c >= 0x80) {
+      std::size_t next = pos;
+      const char32_t u = cp1251::NextCodePoint(text_, next);
+      if (u >= kStandInsFirst && u <= kStandInsLast)
+        refuse(pos, " нельзя записать в отчет (кодировка Windows-1251)");
+    }
+    if (c >= 0x80 && in == In::Plain)
+      refuse(pos, " вне кавычек: текст пишется в кавычках, имена веществ и параметров — латинскими буквами");
+    std::size_t step = 1;
+    switch (in) {
+      case In::Plain:
+        if (c == '#') in = In::Comment;
+        if (starts("\"\"\""))
+          in = In::LongBasic, step = 3;
+        else if (starts("\'\'\'"))
+          in = In::LongLiteral, step = 3;
+        else if (c == '"')
+          in = In::Basic;
+        else if (c == '\'')
+          in = In::Literal;
+        break;
+      case In::Comment: break;
+      case In::Basic:
+        if (c == '\\')
+          step = 2;
+        else if (c == '"')
+          in = In::Plain;
+        break;
+      case In::Literal:
+        if (c == '\'') in = In::Plain;
+        break;
+      case In::LongBasic:
+        if (c == '\\') {
+          step = 2;
+        } else if (starts("\"\"\"")) {
+          in = In::Plain;
+          step = 3;
+          while (pos + step < text_.size() && text_[pos + step] == '"') ++step;
+        }
+        break;
+      case In::LongLiteral:
+        if (starts("\'\'\'")) {
+          in = In::Plain;
+          step = 3;
+          while (pos + step < text_.size() && text_[pos + step] == '\'') ++step;
+        }
+        break;
+    }
+    for (std::size_t i = 0; i < step && pos < text_.size(); ++i) {
+      if ((static_cast<unsigned char>(text_[pos]) & 0xC0) != 0x80) ++column;
+      if (text_[pos] == '\n') break;
+      ++pos;
+    }
+  }
+}
+
 Scheme Reader::Read() {
+  CheckLettersOutsideQuotes();
   toml::table root;
   try {
-    root = toml::parse(text_, fileName_);
+    root = toml::parse(Mapped<StandIn>(text_), fileName_);
   } catch (const toml::parse_error& e) {
     Refuse(PlaceOf(e.source()), "нарушена запись TOML (" + std::string(e.description()) + ")");
   }

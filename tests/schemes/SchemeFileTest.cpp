@@ -26,10 +26,12 @@ const std::string kParameter = "[[parameter]]\nname = \"k1\"\nlabel = \"Конс
 
 TEST(SchemeFile, ReadsSpeciesInOrderCoefficientsAndParameters) {
   const Scheme s = ParseScheme(File("\"A + 2 B -> R : k1\",\n  \"2R <=> S + A : 0.5, k1\"",
-                                    "[inlet]\nA = 1\nB = \"Cb0\"\n[flow]\nvolume = 2\n" + kParameter +
-                                        "[[parameter]]\nname = \"Cb0\"\noffered = [1, 0, 3]\n"),
+                                    "statement = \"\"\"Схема \\\n    двух реакций\"\"\"\n"
+                                    "[inlet]\nA = 1\nB = \"Cb0\"\n[flow]\nvolume = 2\n" +
+                                        kParameter + "[[parameter]]\nname = \"Cb0\"\noffered = [1, 0, 3]\n"),
                                "f.toml");
   EXPECT_EQ(s.species, (std::vector<std::string>{"A", "B", "R", "S"}));
+  EXPECT_EQ(s.statement, "Схема двух реакций");
   ASSERT_EQ(s.reactions.size(), 2u);
   EXPECT_EQ(s.reactions[0].left[1].coefficient, 2);
   EXPECT_EQ(s.reactions[0].forward.parameter, 0);
@@ -130,6 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"ReversibleOneConstant", File("\"A <=> R : k1\"", kFed + kParameter), 5, "две константы"},
         Refusal{"BadSpeciesName", File("\"a -> R : k1\"", kFed + kParameter), 5, "не вещество"},
         Refusal{"NotInTheCodePage", "title = \"Задача ☺\"\n", 1, "Windows-1251"},
+        Refusal{"TextWithoutQuotes", "reactor = \"plug-flow\"\ntitle = Задача\n", 2, "«З» вне кавычек"},
+        Refusal{"CyrillicSpecies", File(kSimple, "[inlet]\nА = 1\n" + kParameter), 7, "«А» вне кавычек"},
         Refusal{"NoReactor", "title = \"Задача\"\n", 1, "reactor"}),
     [](const auto& test) { return std::string(test.param.name); });
 
