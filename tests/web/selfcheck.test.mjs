@@ -98,6 +98,18 @@ describe("a student's self-check", () => {
     }
   });
 
+  it("keeps another variant's link in the address when it is followed from a variant", async () => {
+    const browser = await openBrowser();
+    try {
+      const { page } = await openPage(browser, '#101?k1=1&k2=0.5&variant=7');
+      await page.evaluate((link) => (location.hash = link), LINK);
+      await page.waitForFunction(() => document.getElementById('check').textContent.includes('задача 103'));
+      assert.equal(await page.evaluate(() => location.hash), LINK, 'a reload opens the same variant');
+    } finally {
+      await browser.close();
+    }
+  });
+
   it("shows in the form why a link's tolerance cannot be used", async () => {
     const browser = await openBrowser();
     try {

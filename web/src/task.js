@@ -88,8 +88,9 @@ export function selectTask(code, { slots = null, link = null } = {}) {
     if (text !== null && text !== undefined) inputs[i].value = text;
   });
   $('data').hidden = false;
-  // The variant's link goes at once: a reload now opens this task.
-  if (leftVariant) updateAddress();
+  // The variant's link goes at once: a reload now opens this task. An
+  // address followed (another variant's link, say) stays as it is.
+  if (leftVariant && !link) updateAddress();
   if (page.live) runTask({ live: true });
   return true;
 }
