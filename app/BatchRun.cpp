@@ -374,6 +374,28 @@ std::string Describe(const InOutError& e) {
   return text;
 }
 
+// The exit status of a run ended by the exception in flight, its message
+// written: bad usage 2; a file that cannot be read or written, data the task
+// cannot take (the desktop's own message) and memory run out 1. Anything
+// else is a fault of the program and goes on.
+int Failure(std::ostream& err) {
+  try {
+    throw;
+  } catch (const UsageError& e) {
+    err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
+    return 2;
+  } catch (const InOutError& e) {
+    err << "reactopt-batch: " << Describe(e) << '\n';
+    return 1;
+  } catch (const std::runtime_error& e) {
+    err << e.what() << '\n';
+    return 1;
+  } catch (const std::bad_alloc&) {
+    err << "reactopt-batch: out of memory\n";
+    return 1;
+  }
+}
+
 // A task file (any letter case of ".toml") is a scheme the engine of schemes
 // runs; the outputs, messages and exit codes are those of the built-in tasks.
 bool IsTaskFile(const std::string& task) {
@@ -392,25 +414,17 @@ int RunTaskFile(Options& options, std::ostream& out, std::ostream& err) {
                        std::to_string(options.values.size()) + " given");
     CheckOutputs(options);
     run = schemes::RunScheme(scheme, schemes::ValuesWithDefaults(scheme, options.values));
-  } catch (const UsageError& e) {
-    err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
-    return 2;
-  } catch (const InOutError& e) {
-    err << "reactopt-batch: " << Describe(e) << '\n';
-    return 1;
-  } catch (const std::runtime_error& e) {
+  } catch (...) {
     // A task file or data it cannot take: the message names the line or the field.
-    err << e.what() << '\n';
-    return 1;
+    return Failure(err);
   }
   try {
     for (UserOutput& o : options.outputs)
       o.bytes = o.option == "--chart" ? schemes::SchemeChartCsv(run) : schemes::SchemeAnswersCsv(run);
     WriteOutputs(run.report, options.outputs, out);
     if (options.print) WriteOutput(out, PrintedReport(run.report));
-  } catch (const InOutError& e) {
-    err << "reactopt-batch: " << Describe(e) << '\n';
-    return 1;
+  } catch (...) {
+    return Failure(err);
   }
   return 0;
 }
@@ -456,16 +470,8 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     for (UserOutput& o : options.outputs) o.bytes = o.contents(run);
     WriteOutputs(run.report, options.outputs, out);
-  } catch (const InOutError& e) {
-    err << "reactopt-batch: " << Describe(e) << '\n';
-    return 1;
-  } catch (const std::runtime_error& e) {
-    // Data the task cannot take: the desktop's own message.
-    err << e.what() << '\n';
-    return 1;
-  } catch (const std::bad_alloc&) {
-    err << "reactopt-batch: out of memory\n";
-    return 1;
+  } catch (...) {
+    return Failure(err);
   }
   if (options.print) {
     try {
