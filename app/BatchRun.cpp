@@ -449,12 +449,8 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (IsTaskFile(options.task)) return RunTaskFile(options, out, err);
     SelectTask(options);
     CheckOutputs(options);
-  } catch (const UsageError& e) {
-    err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
-    return 2;
-  } catch (const InOutError& e) {
-    err << "reactopt-batch: " << Describe(e) << '\n';
-    return 1;
+  } catch (...) {
+    return Failure(err);
   }
   // The report is written with the other outputs, not by the run itself.
   TaskResult run;
