@@ -126,6 +126,8 @@ void SoftExtended::FromUnusualDouble(std::uint64_t bits) {
   const std::uint64_t fraction = bits & ((1ULL << 52) - 1);
   if (biased == 0x7FF) {
     *this = Special(fraction ? Kind::NotANumber : Kind::Infinite, negative);
+  } else if (biased == 0 && fraction == 0) {
+    *this = Special(Kind::Zero, negative);  // the data's many zeros, without rounding
   } else if (biased == 0) {
     *this = FromParts(negative, fraction, -1074);  // zero or a subnormal double
   } else {
