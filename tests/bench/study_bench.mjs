@@ -47,10 +47,12 @@ for (const [name, subject] of requests) {
   };
   const firsts = [];
   const totals = [];
+  const cpus = [];
   for (let round = 0; round < 6; ++round) {
     // Each round a new request, as a moved value makes one.
     const r = { ...request, high: request.high * (1 + round * 1e-9) };
     const start = performance.now();
+    const cpu = process.cpuUsage();
     const plan = engine.study.plan(r);
     engine.study.points(r, 0, 5);
     const first = performance.now() - start;
@@ -59,10 +61,12 @@ for (const [name, subject] of requests) {
     if (round > 0) {
       firsts.push(first);
       totals.push(performance.now() - start);
+      const used = process.cpuUsage(cpu);
+      cpus.push((used.user + used.system) / 1000);
     }
   }
   console.log(
-    `Study101/${name} (browser engine, Node ${process.version}): ${median(totals).toFixed(0)} ms, ` +
-      `the plan and first 5 points ${median(firsts).toFixed(1)} ms`,
+    `Study101/${name} (browser engine, Node ${process.version}): ${median(totals).toFixed(0)} ms ` +
+      `(CPU ${median(cpus).toFixed(0)} ms), the plan and first 5 points ${median(firsts).toFixed(1)} ms`,
   );
 }
