@@ -58,27 +58,7 @@ class SoftExtended {
   // underflow nor overflow can occur: significand m (top bit set) with the 64
   // bits `rest` below its last place, and `sticky` for anything below those,
   // times 2^(e - 63). The usual case of + - * /, without a 128-bit shift.
-  static SoftExtended RoundInRange(bool negative, std::uint64_t m, std::uint64_t rest, bool sticky, int e) {
-    if (rest > kTop || (rest == kTop && (sticky || (m & 1)))) {
-      if (++m == 0) {
-        m = kTop;
-        ++e;
-      }
-    }
-    SoftExtended x;
-    x.kind_ = Kind::Finite;
-    x.negative_ = negative;
-    x.significand_ = m;
-    x.exponent_ = e;
-    return x;
-  }
-  static constexpr std::uint64_t kTop = 1ULL << 63;
-  // Every case, the numbers near the ends of the range and the special ones
-  // included; the operators below take the usual case inline.
-  static SoftExtended AddGeneral(const SoftExtended& a, const SoftExtended& b);
-  static SoftExtended MultiplyGeneral(const SoftExtended& a, const SoftExtended& b);
-  static SoftExtended DivideGeneral(const SoftExtended& a, const SoftExtended& b);
-  static int CompareGeneral(const SoftExtended& a, const SoftExtended& b);
+  static SoftExtended RoundInRange(bool negative, std::uint64_t m, std::uint64_t rest, bool sticky, int e);
   // Both finite with the top bit of the significand set, the exponents far
   // enough from both ends that a sum, product or quotient stays normal.
   static bool InRange(const SoftExtended& a, const SoftExtended& b) {
@@ -100,104 +80,14 @@ class SoftExtended {
   Kind kind_ = Kind::Zero;
 };
 
-inline SoftExtended operator+(const SoftExtended& a, const SoftExtended& b) {
-  if (SoftExtended::InRange(a, b)) {
-    const bool aLarger =
-        a.exponent_ > b.exponent_ || (a.exponent_ == b.exponent_ && a.significand_ >= b.significand_);
-    const SoftExtended& big = aLarger ? a : b;
-    const SoftExtended& small = aLarger ? b : a;
-    const int d = big.exponent_ - small.exponent_;
-    if (d < 64) {
-      // The smaller significand aligned over two words, exactly.
-      const std::uint64_t B = big.significand_, S = small.significand_;
-      const std::uint64_t hi = d == 0 ? S : S >> d, lo = d == 0 ? 0 : S << (64 - d);
-      if (a.negative_ == b.negative_) {
-        const std::uint64_t sum = B + hi;
-        if (sum >= B) return SoftExtended::RoundInRange(a.negative_, sum, lo, false, big.exponent_);
-        // A carry: one place up, the bit shifted out on top of the rest.
-        return SoftExtended::RoundInRange(a.negative_, SoftExtended::kTop | sum >> 1, (sum << 63) | lo >> 1,
-                                          lo & 1, big.exponent_ + 1);
-      }
-      // B * 2^64 - (hi * 2^64 + lo), not negative, exact.
-      std::uint64_t dh = B - hi - (lo != 0 ? 1 : 0);
-      std::uint64_t dl = 0 - lo;
-      if (dh == 0 && dl == 0) return SoftExtended();  // exact zero is +0
-      int e = big.exponent_;
-      if (dh == 0) {
-        dh = dl;
-        dl = 0;
-        e -= 64;
-      }
-      const int z = 63 - wide::HighestBit(wide::Make(0, dh));
-      if (z > 0) {
-        dh = dh << z | dl >> (64 - z);
-        dl <<= z;
-        e -= z;
-      }
-      return SoftExtended::RoundInRange(big.negative_, dh, dl, false, e);
-    }
-  }
-  return SoftExtended::AddGeneral(a, b);
-}
-
-inline SoftExtended operator*(const SoftExtended& a, const SoftExtended& b) {
-  if (SoftExtended::InRange(a, b)) {
-    // Two significands with their top bits set: a product of 127 or 128 bits.
-    const bool negative = a.negative_ != b.negative_;
-    const wide::Uint128 p = wide::Multiply(a.significand_, b.significand_);
-    const std::uint64_t hi = wide::High(p), lo = wide::Low(p);
-    if (hi >> 63) return SoftExtended::RoundInRange(negative, hi, lo, false, a.exponent_ + b.exponent_ + 1);
-    return SoftExtended::RoundInRange(negative, hi << 1 | lo >> 63, lo << 1, false,
-                                      a.exponent_ + b.exponent_);
-  }
-  return SoftExtended::MultiplyGeneral(a, b);
-}
-
-inline SoftExtended operator/(const SoftExtended& a, const SoftExtended& b) {
-  if (SoftExtended::InRange(a, b)) {
-    // Both significands have their top bit set, so sa < 2 sb: the quotient's
-    // 65th bit is 1 exactly when sa >= sb, and the rest is one word.
-    const bool negative = a.negative_ != b.negative_;
-    const std::uint64_t sa = a.significand_, sb = b.significand_;
-    const bool top = sa >= sb;
-    std::uint64_t q = 0, r = 0;
-    wide::DivideTop(top ? sa - sb : sa, sb, q, r);
-    // The bit below the last place and whether anything is left below it,
-    // as a `rest` that compares with half a place alike.
-    if (top) {
-      const std::uint64_t rest = (q & 1 ? SoftExtended::kTop : 0) | (r != 0 ? 1 : 0);
-      return SoftExtended::RoundInRange(negative, SoftExtended::kTop | q >> 1, rest, false,
-                                        a.exponent_ - b.exponent_);
-    }
-    const bool guard = r >= sb - r;  // 2r >= sb
-    const std::uint64_t left = guard ? r - (sb - r) : r << 1;
-    const std::uint64_t rest = (guard ? SoftExtended::kTop : 0) | (left != 0 ? 1 : 0);
-    return SoftExtended::RoundInRange(negative, q, rest, false, a.exponent_ - b.exponent_ - 1);
-  }
-  return SoftExtended::DivideGeneral(a, b);
-}
-
-inline SoftExtended operator-(const SoftExtended& a) {
-  SoftExtended x = a;
-  x.negative_ = !x.negative_;
-  return x;
-}
+SoftExtended operator+(const SoftExtended& a, const SoftExtended& b);
+SoftExtended operator*(const SoftExtended& a, const SoftExtended& b);
+SoftExtended operator/(const SoftExtended& a, const SoftExtended& b);
+SoftExtended operator-(const SoftExtended& a);
 inline SoftExtended operator-(const SoftExtended& a, const SoftExtended& b) { return a + -b; }
 
 // -1, 0 or 1; 2 when either is not a number (unordered).
-inline int Compare(const SoftExtended& a, const SoftExtended& b) {
-  using Kind = SoftExtended::Kind;
-  if (a.kind_ == Kind::Finite && b.kind_ == Kind::Finite && (a.significand_ >> 63) &&
-      (b.significand_ >> 63)) {
-    // Normalized: the order of the magnitudes is that of exponent, then significand.
-    if (a.negative_ != b.negative_) return a.negative_ ? -1 : 1;
-    const int m = a.exponent_ != b.exponent_         ? (a.exponent_ < b.exponent_ ? -1 : 1)
-                  : a.significand_ != b.significand_ ? (a.significand_ < b.significand_ ? -1 : 1)
-                                                     : 0;
-    return a.negative_ ? -m : m;
-  }
-  return SoftExtended::CompareGeneral(a, b);
-}
+int Compare(const SoftExtended& a, const SoftExtended& b);
 inline bool operator==(const SoftExtended& a, const SoftExtended& b) { return Compare(a, b) == 0; }
 inline bool operator!=(const SoftExtended& a, const SoftExtended& b) { return Compare(a, b) != 0; }
 inline bool operator<(const SoftExtended& a, const SoftExtended& b) { return Compare(a, b) == -1; }
