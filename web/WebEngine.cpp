@@ -6,7 +6,7 @@
 // Text crosses the boundary as UTF-8, NUL-terminated; the report stays in
 // Windows-1251 bytes, as it is saved.
 
-#include "WebEngine.h"
+#include "web/WebEngine.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,13 +31,6 @@
 #include "solvers/TaskRun.h"
 #include "teaching/KitFiles.h"
 #include "teaching/Variants.h"
-
-#if defined(__EMSCRIPTEN__)
-#include <emscripten/emscripten.h>
-#define REACTOPT_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
-#else
-#define REACTOPT_EXPORT extern "C"
-#endif
 
 namespace {
 
@@ -97,6 +90,7 @@ auto Guarded(Answer answer) -> decltype(answer()) {
 }  // namespace
 
 const std::string& EngineDataFile() { return engine.dataFile; }
+void SetEngineError(const std::string& message) { engine.message = message; }
 
 // Gives the engine the bytes of "DataFile.dat". Returns a buffer of `size`
 // bytes for the caller to fill.

@@ -1,7 +1,17 @@
 #pragma once
-// What the engine's entry points share across their files.
+// What the browser engine's sources share: the export of an entry point and
+// the state every entry point reads.
 
 #include <string>
 
-// The bytes of "DataFile.dat" the page handed over.
+#if defined(__EMSCRIPTEN__)
+#include <emscripten/emscripten.h>
+#define REACTOPT_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
+#else
+#define REACTOPT_EXPORT extern "C"
+#endif
+
+// The bytes of "DataFile.dat" the page handed over; empty before.
 const std::string& EngineDataFile();
+// Keeps `message` (UTF-8) for reactopt_error.
+void SetEngineError(const std::string& message);

@@ -11,16 +11,9 @@
 #include <optional>
 #include <string>
 
-#include "WebEngine.h"
 #include "initial_data/TaskData.h"
 #include "teaching/Study.h"
-
-#if defined(__EMSCRIPTEN__)
-#include <emscripten/emscripten.h>
-#define REACTOPT_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
-#else
-#define REACTOPT_EXPORT extern "C"
-#endif
+#include "web/WebEngine.h"
 
 using nlohmann::json;
 
@@ -90,19 +83,24 @@ const teaching::Study& PlanOf(const std::string& text, const teaching::StudyRequ
   return last->study;
 }
 
-// `answer()` as JSON text, or {"error": why} when it throws.
+// `answer()` as JSON text, or {"error": why} when it throws, the reason also
+// kept for reactopt_error as the other entry points keep theirs.
 template <typename Answer>
 const char* Answered(Answer answer) {
   static std::string text;
+  std::string why;
   try {
     text = answer().dump(-1, ' ', false, json::error_handler_t::replace);
+    return text.c_str();
   } catch (const std::bad_alloc&) {
-    text = json{{"error", "Недостаточно памяти"}}.dump();
+    why = "Недостаточно памяти";
   } catch (const json::exception&) {
-    text = json{{"error", "Запрос исследования не разобран"}}.dump();
+    why = "Запрос исследования не разобран";
   } catch (const std::exception& e) {
-    text = json{{"error", e.what()}}.dump();
+    why = e.what();
   }
+  SetEngineError(why);
+  text = json{{"error", why}}.dump(-1, ' ', false, json::error_handler_t::replace);
   return text.c_str();
 }
 
