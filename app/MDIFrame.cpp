@@ -31,6 +31,7 @@
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
+#include "teaching/Exact.h"
 #include "window_services/Prompts.h"
 
 TFrameForm* FrameForm = nullptr;
@@ -330,6 +331,11 @@ void TFrameForm::RunBtnClick() {
     return;
   }
   if (!run.ran) return;
+  // Beside the report, which stays as it is, the exact optimum where a task
+  // file states the task, so that the method's error shows.
+  std::vector<double> values;
+  for (int j = 1; j <= SlotCount(request.code); ++j) values.push_back(request.values[j - 1].value_or(0));
+  const std::string exact = teaching::ExactLine(request.code, values, run.answers);
   const QString prefix = TaskFileName.left(6);
   const std::int32_t count = ++ResultWindowCounter(request.code);
   const QString number = QStringLiteral("%1").arg(count, 2).left(2);
@@ -344,6 +350,7 @@ void TFrameForm::RunBtnClick() {
   child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(run.report));
   child->setWindowTitle(prefix + QStringLiteral(".out(") + number + QLatin1Char(')'));
   child->ChartDisplay(TaskCode);
+  child->SetExactLine(QString::fromUtf8(exact.data(), static_cast<qsizetype>(exact.size())));
   child->SetResultLayout(true);
   child->show();
   KeepInView(child);  // again, at the size the result layout gave it

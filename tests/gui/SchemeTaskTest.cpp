@@ -1,6 +1,7 @@
 // A task file of one's own in the main window: opened, edited and saved like
 // a statement, its parameters in Data Edit, run into a numbered result window
 // and "opt.out", and a fault in it shown with its line before anything runs.
+// And the exact optimum beside a built-in task's report.
 
 #include <QComboBox>
 #include <QFile>
@@ -340,6 +341,34 @@ class SchemeTaskTest : public QObject {
     data_->ButtonCancelClick();
     QCOMPARE(RunFrom(statement), QStringLiteral("zad101.out( 2)"));
     QVERIFY(Decoded(ReadBytes(QStringLiteral("opt.out"))).contains(QStringLiteral("k1 = 1.000  k2 = 1.000")));
+  }
+
+  // A built-in task that a task file states shows its exact optimum under the
+  // report and the chart; the report stays the run's.
+  void theExactOptimumStandsBesideTheReport_data() {
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("111") << "zad111.txt"
+                         << "Точное решение: CRmax = 0.3679 при Xa = 0.6321";
+    QTest::newRow("112, no task file") << "zad112.txt"
+                                       << "";
+  }
+  void theExactOptimumStandsBesideTheReport() {
+    QFETCH(QString, statement);
+    QFETCH(QString, line);
+    TEditForm* task = OpenFile(statement, "Задача\r\n");
+    QCOMPARE(RunFrom(task), statement.left(6) + QStringLiteral(".out( 1)"));
+    TEditForm* result = Active();
+    QCOMPARE(result->Memo1->toPlainText(), Decoded(ReadBytes(QStringLiteral("opt.out"))));
+    QCOMPARE(result->ExactLabel->text(), line);
+    QCOMPARE(result->ExactLabel->isVisible(), !line.isEmpty());
+    if (line.isEmpty()) return;
+    const QRect client = result->widget()->rect();
+    const QRect label = result->ExactLabel->geometry();
+    QVERIFY(client.contains(label));
+    QVERIFY(label.top() >= result->ChartOpt->geometry().bottom());
+    QVERIFY(label.top() >= result->Memo1->geometry().bottom());
+    QVERIFY(label.width() >= result->ExactLabel->sizeHint().width());
   }
 
   // With the task file's window closed, and no other window taking its
