@@ -333,9 +333,14 @@ void TFrameForm::RunBtnClick() {
   if (!run.ran) return;
   // Beside the report, which stays as it is, the exact optimum where a task
   // file states the task, so that the method's error shows.
-  std::vector<double> values;
-  for (int j = 1; j <= SlotCount(request.code); ++j) values.push_back(request.values[j - 1].value_or(0));
-  const std::string exact = teaching::ExactLine(request.code, values, run.answers);
+  std::string exact;
+  try {
+    std::vector<double> values;
+    for (int j = 1; j <= SlotCount(request.code); ++j) values.push_back(request.values[j - 1].value_or(0));
+    exact = teaching::ExactLine(request.code, values, run.answers);
+  } catch (const std::bad_alloc&) {
+    // The run's window still opens, only without the line.
+  }
   const QString prefix = TaskFileName.left(6);
   const std::int32_t count = ++ResultWindowCounter(request.code);
   const QString number = QStringLiteral("%1").arg(count, 2).left(2);
