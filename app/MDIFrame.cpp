@@ -21,14 +21,17 @@
 #include <stdexcept>
 #include <utility>
 
+#include "SchemeTask.h"
 #include "SpeedIcons.h"
 #include "VariantsDialog.h"
 #include "base/Errors.h"
 #include "data_dialog/DataForm.h"
+#include "result_windows/DocumentText.h"
 #include "result_windows/MDIEdit.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
+#include "teaching/Exact.h"
 #include "window_services/Prompts.h"
 
 TFrameForm* FrameForm = nullptr;
@@ -89,7 +92,8 @@ QToolButton* SpeedButton(QWidget* panel, int left, SpeedPicture picture, const Q
 
 }  // namespace
 
-TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
+TFrameForm::TFrameForm(QWidget* parent)
+    : QMainWindow(parent), schemeTask_(std::make_unique<TSchemeTask>(this)) {
   FrameForm = this;
   SetFrameCalls(this);
   setWindowTitle(QStringLiteral("Задание №1"));
@@ -270,7 +274,8 @@ void TFrameForm::NewChild() {
 }
 
 void TFrameForm::OpenChild() {
-  const QString file = prompts::OpenFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"));
+  const QString file = prompts::OpenFileName(
+      this, QStringLiteral("Tasks (*.txt *.toml);;Text Files (*.txt);;Task Files (*.toml);;All Files (*)"));
   if (file.isEmpty()) return;
   HideMemoBegin();
   TEditForm* child = CreateChild();
@@ -280,6 +285,11 @@ void TFrameForm::OpenChild() {
   child->show();
   ParseTaskCodeOf(TaskFileName);
   VisibleSpeedButton();
+  if (doctext::IsTaskFile(file)) {
+    // A task file holds its own data: "DataFile.dat" is not read.
+    schemeTask_->Select(child, child->FileName());
+    return;
+  }
   try {
     DataForm->PreparationTask();
   } catch (const InOutError& e) {
@@ -288,6 +298,10 @@ void TFrameForm::OpenChild() {
 }
 
 void TFrameForm::RunBtnClick() {
+  if (schemeTask_->Current()) {
+    RunSchemeTask();
+    return;
+  }
   // The dispatcher's code of the task file's name; the run keeps the shared
   // state as it leaves it (the chart is drawn from its buffers) and writes
   // the report, but the current TaskCode stays the window's.
@@ -317,6 +331,16 @@ void TFrameForm::RunBtnClick() {
     return;
   }
   if (!run.ran) return;
+  // Beside the report, which stays as it is, the exact optimum where a task
+  // file states the task, so that the method's error shows.
+  std::string exact;
+  try {
+    std::vector<double> values;
+    for (int j = 1; j <= SlotCount(request.code); ++j) values.push_back(request.values[j - 1].value_or(0));
+    exact = teaching::ExactLine(request.code, values, run.answers);
+  } catch (const std::bad_alloc&) {
+    // The run's window still opens, only without the line.
+  }
   const QString prefix = TaskFileName.left(6);
   const std::int32_t count = ++ResultWindowCounter(request.code);
   const QString number = QStringLiteral("%1").arg(count, 2).left(2);
@@ -331,12 +355,33 @@ void TFrameForm::RunBtnClick() {
   child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(run.report));
   child->setWindowTitle(prefix + QStringLiteral(".out(") + number + QLatin1Char(')'));
   child->ChartDisplay(TaskCode);
+  child->SetExactLine(QString::fromUtf8(exact.data(), static_cast<qsizetype>(exact.size())));
   child->SetResultLayout(true);
   child->show();
   KeepInView(child);  // again, at the size the result layout gave it
 }
 
+void TFrameForm::RunSchemeTask() {
+  const std::optional<schemes::SchemeRun> run = schemeTask_->Run();
+  if (!run) return;
+  const std::int32_t current = TaskCode;
+  const QString number = QStringLiteral("%1").arg(schemeTask_->NextNumber(), 2).left(2);
+  const QString caption = schemeTask_->Stem() + QStringLiteral(".out(") + number + QLatin1Char(')');
+  TEditForm* child = CreateChild();
+  TaskCode = current;
+  child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(run->report));
+  child->setWindowTitle(caption);
+  child->ChartDisplay(run->chart);
+  child->SetResultLayout(true);
+  child->show();
+  KeepInView(child);
+}
+
 void TFrameForm::EditDataBtnClick() {
+  if (schemeTask_->Current()) {
+    schemeTask_->EditData();
+    return;
+  }
   DataForm->show();
   DataForm->raise();
   DataForm->activateWindow();
@@ -372,6 +417,18 @@ void TFrameForm::RunBtnVis(const QString& name) {
   RunBtn->setVisible(taskWindow);
   EditDataBtn->setVisible(taskWindow);
   UpdateTaskCommands();
+  if (taskWindow && doctext::IsTaskFile(namePart)) {
+    TEditForm* window = activating_ && activating_->windowTitle() == name ? activating_ : nullptr;
+    schemeTask_->Select(window, window ? window->FileName() : name);
+  } else {
+    schemeTask_->Clear();
+  }
+}
+
+void TFrameForm::DocumentActivated(QWidget* window) {
+  activating_ = qobject_cast<TEditForm*>(window);
+  RunBtnVis(window->windowTitle());
+  activating_ = nullptr;
 }
 
 void TFrameForm::VisibleSpeedButton() {
@@ -415,6 +472,7 @@ void TFrameForm::UpdateSpeedButtons() {
 void TFrameForm::FormActivate() {
   if (!isMaximized()) showMaximized();
   std::fill(std::begin(ResultWindowCounters), std::end(ResultWindowCounters), 0);
+  schemeTask_->ResetNumbers();
 }
 
 void TFrameForm::closeEvent(QCloseEvent* event) {

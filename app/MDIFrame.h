@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <cstdint>
+#include <memory>
 
 #include "window_services/Activation.h"
 #include "window_services/FrameCalls.h"
@@ -18,6 +19,7 @@ class QStackedLayout;
 class QTextEdit;
 class QToolButton;
 class TEditForm;
+class TSchemeTask;
 
 // The current task file's name without directory, at most 10 characters, or
 // "Untitled".
@@ -48,7 +50,9 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
 
   // Derives TaskFileName, TaskFileExt and TaskCode from a document window's
   // caption and shows Run and Data Edit unless it is a new or result window.
+  // A task file's window (".toml") makes that file the current task.
   void RunBtnVis(const QString& name) override;
+  void DocumentActivated(QWidget* window) override;
   // Save, Cut, Copy, Paste, Data Edit and Run become visible.
   void VisibleSpeedButton();
   // The Task menu's Data Edit and Run are enabled while their buttons show.
@@ -85,7 +89,14 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
   void FocusActiveChild(QMdiSubWindow* active);
   void FillWindowMenu();
 
+  // A task file's run into a numbered result window.
+  void RunSchemeTask();
+
   QStackedLayout* clientStack_;
+  // The task file the task commands act on, while the current task is one.
+  std::unique_ptr<TSchemeTask> schemeTask_;
+  // The document window being activated, while RunBtnVis runs for it.
+  TEditForm* activating_ = nullptr;
   QAction* windowListSeparator_;
 };
 

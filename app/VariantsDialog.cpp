@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QUrl>
@@ -24,7 +27,10 @@
 #include "app/VariantsRun.h"
 #include "app/Workspace.h"
 #include "base/Cp1251.h"
+#include "base/WholeFile.h"
 #include "initial_data/TaskData.h"
+#include "schemes/BuiltInTasks.h"
+#include "schemes/Scheme.h"
 #include "solvers/RunOpt.h"
 #include "teaching/KitFiles.h"
 #include "window_services/Prompts.h"
@@ -39,6 +45,18 @@ std::filesystem::path InstalledTasks() {
 
 QString Utf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+// As the main window takes a task file: a scheme fits in far less.
+constexpr std::size_t kTaskFileLimit = 1 << 20;
+
+// The row's data: the file's name and its UTF-8 text.
+constexpr int kNameRole = Qt::UserRole;
+constexpr int kTextRole = Qt::UserRole + 1;
+
+// "dimer-tank.toml  Реакция A + B -> R ...": the name and the file's title.
+QString SchemeCaption(const QString& name, const schemes::Scheme& scheme) {
+  return name + QStringLiteral("  ") + Utf8(scheme.title);
 }
 
 // "101  Последовательные реакции ...": the code and the statement's title.
@@ -76,6 +94,20 @@ TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
     item->setCheckState(Qt::Unchecked);
   }
   TaskList->setMinimumWidth(420);
+  SchemeList = new QListWidget(this);
+  for (const schemes::ExampleScheme& example : schemes::ExampleSchemes()) {
+    const QString name = Utf8(example.name) + QStringLiteral(".toml");
+    try {
+      auto* item = new QListWidgetItem(
+          SchemeCaption(name, schemes::ParseScheme(example.text, name.toStdString())), SchemeList);
+      item->setData(kNameRole, name);
+      item->setData(kTextRole, QByteArray::fromStdString(example.text));
+      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+      item->setCheckState(Qt::Unchecked);
+    } catch (const std::exception&) {  // the examples are tested; none is left out
+    }
+  }
+  auto* addButton = new QPushButton(QStringLiteral("Добавить файлы задач..."), this);
   CountBox = new QSpinBox(this);
   CountBox->setRange(1, 1000);
   CountBox->setValue(30);
@@ -109,6 +141,12 @@ TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Задачи:"), this));
   layout->addWidget(TaskList, 2);
+  layout->addWidget(new QLabel(QStringLiteral("Задачи из файлов (.toml):"), this));
+  layout->addWidget(SchemeList, 1);
+  auto* addRow = new QHBoxLayout;
+  addRow->addWidget(addButton);
+  addRow->addStretch(1);
+  layout->addLayout(addRow);
   layout->addWidget(
       new QLabel(QStringLiteral("Диапазоны исходных данных (пустые ячейки — от наименьшего до наибольшего из "
                                 "предлагаемых значений):"),
@@ -119,15 +157,60 @@ TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(buttons);
 
   connect(TaskList, &QListWidget::itemChanged, this, &TVariantsDialog::FillRanges);
+  connect(SchemeList, &QListWidget::itemChanged, this, &TVariantsDialog::FillRanges);
+  connect(addButton, &QPushButton::clicked, this, &TVariantsDialog::AddTaskFiles);
   connect(chooseButton, &QPushButton::clicked, this, &TVariantsDialog::ChooseFolder);
   connect(createButton, &QPushButton::clicked, this, &TVariantsDialog::CreateFiles);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  resize(640, 720);
+  resize(640, 800);
 }
 
 void TVariantsDialog::ChooseFolder() {
   const QString folder = prompts::FolderName(this, QStringLiteral("Папка для файлов"), FolderEdit->text());
   if (!folder.isEmpty()) FolderEdit->setText(folder);
+}
+
+void TVariantsDialog::AddTaskFiles() {
+  bool added = false;
+  for (const QString& path : prompts::TaskFileNames(this)) {
+    const QString name = QFileInfo(path).fileName();
+    std::string text;
+    QString caption;
+    try {
+      text = ReadRegularFile(QFile::encodeName(path).toStdString(), kTaskFileLimit);
+      caption =
+          SchemeCaption(name, schemes::ParseScheme(text, QFileInfo(path).absoluteFilePath().toStdString()));
+    } catch (const std::bad_alloc&) {
+      prompts::Error(this, QStringLiteral("Недостаточно памяти для чтения задачи ") + path);
+      continue;
+    } catch (const std::exception& e) {
+      prompts::Error(this, QString::fromUtf8(e.what()));
+      continue;
+    }
+    QListWidgetItem* item = nullptr;
+    for (int i = 0; i < SchemeList->count() && !item; ++i)
+      if (SchemeList->item(i)->data(kNameRole).toString() == name) item = SchemeList->item(i);
+    const QSignalBlocker quiet(SchemeList);
+    if (!item) {
+      item = new QListWidgetItem(SchemeList);
+      item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+    }
+    item->setText(caption);
+    item->setData(kNameRole, name);
+    item->setData(kTextRole, QByteArray::fromStdString(text));
+    item->setCheckState(Qt::Checked);
+    added = true;
+  }
+  if (added) FillRanges();
+}
+
+std::map<std::string, std::string> TVariantsDialog::CheckedSchemes() const {
+  std::map<std::string, std::string> checked;
+  for (int i = 0; i < SchemeList->count(); ++i)
+    if (SchemeList->item(i)->checkState() == Qt::Checked)
+      checked[SchemeList->item(i)->data(kNameRole).toString().toStdString()] =
+          SchemeList->item(i)->data(kTextRole).toByteArray().toStdString();
+  return checked;
 }
 
 void TVariantsDialog::FillRanges() {
@@ -158,6 +241,24 @@ void TVariantsDialog::FillRanges() {
       StatusLabel->setText(QString::fromUtf8(e.what()));
     }
   }
+  // A task file's fields span its offered values.
+  for (const auto& [name, text] : CheckedSchemes()) {
+    try {
+      for (const schemes::Parameter& p : schemes::ParseScheme(text, name).parameters) {
+        const QString label = Utf8(p.label);
+        if (!spans.count(label)) labels.push_back(label);
+        std::size_t low = 0, high = 0;
+        for (std::size_t j = 1; j < p.offered.size(); ++j) {
+          if (p.offered[j] < p.offered[low]) low = j;
+          if (p.offered[j] > p.offered[high]) high = j;
+        }
+        const QString span = Utf8(p.offeredTexts[low]) + QStringLiteral(" – ") + Utf8(p.offeredTexts[high]);
+        if (!spans[label].contains(span)) spans[label] << span;
+      }
+    } catch (const std::exception& e) {
+      StatusLabel->setText(QString::fromUtf8(e.what()));
+    }
+  }
   RangeTable->setRowCount(static_cast<int>(labels.size()));
   for (int row = 0; row < RangeTable->rowCount(); ++row) {
     const QString& label = labels[static_cast<std::size_t>(row)];
@@ -177,6 +278,9 @@ teaching::KitRequest TVariantsDialog::Request() const {
   for (int i = 0; i < TaskList->count(); ++i)
     if (TaskList->item(i)->checkState() == Qt::Checked)
       request.codes.push_back(TaskList->item(i)->data(Qt::UserRole).toInt());
+  for (int i = 0; i < SchemeList->count(); ++i)
+    if (SchemeList->item(i)->checkState() == Qt::Checked)
+      request.schemes.push_back(SchemeList->item(i)->data(kNameRole).toString().toStdString());
   request.count = CountBox->value();
   if (!teaching::ParseSeed(SeedEdit->text().trimmed().toStdString(), request.seed))
     throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1");
@@ -202,7 +306,9 @@ bool TVariantsDialog::CreateFiles() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     std::vector<teaching::KitFile> files;
     try {
-      files = teaching::MakeKit(request, variants::ReadKitSources(request.codes, ".", InstalledTasks()));
+      teaching::KitSources sources = variants::ReadKitSources(request.codes, ".", InstalledTasks());
+      sources.schemes = CheckedSchemes();
+      files = teaching::MakeKit(request, sources);
       variants::WriteKitFiles(files, folder.toStdString());
     } catch (...) {
       QApplication::restoreOverrideCursor();

@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <map>
+#include <string>
 
 #include "teaching/Variants.h"
 
@@ -30,7 +32,10 @@ class TVariantsDialog : public QDialog {
   teaching::KitRequest Request() const;
 
   QListWidget* TaskList;  // one checkable row per task
-  QSpinBox* CountBox;     // variants per task
+  // One checkable row per task file by its name: the examples shipped with
+  // the program, then those added.
+  QListWidget* SchemeList;
+  QSpinBox* CountBox;  // variants per task
   QLineEdit* SeedEdit;
   QTableWidget* RangeTable;  // label, offered span, from, to; empty: the span
   QLineEdit* ToleranceEdit;  // relative; empty: half a unit of the last digit
@@ -40,9 +45,15 @@ class TVariantsDialog : public QDialog {
   // Opens the written folder; tests replace it.
   std::function<void(const QString& folder)> openFolder;
 
+  // Adds the task files chosen, checked; one of a name already listed takes
+  // that row. A file with a fault is shown in an error box and left out.
+  void AddTaskFiles();
+
  private:
   void ChooseFolder();
   // The rows of the range table: the fields of the chosen tasks, by label,
   // keeping what was typed for a label that stays.
   void FillRanges();
+  // The task files checked, by name, with their texts.
+  std::map<std::string, std::string> CheckedSchemes() const;
 };

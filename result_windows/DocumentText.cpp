@@ -1,5 +1,7 @@
 #include "DocumentText.h"
 
+#include <QStringDecoder>
+
 #include "base/Cp1251.h"
 
 namespace doctext {
@@ -65,6 +67,46 @@ bool Encode(const QString& text, QByteArray& out, int* badPos, char32_t* badChar
   }
   if (!text.isEmpty() && !IsLineEnd(text.back())) out += "\r\n";
   return true;
+}
+
+bool IsTaskFile(const QString& name) { return name.endsWith(QStringLiteral(".toml"), Qt::CaseInsensitive); }
+
+bool DecodeUtf8(const QByteArray& bytes, QString& text, bool* crlf) {
+  QStringDecoder decoder(QStringConverter::Utf8,
+                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+  const QString decoded = decoder(bytes);
+  text.clear();
+  if (decoder.hasError()) return false;
+  const qsizetype end = bytes.indexOf('\n');
+  const qsizetype cr = bytes.indexOf('\r');
+  if (crlf) *crlf = cr >= 0 && cr + 1 == end;
+  text.reserve(decoded.size() + 1);
+  for (qsizetype i = 0; i < decoded.size(); ++i) {
+    if (decoded[i] == u'\r') {
+      if (i + 1 < decoded.size() && decoded[i + 1] == u'\n') ++i;
+      text += u'\n';
+    } else {
+      text += decoded[i];
+    }
+  }
+  if (!text.isEmpty() && text.back() != u'\n') text += u'\n';
+  return true;
+}
+
+QByteArray EncodeUtf8(const QString& text, bool crlf) {
+  QString lines;
+  lines.reserve(text.size() + 2);
+  for (const QChar c : text) {
+    if (IsLineEnd(c)) {
+      lines += crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    } else {
+      lines += c;
+    }
+  }
+  if (!text.isEmpty() && !IsLineEnd(text.back()))
+    lines += crlf ? QStringLiteral("\r\n") : QStringLiteral("\n");
+  QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+  return encoder(lines);
 }
 
 QString BackupName(const QString& name) {

@@ -10,6 +10,7 @@
 #include <QFontInfo>
 #include <QGraphicsScene>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QScrollBar>
@@ -80,6 +81,9 @@ bool IsReadOnlyFile(const QString& name) {
 
 bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
+const QString kTextFilter = QStringLiteral("Text Files (*.txt);;All Files (*)");
+const QString kTaskFileFilter = QStringLiteral("Task Files (*.toml);;Text Files (*.txt);;All Files (*)");
+
 // Keeps the previous version as the ".BAK" file once the new text is on disk,
 // and puts it back should the new file fail to take the name.
 class BackupHook : public WholeFileHooks {
@@ -142,6 +146,21 @@ TEditForm::TEditForm(QWidget* parent) : QMdiSubWindow(parent) {
   ChartOpt->setObjectName(QStringLiteral("ChartOpt"));
   ChartOpt->setGeometry(kChartRect);
   ChartOpt->hide();
+  ExactLabel = new QLabel(client_);
+  ExactLabel->setObjectName(QStringLiteral("ExactLabel"));
+  ExactLabel->setContentsMargins(6, 3, 6, 3);
+  ExactLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  ExactLabel->setAutoFillBackground(true);
+  {
+    QFont font = MemoFont();
+    font.setBold(true);
+    ExactLabel->setFont(font);
+    QPalette pal = ExactLabel->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    pal.setColor(QPalette::WindowText, QColor(0, 0, 0x90));
+    ExactLabel->setPalette(pal);
+  }
+  ExactLabel->hide();
   client->onResize = [this] { PlaceChildren(); };
   client_->setFocusProxy(Memo1);
   setWidget(client_);
@@ -262,17 +281,25 @@ bool TEditForm::Open(const QString& name) {
     prompts::Error(this, QStringLiteral("Cannot open file ") + name);
     return false;
   }
-  ShowText(name, bytes);
+  QString text;
+  if (doctext::IsTaskFile(name) && doctext::DecodeUtf8(bytes, text, &taskFileCrLf_)) {
+    ShowText(name, text);
+  } else {
+    // A task file in another encoding is read as the other documents are;
+    // it is saved as UTF-8, the only encoding task files have.
+    taskFileCrLf_ = true;
+    ShowText(name, doctext::Decode(bytes));
+  }
   return true;
 }
 
 void TEditForm::OpenWritten(const QString& name, const QByteArray& bytes) {
   fileName_ = AbsoluteName(name);
-  ShowText(name, bytes);
+  ShowText(name, doctext::Decode(bytes));
 }
 
-void TEditForm::ShowText(const QString& caption, const QByteArray& bytes) {
-  Memo1->setPlainText(doctext::Decode(bytes));
+void TEditForm::ShowText(const QString& caption, const QString& text) {
+  Memo1->setPlainText(text);
   setWindowTitle(caption);
   Memo1->moveCursor(QTextCursor::Start);
   Memo1->document()->setModified(false);
@@ -283,13 +310,16 @@ void TEditForm::SetResultLayout(bool withChart) {
   ChartOpt->setVisible(withChart);
   // A result window opens wide enough for the report's lines beside the
   // chart at its designed size; the main window keeps it within its area.
-  static_cast<TEditClient*>(client_)->hint =
-      QSize(std::max(kMemoRect.width(), WantedMemoWidth()) + kChartRect.width() - 1, kChartRect.height());
+  const int exact = ExactLineHeight();
+  static_cast<TEditClient*>(client_)->hint = QSize(
+      std::max(kMemoRect.width(), WantedMemoWidth()) + kChartRect.width() - 1, kChartRect.height() + exact);
   // A result window cannot be made so small that the chart's labels would be
   // cut; a text window can take any size.
-  client_->setMinimumSize(withChart ? QSize(kMemoMinWidth + ChartOpt->minimumWidth() - 1,
-                                            std::max(ChartOpt->minimumHeight(), kMemoMinWidth))
-                                    : QSize(0, 0));
+  client_->setMinimumSize(withChart
+                              ? QSize(std::max(kMemoMinWidth + ChartOpt->minimumWidth() - 1,
+                                               ExactLabel->isHidden() ? 0 : ExactLabel->sizeHint().width()),
+                                      std::max(ChartOpt->minimumHeight(), kMemoMinWidth) + exact)
+                              : QSize(0, 0));
   if (withChart) adjustSize();
   PlaceChildren();
 }
@@ -304,12 +334,19 @@ int TEditForm::WantedMemoWidth() const {
   return widest + 2 * 3 + Memo1->verticalScrollBar()->sizeHint().width() + 8;
 }
 
+int TEditForm::ExactLineHeight() const {
+  return ExactLabel->isHidden() ? 0 : ExactLabel->sizeHint().height();
+}
+
 void TEditForm::PlaceChildren() {
-  const QSize size = client_->size();
+  // The exact line across the bottom; the text and the chart share the rest.
+  const int exact = ExactLineHeight();
+  const QSize size(client_->width(), std::max(0, client_->height() - exact));
+  if (exact > 0) ExactLabel->setGeometry(0, size.height(), size.width(), exact);
   if (!resultLayout_) {
     narrow_ = false;
     ApplyWordWrap();
-    Memo1->setGeometry(client_->rect());
+    Memo1->setGeometry(QRect(QPoint(0, 0), size));
     return;
   }
   // A window wide enough shows the report's lines whole beside the chart and
@@ -353,8 +390,25 @@ void TEditForm::ChartDisplay(int code) {
   }
 }
 
+void TEditForm::ChartDisplay(const std::vector<std::array<double, 3>>& points) {
+  ChartOpt->Series1->clear();
+  ChartOpt->Series2->clear();
+  for (const std::array<double, 3>& p : points) {
+    ChartOpt->Series1->AddXY(p[0], p[1]);
+    ChartOpt->Series2->AddXY(p[0], p[2]);
+  }
+}
+
+void TEditForm::SetExactLine(const QString& text) {
+  ExactLabel->setText(text);
+  ExactLabel->setVisible(!text.isEmpty());
+  SetResultLayout(resultLayout_);
+}
+
+QString TEditForm::Text() const { return RawText(Memo1).replace(QChar::ParagraphSeparator, u'\n'); }
+
 void TEditForm::FormActivate() {
-  if (TFrameCalls* frame = FrameCalls()) frame->RunBtnVis(windowTitle());
+  if (TFrameCalls* frame = FrameCalls()) frame->DocumentActivated(this);
 }
 
 bool TEditForm::FormCloseQuery() {
@@ -394,7 +448,9 @@ bool TEditForm::Save1Click() {
   QByteArray bytes;
   int badPos = -1;
   char32_t bad = 0;
-  if (!doctext::Encode(text, bytes, &badPos, &bad)) {
+  if (doctext::IsTaskFile(fileName_)) {
+    bytes = doctext::EncodeUtf8(text, taskFileCrLf_);
+  } else if (!doctext::Encode(text, bytes, &badPos, &bad)) {
     // Show the student where the character is, so it can be replaced.
     QTextCursor cursor(Memo1->document());
     cursor.setPosition(badPos);
@@ -421,7 +477,7 @@ bool TEditForm::Save1Click() {
 bool TEditForm::SaveAs1Click() {
   QString name = fileName_;
   for (;;) {
-    name = prompts::SaveFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"), name);
+    name = prompts::SaveFileName(this, doctext::IsTaskFile(name) ? kTaskFileFilter : kTextFilter, name);
     if (name.isEmpty()) return false;
     // A read-only file cannot be chosen: the user is told and asked again,
     // before the window takes the name.

@@ -6,11 +6,14 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QString>
+#include <array>
+#include <vector>
 
 #include "window_services/Activation.h"
 
 class QAction;
 class QActionGroup;
+class QLabel;
 class QMenu;
 class TChartOpt;
 
@@ -49,9 +52,9 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   // for a new text.
   QString FileName() const { return fileName_; }
 
-  // Loads a Windows-1251 text file; the caption becomes `name`. On failure an
-  // error box names the file, FileName() is `name`'s path and the text and
-  // caption stay as they were.
+  // Loads a Windows-1251 text file, or a UTF-8 task file (".toml"); the
+  // caption becomes `name`. On failure an error box names the file,
+  // FileName() is `name`'s path and the text and caption stay as they were.
   bool Open(const QString& name);
 
   // Shows `bytes`, the Windows-1251 text just written to the file `name` (a
@@ -67,6 +70,18 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
 
   // Fills the chart once from the chart buffers of the run of task `code`.
   void ChartDisplay(int code);
+  // Fills the chart once from a task file's run: conversion, selectivity and
+  // yield per point.
+  void ChartDisplay(const std::vector<std::array<double, 3>>& points);
+
+  // A line under the report and the chart (the exact optimum of the task);
+  // empty hides it. It is no part of the report: it is neither saved nor
+  // printed.
+  void SetExactLine(const QString& text);
+  QLabel* ExactLabel;
+
+  // The text as the file would hold it, line ends as '\n'.
+  QString Text() const;
 
   // What happens each time the window is activated: the main window learns its
   // caption.
@@ -108,7 +123,9 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   // small to show a report's lines whole beside its chart.
   void ApplyWordWrap();
   void ShowMemoPopUp(const QPoint& pos);
-  void ShowText(const QString& caption, const QByteArray& bytes);
+  void ShowText(const QString& caption, const QString& text);
+  // The height the exact line takes, 0 without one.
+  int ExactLineHeight() const;
   // Writes the text to `name` whole, keeping the previous version as backup;
   // in a folder that takes no new file, rewrites the file in place without
   // one. Returns the text of the error box, empty when the file was written.
@@ -118,6 +135,8 @@ class TEditForm : public QMdiSubWindow, public TActivatable {
   QActionGroup* alignGroup_;
   QString fileName_;
   bool resultLayout_ = true;
+  // A task file keeps the line ends it was loaded with; a new one has LF.
+  bool taskFileCrLf_ = false;
   bool wordWrap_ = false;  // as chosen with Character -> WordWrap
   bool narrow_ = false;
 };

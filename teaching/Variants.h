@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -53,11 +54,16 @@ struct RangeSetting {
 
 struct KitRequest {
   std::vector<int> codes;
+  // Task files asked for beside the codes, by their names among
+  // KitSources::schemes ("dimer-tank.toml"); their tasks follow the codes'.
+  std::vector<std::string> schemes;
   int count = 0;
   std::uint64_t seed = 1;
   std::vector<RangeSetting> ranges;
   // The tolerance of an answer relative to its value ("0.01" is 1 %); empty
   // for half a unit of the last printed digit, which is also the least.
+  // Where the exact optimum of a built-in task is known, an answer's
+  // tolerance also reaches its exact value.
   std::string tolerance;
   // Whether the sheets show the answers after the blanks.
   bool key = false;
@@ -68,6 +74,8 @@ struct KitRequest {
 struct KitSources {
   std::string dataFile;
   std::map<int, std::string> statements;
+  // Task files by file name ("dimer-tank.toml"): their UTF-8 text.
+  std::map<std::string, std::string> schemes;
 };
 
 // A field whose value is drawn: its slot, its label as the data file gives it
@@ -84,10 +92,14 @@ struct Variant {
   int number = 0;                        // 1, 2, ...
   std::vector<std::string> data;         // the value texts, in slot order
   std::vector<OptimumQuantity> answers;  // as the report states them
+  // Per answer, the exact value where the task's own method may leave it
+  // (a built-in task that a task file states); nothing for the others.
+  std::vector<std::optional<double>> exact;
 };
 
 struct TaskVariants {
-  int code = 0;
+  int code = 0;           // 0 for a task file
+  std::string name;       // a task file's name without ".toml" ("dimer-tank"); empty for a built-in task
   std::string statement;  // UTF-8, as read
   std::vector<DrawnField> fields;
   std::vector<Variant> variants;
@@ -107,7 +119,10 @@ bool ParseSeed(const std::string& text, std::uint64_t& seed);
 // (where the default data's optimum does) and its answers differ from every
 // kept variant's. The generator of a task starts from the seed and the task
 // code alone, so a task's variants do not depend on the other tasks asked for.
-// Throws KitRequestError, NotEnoughVariantsError or InOutError. The shared
+// Task files follow the codes; a task file's generator starts from the seed
+// and the FNV-1a hash of its name. Throws KitRequestError,
+// NotEnoughVariantsError, InOutError or schemes::SchemeError (a fault of a
+// task file, naming its line). The shared
 // state of the current task (code, parameters, field table, chart) is left as
 // it was.
 std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources);
@@ -117,6 +132,12 @@ std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSourc
 // KitRequestError or InOutError.
 void CheckKitRequest(const KitRequest& request, const KitSources& sources);
 
+// The name a task file gives its kit files ("dimer-tank" for
+// "dimer-tank.toml", letter case of the extension ignored); empty for a name
+// that cannot: no ".toml", an empty stem or one of digits only (it would read
+// as a task code), a leading dot, a slash or a control character.
+std::string SchemeStem(const std::string& fileName);
+
 // Whether `range` names one of the fields of task `code`.
 bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range);
 
@@ -125,6 +146,19 @@ bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range
 // KitRequestError for a relative tolerance that is not a number from 0 to
 // 0.5 with at most 6 decimals.
 std::string ToleranceOf(const std::string& value, const std::string& relative);
+
+// The answers a quiz and the self-check accept for a quantity printed as
+// `value`: within ToleranceOf(value, relative) of it, and, where the exact
+// value lies beyond that, from the printed value to the exact one and the
+// same tolerance past it. `low` and `high` are decimal texts; `widened` says
+// whether the exact value widened them.
+struct Acceptance {
+  std::string tolerance;
+  std::string low, high;
+  bool widened = false;
+};
+Acceptance AcceptanceOf(const std::string& value, const std::optional<double>& exact,
+                        const std::string& relative);
 
 // Checks a request's tolerance; throws KitRequestError naming the problem.
 void CheckTolerance(const std::string& relative);
@@ -137,15 +171,26 @@ struct CheckedAnswer {
   bool right = false;     // within the tolerance of the printed value
   std::string value;      // the printed value, only when asked to reveal it
   std::string tolerance;  // likewise
+  // Likewise, where the exact value widens what is accepted: the accepted
+  // range's bounds; empty otherwise.
+  std::string low, high;
 };
 
 // Runs task `code` with the variant's `data` (value texts in slot order) and
 // compares each typed answer (decimal point or comma) with the answer the
-// report prints, within the tolerance. Refusals of the data pass through as
+// report prints, as AcceptanceOf accepts it. Refusals of the data pass through as
 // InvalidDataError; a wrong count of values is a KitRequestError. The shared
 // state of the current task is left as it was.
 std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>& data,
                                         const std::vector<std::string>& typed, const std::string& tolerance,
                                         bool reveal);
+
+// CheckAnswers for a task file: `schemeText` (UTF-8) named `fileName`, run
+// with the variant's `data`. A fault of the file passes through as
+// schemes::SchemeError.
+std::vector<CheckedAnswer> CheckSchemeAnswers(const std::string& schemeText, const std::string& fileName,
+                                              const std::vector<std::string>& data,
+                                              const std::vector<std::string>& typed,
+                                              const std::string& tolerance, bool reveal);
 
 }  // namespace teaching

@@ -4,6 +4,7 @@
 // document window also works on its own.
 
 #include <QString>
+#include <QWidget>
 
 class TFrameCalls {
  public:
@@ -11,6 +12,9 @@ class TFrameCalls {
   // Derive the current task from a document window's caption and show or hide
   // Run and Data Edit accordingly.
   virtual void RunBtnVis(const QString& caption) = 0;
+  // A document window was activated: RunBtnVis with its caption. The main
+  // window also notes the window, whose text a task file's run takes.
+  virtual void DocumentActivated(QWidget* window) { RunBtnVis(window->windowTitle()); }
   virtual void NewChild() = 0;
   virtual void OpenChild() = 0;
   virtual void Exit1Click() = 0;

@@ -62,6 +62,12 @@ QString SaveImageFileName(QWidget* parent, const QString& preset) {
                                       QStringLiteral("PNG Images (*.png);;All Files (*)"));
 }
 
+QStringList TaskFileNames(QWidget* parent) {
+  if (current && current->taskFileNames) return current->taskFileNames();
+  return QFileDialog::getOpenFileNames(parent, QStringLiteral("Task Files"), QDir::currentPath(),
+                                       QStringLiteral("Task Files (*.toml);;All Files (*)"));
+}
+
 QString FolderName(QWidget* parent, const QString& title, const QString& start) {
   if (current && current->folderName) return current->folderName(start);
   return QFileDialog::getExistingDirectory(parent, title, start);

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QPrinter;
@@ -28,6 +29,10 @@ QString SaveFileName(QWidget* parent, const QString& filter, const QString& pres
 // working directory alone: a picture has nothing to do with the task's files.
 QString SaveImageFileName(QWidget* parent, const QString& preset);
 
+// Task files (".toml") chosen to add to a list; empty when cancelled. It
+// leaves the working directory alone.
+QStringList TaskFileNames(QWidget* parent);
+
 // A folder chosen under `title`, starting at `start`; empty when cancelled. It
 // too leaves the working directory alone.
 QString FolderName(QWidget* parent, const QString& title, const QString& start);
@@ -49,6 +54,7 @@ struct Script {
   std::function<QString(const QString& preset)> saveFileName;
   std::function<QString(const QString& preset)> saveImageFileName;
   std::function<QString(const QString& start)> folderName;
+  std::function<QStringList()> taskFileNames;
   std::function<bool(QPrinter& printer)> print;
   std::function<void(QPrinter& printer)> printerSetup;
   std::function<bool(QFont& font)> chooseFont;

@@ -34,5 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (saved != NormalisedLineEnds(bytes)) __builtin_trap();
   (void)doctext::Lines(text);
   (void)doctext::BackupName(text);
+  // The same bytes as a task file: read as UTF-8 where they are, and saved.
+  QString utf8;
+  bool crlf = false;
+  if (doctext::DecodeUtf8(bytes, utf8, &crlf)) (void)doctext::EncodeUtf8(utf8, crlf);
   return 0;
 }

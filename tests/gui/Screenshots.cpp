@@ -1,7 +1,8 @@
 // Takes the pictures of the program that the README shows and reviewers look
 // at: the start screen, a task window with its data dialog, a result window,
 // and, in a main window of 1366 by 768 pixels, three result windows tiled and
-// one maximised. Run through take_screenshots.sh.
+// one maximised; then a task file of one's own, its data dialog and its
+// result window. Run through take_screenshots.sh.
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +18,7 @@
 
 #include "app/MDIFrame.h"
 #include "data_dialog/DataForm.h"
+#include "data_dialog/SchemeDataForm.h"
 #include "result_windows/MDIEdit.h"
 #include "window_services/Activation.h"
 #include "window_services/Prompts.h"
@@ -38,7 +40,7 @@ bool Save(const QPixmap& pixmap, const QString& dir, const QString& name) {
 }
 
 // The frame with the data dialog drawn over it where it stands.
-QPixmap WithDialog(TFrameForm& frame, TDataForm& dialog) {
+QPixmap WithDialog(TFrameForm& frame, QDialog& dialog) {
   QPixmap shot = frame.grab();
   const QPixmap box = dialog.grab();
   QPainter p(&shot);
@@ -71,7 +73,9 @@ int main(int argc, char** argv) {
   QDir::setCurrent(work.path());
 
   prompts::Script script;
-  script.openFileName = [&] { return work.filePath(QStringLiteral("zad105.txt")); };
+  QStringList opened = {work.filePath(QStringLiteral("zad105.txt")),
+                        work.filePath(QStringLiteral("dimer-tank.toml"))};
+  script.openFileName = [&] { return opened.isEmpty() ? QString() : opened.takeFirst(); };
   prompts::SetScript(&script);
 
   TActivationTracker::Instance();
@@ -125,6 +129,36 @@ int main(int argc, char** argv) {
   frame.MdiArea->activeSubWindow()->showMaximized();
   Settle();
   ok = Save(frame.grab(), out, QStringLiteral("result-maximised.png")) && ok;
+
+  // A task file of one's own, in a fresh frame at a laptop's size.
+  {
+    TFrameForm own;
+    own.resize(1366, 768);
+    own.show();
+    own.activateWindow();
+    (void)QTest::qWaitForWindowActive(&own);
+    own.resize(1366, 768);
+    Settle();
+    own.OpenChild();
+    QMdiSubWindow* file = own.MdiArea->activeSubWindow();
+    file->setGeometry(10, 10, 700, 640);
+    Settle();
+    ok = Save(own.grab(), out, QStringLiteral("taskfile.png")) && ok;
+    own.EditDataBtnClick();
+    Settle();
+    if (auto* data = own.findChild<TSchemeDataForm*>()) {
+      ok = Save(WithDialog(own, *data), out, QStringLiteral("taskfile-data.png")) && ok;
+      data->ButtonOkClick();
+    }
+    own.MdiArea->setActiveSubWindow(file);
+    TActivationTracker::Instance().Activate(file);
+    Settle();
+    own.RunBtnClick();
+    QMdiSubWindow* run = own.MdiArea->activeSubWindow();
+    run->move(std::min(300, own.MdiArea->viewport()->width() - run->width() - 10), 60);
+    Settle();
+    ok = Save(own.grab(), out, QStringLiteral("taskfile-result.png")) && ok;
+  }
 
   prompts::SetScript(nullptr);
   DataForm = nullptr;

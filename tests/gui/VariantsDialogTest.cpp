@@ -17,6 +17,7 @@
 #include "app/VariantsDialog.h"
 #include "app/VariantsRun.h"
 #include "base/TaskIdentity.h"
+#include "schemes/BuiltInTasks.h"
 
 class VariantsDialogTest : public QObject {
   Q_OBJECT
@@ -124,6 +125,64 @@ class VariantsDialogTest : public QObject {
     QCOMPARE(dialog.FolderEdit->text(), dir.path(QStringLiteral("chosen")));
     QCOMPARE(starts, (QStringList{dir.path(QStringLiteral("typed")), dir.path(QStringLiteral("chosen"))}));
     QCOMPARE(QDir::currentPath(), cwd);
+  }
+
+  // Task files beside the codes: the examples listed, others added from
+  // disk (one with a fault is refused with its line), their fields in the
+  // range table, and the kit's files of both, answers-NAME.csv among them.
+  void taskFilesBesideTheCodes() {
+    TempWorkDir dir;
+    CopyTasks(dir);
+    ScriptedPrompts prompts;
+    const QByteArray mine = ReadBytes(dir.path(QStringLiteral("dimer-tank.toml")));
+    WriteBytes(dir.path(QStringLiteral("mine.toml")), mine);
+    WriteBytes(dir.path(QStringLiteral("bad.toml")), QByteArray(mine).replace("key = \"A\"", "key = A"));
+    prompts.script.taskFileNames = [&] {
+      return QStringList{dir.path(QStringLiteral("bad.toml")), dir.path(QStringLiteral("mine.toml"))};
+    };
+    TVariantsDialog dialog;
+    QString opened;
+    dialog.openFolder = [&](const QString& folder) { opened = folder; };
+    QCOMPARE(dialog.SchemeList->count(), static_cast<int>(schemes::ExampleSchemes().size()));
+    for (int i = 0; i < dialog.SchemeList->count(); ++i)
+      QCOMPARE(dialog.SchemeList->item(i)->checkState(), Qt::Unchecked);
+
+    for (QPushButton* button : dialog.findChildren<QPushButton*>())
+      if (button->text() == QStringLiteral("Добавить файлы задач...")) button->click();
+    QCOMPARE(prompts.errors.size(), 1);
+    QVERIFY2(
+        prompts.errors[0].startsWith(dir.path(QStringLiteral("bad.toml")) + QStringLiteral(", строка 8")),
+        qPrintable(prompts.errors[0]));
+    QListWidgetItem* added = dialog.SchemeList->item(dialog.SchemeList->count() - 1);
+    QVERIFY(added->text().startsWith(QStringLiteral("mine.toml  Реакция A + B -> R")));
+    QCOMPARE(added->checkState(), Qt::Checked);
+    const int k1 = RowOf(dialog, QStringLiteral("Конст. k1, м3/(кмоль*с)"));
+    QVERIFY(k1 >= 0);
+    QCOMPARE(dialog.RangeTable->item(k1, 1)->text(), QStringLiteral("0.5 – 2"));
+    dialog.RangeTable->item(k1, 2)->setText(QStringLiteral("1"));
+    dialog.RangeTable->item(k1, 3)->setText(QStringLiteral("2"));
+
+    Check(dialog, {101});
+    dialog.CountBox->setValue(3);
+    dialog.FolderEdit->setText(dir.path(QStringLiteral("kit")));
+    QVERIFY2(dialog.CreateFiles(), qPrintable(prompts.errors.join(QLatin1Char('\n'))));
+    QCOMPARE(opened, dir.path(QStringLiteral("kit")));
+
+    teaching::KitRequest request;
+    request.codes = {101};
+    request.schemes = {"mine.toml"};
+    request.count = 3;
+    request.ranges = {{"Конст. k1, м3/(кмоль*с)", "1", "2"}};
+    teaching::KitSources sources = variants::ReadKitSources({101}, ".", "");
+    sources.schemes["mine.toml"] = mine.toStdString();
+    QStringList names;
+    for (const teaching::KitFile& file : teaching::MakeKit(request, sources)) {
+      names << QString::fromStdString(file.name);
+      QCOMPARE(ReadBytes(dir.path(QStringLiteral("kit/") + QString::fromStdString(file.name))),
+               QByteArray::fromStdString(file.bytes));
+    }
+    QVERIFY2(names.contains(QStringLiteral("answers-mine.csv")), qPrintable(names.join(' ')));
+    QVERIFY(names.contains(QStringLiteral("answers-101.csv")));
   }
 
   void theMainWindowOpensItFromItsTaskMenu() {

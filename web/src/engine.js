@@ -52,8 +52,9 @@ export async function loadEngine(createModule, dataFileBytes) {
   // Runs `code` with `values` in slot order (null or undefined: the default).
   // Returns {report, text, chart, csv, optimum, optimumConversion}; throws
   // the refusal's message.
-  function run(code, values) {
-    if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
+  // Calls fn(ptr, given) with the values in engine memory; given has bit i
+  // set for a value given (not null or undefined).
+  const withValues = (values, fn) => {
     const ptr = M._malloc(8 * 10);
     try {
       let given = 0;
@@ -62,10 +63,19 @@ export async function loadEngine(createModule, dataFileBytes) {
         M.HEAPF64[(ptr >> 3) + i] = v;
         given |= 1 << i;
       });
-      if (!M._reactopt_run(code, ptr, values.length, given)) throw new Error(lastError());
+      return fn(ptr, given);
     } finally {
       M._free(ptr);
     }
+  };
+
+  function run(code, values) {
+    if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
+    const taken = [...values];
+    withValues(taken, (ptr, given) => {
+      if (!M._reactopt_run(code, ptr, taken.length, given)) throw new Error(lastError());
+    });
+    let exact;
     const optimum = JSON.parse(M.UTF8ToString(M._reactopt_optimum()));
     const data = M._reactopt_report_data();
     const report = M.HEAPU8.slice(data, data + M._reactopt_report_size());
@@ -85,6 +95,15 @@ export async function loadEngine(createModule, dataFileBytes) {
       // conversion of the optimum.
       optimum: optimum.quantities,
       optimumConversion: optimum.conversion,
+      // "Точное решение: CRmax = 0.3679 при Xa = 0.6321" where a task file
+      // states the task, '' otherwise: made when first read, since it costs
+      // a run of the task file.
+      get exact() {
+        if (exact === undefined) {
+          exact = withValues(taken, (ptr, given) => M.UTF8ToString(M._reactopt_exact(code, ptr, taken.length, given)));
+        }
+        return exact;
+      },
     };
   }
 
@@ -106,39 +125,56 @@ export async function loadEngine(createModule, dataFileBytes) {
     return JSON.parse(M.UTF8ToString(json));
   }
 
-  // The kit's files for {codes, count, seed, ranges: [{field, low, high}],
-  // tolerance, key, statements: {code: text}}: [{name, text}], the very bytes
-  // (UTF-8) of reactopt-batch --variants. Throws the message of a request the
-  // kit cannot meet.
+  // The same for a task file {name: 'dimer-tank.toml', text}.
+  function kitSchemeFields(scheme) {
+    return callJson(M._reactopt_kit_scheme_fields, scheme);
+  }
+
+  // The kit's files for {codes, schemes: [{name: 'dimer-tank.toml', text}],
+  // count, seed, ranges: [{field, low, high}], tolerance, key, statements:
+  // {code: text}}: [{name, text}], the very bytes (UTF-8) of reactopt-batch
+  // --variants. Throws the message of a request the kit cannot meet.
   function kit(request) {
     const seed = request.seed === undefined ? undefined : String(request.seed);
     return callJson(M._reactopt_kit, { ...request, seed }).files;
   }
 
   // The same kit a task at a time, so that the page can say how far it is:
-  // {codes, draw(code), files()}. draw gives the variants of one task,
-  // {code, fields: [{slot, label}], variants: [{number, data: [text]}]};
-  // files, once every code is drawn, the files kit(request) gives. Each
-  // throws the kit's message.
+  // {codes, schemes, draw(codeOrName), files()}. draw takes a code or a task
+  // file's name and gives the variants of that task, {code, name, fields:
+  // [{slot, label}], variants: [{number, data: [text]}]} (code 0 and name the
+  // file's stem for a task file); files, once every task is drawn, the files
+  // kit(request) gives. Each throws the kit's message.
   function kitInSteps(request) {
     const seed = request.seed === undefined ? undefined : String(request.seed);
-    const { codes } = callJson(M._reactopt_kit_begin, { ...request, seed });
+    const { codes, schemes } = callJson(M._reactopt_kit_begin, { ...request, seed });
     const result = (json) => {
       if (!json) throw new Error(lastError());
       return JSON.parse(M.UTF8ToString(json));
     };
     return {
       codes,
-      draw: (code) => result(M._reactopt_kit_task(code)),
+      schemes,
+      draw: (task) =>
+        typeof task === 'string'
+          ? withString(task, (ptr) => result(M._reactopt_kit_scheme(ptr)))
+          : result(M._reactopt_kit_task(task)),
       files: () => result(M._reactopt_kit_files()).files,
     };
   }
 
   // A student's answers to a variant: {code, data: [text], answers: [text],
-  // tolerance, reveal} gives [{label, number, right}], with value and
-  // tolerance only when reveal is true.
+  // tolerance, reveal} (for a task file {scheme: text, name: 'x.toml', ...}
+  // in place of code) gives [{label, number, right}], with value and
+  // tolerance only when reveal is true, and low and high then too where the
+  // exact optimum widens what is accepted.
   function check(request) {
     return callJson(M._reactopt_check, request).answers;
+  }
+
+  // The example task files shipped with the program: [{name, title, text}].
+  function examples() {
+    return JSON.parse(M.UTF8ToString(M._reactopt_examples()));
   }
 
   // Parameter studies. A request is {code} or {scheme, name}, with values
@@ -159,5 +195,5 @@ export async function loadEngine(createModule, dataFileBytes) {
     points: (request, first, last) => callStudy(request, (ptr) => M._reactopt_study_points(ptr, first, last)).points,
   };
 
-  return { taskCodes, fields, parse, run, kitFields, kit, kitInSteps, check, study };
+  return { taskCodes, fields, parse, run, kitFields, kitSchemeFields, kit, kitInSteps, check, examples, study };
 }
