@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "RunOpt.h"
 #include "base/Errors.h"
@@ -9,6 +10,10 @@
 #include "base/TaskIdentity.h"
 
 namespace {
+
+// The solvers work on the program's one shared task state, so runs on
+// several threads take turns.
+std::mutex runLock;
 
 // The shared state a run reads and writes, put back as it was when the
 // request is done: the program's open task must not notice a run made aside.
@@ -86,6 +91,7 @@ void FillSlots(const TaskRequest& request) {
 }  // namespace
 
 TaskResult RunTaskRequest(const TaskRequest& request) {
+  const std::lock_guard<std::mutex> turn(runLock);
   std::optional<SharedRunState> aside;
   if (!request.keepSharedState) aside.emplace();
   // Whatever else it keeps, the run leaves the open task's code and the
@@ -128,6 +134,7 @@ TaskResult RunTaskRequest(const TaskRequest& request) {
 }
 
 TTaskFieldTable ReadTaskFields(int code, const std::string* dataFile) {
+  const std::lock_guard<std::mutex> turn(runLock);
   SharedRunState aside;
   TaskCode = code;
   if (dataFile)
