@@ -25,6 +25,7 @@
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
+#include "teaching/Study.h"
 
 #ifndef REACTOPT_INSTALLED_TASKS
 #define REACTOPT_INSTALLED_TASKS "/usr/share/reactopt/tasks"
@@ -34,6 +35,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: reactopt-batch [--print] [--chart FILE] [--answer FILE] CODE_OR_TASKFILE [P1 ... P10]";
+constexpr const char* kStudyUsage =
+    "usage: reactopt-batch --study NAME=LO:HI[:N][:log] [--out FILE] CODE_OR_TASKFILE [P1 ... P10]";
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -378,11 +381,11 @@ std::string Describe(const InOutError& e) {
 // written: bad usage 2; a file that cannot be read or written, data the task
 // cannot take (the desktop's own message) and memory run out 1. Anything
 // else is a fault of the program and goes on.
-int Failure(std::ostream& err) {
+int Failure(std::ostream& err, const char* usage = kUsage) {
   try {
     throw;
   } catch (const UsageError& e) {
-    err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";
+    err << "reactopt-batch: " << e.what() << " (" << usage << ")\n";
     return 2;
   } catch (const InOutError& e) {
     err << "reactopt-batch: " << Describe(e) << '\n';
@@ -429,15 +432,169 @@ int RunTaskFile(Options& options, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
+// A study: the task run at evenly spaced values of one field, written as
+// CSV to standard output or to the file of --out, by the rules of --chart.
+// Nothing else is written: the report of the last point would mean nothing.
+bool AsksForStudy(const std::vector<std::string>& args) {
+  return std::find(args.begin(), args.end(), "--study") != args.end();
+}
+
+constexpr int kStudyDefaultPoints = 11;
+
+// NAME=LO:HI[:N][:log] into the request: the name up to the last "=", the
+// bounds with a decimal point or comma.
+void ParseStudySpec(const std::string& spec, teaching::StudyRequest& request) {
+  const std::size_t equals = spec.rfind('=');
+  if (equals == std::string::npos || equals == 0)
+    throw UsageError("--study " + spec + ": expected NAME=LO:HI[:N][:log]");
+  request.parameter = spec.substr(0, equals);
+  std::vector<std::string> parts;
+  for (std::size_t start = equals + 1;;) {
+    const std::size_t colon = spec.find(':', start);
+    parts.push_back(spec.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
+    if (colon == std::string::npos) break;
+    start = colon + 1;
+  }
+  if (parts.size() >= 2 && Lower(parts.back()) == "log") {
+    request.logarithmic = true;
+    parts.pop_back();
+  }
+  if (parts.size() < 2 || parts.size() > 3)
+    throw UsageError("--study " + spec + ": expected NAME=LO:HI[:N][:log]");
+  if (!ParseTypedNumber(parts[0], request.low))
+    throw UsageError("--study " + spec + ": not a number: " + parts[0]);
+  if (!ParseTypedNumber(parts[1], request.high))
+    throw UsageError("--study " + spec + ": not a number: " + parts[1]);
+  request.count = kStudyDefaultPoints;
+  if (parts.size() == 3) {
+    if (!AllDigits(parts[2]) || parts[2].size() > 4)
+      throw UsageError("--study " + spec + ": the count of points " + parts[2] + " is not a whole number");
+    request.count = std::stoi(parts[2]);
+  }
+}
+
+// The study's options; the task and its values as a run takes them.
+Options ParseStudyArguments(const std::vector<std::string>& args, teaching::StudyRequest& request) {
+  Options o;
+  bool studied = false;
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    if (args[i] == "--study") {
+      if (studied) throw UsageError("one --study at a time");
+      if (++i == args.size() || args[i].empty()) throw UsageError("--study needs NAME=LO:HI[:N][:log]");
+      ParseStudySpec(args[i], request);
+      studied = true;
+    } else if (args[i] == "--out") {
+      if (!o.outputs.empty()) throw UsageError("one --out at a time");
+      if (++i == args.size() || args[i].empty()) throw UsageError("--out needs a file name");
+      UserOutput output;
+      output.option = "--out";
+      output.path = args[i];
+      o.outputs.push_back(output);
+    } else if (args[i] == "--print" || args[i] == "--chart" || args[i] == "--answer") {
+      throw UsageError(args[i] + " does not go with --study, which writes the study alone");
+    } else if (args[i].size() > 2 && args[i].compare(0, 2, "--") == 0) {
+      throw UsageError("unknown option " + args[i]);
+    } else {
+      break;
+    }
+  }
+  if (i == args.size()) throw UsageError("missing task code or task file");
+  o.task = args[i++];
+  if (args.size() - i > 10) throw UsageError("at most 10 values P1 ... P10");
+  for (; i < args.size(); ++i) {
+    double v = 0;
+    if (!ParseTypedNumber(args[i], v)) throw UsageError("not a number: " + args[i]);
+    o.values.push_back(v);
+    request.values.push_back(v);
+  }
+  return o;
+}
+
+// Why no point of `study` ran: the first few refusals, each once, with the
+// first value that met it.
+std::string NoPointRan(const teaching::Study& study) {
+  constexpr std::size_t kShown = 3;
+  std::string text = "no point of the study of " + study.parameterKey + " could be run";
+  std::vector<std::string> seen;
+  for (const teaching::StudyPoint& point : study.points) {
+    if (seen.size() == kShown) break;
+    if (std::find(seen.begin(), seen.end(), point.refusal) != seen.end()) continue;
+    seen.push_back(point.refusal);
+    text += "\n  " + study.parameterKey + " = " + ShortestText(point.value) + ": " + point.refusal;
+  }
+  return text;
+}
+
+int RunStudyCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  constexpr std::size_t kTaskFileLimit = 1 << 20;
+  constexpr std::size_t kDataFileLimit = 1 << 20;
+  teaching::StudyRequest request;
+  Options options;
+  teaching::Study study;
+  try {
+    options = ParseStudyArguments(args, request);
+    if (IsTaskFile(options.task)) {
+      request.scheme = ReadRegularFile(options.task, kTaskFileLimit);
+      request.schemeName = options.task;
+      // Checks the file and the count of values before the outputs.
+      const schemes::Scheme scheme = schemes::ParseScheme(request.scheme, options.task);
+      const std::size_t k = scheme.parameters.size();
+      if (options.values.size() > k)
+        throw UsageError(options.task + " takes " + std::to_string(k) + (k == 1 ? " value, " : " values, ") +
+                         std::to_string(options.values.size()) + " given");
+    } else {
+      SelectTask(options);
+      request.code = TaskCode;
+    }
+    CheckOutputs(options);
+    if (request.code != 0) request.dataFile = ReadRegularFile(AbsolutePath(kDataFileName), kDataFileLimit);
+    try {
+      study = teaching::PlanStudy(request);
+    } catch (const teaching::StudyError& e) {
+      throw UsageError(e.what());
+    }
+  } catch (...) {
+    return Failure(err, kStudyUsage);
+  }
+  try {
+    teaching::RunStudyPoints(request, study, 0, study.points.size());
+    if (std::none_of(study.points.begin(), study.points.end(),
+                     [](const teaching::StudyPoint& p) { return p.ran; })) {
+      err << "reactopt-batch: " << NoPointRan(study) << '\n';
+      return 1;
+    }
+    const std::string csv = teaching::StudyCsv(study);
+    if (options.outputs.empty()) {
+      WriteOutput(out, csv);
+    } else {
+      UserOutput& o = options.outputs.front();
+      o.bytes = csv;
+      if (o.stream) {
+        WriteStream(o, out);
+      } else {
+        PreparedFile file;
+        file.Prepare(o.target.c_str(), o.bytes.data(), o.bytes.size());
+        PreparedFile* files[] = {&file};
+        CommitTogether(files, 1);
+      }
+    }
+  } catch (...) {
+    return Failure(err, kStudyUsage);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (variants::AsksForVariants(args)) return variants::VariantsMain(args, out, err);
+  if (AsksForStudy(args)) return RunStudyCommand(args, out, err);
   Options options;
   try {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
       try {
-        WriteOutput(out, std::string(kUsage) + '\n' + variants::kUsage +
+        WriteOutput(out, std::string(kUsage) + '\n' + kStudyUsage + '\n' + variants::kUsage +
                              "\nusage: reactopt-batch --help | --version\n");
       } catch (const InOutError& e) {
         err << "reactopt-batch: " << e.Plain() << '\n';

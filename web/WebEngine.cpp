@@ -6,6 +6,8 @@
 // Text crosses the boundary as UTF-8, NUL-terminated; the report stays in
 // Windows-1251 bytes, as it is saved.
 
+#include "WebEngine.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -93,6 +95,8 @@ auto Guarded(Answer answer) -> decltype(answer()) {
 }
 
 }  // namespace
+
+const std::string& EngineDataFile() { return engine.dataFile; }
 
 // Gives the engine the bytes of "DataFile.dat". Returns a buffer of `size`
 // bytes for the caller to fill.

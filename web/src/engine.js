@@ -141,5 +141,24 @@ export async function loadEngine(createModule, dataFileBytes) {
     return callJson(M._reactopt_check, request).answers;
   }
 
-  return { taskCodes, fields, parse, run, kitFields, kit, kitInSteps, check };
+  // Parameter studies. A request is {code} or {scheme, name}, with values
+  // ([text | null], in field order), parameter (label, symbol or number),
+  // low, high, count and log. plan gives {slot, label, key, current, labels,
+  // questions, conversionAnswer, maximumAnswer, values}; points(request,
+  // first, last) runs points [first, last) and gives [{value, ran, refusal,
+  // conversion, answers}], so that a study can be drawn as it comes. Each
+  // throws the message of a request the core refuses.
+  const callStudy = (request, call) =>
+    withString(JSON.stringify(request), (ptr) => {
+      const answer = JSON.parse(M.UTF8ToString(call(ptr)));
+      if (answer.error !== undefined) throw new Error(answer.error);
+      return answer;
+    });
+  const study = {
+    plan: (request) => callStudy(request, (ptr) => M._reactopt_study_plan(ptr)),
+    points: (request, first, last) =>
+      callStudy(request, (ptr) => M._reactopt_study_points(ptr, first, last)).points,
+  };
+
+  return { taskCodes, fields, parse, run, kitFields, kit, kitInSteps, check, study };
 }
