@@ -23,7 +23,20 @@ import {
   shownRun,
   wireChart,
 } from './shown.js';
-import { currentCode, onValueEdited, runTask, selectTask, setLive, setTasks, taskOf, variantNow } from './task.js';
+import {
+  currentCode,
+  fieldsNow,
+  onValueEdited,
+  runTask,
+  selectTask,
+  setLive,
+  setTasks,
+  taskOf,
+  variantNow,
+  whenLiveValuesMoved,
+  whenTaskShown,
+} from './task.js';
+import { setUpStudy, studyTaskShown, studyValuesMoved } from './study.js';
 import { setUpTeacherPanel } from './teacher.js';
 
 const narrow = window.matchMedia('(max-width: 959px)');
@@ -150,6 +163,11 @@ async function start() {
       return { code: t.code, fileName: t.fileName, statement: text, title: titleOf(text) };
     });
   setTasks(engine, tasks);
+  setUpStudy(engine, () =>
+    currentCode() ? { code: currentCode(), source: { code: currentCode() }, fields: fieldsNow() } : null,
+  );
+  whenTaskShown(studyTaskShown);
+  whenLiveValuesMoved(studyValuesMoved);
   fitLists();
   drawChart($('chart'), {});
   wire();
