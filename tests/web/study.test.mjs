@@ -1,11 +1,24 @@
 // «Исследовать» on a laptop and a phone: a study drawn with its table, whose
-// rows are the single runs of their points; a refused point a gap; a request
-// the core refuses said in the panel; live mode drawing the study again; a
-// newer request cancelling an older one halfway.
+// rows are the single runs of their points, within the screen and the WCAG;
+// a refused point a gap; the CSV the runner's bytes, and a picture; a
+// request the core refuses said in the panel; live mode drawing the study
+// again; a newer request cancelling an older one halfway.
 
 import assert from 'node:assert/strict';
 import { after, before, describe, it } from 'node:test';
-import { missingPrerequisite, openBrowser, openPage } from './support.mjs';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {
+  axeViolations,
+  batchPath,
+  downloadOf,
+  missingPrerequisite,
+  openBrowser,
+  openPage,
+  tasksDir,
+} from './support.mjs';
 
 const missing = missingPrerequisite();
 if (missing) {
@@ -55,6 +68,18 @@ const inkOf = (page) =>
     return { red, blue };
   });
 
+// What reactopt-batch --study writes for `args`, run in a copy of the tasks'
+// data.
+function nativeStudy(args) {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-study-'));
+  try {
+    fs.copyFileSync(path.join(tasksDir, 'DataFile.dat'), path.join(dir, 'DataFile.dat'));
+    return execFileSync(batchPath, ['--study', ...args], { cwd: dir });
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+}
+
 // The optimum a single run of `code` gives with `values`, by label.
 const singleRun = (page, code, values) =>
   page.evaluate(
@@ -94,8 +119,10 @@ for (const [screen, options] of Object.entries(SCREENS)) {
       const ink = await inkOf(page);
       assert.ok(ink.red > 200 && ink.blue > 200, JSON.stringify(ink));
       assert.equal(await page.isDisabled('#study-csv'), false);
-      // Nothing wider than the screen, on a phone too.
+      // Nothing wider than the screen, on a phone too, and nothing against
+      // WCAG 2.1 AA with the study drawn.
       assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth));
+      assert.deepEqual(await axeViolations(page), []);
       assert.deepEqual(errors, []);
       await page.close();
     });
@@ -111,6 +138,14 @@ for (const [screen, options] of Object.entries(SCREENS)) {
       );
       assert.match(rows[0].cells[0], /^пробел: Недопустимые исходные данные: k1 = 0/);
       assert.match(await page.textContent('#study-status'), /1 — пробелы/);
+      // Saved: the runner's CSV byte for byte, and a picture.
+      const csv = await downloadOf(page, page.locator('#study-csv'));
+      assert.equal(csv.name, 'study-101-k1.csv');
+      assert.deepEqual(csv.bytes, nativeStudy(['1=0:2:5', '101']));
+      const png = await downloadOf(page, page.locator('#study-png'));
+      assert.equal(png.name, 'study-101-k1.png');
+      assert.deepEqual([...png.bytes.subarray(1, 4)], [...Buffer.from('PNG')]);
+      assert.equal(png.bytes.readUInt32BE(16), 900);
       await page.close();
     });
   });

@@ -156,8 +156,7 @@ export async function loadEngine(createModule, dataFileBytes) {
     });
   const study = {
     plan: (request) => callStudy(request, (ptr) => M._reactopt_study_plan(ptr)),
-    points: (request, first, last) =>
-      callStudy(request, (ptr) => M._reactopt_study_points(ptr, first, last)).points,
+    points: (request, first, last) => callStudy(request, (ptr) => M._reactopt_study_points(ptr, first, last)).points,
   };
 
   return { taskCodes, fields, parse, run, kitFields, kit, kitInSteps, check, study };

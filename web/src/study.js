@@ -120,12 +120,14 @@ function headOf(plan) {
 function rowOf(plan, point) {
   const row = document.createElement('tr');
   row.dataset.value = String(point.value);
+  // The row of the value the fields hold, where the range has it.
+  if (point.value === plan.current) row.className = 'current';
   const th = document.createElement('th');
   th.scope = 'row';
   th.textContent = shortNumber(point.value);
   row.append(th);
   if (!point.ran) {
-    row.className = 'gap';
+    row.classList.add('gap');
     const td = document.createElement('td');
     td.colSpan = Math.max(1, plan.labels.length);
     td.textContent = `пробел: ${point.refusal}`;
@@ -181,6 +183,7 @@ export function startStudy({ live = false } = {}) {
   $('study-table-box').hidden = false;
   $('study').dataset.state = 'running';
   $('study').dataset.current = String(plan.current);
+  $('study-maximum').textContent = plan.maximumAnswer >= 0 ? plan.labels[plan.maximumAnswer] : 'максимум';
   setDownloads(false);
   const progress = $('study-progress');
   progress.max = plan.values.length;
