@@ -80,6 +80,15 @@ function publicRun(engine, code, values = []) {
   });
 }
 
+// What a study runs: the task shown, a built-in one by its code, a task file
+// by its text.
+function studySource() {
+  const task = taskOf(currentCode());
+  if (!task) return null;
+  const source = task.scheme ? { scheme: task.scheme.text, name: task.scheme.name } : { code: task.code };
+  return { code: task.code, source, fields: fieldsNow() };
+}
+
 // ---- start ------------------------------------------------------------------
 
 // After a reload the last run is on screen again, with its task and data in
@@ -163,9 +172,7 @@ async function start() {
       return { code: t.code, fileName: t.fileName, statement: text, title: titleOf(text) };
     });
   setTasks(engine, tasks);
-  setUpStudy(engine, () =>
-    currentCode() ? { code: currentCode(), source: { code: currentCode() }, fields: fieldsNow() } : null,
-  );
+  setUpStudy(engine, studySource);
   whenTaskShown(studyTaskShown);
   whenLiveValuesMoved(studyValuesMoved);
   fitLists();

@@ -252,7 +252,9 @@ export function studyCsv(plan, points) {
   return `${lines.join('\n')}\n`;
 }
 
-const stem = () => `study-${study.code || 'scheme'}-${study.plan.key.replace(/[^0-9A-Za-z_]+/g, '') || 'p'}`;
+// "study-101-k1"; a task file's id read as a name.
+const stem = () =>
+  `study-${String(study.code).replace(/[^0-9A-Za-z_-]+/g, '-')}-${study.plan.key.replace(/[^0-9A-Za-z_]+/g, '') || 'p'}`;
 
 function saveCsv() {
   if (!study.plan) return;
@@ -318,8 +320,9 @@ export function studyTaskShown() {
   $('study-result').hidden = true;
   $('study-table-box').hidden = true;
   delete $('study').dataset.state;
-  $('study').hidden = !open;
-  if (!open) return;
+  // A task file the core refuses has no fields to study.
+  $('study').hidden = !open || Boolean(open.fields.error);
+  if ($('study').hidden) return;
   const list = $('study-parameter');
   const was = list.value;
   list.replaceChildren();
