@@ -115,7 +115,9 @@ bench: build
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench --benchmark_min_time=0.2
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench-soft --benchmark_min_time=0.2 --benchmark_filter='/Report|AllTasks' 
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-schemes-bench --benchmark_min_time=0.2
+	taskset -c 0 ./$(BUILD_DIR)/reactopt-study-bench --benchmark_min_time=0.2
 	@if [ -f $(WEB_DIR)/reactopt-engine.js ]; then taskset -c 0 node tests/bench/schemes_bench.mjs $(WEB_DIR)/reactopt-engine.js; fi
+	@if [ -f $(WEB_DIR)/reactopt-engine.js ]; then taskset -c 0 node tests/bench/study_bench.mjs $(WEB_DIR)/reactopt-engine.js tasks; fi
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WEB_DIR) $(PACKAGE_DIR)
