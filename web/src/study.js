@@ -1,7 +1,7 @@
 // «Исследовать»: how the optimum moves with one parameter. The core plans
-// the points and runs them; the page asks for them a slice at a time within a
-// frame's budget and draws them as they come, so that it never stops
-// answering. A newer request (a second press, a value moved in live mode, a
+// the points and runs them; the page asks for them a slice at a time, each
+// shorter than a frame, and draws them once per frame as they come, so that
+// it never stops answering. A newer request (a second press, a value moved in live mode, a
 // task changed) cancels the older one at its next slice.
 
 import { $ } from './dom.js';
@@ -9,8 +9,14 @@ import { download } from './downloads.js';
 import { readFields } from './fields.js';
 import { drawStudy, shortNumber, studyPicture } from './studychart.js';
 
-// The share of a frame a study may take before the page draws and answers.
-const FRAME_BUDGET_MS = 10;
+// How long one slice may compute before the page draws and answers.
+const SLICE_MS = 10;
+
+// The next slice goes as a task of its own, at once after what waits (a key,
+// a frame to draw), not a frame later: a frame of 16 ms would take only one
+// slice.
+const nextSlice = new MessageChannel();
+nextSlice.port1.onmessage = () => study.next?.();
 
 const study = {
   engine: null,
@@ -20,7 +26,8 @@ const study = {
   plan: null, // what the core planned for it
   points: [], // its points as far as they are computed
   code: 0, // the task it belongs to
-  frame: 0, // the next slice's frame
+  next: null, // the next slice
+  drawQueued: false, // the points drawn with the next frame
   liveQueued: false, // a live restart waits for the next frame
 };
 
@@ -150,7 +157,7 @@ function setDownloads(enabled) {
 // Stops whatever study is computing; what is drawn stays.
 function cancel() {
   ++study.generation;
-  cancelAnimationFrame(study.frame);
+  study.next = null;
   $('study-progress').hidden = true;
 }
 
@@ -202,7 +209,7 @@ function slice(generation) {
   const t0 = performance.now();
   const body = $('study-table').tBodies[0];
   try {
-    while (study.points.length < total && performance.now() - t0 < FRAME_BUDGET_MS) {
+    while (study.points.length < total && performance.now() - t0 < SLICE_MS) {
       const first = study.points.length;
       const points = study.engine.study.points(request, first, first + 1);
       for (const p of points) {
@@ -216,14 +223,15 @@ function slice(generation) {
     $('study').dataset.state = 'failed';
     return;
   }
-  redraw();
   const done = study.points.length;
-  $('study-progress').value = done;
   if (done < total) {
-    say(`Считаю: ${done} из ${total} точек…`);
-    study.frame = requestAnimationFrame(() => slice(generation));
+    drawSoon(generation);
+    study.next = () => slice(generation);
+    nextSlice.port2.postMessage(0);
     return;
   }
+  study.next = null;
+  redraw();
   $('study-progress').hidden = true;
   const gaps = study.points.filter((p) => !p.ran).length;
   const ran = total - gaps;
@@ -234,6 +242,20 @@ function slice(generation) {
   );
   $('study').dataset.state = 'done';
   setDownloads(ran > 0);
+}
+
+// The points so far, drawn and counted once per frame however many slices
+// it holds.
+function drawSoon(generation) {
+  if (study.drawQueued) return;
+  study.drawQueued = true;
+  requestAnimationFrame(() => {
+    study.drawQueued = false;
+    if (generation !== study.generation || study.next === null) return;
+    redraw();
+    $('study-progress').value = study.points.length;
+    say(`Считаю: ${study.points.length} из ${study.plan.values.length} точек…`);
+  });
 }
 
 // ---- what is saved -------------------------------------------------------------
