@@ -210,29 +210,23 @@ describe('study requests and their order', () => {
     await page.fill('#study-high', '10');
     await page.fill('#study-count', '201');
     await page.check('#study-log');
-    // The long study drawn as it goes, with its progress, then a short one
-    // asked for before it ends.
-    const halfway = await page.evaluate(() => {
-      document.getElementById('study-run').click();
-      return new Promise((resolve) =>
-        requestAnimationFrame(() => {
-          const now = {
-            rows: document.querySelectorAll('#study-table tbody tr').length,
-            progress: !document.getElementById('study-progress').hidden,
-            state: document.getElementById('study').dataset.state,
-          };
-          document.getElementById('study-count').value = '6';
-          document.getElementById('study-log').checked = false;
-          document.getElementById('study-low').value = '0.2';
-          document.getElementById('study-high').value = '0.7';
-          document.getElementById('study-run').click();
-          resolve(now);
-        }),
-      );
-    });
-    assert.equal(halfway.state, 'running');
-    assert.equal(halfway.progress, true);
+    // The long study drawn as it goes, with its progress; the page answers
+    // meanwhile (what is typed goes in while the study is computing), and a
+    // short study asked for before it ends takes its place.
+    await page.click('#study-run');
+    await page.fill('#study-count', '6');
+    const halfway = await page.evaluate(() => ({
+      rows: document.querySelectorAll('#study-table tbody tr').length,
+      progress: !document.getElementById('study-progress').hidden,
+      state: document.getElementById('study').dataset.state,
+      typed: document.getElementById('study-count').value,
+    }));
+    assert.deepEqual([halfway.state, halfway.progress, halfway.typed], ['running', true, '6']);
     assert.ok(halfway.rows > 0 && halfway.rows < 201, JSON.stringify(halfway));
+    await page.uncheck('#study-log');
+    await page.fill('#study-low', '0.2');
+    await page.fill('#study-high', '0.7');
+    await page.click('#study-run');
     await page.waitForFunction(() => document.getElementById('study').dataset.state === 'done');
     // A few frames later nothing of the older study has come in.
     await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
