@@ -7,11 +7,17 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 
 #include "GuiTestSupport.h"
+#include "app/MDIFrame.h"
 #include "app/StudyDialog.h"
 #include "app/StudyWindow.h"
 #include "base/WholeFile.h"
@@ -107,6 +113,40 @@ class StudyWindowTest : public QObject {
     const QStringList lines = window.PrintedLines();
     QVERIFY(lines[0].contains(QStringLiteral("от 0 до 2, точек 5")));
     QVERIFY(lines.filter(QStringLiteral("пробел: ")).size() == 1);
+  }
+
+  void printsTheTableAndTheChartOnOnePage() {
+    TempWorkDir dir;
+    ScriptedPrompts prompts;
+    const QString pdf = dir.path(QStringLiteral("study.pdf"));
+    prompts.script.print = [&pdf](QPrinter& printer) {
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(pdf);
+      printer.setPageSize(QPageSize(QPageSize::A4));
+      return true;
+    };
+    TStudyDialog dialog(Task(101));
+    QVERIFY(dialog.RunStudy());
+    TStudyWindow window(dialog.Result(), dialog.Request(), QStringLiteral("zad101"));
+    window.PrintBtn->click();
+    QVERIFY(prompts.errors.isEmpty());
+    const QByteArray bytes = ReadBytes(pdf);
+    QVERIFY(bytes.startsWith("%PDF"));
+    QCOMPARE(bytes.count("/Type /Page\n"), 1);
+  }
+
+  void theMenuAsksForATaskFirst() {
+    ScriptedPrompts prompts;
+    TFrameForm frame;
+    QAction* study = nullptr;
+    for (QAction* a : frame.Task1->actions())
+      if (a->text() == QStringLiteral("Исследование параметра...")) study = a;
+    QVERIFY(study);
+    TaskFileName = QStringLiteral("Untitled");
+    study->trigger();
+    QCOMPARE(prompts.errors.size(), 1);
+    QVERIFY(prompts.errors[0].startsWith(QStringLiteral("Откройте задачу")));
+    QVERIFY(frame.MdiArea->subWindowList().isEmpty());
   }
 
   void aFileThatCannotBeWrittenIsNamed() {
