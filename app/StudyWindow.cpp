@@ -217,6 +217,14 @@ void TStudyChart::Paint(QPainter& painter, const QRectF& box) const {
   painter.restore();
 }
 
+void TStudyChart::Render(QPainter& painter, const QRectF& target, const QSizeF& size) const {
+  painter.save();
+  painter.translate(target.topLeft());
+  painter.scale(target.width() / size.width(), target.height() / size.height());
+  Paint(painter, QRectF(QPointF(0, 0), size));
+  painter.restore();
+}
+
 TStudyWindow::TStudyWindow(teaching::Study study, const teaching::StudyRequest& request, const QString& task,
                            QWidget* parent)
     : QMdiSubWindow(parent), study_(std::move(study)), request_(request), task_(task) {
@@ -376,8 +384,13 @@ void TStudyWindow::PrintClick() {
   font.setStyleHint(QFont::TypeWriter);
   font.setPixelSize(13);
   textprint::Picture chart;
-  chart.size = QSizeF(600, 360) * (72.0 / std::max(1, logicalDpiY()));
-  chart.draw = [this](QPainter& painter, const QRectF& target) { Chart->Paint(painter, target); };
+  // As a chart of 600 by 360 pixels shows on this screen, like a result
+  // window's chart on paper.
+  const QSizeF shown(600, 360);
+  chart.size = shown * (72.0 / std::max(1, logicalDpiY()));
+  chart.draw = [this, shown](QPainter& painter, const QRectF& target) {
+    Chart->Render(painter, target, shown);
+  };
   if (!textprint::PrintLines(printer, PrintedLines(), textprint::ForPrinter(font, logicalDpiY()), &chart))
     prompts::Error(this, QStringLiteral("Printing failed"));
 }

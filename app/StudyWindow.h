@@ -21,6 +21,9 @@ class TStudyChart : public QWidget {
   TStudyChart(const teaching::Study& study, const teaching::StudyRequest& request, QWidget* parent = nullptr);
   // Draws the chart into `box`, on the screen, a picture or a page alike.
   void Paint(QPainter& painter, const QRectF& box) const;
+  // Draws it as a chart of `size` pixels shows it, scaled into `target`: on
+  // paper its texts keep their size in proportion to the chart.
+  void Render(QPainter& painter, const QRectF& target, const QSizeF& size) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -11,7 +11,9 @@
 #include <QMenu>
 #include <QPageSize>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
@@ -133,6 +135,17 @@ class StudyWindowTest : public QObject {
     const QByteArray bytes = ReadBytes(pdf);
     QVERIFY(bytes.startsWith("%PDF"));
     QCOMPARE(bytes.count("/Type /Page\n"), 1);
+    // The chart's title prints at the size of the text above it, not in
+    // screen pixels shrunk to printer dots.
+    QProcess extract;
+    extract.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QVERIFY(extract.waitForFinished(30000));
+    const QString words = QString::fromUtf8(extract.readAllStandardOutput());
+    const QRegularExpressionMatch title =
+        QRegularExpression(QStringLiteral(R"re(yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">Оптимум<)re"))
+            .match(words);
+    QVERIFY2(title.hasMatch(), qPrintable(words.left(400)));
+    QVERIFY2(title.captured(2).toDouble() - title.captured(1).toDouble() > 5, qPrintable(title.captured(0)));
   }
 
   void theMenuAsksForATaskFirst() {
