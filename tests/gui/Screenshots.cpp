@@ -1,7 +1,7 @@
 // Takes the pictures of the program that the README shows and reviewers look
 // at: the start screen, a task window with its data dialog, a result window,
 // and, in a main window of 1366 by 768 pixels, three result windows tiled and
-// one maximised, and a parameter study's window. Run through take_screenshots.sh.
+// one maximised, and a parameter study's dialog and window. Run through take_screenshots.sh.
 
 #include <QApplication>
 #include <QComboBox>
@@ -139,6 +139,10 @@ int main(int argc, char** argv) {
   TStudyDialog ask(request);
   ask.ParameterBox->setCurrentIndex(1);
   ask.CountBox->setValue(41);
+  ask.show();
+  Settle();
+  ok = Save(ask.grab(), out, QStringLiteral("study-dialog.png")) && ok;
+  ask.hide();
   if (ask.RunStudy()) {
     auto* study = new TStudyWindow(ask.Result(), ask.Request(), QStringLiteral("zad105"));
     frame.MdiArea->addSubWindow(study);
