@@ -88,6 +88,22 @@ SoftExtended SoftExtended::RoundPack(bool negative, Uint128 m, int e, bool stick
   return x;
 }
 
+SoftExtended SoftExtended::RoundInRange(bool negative, std::uint64_t m, std::uint64_t rest, bool sticky,
+                                        int e) {
+  if (rest > kTopBit || (rest == kTopBit && (sticky || (m & 1)))) {
+    if (++m == 0) {
+      m = kTopBit;
+      ++e;
+    }
+  }
+  SoftExtended x;
+  x.kind_ = Kind::Finite;
+  x.negative_ = negative;
+  x.significand_ = m;
+  x.exponent_ = e;
+  return x;
+}
+
 SoftExtended SoftExtended::FromParts(bool negative, std::uint64_t significand, int exponent) {
   return RoundPack(negative, wide::Make(0, significand), exponent, false);
 }
@@ -110,6 +126,8 @@ void SoftExtended::FromUnusualDouble(std::uint64_t bits) {
   const std::uint64_t fraction = bits & ((1ULL << 52) - 1);
   if (biased == 0x7FF) {
     *this = Special(fraction ? Kind::NotANumber : Kind::Infinite, negative);
+  } else if (biased == 0 && fraction == 0) {
+    *this = Special(Kind::Zero, negative);  // the data's many zeros, without rounding
   } else if (biased == 0) {
     *this = FromParts(negative, fraction, -1074);  // zero or a subnormal double
   } else {
@@ -170,6 +188,42 @@ SoftExtended operator-(const SoftExtended& a) {
 
 SoftExtended operator+(const SoftExtended& a, const SoftExtended& b) {
   using Kind = SoftExtended::Kind;
+  if (SoftExtended::InRange(a, b)) {
+    const bool aLarger =
+        a.exponent_ > b.exponent_ || (a.exponent_ == b.exponent_ && a.significand_ >= b.significand_);
+    const SoftExtended& big = aLarger ? a : b;
+    const SoftExtended& small = aLarger ? b : a;
+    const int d = big.exponent_ - small.exponent_;
+    if (d < 64) {
+      // The smaller significand aligned over two words, exactly.
+      const std::uint64_t B = big.significand_, S = small.significand_;
+      const std::uint64_t hi = d == 0 ? S : S >> d, lo = d == 0 ? 0 : S << (64 - d);
+      if (a.negative_ == b.negative_) {
+        const std::uint64_t sum = B + hi;
+        if (sum >= B) return SoftExtended::RoundInRange(a.negative_, sum, lo, false, big.exponent_);
+        // A carry: one place up, the bit shifted out on top of the rest.
+        return SoftExtended::RoundInRange(a.negative_, kTopBit | sum >> 1, (sum << 63) | lo >> 1, lo & 1,
+                                          big.exponent_ + 1);
+      }
+      // B * 2^64 - (hi * 2^64 + lo), not negative, exact.
+      std::uint64_t dh = B - hi - (lo != 0 ? 1 : 0);
+      std::uint64_t dl = 0 - lo;
+      if (dh == 0 && dl == 0) return SoftExtended();  // exact zero is +0
+      int e = big.exponent_;
+      if (dh == 0) {
+        dh = dl;
+        dl = 0;
+        e -= 64;
+      }
+      const int z = 63 - wide::HighestBit(wide::Make(0, dh));
+      if (z > 0) {
+        dh = dh << z | dl >> (64 - z);
+        dl <<= z;
+        e -= z;
+      }
+      return SoftExtended::RoundInRange(big.negative_, dh, dl, false, e);
+    }
+  }
   if (a.kind_ == Kind::NotANumber || b.kind_ == Kind::NotANumber)
     return SoftExtended::Special(Kind::NotANumber, true);
   if (a.kind_ == Kind::Infinite || b.kind_ == Kind::Infinite) {
@@ -218,6 +272,14 @@ SoftExtended operator*(const SoftExtended& a, const SoftExtended& b) {
     return SoftExtended::Special(Kind::Infinite, negative);
   }
   if (a.kind_ == Kind::Zero || b.kind_ == Kind::Zero) return SoftExtended::Special(Kind::Zero, negative);
+  if (SoftExtended::InRange(a, b)) {
+    // Two significands with their top bits set: a product of 127 or 128 bits.
+    const Uint128 p = wide::Multiply(a.significand_, b.significand_);
+    const std::uint64_t hi = wide::High(p), lo = wide::Low(p);
+    if (hi >> 63) return SoftExtended::RoundInRange(negative, hi, lo, false, a.exponent_ + b.exponent_ + 1);
+    return SoftExtended::RoundInRange(negative, hi << 1 | lo >> 63, lo << 1, false,
+                                      a.exponent_ + b.exponent_);
+  }
   return SoftExtended::RoundPack(negative, wide::Multiply(a.significand_, b.significand_),
                                  a.exponent_ + b.exponent_ - 126, false);
 }
@@ -238,15 +300,35 @@ SoftExtended operator/(const SoftExtended& a, const SoftExtended& b) {
   }
   if (a.kind_ == Kind::Zero) return SoftExtended::Special(Kind::Zero, negative);
 
+  if (SoftExtended::InRange(a, b)) {
+    const std::uint64_t sa = a.significand_, sb = b.significand_;
+    const bool top = sa >= sb;
+    std::uint64_t q = 0, r = 0;
+    wide::DivideTop(top ? sa - sb : sa, sb, q, r);
+    // The bit below the last place and whether anything is left below it,
+    // as a `rest` that compares with half a place alike.
+    if (top) {
+      const std::uint64_t rest = (q & 1 ? kTopBit : 0) | (r != 0 ? 1 : 0);
+      return SoftExtended::RoundInRange(negative, kTopBit | q >> 1, rest, false, a.exponent_ - b.exponent_);
+    }
+    const bool guard = r >= sb - r;  // 2r >= sb
+    const std::uint64_t left = guard ? r - (sb - r) : r << 1;
+    const std::uint64_t rest = (guard ? kTopBit : 0) | (left != 0 ? 1 : 0);
+    return SoftExtended::RoundInRange(negative, q, rest, false, a.exponent_ - b.exponent_ - 1);
+  }
+
   std::uint64_t sa = 0, sb = 0;
   int ea = 0, eb = 0;
   Normalized(a, sa, ea);
   Normalized(b, sb, eb);
   // (sa * 2^64) / sb is 64 or 65 bits long; one more quotient bit beyond it
-  // leaves at least one bit below the last place for rounding.
-  Uint128 q;
-  std::uint64_t r = 0;
-  wide::Divide(wide::Make(sa, 0), sb, q, r);
+  // leaves at least one bit below the last place for rounding. Both
+  // significands have their top bit set, so sa < 2 sb: the 65th bit is 1
+  // exactly when sa >= sb, and the rest is a quotient of one word.
+  const bool top = sa >= sb;
+  std::uint64_t low = 0, r = 0;
+  wide::DivideTop(top ? sa - sb : sa, sb, low, r);
+  Uint128 q = wide::Make(top ? 1 : 0, low);
   const Uint128 twice = wide::ShiftLeft(wide::Make(0, r), 1);
   q = wide::ShiftLeft(q, 1);
   if (!wide::Less(twice, wide::Make(0, sb))) {

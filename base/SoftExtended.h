@@ -54,6 +54,18 @@ class SoftExtended {
   // beyond the largest.
   static SoftExtended RoundPack(bool negative, wide::Uint128 m, int e, bool sticky);
   static SoftExtended Special(Kind kind, bool negative);
+  // The same rounding for results well inside the range, where neither
+  // underflow nor overflow can occur: significand m (top bit set) with the 64
+  // bits `rest` below its last place, and `sticky` for anything below those,
+  // times 2^(e - 63). The usual case of + - * /, without a 128-bit shift.
+  static SoftExtended RoundInRange(bool negative, std::uint64_t m, std::uint64_t rest, bool sticky, int e);
+  // Both finite with the top bit of the significand set, the exponents far
+  // enough from both ends that a sum, product or quotient stays normal.
+  static bool InRange(const SoftExtended& a, const SoftExtended& b) {
+    return a.kind_ == Kind::Finite && b.kind_ == Kind::Finite && (a.significand_ >> 63) &&
+           (b.significand_ >> 63) && a.exponent_ > kMinExponent / 2 && a.exponent_ < kMaxExponent / 2 &&
+           b.exponent_ > kMinExponent / 2 && b.exponent_ < kMaxExponent / 2;
+  }
   void FromUnusualDouble(std::uint64_t bits);  // zero, subnormal, infinite, not a number
 
   friend SoftExtended operator+(const SoftExtended& a, const SoftExtended& b);

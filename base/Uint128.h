@@ -97,6 +97,33 @@ inline int HighestBit(Uint128 x) {
 #endif
 }
 
+// (hi * 2^64) / d and its remainder, for d with its top bit set and hi < d,
+// so that the quotient fits one word: long division in two digits of 32
+// bits on the machine's 64-bit division, where a division of 128 bits calls
+// a generic routine (as in WebAssembly).
+inline void DivideTop(std::uint64_t hi, std::uint64_t d, std::uint64_t& q, std::uint64_t& r) {
+  const std::uint64_t d1 = d >> 32, d0 = d & 0xFFFFFFFFu;
+  // One digit of (u * 2^32) / d for u < d, u becoming the remainder. The
+  // estimate from the divisor's high half is at most 2 too large.
+  const auto digit = [&](std::uint64_t& u) {
+    std::uint64_t qhat = u / d1;
+    std::uint64_t rhat = u - qhat * d1;
+    while (qhat >> 32 || qhat * d0 > rhat << 32) {
+      --qhat;
+      rhat += d1;
+      if (rhat >> 32) break;
+    }
+    // u * 2^32 - qhat * d is below d, so the words' wrap-around gives it.
+    u = (u << 32) - qhat * d;
+    return qhat;
+  };
+  std::uint64_t u = hi;
+  const std::uint64_t q1 = digit(u);
+  const std::uint64_t q0 = digit(u);
+  q = q1 << 32 | q0;
+  r = u;
+}
+
 // The low n bits of x (0 <= n <= 128).
 inline Uint128 LowBits(Uint128 x, int n) {
   if (n >= 128) return x;

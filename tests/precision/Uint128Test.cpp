@@ -45,3 +45,21 @@ TEST(PortableUint128, AgreesWithTheCompilersWords) {
     }
   }
 }
+
+TEST(Uint128, DivideTopAgreesWithTheCompilersDivision) {
+  std::mt19937_64 rng(7);
+  for (int n = 0; n < 200000; ++n) {
+    // Divisors with runs of ones and zeros too, where the estimates of the
+    // quotient's digits are furthest off.
+    std::uint64_t d = n % 3 == 0   ? rng()
+                      : n % 3 == 1 ? ~0ULL << (rng() % 63)
+                                   : (1ULL << 63) | (rng() >> (rng() % 64));
+    d |= 1ULL << 63;
+    std::uint64_t hi = n % 5 == 0 ? d - 1 - (rng() % 4) : rng() % d;
+    std::uint64_t q = 0, r = 0;
+    portable_wide::DivideTop(hi, d, q, r);
+    const Native x = static_cast<Native>(hi) << 64;
+    ASSERT_EQ(q, static_cast<std::uint64_t>(x / d)) << hi << " / " << d;
+    ASSERT_EQ(r, static_cast<std::uint64_t>(x % d)) << hi << " / " << d;
+  }
+}
