@@ -201,7 +201,7 @@ TFrameForm::TFrameForm(QWidget* parent) : QMainWindow(parent) {
   Task1->addSeparator();
   Task1->addAction(QStringLiteral("&Variants for students..."), this,
                    [this] { TVariantsDialog(this).exec(); });
-  Task1->addAction(QStringLiteral("Исследование параметра..."), this, &TFrameForm::StudyClick);
+  Task1->addAction(QStringLiteral("&Исследование параметра..."), this, &TFrameForm::StudyClick);
   addAction(EditData1);
   addAction(Run1);
   Window1 = new QMenu(QStringLiteral("&Window"), this);

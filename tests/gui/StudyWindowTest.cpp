@@ -153,7 +153,7 @@ class StudyWindowTest : public QObject {
     TFrameForm frame;
     QAction* study = nullptr;
     for (QAction* a : frame.Task1->actions())
-      if (a->text() == QStringLiteral("Исследование параметра...")) study = a;
+      if (a->text().remove(QLatin1Char('&')) == QStringLiteral("Исследование параметра...")) study = a;
     QVERIFY(study);
     TaskFileName = QStringLiteral("Untitled");
     study->trigger();

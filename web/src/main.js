@@ -23,6 +23,7 @@ import {
   shownRun,
   wireChart,
 } from './shown.js';
+import { setUpStudy, studyTaskShown, studyValuesMoved } from './study.js';
 import {
   currentCode,
   fieldsNow,
@@ -36,7 +37,6 @@ import {
   whenLiveValuesMoved,
   whenTaskShown,
 } from './task.js';
-import { setUpStudy, studyTaskShown, studyValuesMoved } from './study.js';
 import { setUpTeacherPanel } from './teacher.js';
 
 const narrow = window.matchMedia('(max-width: 959px)');
