@@ -23,6 +23,7 @@
 
 #include "SchemeTask.h"
 #include "SpeedIcons.h"
+#include "StudyDialog.h"
 #include "VariantsDialog.h"
 #include "base/Errors.h"
 #include "data_dialog/DataForm.h"
@@ -204,6 +205,7 @@ TFrameForm::TFrameForm(QWidget* parent)
   Task1->addSeparator();
   Task1->addAction(QStringLiteral("&Variants for students..."), this,
                    [this] { TVariantsDialog(this).exec(); });
+  Task1->addAction(QStringLiteral("&Исследование параметра..."), this, &TFrameForm::StudyClick);
   addAction(EditData1);
   addAction(Run1);
   Window1 = new QMenu(QStringLiteral("&Window"), this);
@@ -375,6 +377,23 @@ void TFrameForm::RunSchemeTask() {
   child->SetResultLayout(true);
   child->show();
   KeepInView(child);
+}
+
+void TFrameForm::StudyClick() {
+  // The open task with the values a Run would take.
+  const std::int32_t current = TaskCode;
+  ParseTaskCodeOf(TaskFileName);
+  const int code = TaskCode;
+  TaskCode = current;
+  std::vector<std::optional<double>> values;
+  if (FindTask(code))
+    for (int j = 1; j <= SlotCount(code); ++j) values.push_back(TaskParams.Slot(j));
+  QMdiSubWindow* window = AskStudy(this, code, values);
+  if (!window) return;
+  HideMemoBegin();
+  MdiArea->addSubWindow(window);
+  window->show();
+  KeepInView(window);
 }
 
 void TFrameForm::EditDataBtnClick() {

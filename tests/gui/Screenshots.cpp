@@ -1,22 +1,28 @@
 // Takes the pictures of the program that the README shows and reviewers look
 // at: the start screen, a task window with its data dialog, a result window,
 // and, in a main window of 1366 by 768 pixels, three result windows tiled and
-// one maximised; then a task file of one's own, its data dialog and its
-// result window. Run through take_screenshots.sh.
+// one maximised; a parameter study's dialog and window; then a task file of
+// one's own, its data dialog and its result window. Run through
+// take_screenshots.sh.
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <clocale>
 
 #include "app/MDIFrame.h"
+#include "app/StudyDialog.h"
+#include "app/StudyWindow.h"
+#include "base/WholeFile.h"
 #include "data_dialog/DataForm.h"
 #include "data_dialog/SchemeDataForm.h"
 #include "result_windows/MDIEdit.h"
@@ -129,6 +135,29 @@ int main(int argc, char** argv) {
   frame.MdiArea->activeSubWindow()->showMaximized();
   Settle();
   ok = Save(frame.grab(), out, QStringLiteral("result-maximised.png")) && ok;
+
+  // How the optimum of task 105 moves with k2, in its window over the others.
+  frame.MdiArea->activeSubWindow()->showNormal();
+  teaching::StudyRequest request;
+  request.code = 105;
+  request.dataFile = ReadRegularFile("DataFile.dat", 1 << 20);
+  TStudyDialog ask(request);
+  ask.ParameterBox->setCurrentIndex(1);
+  ask.CountBox->setValue(41);
+  ask.show();
+  Settle();
+  ok = Save(ask.grab(), out, QStringLiteral("study-dialog.png")) && ok;
+  ask.hide();
+  if (ask.RunStudy()) {
+    auto* study = new TStudyWindow(ask.Result(), ask.Request(), QStringLiteral("zad105"));
+    frame.MdiArea->addSubWindow(study);
+    study->setGeometry(200, 20, 900, 660);
+    study->show();
+    Settle();
+    ok = Save(frame.grab(), out, QStringLiteral("study-desktop.png")) && ok;
+  } else {
+    ok = false;
+  }
 
   // A task file of one's own, in a fresh frame at a laptop's size.
   {

@@ -3,7 +3,8 @@
 // web-task-and-data.png: a laptop screen with a task, its data and its result;
 // web-compare.png: three runs of one task on one chart; web-phone.png: the
 // answer on a phone after Run; web-teacher.png: the teacher's panel with the
-// files it made; web-self-check.png: a student's answers checked on a phone.
+// files it made; web-self-check.png: a student's answers checked on a phone;
+// web-study.png: how the optimum of task 101 moves with k1, one point a gap.
 
 import path from 'node:path';
 import { missingPrerequisite, openBrowser, openPage, root } from './support.mjs';
@@ -23,6 +24,17 @@ async function run(page, code, values = {}) {
   await settle(page);
 }
 
+// Task 101's k1 from 0, where the task refuses it, to 4 in 41 points.
+async function study(page, code) {
+  await page.getByLabel('Задачи', { exact: true }).selectOption(String(code));
+  await page.locator('#study-low').fill('0');
+  await page.locator('#study-high').fill('4');
+  await page.locator('#study-count').fill('41');
+  await page.getByRole('button', { name: 'Исследовать', exact: true }).click();
+  await page.waitForFunction(() => document.getElementById('study').dataset.state === 'done');
+  await page.locator('#study').scrollIntoViewIfNeeded();
+}
+
 const laptop = await openBrowser({ viewport: { width: 1280, height: 720 } });
 try {
   const { page } = await openPage(laptop);
@@ -37,6 +49,9 @@ try {
   const chart = await page.locator('#chart').boundingBox();
   await page.mouse.move(chart.x + chart.width * 0.45, chart.y + chart.height / 2);
   await page.locator('#results').screenshot({ path: path.join(out, 'web-compare.png') });
+
+  await study(page, 101);
+  await page.locator('#study').screenshot({ path: path.join(out, 'web-study.png') });
 
   await page.setViewportSize({ width: 1280, height: 1000 });
   await page.goto(`${page.url().split('#')[0]}#variants`);

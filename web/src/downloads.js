@@ -5,7 +5,7 @@
 import { zipSync } from 'fflate';
 import { chartPicture } from './picture.js';
 
-function download(blob, name) {
+export function download(blob, name) {
   const url = URL.createObjectURL(blob);
   const a = document.createElement('a');
   a.href = url;

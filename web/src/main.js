@@ -23,7 +23,20 @@ import {
   shownRun,
   wireChart,
 } from './shown.js';
-import { currentCode, onValueEdited, runTask, selectTask, setLive, setTasks, taskOf, variantNow } from './task.js';
+import { setUpStudy, studyTaskShown, studyValuesMoved } from './study.js';
+import {
+  currentCode,
+  fieldsNow,
+  onValueEdited,
+  runTask,
+  selectTask,
+  setLive,
+  setTasks,
+  taskOf,
+  variantNow,
+  whenLiveValuesMoved,
+  whenTaskShown,
+} from './task.js';
 import { setUpTeacherPanel } from './teacher.js';
 
 const narrow = window.matchMedia('(max-width: 959px)');
@@ -65,6 +78,15 @@ function publicRun(engine, code, values = []) {
       reject(e instanceof Error ? e : new Error(String(e)));
     }
   });
+}
+
+// What a study runs: the task shown, a built-in one by its code, a task file
+// by its text.
+function studySource() {
+  const task = taskOf(currentCode());
+  if (!task) return null;
+  const source = task.scheme ? { scheme: task.scheme.text, name: task.scheme.name } : { code: task.code };
+  return { code: task.code, source, fields: fieldsNow() };
 }
 
 // ---- start ------------------------------------------------------------------
@@ -150,6 +172,9 @@ async function start() {
       return { code: t.code, fileName: t.fileName, statement: text, title: titleOf(text) };
     });
   setTasks(engine, tasks);
+  setUpStudy(engine, studySource);
+  whenTaskShown(studyTaskShown);
+  whenLiveValuesMoved(studyValuesMoved);
   fitLists();
   drawChart($('chart'), {});
   wire();

@@ -34,6 +34,12 @@ export const keysNow = () => page.keys;
 export const variantNow = () => page.variant;
 export const setVariant = (variant) => (page.variant = variant);
 
+// Who follows the task: told when a task is shown and when a value moves in
+// live mode.
+const followers = { shown: [], moved: [] };
+export const whenTaskShown = (fn) => followers.shown.push(fn);
+export const whenLiveValuesMoved = (fn) => followers.moved.push(fn);
+
 // The tasks the engine computes, in the list.
 export function setTasks(engine, tasks) {
   page.engine = engine;
@@ -88,6 +94,7 @@ export function selectTask(code, { slots = null, link = null } = {}) {
     if (text !== null && text !== undefined) inputs[i].value = text;
   });
   $('data').hidden = false;
+  followers.shown.forEach((fn) => fn());
   // The variant's link goes at once: a reload now opens this task. An
   // address followed (another variant's link, say) stays as it is.
   if (leftVariant && !link) updateAddress();
@@ -160,6 +167,8 @@ export function onValueEdited() {
   page.liveQueued = true;
   requestAnimationFrame(() => {
     page.liveQueued = false;
-    if (page.live) runTask({ live: true });
+    if (!page.live) return;
+    runTask({ live: true });
+    followers.moved.forEach((fn) => fn());
   });
 }
