@@ -1,6 +1,8 @@
 // The WebAssembly core behind plain JavaScript calls. Nothing here computes:
 // every number comes from the desktop core.
 
+import { schemeCalls } from './scheme-engine.js';
+
 const decoder = new TextDecoder('windows-1251');
 
 export function decodeCp1251(bytes) {
@@ -141,5 +143,12 @@ export async function loadEngine(createModule, dataFileBytes) {
     return callJson(M._reactopt_check, request).answers;
   }
 
-  return { taskCodes, fields, parse, run, kitFields, kit, kitInSteps, check };
+  // Task files: {parse(text, fileName), run(text, fileName, values)}.
+  const scheme = schemeCalls(M, withString, lastError);
+  const runScheme = (...args) => {
+    const result = scheme.run(...args);
+    return { ...result, text: decodeCp1251(result.report) };
+  };
+
+  return { taskCodes, fields, parse, run, kitFields, kit, kitInSteps, check, scheme: { ...scheme, run: runScheme } };
 }
