@@ -43,11 +43,17 @@ async function chooseTask(code) {
 }
 
 describe('opened from disk', () => {
-  it('lists the 25 tasks by code and title and shows the statement chosen', async () => {
+  it("lists the 25 tasks by code and title, then the example task files and one's own, and shows the statement chosen", async () => {
     const options = await tasks().locator('option').allTextContents();
-    assert.equal(options.length, 25);
+    assert.equal(options.length, 29);
     assert.match(options[0], /^101\s+Последовательные реакции первого порядка в реакторе смешения$/);
     assert.match(options[24], /^125\s+/);
+    assert.deepEqual(options.slice(25), [
+      'Пример: dimer-tank',
+      'Пример: reversible-side-plug',
+      'Пример: third-product-plug',
+      'Своя задача (файл .toml)',
+    ]);
     await chooseTask(117);
     assert.match(await page.getByRole('region', { name: 'Условие задачи' }).textContent(), /^Задача 117/);
     assert.equal(page.url().startsWith('file://'), true);

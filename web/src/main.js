@@ -145,7 +145,10 @@ function wire() {
   window.addEventListener('beforeprint', drawPrintChart);
   printing.addEventListener('change', () => printing.matches && drawPrintChart());
   // The last word before the page goes: a tab closed, the phone's screen off.
-  window.addEventListener('pagehide', saveUnsaved);
+  window.addEventListener('pagehide', () => {
+    flushSchemeEdit();
+    saveUnsaved();
+  });
   document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && saveUnsaved());
   narrow.addEventListener('change', fitLists);
   wireChart();

@@ -104,7 +104,8 @@ function openSchemeLink(link) {
   const got = unpacked.get(packed);
   if (got instanceof Promise) return true;
   if (got.error) {
-    if (!currentCode()) selectTask(tasksNow()[0].code);
+    // The message stands under the fields: a task with fields shows it.
+    if (!currentCode() || $('data').hidden) selectTask(tasksNow()[0].code);
     showMessage(got.error);
     return true;
   }

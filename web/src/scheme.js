@@ -140,10 +140,21 @@ export function showSchemeOf(task, fields) {
   showParse(task, fields);
 }
 
-// What the fields hold, by parameter name, to keep across a new parse.
-function typedValues() {
+// What the fields hold, by parameter name, to keep across a new parse:
+// only for a parameter that `fields` (the new ones) has with the same
+// offered values, so that another file's data do not creep in.
+function typedValues(fields = null) {
   const keys = keysNow();
-  return new Map(inputsOf($('fields')).map((input, i) => [keys[i], input.value]));
+  const before = new Map(inputsOf($('fields')).map((input, i) => [keys[i], input]));
+  const kept = new Map();
+  for (const f of fields ? fields.fields : []) {
+    const input = before.get(f.name);
+    if (input && input.parentElement.querySelector('.choices')?.textContent === f.values.join('')) {
+      kept.set(f.name, input.value);
+    }
+  }
+  if (!fields) for (const [k, input] of before) kept.set(k, input.value);
+  return kept;
 }
 
 const sameFields = (a, b) => JSON.stringify(a?.fields ?? null) === JSON.stringify(b?.fields ?? null);
@@ -165,7 +176,7 @@ export function setOwnText(text, name = state.own.scheme.name) {
       $('statement').textContent = own.statement;
       $('task-line').textContent = own.heading;
     } else {
-      selectTask(OWN, { link: typedValues() });
+      selectTask(OWN, { link: typedValues(fields) });
     }
   }
   state.onPacked();
