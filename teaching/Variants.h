@@ -53,11 +53,16 @@ struct RangeSetting {
 
 struct KitRequest {
   std::vector<int> codes;
+  // Task files asked for beside the codes, by their names among
+  // KitSources::schemes ("dimer-tank.toml"); their tasks follow the codes'.
+  std::vector<std::string> schemes;
   int count = 0;
   std::uint64_t seed = 1;
   std::vector<RangeSetting> ranges;
   // The tolerance of an answer relative to its value ("0.01" is 1 %); empty
   // for half a unit of the last printed digit, which is also the least.
+  // Where the exact optimum of a built-in task is known, an answer's
+  // tolerance also reaches its exact value.
   std::string tolerance;
   // Whether the sheets show the answers after the blanks.
   bool key = false;
@@ -68,6 +73,8 @@ struct KitRequest {
 struct KitSources {
   std::string dataFile;
   std::map<int, std::string> statements;
+  // Task files by file name ("dimer-tank.toml"): their UTF-8 text.
+  std::map<std::string, std::string> schemes;
 };
 
 // A field whose value is drawn: its slot, its label as the data file gives it
@@ -87,7 +94,8 @@ struct Variant {
 };
 
 struct TaskVariants {
-  int code = 0;
+  int code = 0;           // 0 for a task file
+  std::string name;       // a task file's name without ".toml" ("dimer-tank"); empty for a built-in task
   std::string statement;  // UTF-8, as read
   std::vector<DrawnField> fields;
   std::vector<Variant> variants;
@@ -147,5 +155,13 @@ struct CheckedAnswer {
 std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>& data,
                                         const std::vector<std::string>& typed, const std::string& tolerance,
                                         bool reveal);
+
+// CheckAnswers for a task file: `schemeText` (UTF-8) named `fileName`, run
+// with the variant's `data`. A fault of the file passes through as
+// schemes::SchemeError.
+std::vector<CheckedAnswer> CheckSchemeAnswers(const std::string& schemeText, const std::string& fileName,
+                                              const std::vector<std::string>& data,
+                                              const std::vector<std::string>& typed,
+                                              const std::string& tolerance, bool reveal);
 
 }  // namespace teaching

@@ -11,9 +11,9 @@ initial_data/:base/ initial_data/
 numeric/:base/ numeric/
 schemes/:base/ initial_data/ numeric/ schemes/
 solvers/:base/ initial_data/ numeric/ solvers/
-teaching/:base/ initial_data/ numeric/ solvers/ teaching/
+teaching/:base/ initial_data/ numeric/ solvers/ schemes/ teaching/
 app/BatchRun:base/ initial_data/ numeric/ solvers/ schemes/ app/BatchRun app/VariantsRun
-app/VariantsRun:base/ initial_data/ numeric/ solvers/ teaching/ app/Workspace app/VariantsRun
+app/VariantsRun:base/ initial_data/ numeric/ solvers/ schemes/ teaching/ app/Workspace app/VariantsRun
 app/Workspace:base/ initial_data/ numeric/ solvers/ app/Workspace
 window_services/:base/ window_services/
 data_dialog/:base/ initial_data/ solvers/ window_services/ data_dialog/
