@@ -52,7 +52,7 @@ export async function loadEngine(createModule, dataFileBytes) {
   }
 
   // Runs `code` with `values` in slot order (null or undefined: the default).
-  // Returns {report, text, chart, csv, optimum, optimumConversion}; throws
+  // Returns {report, text, chart, csv, optimum, optimumConversion, exact}; throws
   // the refusal's message.
   function run(code, values) {
     if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
@@ -87,6 +87,9 @@ export async function loadEngine(createModule, dataFileBytes) {
       // conversion of the optimum.
       optimum: optimum.quantities,
       optimumConversion: optimum.conversion,
+      // "Точное решение: CRmax = 0.3679 при Xa = 0.6321" where the core
+      // knows the exact optimum of the task, else empty.
+      exact: typeof optimum.exact === 'string' ? optimum.exact : '',
     };
   }
 
