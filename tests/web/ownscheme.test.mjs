@@ -261,7 +261,7 @@ describe('a task file on disk', () => {
     assert.equal(await page.getByLabel('Текст файла задачи').inputValue(), SCHEME);
     await page.getByRole('button', { name: 'Рассчитать', exact: true }).click();
     await page.locator('#result-caption', { hasText: 'цепочка.out( 1)' }).waitFor();
-    const saved = await downloadOf(page, page.getByRole('button', { name: 'Сохранить как .toml' }));
+    const saved = await downloadOf(page, page.getByRole('button', { name: 'Сохранить файл' }));
     assert.equal(saved.name, 'цепочка.toml');
     assert.equal(String(saved.bytes), SCHEME);
   });

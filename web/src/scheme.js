@@ -128,6 +128,8 @@ function showParse(task, fields) {
 export function showSchemeOf(task, fields) {
   const scheme = isSchemeTask(task);
   $('scheme').hidden = !scheme;
+  // The note on the statements' Data Edit is about the built-in tasks.
+  $('data-note').hidden = scheme;
   if (!scheme) return;
   const own = task.code === OWN;
   $('scheme-title').textContent = own ? 'Своя задача: файл задачи' : `Пример: ${task.scheme.name}`;
