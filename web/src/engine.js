@@ -153,5 +153,21 @@ export async function loadEngine(createModule, dataFileBytes) {
     return { ...result, text: decodeCp1251(result.report) };
   };
 
-  return { taskCodes, fields, parse, run, kitFields, kit, kitInSteps, check, scheme: { ...scheme, run: runScheme } };
+  // The example task files compiled into the core: [{name: "dimer-tank",
+  // title, text}]; absent from an engine without them.
+  const examples =
+    typeof M._reactopt_examples === 'function' ? () => JSON.parse(M.UTF8ToString(M._reactopt_examples())) : undefined;
+
+  return {
+    taskCodes,
+    fields,
+    parse,
+    run,
+    kitFields,
+    kit,
+    kitInSteps,
+    check,
+    scheme: { ...scheme, run: runScheme },
+    examples,
+  };
 }

@@ -137,7 +137,15 @@ function openVariant(link) {
   }
   const bySlot = new Map(read.texts);
   const data = Array.from({ length: fields.slots }, (_, j) => bySlot.get(j + 1) ?? '');
-  const variant = { code: link.code, number: link.variant, data, tolerance: link.tolerance, params: read.params };
+  const scheme = taskOf(link.code)?.scheme;
+  const variant = {
+    code: link.code,
+    number: link.variant,
+    data,
+    tolerance: link.tolerance,
+    params: read.params,
+    scheme: scheme ? { ...scheme } : undefined,
+  };
   setVariant(variant);
   clearShown();
   const refused = startSelfCheck(engine, variant);
