@@ -211,6 +211,24 @@ describe('a faulty task file or link', () => {
     });
   }
 
+  it('makes no link of a file too large for one, and says to send the file', async () => {
+    // 40 KB of a statement that deflate cannot shrink much.
+    let seed = 7;
+    const noise = Array.from({ length: 40000 }, () => {
+      seed ^= seed << 13;
+      seed ^= seed >>> 17;
+      seed ^= seed << 5;
+      return 'abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789+-'[(seed >>> 0) % 64];
+    }).join('');
+    await page.getByLabel('Задачи', { exact: true }).selectOption('own');
+    await page.getByLabel('Текст файла задачи').fill(`statement = """${noise}"""\n${SCHEME}`);
+    await page.locator('#scheme-message', { hasText: 'параметров — 3' }).waitFor();
+    const before = page.url();
+    await page.getByRole('button', { name: 'Копировать ссылку' }).click();
+    await page.locator('#notice', { hasText: 'слишком велик для ссылки' }).waitFor();
+    assert.equal(page.url(), before);
+  });
+
   // [what, the address after "#", the message]
   const LINKS = [
     ['cut short', 's:q1Yq', /повреждена/],

@@ -5,7 +5,7 @@
 import { formatAddress, isKitAddress, pageBase, parseAddress, unpackScheme } from './address.js';
 import { $, notify, showMessage } from './dom.js';
 import { inputsOf, readFields } from './fields.js';
-import { OWN, addressCodeOf, openOwnFromLink, readyToLink } from './scheme.js';
+import { OWN, addressCodeOf, openOwnFromLink, readyToLink, tooLargeToLink } from './scheme.js';
 import { startSelfCheck } from './selfcheck.js';
 import { clearShown } from './shown.js';
 import {
@@ -157,6 +157,10 @@ function openVariant(link) {
 
 export async function copyLink() {
   await readyToLink();
+  if (tooLargeToLink()) {
+    notify('Файл задачи слишком велик для ссылки: сохраните его («Сохранить файл») и отправьте файлом.');
+    return;
+  }
   updateAddress();
   // The link of what the fields hold, whatever the address shows.
   const url = pageBase() + addressNow();

@@ -4,7 +4,7 @@
 // file with the core's message (and the faulty line) under it; the fields
 // come from the file's parameters.
 
-import { packScheme } from './address.js';
+import { MAX_PACKED_LENGTH, packScheme } from './address.js';
 import { $, notify } from './dom.js';
 import { saveText } from './downloads.js';
 import { inputsOf } from './fields.js';
@@ -95,12 +95,10 @@ export function withSchemes(engine, taskOfCode) {
     run: (code, values, scheme) => {
       const s = scheme || schemeOf(code);
       if (!s) return engine.run(code, values);
-      const given = values.indexOf(null) < 0 ? values : values.slice(0, values.indexOf(null));
-      return engine.scheme.run(
-        s.text,
-        s.name,
-        given.map((v) => (v === undefined ? null : v)),
-      );
+      // The values up to the first one not given; the rest take the first
+      // offered (a kept run gives them all).
+      const gap = values.findIndex((v) => v === null || v === undefined);
+      return engine.scheme.run(s.text, s.name, gap < 0 ? values : values.slice(0, gap));
     },
   };
 }
@@ -254,13 +252,16 @@ export function flushSchemeEdit() {
 
 // ---- the task file in the address ---------------------------------------------
 
+// Whether the own text is too large for a link that the page would open.
+export const tooLargeToLink = () => (state.packed.get(state.own.scheme.text)?.length ?? 0) > MAX_PACKED_LENGTH;
+
 // How the task `code` stands in an address: the code itself, or for the own
-// task {packed}, null while its text is being packed (`onPacked` is called
-// once it is).
+// task {packed}; null while its text is being packed (`onPacked` is called
+// once it is) or when it is too large for a link.
 export function addressCodeOf(code) {
   if (code !== OWN) return code;
   const text = state.own.scheme.text;
-  if (state.packed.has(text)) return { packed: state.packed.get(text) };
+  if (state.packed.has(text)) return tooLargeToLink() ? null : { packed: state.packed.get(text) };
   packScheme(text).then((packed) => {
     state.packed.set(text, packed);
     if (state.own.scheme.text === text) state.onPacked();
