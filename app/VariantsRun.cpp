@@ -25,6 +25,9 @@ constexpr std::size_t kMaxSourceSize = 1 << 20;
 // The program's statements are about 2 KB; every variant's sheet and quiz
 // question carries its statement, so one must fit a page.
 constexpr std::size_t kMaxStatementSize = 64 << 10;
+// A task file carries a statement too, and its scheme; the same bound as a
+// run of one.
+constexpr std::size_t kMaxSchemeSize = 1 << 20;
 
 struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
@@ -69,8 +72,17 @@ teaching::RangeSetting Range(const std::string& text) {
 
 struct Options {
   teaching::KitRequest request;
+  std::vector<std::string> schemePaths;  // as typed, in order
   fs::path folder = kDefaultFolder;
 };
+
+bool IsTaskFileName(const std::string& a) {
+  if (a.size() <= 5) return false;
+  std::string suffix = a.substr(a.size() - 5);
+  for (char& c : suffix)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return suffix == ".toml";
+}
 
 Options ParseArguments(const std::vector<std::string>& args) {
   Options o;
@@ -101,16 +113,31 @@ Options ParseArguments(const std::vector<std::string>& args) {
       o.request.key = true;
     } else if (a.size() > 1 && a[0] == '-') {
       throw UsageError("unknown option with --variants: " + a);
+    } else if (IsTaskFileName(a)) {
+      // The kit names a task file's files by its name, so two files of one
+      // name from different folders cannot go into one kit.
+      const std::string name = fs::path(a).filename().string();
+      if (teaching::SchemeStem(name).empty())
+        throw UsageError(
+            "a task file's name must be NAME.toml, NAME neither digits only nor starting with a dot: " + a);
+      for (const std::string& earlier : o.schemePaths)
+        if (fs::path(earlier).filename() == name && earlier != a)
+          throw UsageError("two task files named " + name + ": " + earlier + " and " + a);
+      if (std::find(o.schemePaths.begin(), o.schemePaths.end(), a) == o.schemePaths.end()) {
+        o.schemePaths.push_back(a);
+        o.request.schemes.push_back(name);
+      }
     } else if (a == "all") {
       for (const TaskEntry& task : AllTasks()) o.request.codes.push_back(task.code);
     } else {
       if (!AllDigits(a) || a.size() != 3 || !FindTask(std::stoi(a)))
-        throw UsageError("not a task code 101-125: " + a);
+        throw UsageError("not a task code 101-125 or a task file NAME.toml: " + a);
       o.request.codes.push_back(std::stoi(a));
     }
   }
   if (!counted) throw UsageError("--variants needs a count");
-  if (o.request.codes.empty()) throw UsageError("missing task code");
+  if (o.request.codes.empty() && o.request.schemes.empty())
+    throw UsageError("missing task code or task file");
   return o;
 }
 
@@ -154,6 +181,10 @@ teaching::KitSources ReadKitSources(const std::vector<int>& codes, const fs::pat
   return sources;
 }
 
+std::string ReadSchemeFile(const std::string& path) {
+  return ReadRegularFile(AbsolutePath(path), kMaxSchemeSize);
+}
+
 std::vector<fs::path> WriteKitFiles(const std::vector<teaching::KitFile>& files, const fs::path& folder) {
   std::vector<FolderFile> set;
   std::vector<fs::path> written;
@@ -178,7 +209,9 @@ int VariantsMain(const std::vector<std::string>& args, std::ostream& out, std::o
   std::vector<teaching::KitFile> files;
   try {
     const fs::path installed = workspace::ShippedTasksFolder(workspace::RunningProgram(nullptr));
-    const teaching::KitSources sources = ReadKitSources(options.request.codes, ".", installed);
+    teaching::KitSources sources = ReadKitSources(options.request.codes, ".", installed);
+    for (const std::string& path : options.schemePaths)
+      sources.schemes[fs::path(path).filename().string()] = ReadSchemeFile(path);
     files = teaching::MakeKit(options.request, sources);
   } catch (const teaching::KitRequestError& e) {
     err << "reactopt-batch: " << e.what() << " (" << kUsage << ")\n";

@@ -13,7 +13,7 @@ namespace variants {
 
 inline constexpr const char* kUsage =
     "usage: reactopt-batch --variants N [--seed S] [--range LABEL_OR_INDEX=LO:HI ...] [--tolerance REL] "
-    "[--key] [--out DIR] CODE [CODE ...]";
+    "[--key] [--out DIR] CODE_OR_TASKFILE [CODE_OR_TASKFILE ...]";
 
 // The folder the kit writes into unless told otherwise, in the current folder.
 inline constexpr const char* kDefaultFolder = "variants";
@@ -38,6 +38,10 @@ teaching::KitSources ReadKitSources(const std::vector<int>& codes, const std::fi
 // 1 MiB is refused; throws InOutError naming the file by its absolute path.
 std::string ReadTaskFile(const std::string& name, const std::filesystem::path& folder,
                          const std::filesystem::path& fallback);
+
+// The bytes of a task file (UTF-8 TOML) at `path`, at most 1 MiB; a FIFO, a
+// device or a folder is refused. Throws InOutError naming the file.
+std::string ReadSchemeFile(const std::string& path);
 
 // Writes the files into `folder`, created when missing, as one kit (see
 // WriteFilesTogether): a folder holding only kit files is replaced whole, one

@@ -31,6 +31,38 @@ constexpr Labels kLabels[] = {
 };
 // clang-format on
 
+// The concentrations at the optimum that the built-in tasks print, by label,
+// and the species of the task file each names. Task 103 spells some of its
+// labels with Russian letters.
+struct Concentration {
+  int code;
+  const char* label;
+  const char* species;
+};
+
+constexpr Concentration kConcentrations[] = {
+    {101, "CS", "S"}, {102, "CA", "A"},           {102, "CS", "S"},           {102, "CM", "M"},
+    {102, "CD", "D"}, {103, "\u0421\u0430", "A"}, {103, "\u0421\u0432", "B"}, {103, "Cr", "R"},
+    {103, "Cs", "S"}, {103, "\u0421t", "T"},      {104, "Cs", "S"},           {104, "Cb", "B"},
+    {104, "Ca", "A"}, {107, "Cs", "S"},           {107, "Ca", "A"},           {107, "Cm", "M"},
+    {108, "Cr", "R"}, {108, "Ca", "A"},           {108, "Cm", "M"},           {109, "CA", "A"},
+    {109, "CS", "S"}, {110, "CA", "A"},           {110, "CR", "R"},           {111, "CS", "S"},
+    {113, "Cs", "S"}, {113, "Cd", "D"},           {114, "Cs", "S"},           {114, "Cd", "D"},
+    {115, "Cs", "S"}, {115, "Cb", "B"},           {115, "Ca", "A"},           {116, "Ca", "A"},
+    {116, "Cb", "B"}, {116, "Cs", "S"},
+};
+
+// The exact concentration that `label` of task `code` prints, if it prints one.
+const double* ConcentrationOf(int code, const std::string& label, const schemes::Scheme& scheme,
+                              const schemes::SchemeRun& run) {
+  for (const Concentration& c : kConcentrations) {
+    if (c.code != code || label != c.label) continue;
+    for (std::size_t i = 0; i < scheme.species.size() && i < run.optimumConcentrations.size(); ++i)
+      if (scheme.species[i] == c.species) return &run.optimumConcentrations[i];
+  }
+  return nullptr;
+}
+
 const Labels* LabelsOf(int code) {
   for (const Labels& labels : kLabels)
     if (labels.code == code) return &labels;
@@ -84,8 +116,10 @@ std::vector<ExactAnswer> ExactAnswersOf(int code, const std::vector<double>& val
       exact.push_back({answer.label, run.maxYield * MaximumScale(code, values)});
     else if (answer.label == labels->conversion)
       exact.push_back({answer.label, run.optimumConversion});
-    else if (labels->flow && answer.label == labels->flow)
+    else if (labels->flow && answer.label == labels->flow) {
       if (const schemes::SchemeAnswer* flow = FlowOf(run)) exact.push_back({answer.label, flow->exact});
+    } else if (const double* concentration = ConcentrationOf(code, answer.label, *scheme, run))
+      exact.push_back({answer.label, *concentration});
   }
   return exact;
 }

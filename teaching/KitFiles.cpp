@@ -131,6 +131,28 @@ std::string SymbolOf(const OptimumQuantity& q) {
   return q.label;
 }
 
+// "101" for a built-in task, "dimer-tank" for a task file.
+std::string TaskId(const TaskVariants& task) { return task.code ? std::to_string(task.code) : task.name; }
+
+// The accepted answers of a cloze field: the printed value within its
+// tolerance first (the one the quiz shows as right), and, where the exact
+// value widens what is accepted, the whole range as a second answer.
+std::string ClozeAnswer(const Variant& v, std::size_t i, const std::string& tolerance) {
+  const OptimumQuantity& q = v.answers[i];
+  const Acceptance accepted =
+      AcceptanceOf(q.value, i < v.exact.size() ? v.exact[i] : std::nullopt, tolerance);
+  std::string field = "{1:NUMERICAL:=" + q.value + ":" + accepted.tolerance;
+  if (accepted.widened) {
+    Decimal low, high;
+    ParseDecimal(accepted.low, low);
+    ParseDecimal(accepted.high, high);
+    const Decimal half = FromDigits("5", -1);
+    field += "~%100%" + PlainText(Multiply(Add(low, high), half)) + ":" +
+             PlainText(Multiply(Subtract(high, low), half));
+  }
+  return field + "}";
+}
+
 std::string Padded(int number, int count) {
   std::string text = std::to_string(number);
   const std::size_t width = std::to_string(count).size();
@@ -194,7 +216,7 @@ std::string Sheets(const std::vector<TaskVariants>& tasks, const KitRequest& req
     const StatementParts parts = Parts(task.statement);
     for (const Variant& v : task.variants) {
       html += "<section class=\"sheet\">\n<header><span class=\"variant\">Вариант " +
-              std::to_string(v.number) + "</span><span>Задача " + std::to_string(task.code) +
+              std::to_string(v.number) + "</span><span>Задача " + TaskId(task) +
               "</span><span class=\"student\">Фамилия, группа:</span></header>\n";
       if (!parts.title.empty()) html += "<h1>" + Escaped(parts.title) + "</h1>\n";
       if (!parts.body.empty()) html += "<pre>" + Escaped(parts.body) + "</pre>\n";
@@ -228,9 +250,8 @@ std::string ClozeText(const TaskVariants& task, const StatementParts& parts, con
   if (!parts.notes.empty()) html += "<pre>" + Escaped(parts.notes, true) + "</pre>\n";
   html += DataTable(task, v, true);
   html += "<p><b>Найти</b> (дробную часть отделяйте точкой)</p>\n";
-  for (const OptimumQuantity& q : v.answers)
-    html += "<p>" + Escaped(QuestionOf(q), true) + " {1:NUMERICAL:=" + q.value + ":" +
-            ToleranceOf(q.value, tolerance) + "}</p>\n";
+  for (std::size_t i = 0; i < v.answers.size(); ++i)
+    html += "<p>" + Escaped(QuestionOf(v.answers[i]), true) + " " + ClozeAnswer(v, i, tolerance) + "</p>\n";
   return html;
 }
 
@@ -238,7 +259,7 @@ std::string MoodleXml(const std::vector<TaskVariants>& tasks, const KitRequest& 
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n";
   for (const TaskVariants& task : tasks) {
     const StatementParts parts = Parts(task.statement);
-    const std::string name = "Задача " + std::to_string(task.code);
+    const std::string name = "Задача " + TaskId(task);
     xml += "  <question type=\"category\">\n    <category><text>$course$/top/ReactOpt/" + name +
            "</text></category>\n  </question>\n";
     for (const Variant& v : task.variants) {
@@ -257,7 +278,7 @@ std::string MoodleXml(const std::vector<TaskVariants>& tasks, const KitRequest& 
 std::vector<KitFile> KitFiles(const std::vector<TaskVariants>& tasks, const KitRequest& request) {
   std::vector<KitFile> files;
   for (const TaskVariants& task : tasks)
-    files.push_back({"answers-" + std::to_string(task.code) + ".csv", AnswersCsv(task)});
+    files.push_back({"answers-" + TaskId(task) + ".csv", AnswersCsv(task)});
   files.push_back({"sheets.html", Sheets(tasks, request)});
   files.push_back({"moodle.xml", MoodleXml(tasks, request)});
   return files;
@@ -269,10 +290,12 @@ std::vector<KitFile> MakeKit(const KitRequest& request, const KitSources& source
 
 bool IsKitFileName(std::string_view name) {
   if (name == "sheets.html" || name == "moodle.xml") return true;
-  if (name.size() != 15 || name.substr(0, 8) != "answers-" || name.substr(11) != ".csv") return false;
-  for (char c : name.substr(8, 3))
-    if (c < '0' || c > '9') return false;
-  return true;
+  // answers-CODE.csv, or answers-NAME.csv of a task file.
+  if (name.size() < 13 || name.substr(0, 8) != "answers-" || name.substr(name.size() - 4) != ".csv")
+    return false;
+  const std::string_view id = name.substr(8, name.size() - 12);
+  if (id.find_first_not_of("0123456789") == std::string_view::npos) return id.size() == 3;
+  return SchemeStem(std::string(id) + ".toml") == id;
 }
 
 }  // namespace teaching

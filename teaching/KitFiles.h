@@ -16,7 +16,8 @@ struct KitFile {
   std::string bytes;  // UTF-8 text
 };
 
-// The files, in this order: answers-CODE.csv by ascending code, sheets.html,
+// The files, in this order: answers-CODE.csv by ascending code, then
+// answers-NAME.csv of the task files in the order asked for, sheets.html,
 // moodle.xml.
 std::vector<KitFile> KitFiles(const std::vector<TaskVariants>& tasks, const KitRequest& request);
 

@@ -1,7 +1,9 @@
 #include "Variants.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <set>
@@ -11,8 +13,10 @@
 #include "base/NumberText.h"
 #include "base/TaskIdentity.h"
 #include "initial_data/TaskData.h"
+#include "schemes/Scheme.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
+#include "teaching/Exact.h"
 
 namespace teaching {
 
@@ -77,6 +81,46 @@ void Precision(DrawnField& field, const std::vector<Decimal>& values) {
   field.place = place.value_or(0);
 }
 
+// A field from its offered values, with the ranges that name it applied.
+DrawnField Field(int slot, const std::string& label, std::vector<Decimal> offered,
+                 const std::vector<RangeSetting>& ranges) {
+  DrawnField field;
+  field.slot = slot;
+  field.label = label;
+  std::sort(offered.begin(), offered.end(),
+            [](const Decimal& a, const Decimal& b) { return Compare(a, b) < 0; });
+  field.low = offered.front().negative ? Decimal{} : offered.front();
+  field.high = offered.back().negative ? Decimal{} : offered.back();
+  std::vector<Decimal> precision = offered;
+  for (const RangeSetting& range : ranges) {
+    if (!Matches(range, field)) continue;
+    field.low = Bound(range, range.low);
+    field.high = Bound(range, range.high);
+    if (Compare(field.low, field.high) > 0)
+      throw KitRequestError("Диапазон поля «" + range.field + "»: нижняя граница " + range.low +
+                            " больше верхней " + range.high);
+    precision.push_back(field.low);
+    precision.push_back(field.high);
+  }
+  Precision(field, precision);
+  return field;
+}
+
+// A task file's fields: its parameters with their offered values.
+std::vector<DrawnField> SchemeFields(const schemes::Scheme& scheme, const std::vector<RangeSetting>& ranges) {
+  std::vector<DrawnField> fields;
+  for (std::size_t j = 0; j < scheme.parameters.size(); ++j) {
+    std::vector<Decimal> offered;
+    for (const std::string& text : scheme.parameters[j].offeredTexts) {
+      Decimal d;
+      ParseDecimal(text, d);
+      offered.push_back(d);
+    }
+    fields.push_back(Field(static_cast<int>(j) + 1, Trimmed(scheme.parameters[j].label), offered, ranges));
+  }
+  return fields;
+}
+
 std::uint64_t Power10(int n) {
   std::uint64_t p = 1;
   while (n-- > 0) p *= 10;
@@ -137,7 +181,20 @@ struct RunResult {
   bool taken = false;
   bool interior = false;
   std::vector<OptimumQuantity> answers;
+  std::vector<std::optional<double>> exact;  // per answer
 };
+
+// The exact value of each answer of built-in task `code` run with `values`,
+// where the task file that states the task gives it.
+std::vector<std::optional<double>> ExactOf(int code, const std::vector<double>& values,
+                                           const std::vector<OptimumQuantity>& answers) {
+  std::vector<std::optional<double>> exact(answers.size());
+  const std::vector<ExactAnswer> known = ExactAnswersOf(code, values, answers);
+  for (std::size_t i = 0; i < answers.size(); ++i)
+    for (const ExactAnswer& e : known)
+      if (e.label == answers[i].label) exact[i] = e.exact;
+  return exact;
+}
 
 // Runs `code` with `values` (all its slots, or none for the defaults the
 // data dialog stores untouched, read from `dataFile`).
@@ -159,14 +216,103 @@ RunResult RunSet(int code, const std::vector<double>& values, const std::string&
   return result;
 }
 
-RunResult RunWith(int code, const std::vector<std::string>& data) {
+std::optional<std::vector<double>> NumbersOf(const std::vector<std::string>& data) {
   std::vector<double> values;
   for (const std::string& text : data) {
     double value = 0;
-    if (!ParseTypedNumber(text, value)) return {};
+    if (!ParseTypedNumber(text, value)) return std::nullopt;
     values.push_back(value);
   }
-  return RunSet(code, values, "");
+  return values;
+}
+
+// A scheme's answers as a built-in task's: each with the question a sheet
+// asks, its symbol last but for a unit.
+std::vector<OptimumQuantity> SchemeQuantities(const schemes::Scheme& scheme, const schemes::SchemeRun& run) {
+  const std::string& key = scheme.species[static_cast<std::size_t>(scheme.key)];
+  const std::string& target = scheme.species[static_cast<std::size_t>(scheme.target)];
+  const std::string when = " при максимальном выходе " + target;
+  std::vector<OptimumQuantity> answers;
+  for (const schemes::SchemeAnswer& a : run.answers) {
+    std::string question;
+    if (a.label == "Xa")
+      question = "Степень превращения " + key + when + ", Xa";
+    else if (a.maximum)
+      question = "Максимальный выход " + target + " (на " + key + ", поданное в реактор), " + a.label;
+    else if (a.label == "t")
+      question = "Время пребывания" + when + ", t";
+    else if (a.label == "V")
+      question = "Объем реактора" + when + ", V";
+    else if (a.label == "W0")
+      question = "Объемный расход" + when + ", W0";
+    else
+      question = "Концентрация " + a.label.substr(1) + " на выходе" + when + ", " + a.label;
+    answers.push_back({a.label, a.value, a.label + " = " + a.value, a.maximum, question});
+  }
+  return answers;
+}
+
+// A task file's statement as a sheet shows it: the title, then the file's
+// statement or, without one, the scheme written out.
+std::string SchemeStatement(const schemes::Scheme& scheme) {
+  std::string text = scheme.title + "\n\n";
+  if (!scheme.statement.empty()) return text + scheme.statement;
+  const auto quantity = [&](const schemes::Quantity& q) {
+    return q.parameter >= 0 ? scheme.parameters[static_cast<std::size_t>(q.parameter)].name
+                            : ShortestText(q.number);
+  };
+  text += "Схема реакций\n\n";
+  for (const schemes::Reaction& r : scheme.reactions) text += "        " + r.text + "\n";
+  text += "\nУсловие\n  ";
+  text += scheme.reactor == schemes::Reactor::StirredTank ? "Реактор идеального смешения"
+                                                          : "Реактор идеального вытеснения";
+  text += ", изотермический; скорости реакций по закону действующих масс.\n  На входе:";
+  bool first = true;
+  for (std::size_t i = 0; i < scheme.species.size(); ++i) {
+    const schemes::Quantity& q = scheme.inlet[i];
+    if (q.parameter < 0 && q.number == 0) continue;
+    text += (first ? " C" : ", C") + scheme.species[i] + "0 = " + quantity(q);
+    first = false;
+  }
+  text += " кмоль/м3, остальных веществ нет.\n";
+  if (scheme.flow == schemes::Flow::Feed)
+    text += "  Объемный расход W0 = " + quantity(scheme.flowValue) + ".\n";
+  if (scheme.flow == schemes::Flow::Volume)
+    text += "  Объем реактора V = " + quantity(scheme.flowValue) + ".\n";
+  const std::string& key = scheme.species[static_cast<std::size_t>(scheme.key)];
+  const std::string& target = scheme.species[static_cast<std::size_t>(scheme.target)];
+  text += "  Найти степень превращения " + key + ", при которой выход " + target +
+          " наибольший, этот выход и состав на выходе из реактора.\n";
+  return text;
+}
+
+// Runs a task file with the value texts `data` (every parameter's).
+RunResult RunSchemeWith(const schemes::Scheme& scheme, const std::vector<std::string>& data) {
+  const std::optional<std::vector<double>> values = NumbersOf(data);
+  if (!values) return {};
+  RunResult result;
+  schemes::SchemeRun run;
+  try {
+    run = schemes::RunScheme(scheme, *values);
+  } catch (const InvalidDataError&) {
+    return result;
+  } catch (const std::invalid_argument&) {
+    return result;
+  }
+  result.taken = true;
+  result.interior = !run.optimumAtEnd;
+  result.answers = SchemeQuantities(scheme, run);
+  // The engine's answers are the exact optimum already.
+  result.exact.assign(result.answers.size(), std::nullopt);
+  return result;
+}
+
+RunResult RunWith(int code, const std::vector<std::string>& data) {
+  const std::optional<std::vector<double>> values = NumbersOf(data);
+  if (!values) return {};
+  RunResult result = RunSet(code, *values, "");
+  if (result.taken) result.exact = ExactOf(code, *values, result.answers);
+  return result;
 }
 
 std::vector<std::string> Values(const std::vector<OptimumQuantity>& answers) {
@@ -178,6 +324,11 @@ std::vector<std::string> Values(const std::vector<OptimumQuantity>& answers) {
 // "Задача 101 (Последовательные реакции ...)": the code and the statement's
 // second line, its title.
 std::string TaskName(int code, const std::string& statement) {
+  if (code == 0) {
+    // A task file's statement is its title first, then its text.
+    const std::string title = statement.substr(0, statement.find('\n'));
+    return "Задача «" + title + "»";
+  }
   std::string name = "Задача " + std::to_string(code);
   std::size_t start = statement.find('\n');
   if (start == std::string::npos) return name;
@@ -188,18 +339,41 @@ std::string TaskName(int code, const std::string& statement) {
   return title.empty() ? name : name + " «" + title + "»";
 }
 
-TaskVariants DrawTask(int code, const KitRequest& request, const KitSources& sources) {
-  TaskVariants task;
-  task.code = code;
-  const auto statement = sources.statements.find(code);
-  if (statement != sources.statements.end()) task.statement = statement->second;
-  task.fields = FieldsOf(code, sources.dataFile, request.ranges);
+// What drawing needs of a task, a built-in one or a task file's: its fields,
+// the run of its default data and a run of drawn data.
+struct TaskSource {
+  int code = 0;
+  const schemes::Scheme* scheme = nullptr;  // for a task file
+  std::string dataFile;
+};
 
-  // The default data: those the data dialog stores untouched.
-  const RunResult defaults = RunSet(code, {}, sources.dataFile);
+RunResult RunOf(const TaskSource& source, const std::vector<std::string>& data) {
+  return source.scheme ? RunSchemeWith(*source.scheme, data) : RunWith(source.code, data);
+}
+
+// FNV-1a of a task file's name: its generator's start, as the code is a
+// built-in task's, so that its variants depend on nothing else asked for.
+std::uint64_t NameHash(const std::string& name) {
+  std::uint64_t hash = 0xCBF29CE484222325ULL;
+  for (unsigned char c : name) hash = (hash ^ c) * 0x100000001B3ULL;
+  return hash;
+}
+
+TaskVariants DrawTask(const TaskSource& source, TaskVariants task, const KitRequest& request) {
+  const int code = source.code;
+  RunResult defaults;
+  if (source.scheme) {
+    std::vector<std::string> data;
+    for (const schemes::Parameter& p : source.scheme->parameters) data.push_back(p.offeredTexts.front());
+    defaults = RunSchemeWith(*source.scheme, data);
+  } else {
+    // The default data: those the data dialog stores untouched.
+    defaults = RunSet(code, {}, source.dataFile);
+  }
   const bool interiorWanted = defaults.taken && defaults.interior;
 
-  SplitMix64 random(request.seed + static_cast<std::uint64_t>(code) * 0x9E3779B97F4A7C15ULL);
+  const std::uint64_t start = source.scheme ? NameHash(task.name) : static_cast<std::uint64_t>(code);
+  SplitMix64 random(request.seed + start * 0x9E3779B97F4A7C15ULL);
   std::set<std::vector<std::string>> tried, answerSets;
   // Repeated data cost nothing, a run costs up to a millisecond: ranges that
   // cannot give the count are given up after a bounded number of each.
@@ -215,18 +389,19 @@ TaskVariants DrawTask(int code, const KitRequest& request, const KitSources& sou
       data.push_back(*value);
     }
     if (data.size() != task.fields.size() || !tried.insert(data).second) continue;
-    RunResult run = RunWith(code, data);
+    RunResult run = RunOf(source, data);
     if (!run.taken || (interiorWanted && !run.interior)) continue;
     if (!answerSets.insert(Values(run.answers)).second) continue;
     Variant variant;
     variant.number = static_cast<int>(task.variants.size()) + 1;
     variant.data = std::move(data);
     variant.answers = std::move(run.answers);
+    variant.exact = std::move(run.exact);
     task.variants.push_back(std::move(variant));
   }
   if (static_cast<int>(task.variants.size()) < request.count)
     throw NotEnoughVariantsError(
-        TaskName(code, task.statement) + ": из заданных диапазонов получено только " +
+        TaskName(task.code, task.statement) + ": из заданных диапазонов получено только " +
         std::to_string(task.variants.size()) + " различных вариантов из " + std::to_string(request.count) +
         " (с оптимумом внутри перебора и разными ответами); расширьте диапазоны "
         "или уменьшите число вариантов");
@@ -261,28 +436,9 @@ std::vector<DrawnField> FieldsOf(int code, const std::string& dataFile,
     if (record.Flag <= 0)
       throw InOutError("В файле DataFile.dat у задачи " + std::to_string(code) + " не заполнено поле " +
                        std::to_string(j));
-    DrawnField field;
-    field.slot = j;
-    field.label = Trimmed(cp1251::ToUtf8(record.LabelText));
     std::vector<Decimal> offered;
     for (double v : record.Values) offered.push_back(OfferedDecimal(v));
-    std::sort(offered.begin(), offered.end(),
-              [](const Decimal& a, const Decimal& b) { return Compare(a, b) < 0; });
-    field.low = offered.front().negative ? Decimal{} : offered.front();
-    field.high = offered.back().negative ? Decimal{} : offered.back();
-    std::vector<Decimal> precision = offered;
-    for (const RangeSetting& range : ranges) {
-      if (!Matches(range, field)) continue;
-      field.low = Bound(range, range.low);
-      field.high = Bound(range, range.high);
-      if (Compare(field.low, field.high) > 0)
-        throw KitRequestError("Диапазон поля «" + range.field + "»: нижняя граница " + range.low +
-                              " больше верхней " + range.high);
-      precision.push_back(field.low);
-      precision.push_back(field.high);
-    }
-    Precision(field, precision);
-    fields.push_back(std::move(field));
+    fields.push_back(Field(j, Trimmed(cp1251::ToUtf8(record.LabelText)), offered, ranges));
   }
   return fields;
 }
@@ -299,21 +455,73 @@ bool ParseSeed(const std::string& text, std::uint64_t& seed) {
   return true;
 }
 
-void CheckKitRequest(const KitRequest& request, const KitSources& sources) {
-  if (request.count < 1 || request.count > kMaxCount)
-    throw KitRequestError("Число вариантов должно быть от 1 до " + std::to_string(kMaxCount));
-  if (request.codes.empty()) throw KitRequestError("Не выбрано ни одной задачи");
-  CheckTolerance(request.tolerance);
+namespace {
+
+// The request's codes, each once, ascending.
+std::vector<int> Codes(const KitRequest& request) {
   std::vector<int> codes = request.codes;
   std::sort(codes.begin(), codes.end());
   codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  return codes;
+}
+
+// The request's task files, each once, in the order asked for, read from the
+// sources. Throws KitRequestError for a name the sources lack or one that
+// cannot name the kit's files, schemes::SchemeError for a fault in a file.
+std::vector<std::pair<std::string, schemes::Scheme>> Schemes(const KitRequest& request,
+                                                             const KitSources& sources) {
+  std::vector<std::pair<std::string, schemes::Scheme>> schemes;
+  for (const std::string& fileName : request.schemes) {
+    const std::string stem = SchemeStem(fileName);
+    if (stem.empty())
+      throw KitRequestError("Имя файла задачи «" + fileName +
+                            "» не годится: нужно ИМЯ.toml, где ИМЯ не пусто, не из одних цифр и без "
+                            "косой черты и управляющих символов");
+    if (std::any_of(schemes.begin(), schemes.end(), [&](const auto& s) { return s.first == stem; })) continue;
+    const auto text = sources.schemes.find(fileName);
+    if (text == sources.schemes.end()) throw KitRequestError("Нет файла задачи «" + fileName + "»");
+    schemes.emplace_back(stem, schemes::ParseScheme(text->second, fileName));
+  }
+  return schemes;
+}
+
+bool SchemeTakesRange(const schemes::Scheme& scheme, const RangeSetting& range) {
+  const std::vector<DrawnField> fields = SchemeFields(scheme, {});
+  return std::any_of(fields.begin(), fields.end(),
+                     [&](const DrawnField& field) { return Matches(range, field); });
+}
+
+}  // namespace
+
+std::string SchemeStem(const std::string& fileName) {
+  if (fileName.size() <= 5) return "";
+  std::string suffix = fileName.substr(fileName.size() - 5);
+  for (char& c : suffix)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  if (suffix != ".toml") return "";
+  const std::string stem = fileName.substr(0, fileName.size() - 5);
+  if (stem.find_first_not_of("0123456789") == std::string::npos || stem[0] == '.') return "";
+  for (unsigned char c : stem)
+    if (c < 0x20 || c == 0x7F || c == '/' || c == '\\') return "";
+  return stem;
+}
+
+void CheckKitRequest(const KitRequest& request, const KitSources& sources) {
+  if (request.count < 1 || request.count > kMaxCount)
+    throw KitRequestError("Число вариантов должно быть от 1 до " + std::to_string(kMaxCount));
+  if (request.codes.empty() && request.schemes.empty()) throw KitRequestError("Не выбрано ни одной задачи");
+  CheckTolerance(request.tolerance);
+  const std::vector<int> codes = Codes(request);
   for (int code : codes)
     if (!FindTask(code)) throw KitRequestError("Нет задачи " + std::to_string(code));
+  const auto schemes = Schemes(request, sources);
   // A range that no chosen task's field takes is a mistake the teacher would
   // not notice in the output.
   for (const RangeSetting& range : request.ranges)
     if (std::none_of(codes.begin(), codes.end(),
-                     [&](int code) { return TakesRange(code, sources.dataFile, range); }))
+                     [&](int code) { return TakesRange(code, sources.dataFile, range); }) &&
+        std::none_of(schemes.begin(), schemes.end(),
+                     [&](const auto& s) { return SchemeTakesRange(s.second, range); }))
       throw KitRequestError("Ни у одной из выбранных задач нет поля «" + range.field + "»");
 }
 
@@ -325,11 +533,22 @@ bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range
 
 std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources) {
   CheckKitRequest(request, sources);
-  std::vector<int> codes = request.codes;
-  std::sort(codes.begin(), codes.end());
-  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
   std::vector<TaskVariants> tasks;
-  for (int code : codes) tasks.push_back(DrawTask(code, request, sources));
+  for (int code : Codes(request)) {
+    TaskVariants task;
+    task.code = code;
+    const auto statement = sources.statements.find(code);
+    if (statement != sources.statements.end()) task.statement = statement->second;
+    task.fields = FieldsOf(code, sources.dataFile, request.ranges);
+    tasks.push_back(DrawTask({code, nullptr, sources.dataFile}, std::move(task), request));
+  }
+  for (const auto& [stem, scheme] : Schemes(request, sources)) {
+    TaskVariants task;
+    task.name = stem;
+    task.statement = SchemeStatement(scheme);
+    task.fields = SchemeFields(scheme, request.ranges);
+    tasks.push_back(DrawTask({0, &scheme, ""}, std::move(task), request));
+  }
   return tasks;
 }
 
@@ -348,11 +567,60 @@ void CheckTolerance(const std::string& relative) {
                           std::to_string(kMaxToleranceDecimals) + " знаками после запятой");
 }
 
+namespace {
+
+// The place of the last digit printed in `value`: -3 for "0.250", 5 for
+// "1.0005E9" (a task file's answer beyond 1e5).
+int LastPrintedPlace(const std::string& value) {
+  const std::size_t e = value.find_first_of("Ee");
+  const std::string mantissa = value.substr(0, e);
+  const std::size_t point = mantissa.find('.');
+  const int decimals = point == std::string::npos ? 0 : static_cast<int>(mantissa.size() - point - 1);
+  const int exponent = e == std::string::npos ? 0 : std::atoi(value.c_str() + e + 1);
+  return exponent - decimals;
+}
+
+// `value` with `decimals` decimals, rounded to nearest.
+Decimal DecimalOf(double value, int decimals) {
+  char buf[400];
+  Decimal d;
+  ParseDecimal(std::string(buf, FixedDigits(buf, sizeof buf, value, decimals)), d);
+  return d;
+}
+
+}  // namespace
+
+Acceptance AcceptanceOf(const std::string& value, const std::optional<double>& exact,
+                        const std::string& relative) {
+  Acceptance acceptance;
+  acceptance.tolerance = ToleranceOf(value, relative);
+  Decimal key, tolerance;
+  ParseDecimal(value, key);
+  ParseDecimal(acceptance.tolerance, tolerance);
+  Decimal low = Subtract(key, tolerance), high = Add(key, tolerance);
+  if (exact && std::isfinite(*exact)) {
+    // The exact value at three digits finer than printed, and one unit of
+    // that digit further out, so that the range holds it whatever the rounding.
+    const int place = LastPrintedPlace(value) - 3;
+    const Decimal unit = FromDigits("1", place);
+    const Decimal e = DecimalOf(*exact, -place);
+    const Decimal exactLow = Subtract(Subtract(e, unit), tolerance);
+    const Decimal exactHigh = Add(Add(e, unit), tolerance);
+    // Only an exact value beyond the printed one's tolerance widens it.
+    if (Compare(Abs(Subtract(e, key)), tolerance) > 0) {
+      acceptance.widened = true;
+      if (Compare(exactLow, low) < 0) low = exactLow;
+      if (Compare(exactHigh, high) > 0) high = exactHigh;
+    }
+  }
+  acceptance.low = PlainText(low);
+  acceptance.high = PlainText(high);
+  return acceptance;
+}
+
 std::string ToleranceOf(const std::string& value, const std::string& relative) {
   CheckTolerance(relative);
-  const std::size_t point = value.find('.');
-  const int decimals = point == std::string::npos ? 0 : static_cast<int>(value.size() - point - 1);
-  const Decimal half = HalfUnit(-decimals);
+  const Decimal half = HalfUnit(LastPrintedPlace(value));
   if (relative.empty()) return PlainText(half);
   Decimal key, rel;
   ParseDecimal(value, key);
@@ -360,6 +628,43 @@ std::string ToleranceOf(const std::string& value, const std::string& relative) {
   const Decimal scaled = Multiply(Abs(key), rel);
   return PlainText(Compare(scaled, half) > 0 ? scaled : half);
 }
+
+namespace {
+
+std::vector<CheckedAnswer> Checked(const std::vector<OptimumQuantity>& answers,
+                                   const std::vector<std::optional<double>>& exact,
+                                   const std::vector<std::string>& typed, const std::string& tolerance,
+                                   bool reveal) {
+  std::vector<CheckedAnswer> checked;
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    CheckedAnswer answer;
+    answer.label = answers[i].label;
+    answer.question = answers[i].question;
+    const Acceptance accepted =
+        AcceptanceOf(answers[i].value, i < exact.size() ? exact[i] : std::nullopt, tolerance);
+    double number = 0;
+    Decimal given, low, high;
+    const std::string text = i < typed.size() ? typed[i] : "";
+    answer.number = ParseTypedNumber(text, number) && ParseDecimal(text, given);
+    if (answer.number) {
+      ParseDecimal(accepted.low, low);
+      ParseDecimal(accepted.high, high);
+      answer.right = Compare(given, low) >= 0 && Compare(given, high) <= 0;
+    }
+    if (reveal) {
+      answer.value = answers[i].value;
+      answer.tolerance = accepted.tolerance;
+      if (accepted.widened) {
+        answer.low = accepted.low;
+        answer.high = accepted.high;
+      }
+    }
+    checked.push_back(std::move(answer));
+  }
+  return checked;
+}
+
+}  // namespace
 
 std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>& data,
                                         const std::vector<std::string>& typed, const std::string& tolerance,
@@ -380,29 +685,31 @@ std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>
   }
   const TaskResult run = RunTaskRequest(request);
   if (!run.refusal.empty()) throw InvalidDataError(InvalidDataError::Message{}, run.refusal);
-  std::vector<CheckedAnswer> checked;
-  const std::vector<OptimumQuantity>& answers = run.answers;
-  for (std::size_t i = 0; i < answers.size(); ++i) {
-    CheckedAnswer answer;
-    answer.label = answers[i].label;
-    answer.question = answers[i].question;
-    const std::string limit = ToleranceOf(answers[i].value, tolerance);
-    double number = 0;
-    Decimal given, key, allowed;
-    const std::string text = i < typed.size() ? typed[i] : "";
-    answer.number = ParseTypedNumber(text, number) && ParseDecimal(text, given);
-    if (answer.number) {
-      ParseDecimal(answers[i].value, key);
-      ParseDecimal(limit, allowed);
-      answer.right = Compare(Abs(Subtract(given, key)), allowed) <= 0;
-    }
-    if (reveal) {
-      answer.value = answers[i].value;
-      answer.tolerance = limit;
-    }
-    checked.push_back(std::move(answer));
+  std::vector<double> values;
+  for (const std::optional<double>& v : request.values) values.push_back(*v);
+  return Checked(run.answers, ExactOf(code, values, run.answers), typed, tolerance, reveal);
+}
+
+std::vector<CheckedAnswer> CheckSchemeAnswers(const std::string& schemeText, const std::string& fileName,
+                                              const std::vector<std::string>& data,
+                                              const std::vector<std::string>& typed,
+                                              const std::string& tolerance, bool reveal) {
+  const schemes::Scheme scheme = schemes::ParseScheme(schemeText, fileName);
+  if (data.size() != scheme.parameters.size())
+    throw KitRequestError("Задаче из файла " + fileName + " нужно " +
+                          std::to_string(scheme.parameters.size()) + " значений исходных данных, а дано " +
+                          std::to_string(data.size()));
+  CheckTolerance(tolerance);
+  std::vector<double> values;
+  for (std::size_t j = 0; j < data.size(); ++j) {
+    double value = 0;
+    if (!ParseTypedNumber(data[j], value))
+      throw KitRequestError("Значение P" + std::to_string(j + 1) + " «" + data[j] + "» — не число");
+    values.push_back(value);
   }
-  return checked;
+  const schemes::SchemeRun run = schemes::RunScheme(scheme, values);
+  const std::vector<OptimumQuantity> answers = SchemeQuantities(scheme, run);
+  return Checked(answers, std::vector<std::optional<double>>(answers.size()), typed, tolerance, reveal);
 }
 
 }  // namespace teaching

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -91,6 +92,9 @@ struct Variant {
   int number = 0;                        // 1, 2, ...
   std::vector<std::string> data;         // the value texts, in slot order
   std::vector<OptimumQuantity> answers;  // as the report states them
+  // Per answer, the exact value where the task's own method may leave it
+  // (a built-in task that a task file states); nothing for the others.
+  std::vector<std::optional<double>> exact;
 };
 
 struct TaskVariants {
@@ -115,7 +119,10 @@ bool ParseSeed(const std::string& text, std::uint64_t& seed);
 // (where the default data's optimum does) and its answers differ from every
 // kept variant's. The generator of a task starts from the seed and the task
 // code alone, so a task's variants do not depend on the other tasks asked for.
-// Throws KitRequestError, NotEnoughVariantsError or InOutError. The shared
+// Task files follow the codes; a task file's generator starts from the seed
+// and the FNV-1a hash of its name. Throws KitRequestError,
+// NotEnoughVariantsError, InOutError or schemes::SchemeError (a fault of a
+// task file, naming its line). The shared
 // state of the current task (code, parameters, field table, chart) is left as
 // it was.
 std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources);
@@ -125,6 +132,12 @@ std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSourc
 // KitRequestError or InOutError.
 void CheckKitRequest(const KitRequest& request, const KitSources& sources);
 
+// The name a task file gives its kit files ("dimer-tank" for
+// "dimer-tank.toml", letter case of the extension ignored); empty for a name
+// that cannot: no ".toml", an empty stem or one of digits only (it would read
+// as a task code), a leading dot, a slash or a control character.
+std::string SchemeStem(const std::string& fileName);
+
 // Whether `range` names one of the fields of task `code`.
 bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range);
 
@@ -133,6 +146,19 @@ bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range
 // KitRequestError for a relative tolerance that is not a number from 0 to
 // 0.5 with at most 6 decimals.
 std::string ToleranceOf(const std::string& value, const std::string& relative);
+
+// The answers a quiz and the self-check accept for a quantity printed as
+// `value`: within ToleranceOf(value, relative) of it, and, where the exact
+// value lies beyond that, from the printed value to the exact one and the
+// same tolerance past it. `low` and `high` are decimal texts; `widened` says
+// whether the exact value widened them.
+struct Acceptance {
+  std::string tolerance;
+  std::string low, high;
+  bool widened = false;
+};
+Acceptance AcceptanceOf(const std::string& value, const std::optional<double>& exact,
+                        const std::string& relative);
 
 // Checks a request's tolerance; throws KitRequestError naming the problem.
 void CheckTolerance(const std::string& relative);
@@ -145,11 +171,14 @@ struct CheckedAnswer {
   bool right = false;     // within the tolerance of the printed value
   std::string value;      // the printed value, only when asked to reveal it
   std::string tolerance;  // likewise
+  // Likewise, where the exact value widens what is accepted: the accepted
+  // range's bounds; empty otherwise.
+  std::string low, high;
 };
 
 // Runs task `code` with the variant's `data` (value texts in slot order) and
 // compares each typed answer (decimal point or comma) with the answer the
-// report prints, within the tolerance. Refusals of the data pass through as
+// report prints, as AcceptanceOf accepts it. Refusals of the data pass through as
 // InvalidDataError; a wrong count of values is a KitRequestError. The shared
 // state of the current task is left as it was.
 std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>& data,

@@ -6,6 +6,8 @@
 // Text crosses the boundary as UTF-8, NUL-terminated; the report stays in
 // Windows-1251 bytes, as it is saved.
 
+#include "web/WebEngine.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,15 +29,9 @@
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
+#include "teaching/Exact.h"
 #include "teaching/KitFiles.h"
 #include "teaching/Variants.h"
-
-#if defined(__EMSCRIPTEN__)
-#include <emscripten/emscripten.h>
-#define REACTOPT_EXPORT extern "C" EMSCRIPTEN_KEEPALIVE
-#else
-#define REACTOPT_EXPORT extern "C"
-#endif
 
 namespace {
 
@@ -46,7 +42,8 @@ struct EngineState {
   std::string dataFile;
   std::string message;  // the last error, UTF-8
   std::string fieldsJson;
-  TaskResult run;  // the last run that ran; a refused one leaves it
+  TaskResult run;         // the last run that ran; a refused one leaves it
+  std::string exactLine;  // the last run's exact optimum, "Точное решение: ..."
   double chartPoints[3 * kChartSize] = {};
   std::string chartCsv;
 } engine;
@@ -93,6 +90,9 @@ auto Guarded(Answer answer) -> decltype(answer()) {
 }
 
 }  // namespace
+
+const std::string& EngineDataFile() { return engine.dataFile; }
+void SetEngineError(const std::string& message) { engine.message = message; }
 
 // Gives the engine the bytes of "DataFile.dat". Returns a buffer of `size`
 // bytes for the caller to fill.
@@ -177,6 +177,18 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
     TaskResult run = RunTaskRequest(request);
     if (!run.refusal.empty()) throw std::runtime_error(run.refusal);
     if (!run.ran) throw std::runtime_error("Нет задачи " + std::to_string(code));
+    // The exact optimum of the values as run, those not given the first offered.
+    // A line that cannot be made is no fault of the run.
+    engine.exactLine.clear();
+    try {
+      std::vector<double> asRun;
+      const TTaskFieldTable fields =
+          engine.dataFile.empty() ? TTaskFieldTable{} : ReadTaskFields(code, &engine.dataFile);
+      for (int j = 1; j <= SlotCount(code); ++j)
+        asRun.push_back(j <= count && (given & (1 << (j - 1))) ? values[j - 1] : fields[j].Values[0]);
+      engine.exactLine = teaching::ExactLine(code, asRun, run.answers);
+    } catch (const std::exception&) {
+    }
     engine.run = std::move(run);
     engine.chartCsv = ChartCsv(engine.run.chart);
     for (std::size_t i = 0; i < engine.run.chart.size(); ++i) {
@@ -190,8 +202,10 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
 
 // The optimum of the last run as its report states it, as JSON:
 // {"quantities":[{"label":"CRmax","question":"...","value":"0.250","text":"...","maximum":true}],
-//  "conversion":0.5}; "question" asks for the quantity as the teacher's sheets
-// do, "maximum" marks the value the sweep maximised.
+//  "conversion":0.5,"exact":"Точное решение: ..."}; "question" asks for the
+// quantity as the teacher's sheets do, "maximum" marks the value the sweep
+// maximised, "exact" states the exact optimum where a task file gives it
+// (empty otherwise).
 REACTOPT_EXPORT const char* reactopt_optimum() {
   static std::string json;
   json = "{\"quantities\":[";
@@ -207,7 +221,9 @@ REACTOPT_EXPORT const char* reactopt_optimum() {
     AppendJsonString(json, q.line);
     json += q.maximum ? ",\"maximum\":true}" : ",\"maximum\":false}";
   }
-  json += "],\"conversion\":" + ShortestText(engine.run.optimumConversion) + "}";
+  json += "],\"conversion\":" + ShortestText(engine.run.optimumConversion) + ",\"exact\":";
+  AppendJsonString(json, engine.exactLine);
+  json += "}";
   return json.c_str();
 }
 
@@ -222,352 +238,8 @@ REACTOPT_EXPORT const double* reactopt_chart_points() { return engine.chartPoint
 // "reactopt-batch --chart": a header, then k,x,y1,y2 with 17 digits.
 REACTOPT_EXPORT const char* reactopt_chart_csv() { return engine.chartCsv.c_str(); }
 
-// ---------------------------------------------------------------------------
-// The teacher's kit and the students' self-check. The page only passes the
-// request in and offers the files; the core draws, rounds and compares.
-
-namespace {
-
-// Just enough JSON for the requests: objects, arrays, strings, numbers kept
-// as their text, true, false and null.
-struct Json {
-  enum Kind { Null, Bool, Number, String, Array, Object } kind = Null;
-  bool flag = false;
-  std::string text;  // a string's value or a number's digits
-  std::vector<Json> items;
-  std::map<std::string, Json> members;
-
-  const Json& operator[](const std::string& key) const {
-    static const Json none;
-    const auto it = members.find(key);
-    return it == members.end() ? none : it->second;
-  }
-};
-
-class JsonReader {
- public:
-  explicit JsonReader(std::string_view text) : text_(text) {}
-  Json Document() {
-    Json value = Value(0);
-    Blanks();
-    if (pos_ != text_.size()) Fail();
-    return value;
-  }
-
- private:
-  [[noreturn]] void Fail() const {
-    throw teaching::KitRequestError("Запрос не в формате JSON (символ " + std::to_string(pos_ + 1) + ")");
-  }
-  void Blanks() {
-    while (pos_ < text_.size() &&
-           (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\n' || text_[pos_] == '\r'))
-      ++pos_;
-  }
-  bool Take(char c) {
-    Blanks();
-    if (pos_ < text_.size() && text_[pos_] == c) return ++pos_, true;
-    return false;
-  }
-  bool Word(std::string_view word) {
-    if (text_.substr(pos_, word.size()) != word) return false;
-    pos_ += word.size();
-    return true;
-  }
-  unsigned Hex4() {
-    if (pos_ + 4 > text_.size()) Fail();
-    unsigned v = 0;
-    for (int i = 0; i < 4; ++i) {
-      const char c = text_[pos_++];
-      v = v * 16 + (c >= '0' && c <= '9'   ? unsigned(c - '0')
-                    : c >= 'a' && c <= 'f' ? unsigned(c - 'a' + 10)
-                    : c >= 'A' && c <= 'F' ? unsigned(c - 'A' + 10)
-                                           : (Fail(), 0u));
-    }
-    return v;
-  }
-  std::string StringBody() {
-    std::string out;
-    for (;;) {
-      if (pos_ >= text_.size()) Fail();
-      const char c = text_[pos_++];
-      if (c == '"') return out;
-      if (c != '\\') {
-        out += c;
-        continue;
-      }
-      if (pos_ >= text_.size()) Fail();
-      const char e = text_[pos_++];
-      switch (e) {
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case 'r': out += '\r'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'u': {
-          char32_t cp = Hex4();
-          if (cp >= 0xD800 && cp < 0xDC00 && Word("\\u")) {
-            const unsigned low = Hex4();
-            cp = low >= 0xDC00 && low < 0xE000 ? 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00) : 0xFFFD;
-          } else if (cp >= 0xD800 && cp < 0xE000) {
-            cp = 0xFFFD;
-          }
-          cp1251::AppendUtf8(out, cp);
-          break;
-        }
-        default: out += e;
-      }
-    }
-  }
-  Json Value(int depth) {
-    if (depth > 16) Fail();
-    Blanks();
-    Json v;
-    if (Take('{')) {
-      v.kind = Json::Object;
-      if (Take('}')) return v;
-      do {
-        if (!Take('"')) Fail();
-        std::string key = StringBody();
-        if (!Take(':')) Fail();
-        v.members[key] = Value(depth + 1);
-      } while (Take(','));
-      if (!Take('}')) Fail();
-    } else if (Take('[')) {
-      v.kind = Json::Array;
-      if (Take(']')) return v;
-      do v.items.push_back(Value(depth + 1));
-      while (Take(','));
-      if (!Take(']')) Fail();
-    } else if (Take('"')) {
-      v.kind = Json::String;
-      v.text = StringBody();
-    } else if (Word("true")) {
-      v.kind = Json::Bool;
-      v.flag = true;
-    } else if (Word("false")) {
-      v.kind = Json::Bool;
-    } else if (Word("null")) {
-    } else {
-      const std::size_t start = pos_;
-      while (pos_ < text_.size() &&
-             std::string_view("+-.0123456789eE").find(text_[pos_]) != std::string_view::npos)
-        ++pos_;
-      if (pos_ == start) Fail();
-      v.kind = Json::Number;
-      v.text = std::string(text_.substr(start, pos_ - start));
-    }
-    return v;
-  }
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
-
-// A number or a string holding one, as its text.
-std::string TextOf(const Json& v) { return v.kind == Json::Number || v.kind == Json::String ? v.text : ""; }
-
-int WholeNumber(const Json& v, const char* what) {
-  const std::string text = TextOf(v);
-  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
-    throw teaching::KitRequestError(std::string("В запросе нет целого числа ") + what);
-  return std::stoi(text);
-}
-
-std::uint64_t Seed(const Json& v) {
-  const std::string text = TextOf(v);
-  if (v.kind == Json::Null) return 1;
-  std::uint64_t seed = 0;
-  if (!teaching::ParseSeed(text, seed))
-    throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1: " + text);
-  return seed;
-}
-
-std::vector<std::string> Texts(const Json& v) {
-  std::vector<std::string> texts;
-  for (const Json& item : v.items) texts.push_back(TextOf(item));
-  return texts;
-}
-
-std::string kitJson;
-
-}  // namespace
-
-// The fields whose values a kit draws for task `code`, with their default
-// ranges, as JSON: [{"slot":1,"label":"...","low":"0.5","high":"2"}]. Null on
-// an error (see reactopt_error).
-REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
-  return Guarded([&] {
-    std::string json = "[";
-    for (const teaching::DrawnField& field : teaching::FieldsOf(code, engine.dataFile, {})) {
-      NextItem(json);
-      json += "{\"slot\":" + std::to_string(field.slot) + ",\"label\":";
-      AppendJsonString(json, field.label);
-      json += ",\"low\":";
-      AppendJsonString(json, teaching::PlainText(field.low));
-      json += ",\"high\":";
-      AppendJsonString(json, teaching::PlainText(field.high));
-      json += '}';
-    }
-    kitJson = json + "]";
-    return kitJson.c_str();
-  });
-}
-
-namespace {
-
-teaching::KitRequest KitRequestOf(const Json& request) {
-  teaching::KitRequest kit;
-  for (const Json& code : request["codes"].items) kit.codes.push_back(WholeNumber(code, "в списке задач"));
-  kit.count = WholeNumber(request["count"], "вариантов");
-  kit.seed = Seed(request["seed"]);
-  for (const Json& range : request["ranges"].items)
-    kit.ranges.push_back({TextOf(range["field"]), TextOf(range["low"]), TextOf(range["high"])});
-  kit.tolerance = TextOf(request["tolerance"]);
-  kit.key = request["key"].flag;
-  return kit;
-}
-
-teaching::KitSources KitSourcesOf(const Json& request) {
-  teaching::KitSources sources;
-  sources.dataFile = engine.dataFile;
-  for (const auto& [code, text] : request["statements"].members)
-    if (!code.empty() && code.size() <= 3 && code.find_first_not_of("0123456789") == std::string::npos)
-      sources.statements[std::stoi(code)] = text.text;
-  return sources;
-}
-
-const char* FilesJson(const std::vector<teaching::KitFile>& files) {
-  std::string json = "{\"files\":[";
-  for (const teaching::KitFile& file : files) {
-    NextItem(json);
-    json += "{\"name\":";
-    AppendJsonString(json, file.name);
-    json += ",\"text\":";
-    AppendJsonString(json, file.bytes);
-    json += '}';
-  }
-  kitJson = json + "]}";
-  return kitJson.c_str();
-}
-
-// A kit drawn one task per call, so that the page can say how far it is
-// between tasks. A task's variants depend on the seed and its code alone, so
-// the files are those of the whole request drawn at once.
-struct KitInSteps {
-  teaching::KitRequest request;
-  teaching::KitSources sources;
-  std::vector<teaching::TaskVariants> tasks;
-};
-KitInSteps kitInSteps;
-
-}  // namespace
-
-// The kit's files for a request given as JSON:
-// {"codes":[101,...],"count":30,"seed":"1","ranges":[{"field":"1","low":"0.5","high":"2"}],
-//  "tolerance":"","key":false,"statements":{"101":"Задача 101\n..."}}
-// Returns {"files":[{"name":"answers-101.csv","text":"..."},...]}, the bytes
-// reactopt-batch --variants writes; null on an error (see reactopt_error).
-REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
-  return Guarded([&] {
-    const Json request = JsonReader(requestJson).Document();
-    return FilesJson(teaching::MakeKit(KitRequestOf(request), KitSourcesOf(request)));
-  });
-}
-
-// The same kit in steps: reactopt_kit_begin takes the request and returns
-// the codes to draw, {"codes":[101,...]}, in order; reactopt_kit_task draws
-// one of them and returns its variants' data,
-// {"code":101,"fields":[{"slot":1,"label":"..."}],"variants":[{"number":1,"data":["1","0.5"]}]};
-// reactopt_kit_files returns the files as reactopt_kit does. Each returns
-// null on an error (see reactopt_error), the kit's messages the same.
-REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
-  return Guarded([&] {
-    const Json request = JsonReader(requestJson).Document();
-    kitInSteps = {KitRequestOf(request), KitSourcesOf(request), {}};
-    teaching::CheckKitRequest(kitInSteps.request, kitInSteps.sources);
-    std::vector<int> codes = kitInSteps.request.codes;
-    std::sort(codes.begin(), codes.end());
-    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-    std::string json = "{\"codes\":[";
-    for (int code : codes) json += (json.back() == '[' ? "" : ",") + std::to_string(code);
-    kitJson = json + "]}";
-    return kitJson.c_str();
-  });
-}
-
-REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
-  return Guarded([&] {
-    teaching::KitRequest one = kitInSteps.request;
-    one.codes = {code};
-    one.ranges.clear();
-    for (const teaching::RangeSetting& range : kitInSteps.request.ranges)
-      if (teaching::TakesRange(code, engine.dataFile, range)) one.ranges.push_back(range);
-    kitInSteps.tasks.push_back(std::move(teaching::DrawVariants(one, kitInSteps.sources).front()));
-    const teaching::TaskVariants& task = kitInSteps.tasks.back();
-    std::string json = "{\"code\":" + std::to_string(task.code) + ",\"fields\":[";
-    for (const teaching::DrawnField& field : task.fields) {
-      NextItem(json);
-      json += "{\"slot\":" + std::to_string(field.slot) + ",\"label\":";
-      AppendJsonString(json, field.label);
-      json += '}';
-    }
-    json += "],\"variants\":[";
-    for (const teaching::Variant& variant : task.variants) {
-      NextItem(json);
-      json += "{\"number\":" + std::to_string(variant.number) + ",\"data\":[";
-      for (const std::string& value : variant.data) {
-        NextItem(json);
-        AppendJsonString(json, value);
-      }
-      json += "]}";
-    }
-    kitJson = json + "]}";
-    return kitJson.c_str();
-  });
-}
-
-REACTOPT_EXPORT const char* reactopt_kit_files() {
-  return Guarded([&] {
-    std::sort(
-        kitInSteps.tasks.begin(), kitInSteps.tasks.end(),
-        [](const teaching::TaskVariants& a, const teaching::TaskVariants& b) { return a.code < b.code; });
-    const char* json = FilesJson(teaching::KitFiles(kitInSteps.tasks, kitInSteps.request));
-    kitInSteps = {};
-    return json;
-  });
-}
-
-// A student's answers to a variant, checked by the core:
-// {"code":101,"data":["1","0.5"],"answers":["0,343","0.586","0.243"],"tolerance":"","reveal":false}
-// Returns {"answers":[{"label":"CRmax","question":"...","number":true,"right":true}]}, with
-// "value" and "tolerance" of each only when "reveal" is true; null on an
-// error (see reactopt_error), a refusal of the data included.
-REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
-  return Guarded([&] {
-    const Json request = JsonReader(requestJson).Document();
-    const std::vector<teaching::CheckedAnswer> checked = teaching::CheckAnswers(
-        WholeNumber(request["code"], "задачи"), Texts(request["data"]), Texts(request["answers"]),
-        TextOf(request["tolerance"]), request["reveal"].flag);
-    std::string json = "{\"answers\":[";
-    for (const teaching::CheckedAnswer& a : checked) {
-      NextItem(json);
-      json += "{\"label\":";
-      AppendJsonString(json, a.label);
-      json += ",\"question\":";
-      AppendJsonString(json, a.question);
-      json += std::string(",\"number\":") + (a.number ? "true" : "false") +
-              ",\"right\":" + (a.right ? "true" : "false");
-      if (request["reveal"].flag) {
-        json += ",\"value\":";
-        AppendJsonString(json, a.value);
-        json += ",\"tolerance\":";
-        AppendJsonString(json, a.tolerance);
-      }
-      json += '}';
-    }
-    kitJson = json + "]}";
-    return kitJson.c_str();
-  });
-}
+// The teacher's kit, the students' self-check and the shipped examples are in
+// WebKit.cpp.
 
 // ---------------------------------------------------------------------------
 // Task files: a scheme in the TOML task language, run by the engine of

@@ -46,17 +46,9 @@ if (tasks.length === 0) {
   console.error(`build.mjs: no task statements zadNNN.txt in ${tasksDir}`);
   process.exit(1);
 }
-// The example task files shipped with the program (not the built-in tasks'
-// own task1NN.toml), listed on the page beside the 25.
-const examples = fs
-  .readdirSync(tasksDir)
-  .filter((f) => /\.toml$/i.test(f) && !/^task\d\d\d\.toml$/i.test(f))
-  .sort()
-  .map((f) => ({ name: f.replace(/\.toml$/i, ''), text: fs.readFileSync(path.join(tasksDir, f)).toString('base64') }));
 const data = {
   dataFile: fs.readFileSync(path.join(tasksDir, 'DataFile.dat')).toString('base64'),
   tasks,
-  examples,
 };
 
 const bundle = await build({

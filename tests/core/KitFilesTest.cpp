@@ -187,20 +187,32 @@ TEST_F(KitOfAllTasks, TheSheetsAndTheQuizAskTheQuestions) {
     for (const Variant& v : task.variants) {
       SCOPED_TRACE(std::to_string(task.code) + " variant " + std::to_string(v.number));
       std::string find = "<h2>Найти</h2>\n<table class=\"find\">\n";
-      std::string cloze = "&lt;p&gt;&lt;b&gt;Найти&lt;/b&gt; (дробную часть отделяйте точкой)&lt;/p&gt;\n";
+      // Each field takes the printed value first, within half a unit of its
+      // last digit; an exact value beyond that adds a second answer.
+      std::vector<std::string> fields;
       std::string key = "<div class=\"key\"><b>Ответы:</b> ";
       for (const OptimumQuantity& q : v.answers) {
         find += "<tr><td>" + q.question + "</td><td class=\"blank\"></td></tr>\n";
         key += "<span>" + Parse(q.question).symbol + " = " + q.value + "</span>";
-        cloze += XmlEscaped("<p>" + q.question + " {1:NUMERICAL:=" + q.value + ":" +
-                            ToleranceOf(q.value, "") + "}</p>\n");
+        fields.push_back(
+            XmlEscaped("<p>" + q.question + " {1:NUMERICAL:=" + q.value + ":" + ToleranceOf(q.value, "")));
       }
       find += "</table>\n" + key + "</div>\n";
-      cloze += "</text></questiontext>";
       const std::string& sheet = pages[page];
       const std::string& question = clozes[page];
       EXPECT_NE(sheet.find(find), std::string::npos) << sheet.substr(sheet.find("<h2>Найти"));
-      EXPECT_NE(question.find(cloze), std::string::npos) << question.substr(question.find("Найти"));
+      const std::string heading =
+          "&lt;p&gt;&lt;b&gt;Найти&lt;/b&gt; (дробную часть отделяйте точкой)&lt;/p&gt;\n";
+      std::size_t at = question.find(heading);
+      ASSERT_NE(at, std::string::npos);
+      at += heading.size();
+      for (const std::string& field : fields) {
+        EXPECT_EQ(question.substr(at, field.size()), field) << question.substr(at);
+        const std::string next = question.substr(at + field.size(), 6);
+        EXPECT_TRUE(next[0] == '}' || next == "~%100%") << question.substr(at);
+        at = question.find("&lt;/p&gt;\n", at) + 11;
+      }
+      EXPECT_EQ(question.substr(at, 22), "</text></questiontext>") << question.substr(at);
       ++page;
     }
   }

@@ -49,7 +49,13 @@ describe('the teacher kit in the browser engine', () => {
       const folder = path.join(out, seed);
       execFileSync(batchPath, ['--variants', '30', '--seed', seed, '--key', '--out', folder, 'all'], { cwd: tasksDir });
       const t0 = performance.now();
-      const files = engine.kit({ codes: CODES, count: 30, seed, key: true, statements });
+      const files = engine.kit({
+        codes: CODES,
+        count: 30,
+        seed,
+        key: true,
+        statements,
+      });
       const ms = performance.now() - t0;
       if (seed === '1') console.log(`engine: 750 variants with their files in ${ms.toFixed(0)} ms`);
       assert.deepEqual(files.map((f) => f.name).sort(), fs.readdirSync(folder).sort());
@@ -117,7 +123,11 @@ describe('the teacher kit in the browser engine', () => {
 
   it("checks a student's answers without showing the key", () => {
     // Task 101, k1 = 1, k2 = 0.5: CRmax = 0.343, Xa = 0.586, CS = 0.243.
-    const request = { code: 101, data: ['1', '0,5'], answers: ['0,343', '0.587', ''] };
+    const request = {
+      code: 101,
+      data: ['1', '0,5'],
+      answers: ['0,343', '0.587', ''],
+    };
     const [CRmax, Xa, CS] = [
       'Максимальный выход продукта R, CRmax',
       'Степень конверсии A, при которой выход R максимален, Xa',
@@ -152,6 +162,101 @@ describe('the teacher kit in the browser engine', () => {
         asked,
         `${code}`,
       );
+    }
+  });
+
+  it('takes task files beside codes, with the bytes reactopt-batch gives, at once or a task at a time', () => {
+    const folder = path.join(out, 'schemes');
+    execFileSync(batchPath, ['--variants', '5', '--seed', '3', '--key', '--out', folder, 'dimer-tank.toml', '111'], {
+      cwd: tasksDir,
+    });
+    const schemes = [
+      {
+        name: 'dimer-tank.toml',
+        text: fs.readFileSync(path.join(tasksDir, 'dimer-tank.toml'), 'utf8'),
+      },
+    ];
+    const request = {
+      codes: [111],
+      schemes,
+      count: 5,
+      seed: '3',
+      key: true,
+      statements,
+    };
+    const steps = engine.kitInSteps(request);
+    assert.deepEqual([steps.codes, steps.schemes], [[111], ['dimer-tank.toml']]);
+    const drawn = steps.draw('dimer-tank.toml');
+    assert.deepEqual([drawn.code, drawn.name, drawn.variants.length], [0, 'dimer-tank', 5]);
+    steps.draw(111);
+    for (const files of [engine.kit(request), steps.files()]) {
+      assert.deepEqual(
+        files.map((f) => f.name),
+        ['answers-111.csv', 'answers-dimer-tank.csv', 'sheets.html', 'moodle.xml'],
+      );
+      for (const f of files) {
+        assert.ok(Buffer.from(f.text, 'utf8').equals(fs.readFileSync(path.join(folder, f.name))), f.name);
+      }
+    }
+    assert.deepEqual(
+      engine.kitSchemeFields(schemes[0]).map((f) => [f.slot, f.low, f.high]),
+      [
+        [1, '0.5', '2'],
+        [2, '0.5', '2'],
+        [3, '0.5', '2'],
+        [4, '1', '2'],
+        [5, '0.005', '0.02'],
+      ],
+    );
+    assert.throws(
+      () =>
+        engine.kit({
+          ...request,
+          schemes: [{ name: 'bad.toml', text: 'key = A' }],
+        }),
+      /bad\.toml, строка 1/,
+    );
+
+    // The self-check of a task file's variant takes its key.
+    const key = csvRows(fs.readFileSync(path.join(folder, 'answers-dimer-tank.csv'), 'utf8'))[1];
+    const checked = engine.check({
+      scheme: schemes[0].text,
+      name: 'dimer-tank.toml',
+      data: key.slice(1, 6),
+      answers: key.slice(6),
+    });
+    assert.ok(checked.length === key.length - 6 && checked.every((a) => a.right));
+  });
+
+  it('states the exact optimum beside the run, and accepts it in the self-check', () => {
+    const run = engine.run(111, []);
+    assert.equal(run.exact, 'Точное решение: CRmax = 0.3679 при Xa = 0.6321');
+    assert.equal(engine.run(112, []).exact, '');
+    // Task 111 with its first offered data: printed CRmax = 0.367, exactly 0.36788.
+    const data = ['1', '1'];
+    const [CRmax] = engine.check({
+      code: 111,
+      data,
+      answers: ['0.3679'],
+      reveal: true,
+    });
+    assert.deepEqual([CRmax.right, CRmax.value, CRmax.low, CRmax.high], [true, '0.367', '0.3665', '0.36838']);
+    assert.equal(engine.check({ code: 111, data, answers: ['0.3705'] })[0].right, false);
+  });
+
+  it('lists the examples shipped with the program', () => {
+    const names = fs
+      .readdirSync(tasksDir)
+      .filter((f) => f.endsWith('.toml') && !f.startsWith('task'))
+      .sort();
+    const examples = engine.examples();
+    assert.deepEqual(
+      examples.map((e) => `${e.name}.toml`),
+      names,
+    );
+    for (const e of examples) {
+      assert.equal(e.text, fs.readFileSync(path.join(tasksDir, `${e.name}.toml`), 'utf8'));
+      assert.ok(e.title.length > 0, e.name);
     }
   });
 });
@@ -313,7 +418,12 @@ describe('the teacher kit in the page', () => {
       ['https://example.org/reactopt.html', 'https://example.org/reactopt.html#101?', null],
     ];
     for (const [base, start, said] of cases) {
-      const { files } = await create({ codes: [101], count: 1, seed: '3', base });
+      const { files } = await create({
+        codes: [101],
+        count: 1,
+        seed: '3',
+        base,
+      });
       const link = await page.locator('#kit-links').inputValue();
       assert.ok(link.startsWith(`Задача 101, вариант 1: ${start}`), `${base}: ${link}`);
       const html = Buffer.from(files['links.html']).toString();

@@ -87,8 +87,8 @@ export async function loadEngine(createModule, dataFileBytes) {
       // conversion of the optimum.
       optimum: optimum.quantities,
       optimumConversion: optimum.conversion,
-      // "Точное решение: CRmax = 0.3679 при Xa = 0.6321" where the core
-      // knows the exact optimum of the task, else empty.
+      // "Точное решение: CRmax = 0.3679 при Xa = 0.6321" where a task file
+      // states the task, '' otherwise.
       exact: typeof optimum.exact === 'string' ? optimum.exact : '',
     };
   }
@@ -111,39 +111,56 @@ export async function loadEngine(createModule, dataFileBytes) {
     return JSON.parse(M.UTF8ToString(json));
   }
 
-  // The kit's files for {codes, count, seed, ranges: [{field, low, high}],
-  // tolerance, key, statements: {code: text}}: [{name, text}], the very bytes
-  // (UTF-8) of reactopt-batch --variants. Throws the message of a request the
-  // kit cannot meet.
+  // The same for a task file {name: 'dimer-tank.toml', text}.
+  function kitSchemeFields(scheme) {
+    return callJson(M._reactopt_kit_scheme_fields, scheme);
+  }
+
+  // The kit's files for {codes, schemes: [{name: 'dimer-tank.toml', text}],
+  // count, seed, ranges: [{field, low, high}], tolerance, key, statements:
+  // {code: text}}: [{name, text}], the very bytes (UTF-8) of reactopt-batch
+  // --variants. Throws the message of a request the kit cannot meet.
   function kit(request) {
     const seed = request.seed === undefined ? undefined : String(request.seed);
     return callJson(M._reactopt_kit, { ...request, seed }).files;
   }
 
   // The same kit a task at a time, so that the page can say how far it is:
-  // {codes, draw(code), files()}. draw gives the variants of one task,
-  // {code, fields: [{slot, label}], variants: [{number, data: [text]}]};
-  // files, once every code is drawn, the files kit(request) gives. Each
-  // throws the kit's message.
+  // {codes, schemes, draw(codeOrName), files()}. draw takes a code or a task
+  // file's name and gives the variants of that task, {code, name, fields:
+  // [{slot, label}], variants: [{number, data: [text]}]} (code 0 and name the
+  // file's stem for a task file); files, once every task is drawn, the files
+  // kit(request) gives. Each throws the kit's message.
   function kitInSteps(request) {
     const seed = request.seed === undefined ? undefined : String(request.seed);
-    const { codes } = callJson(M._reactopt_kit_begin, { ...request, seed });
+    const { codes, schemes } = callJson(M._reactopt_kit_begin, { ...request, seed });
     const result = (json) => {
       if (!json) throw new Error(lastError());
       return JSON.parse(M.UTF8ToString(json));
     };
     return {
       codes,
-      draw: (code) => result(M._reactopt_kit_task(code)),
+      schemes,
+      draw: (task) =>
+        typeof task === 'string'
+          ? withString(task, (ptr) => result(M._reactopt_kit_scheme(ptr)))
+          : result(M._reactopt_kit_task(task)),
       files: () => result(M._reactopt_kit_files()).files,
     };
   }
 
   // A student's answers to a variant: {code, data: [text], answers: [text],
-  // tolerance, reveal} gives [{label, number, right}], with value and
-  // tolerance only when reveal is true.
+  // tolerance, reveal} (for a task file {scheme: text, name: 'x.toml', ...}
+  // in place of code) gives [{label, number, right}], with value and
+  // tolerance only when reveal is true, and low and high then too where the
+  // exact optimum widens what is accepted.
   function check(request) {
     return callJson(M._reactopt_check, request).answers;
+  }
+
+  // The example task files shipped with the program: [{name, title, text}].
+  function examples() {
+    return JSON.parse(M.UTF8ToString(M._reactopt_examples()));
   }
 
   // Task files: {parse(text, fileName), run(text, fileName, values)}.
@@ -153,21 +170,17 @@ export async function loadEngine(createModule, dataFileBytes) {
     return { ...result, text: decodeCp1251(result.report) };
   };
 
-  // The example task files compiled into the core: [{name: "dimer-tank",
-  // title, text}]; absent from an engine without them.
-  const examples =
-    typeof M._reactopt_examples === 'function' ? () => JSON.parse(M.UTF8ToString(M._reactopt_examples())) : undefined;
-
   return {
     taskCodes,
     fields,
     parse,
     run,
     kitFields,
+    kitSchemeFields,
     kit,
     kitInSteps,
     check,
-    scheme: { ...scheme, run: runScheme },
     examples,
+    scheme: { ...scheme, run: runScheme },
   };
 }

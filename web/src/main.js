@@ -159,10 +159,7 @@ async function start() {
   const core = await loadEngine(globalThis.createReactOptEngine, fromBase64(data.dataFile));
   // The task files take their place in the list and the runs like the built-in tasks.
   const engine = withSchemes(core, taskOf);
-  // The examples the core holds; an older engine's come with the page.
-  const examples = core.examples
-    ? core.examples()
-    : (data.examples || []).map((e) => ({ name: e.name, text: new TextDecoder().decode(fromBase64(e.text)) }));
+  const examples = core.examples();
   const known = new Set(engine.taskCodes());
   const tasks = data.tasks
     .filter((t) => known.has(t.code))

@@ -1,0 +1,333 @@
+// The browser engine's teacher's kit, students' self-check and shipped
+// examples: JSON in, JSON out, the core drawing, rounding and comparing. The
+// page only passes the request in and offers the files.
+
+#include <algorithm>
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <new>
+#include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "schemes/BuiltInTasks.h"
+#include "schemes/Scheme.h"
+#include "teaching/KitFiles.h"
+#include "teaching/Variants.h"
+#include "web/WebEngine.h"
+
+using nlohmann::json;
+
+namespace {
+
+std::string kitJson;
+
+// What an entry point answers: the JSON `answer()` gives, kept until the next
+// call, or, when it throws, null with the reason kept for reactopt_error.
+template <typename Answer>
+const char* Answered(Answer answer) {
+  try {
+    kitJson = answer().dump(-1, ' ', false, json::error_handler_t::replace);
+    return kitJson.c_str();
+  } catch (const std::bad_alloc&) {
+    SetEngineError("Недостаточно памяти");
+  } catch (const json::exception&) {
+    SetEngineError("Запрос не в формате JSON");
+  } catch (const std::exception& e) {
+    SetEngineError(e.what());
+  }
+  return nullptr;
+}
+
+json Parsed(const char* text) {
+  json request = json::parse(text ? text : "");
+  if (!request.is_object()) throw teaching::KitRequestError("Запрос не в формате JSON");
+  return request;
+}
+
+// A member that is a string or a number, as its text; empty otherwise.
+std::string TextOf(const json& object, const char* key) {
+  const auto found = object.find(key);
+  if (found == object.end()) return "";
+  if (found->is_string()) return found->get<std::string>();
+  if (found->is_number()) return found->dump();
+  return "";
+}
+
+int WholeNumber(const json& object, const char* key, const char* what) {
+  const std::string text = TextOf(object, key);
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+    throw teaching::KitRequestError(std::string("В запросе нет целого числа ") + what);
+  return std::stoi(text);
+}
+
+std::vector<std::string> Texts(const json& object, const char* key) {
+  std::vector<std::string> texts;
+  const auto found = object.find(key);
+  if (found == object.end() || !found->is_array()) return texts;
+  for (const json& item : *found)
+    texts.push_back(item.is_string() ? item.get<std::string>() : item.is_number() ? item.dump() : "");
+  return texts;
+}
+
+std::uint64_t Seed(const json& request) {
+  const auto found = request.find("seed");
+  if (found == request.end() || found->is_null()) return 1;
+  const std::string text = TextOf(request, "seed");
+  std::uint64_t seed = 0;
+  if (!teaching::ParseSeed(text, seed))
+    throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1: " + text);
+  return seed;
+}
+
+// The request's task files, [{"name": "dimer-tank.toml", "text": "..."}].
+const json& SchemesOf(const json& request) {
+  static const json none = json::array();
+  const auto found = request.find("schemes");
+  return found != request.end() && found->is_array() ? *found : none;
+}
+
+teaching::KitRequest KitRequestOf(const json& request) {
+  teaching::KitRequest kit;
+  if (request.contains("codes") && request["codes"].is_array())
+    for (const json& code : request["codes"]) {
+      const json one = {{"code", code}};
+      kit.codes.push_back(WholeNumber(one, "code", "в списке задач"));
+    }
+  for (const json& scheme : SchemesOf(request)) kit.schemes.push_back(TextOf(scheme, "name"));
+  kit.count = WholeNumber(request, "count", "вариантов");
+  kit.seed = Seed(request);
+  if (request.contains("ranges") && request["ranges"].is_array())
+    for (const json& range : request["ranges"])
+      kit.ranges.push_back({TextOf(range, "field"), TextOf(range, "low"), TextOf(range, "high")});
+  kit.tolerance = TextOf(request, "tolerance");
+  kit.key = request.value("key", false);
+  return kit;
+}
+
+teaching::KitSources KitSourcesOf(const json& request) {
+  teaching::KitSources sources;
+  sources.dataFile = EngineDataFile();
+  if (request.contains("statements") && request["statements"].is_object())
+    for (const auto& [code, text] : request["statements"].items())
+      if (!code.empty() && code.size() <= 3 && code.find_first_not_of("0123456789") == std::string::npos &&
+          text.is_string())
+        sources.statements[std::stoi(code)] = text.get<std::string>();
+  for (const json& scheme : SchemesOf(request))
+    sources.schemes[TextOf(scheme, "name")] = TextOf(scheme, "text");
+  return sources;
+}
+
+json FilesJson(const std::vector<teaching::KitFile>& files) {
+  json list = json::array();
+  for (const teaching::KitFile& file : files) list.push_back({{"name", file.name}, {"text", file.bytes}});
+  return {{"files", list}};
+}
+
+json FieldsJson(const std::vector<teaching::DrawnField>& fields, bool ranges) {
+  json list = json::array();
+  for (const teaching::DrawnField& field : fields) {
+    json one = {{"slot", field.slot}, {"label", field.label}};
+    if (ranges) {
+      one["low"] = teaching::PlainText(field.low);
+      one["high"] = teaching::PlainText(field.high);
+    }
+    list.push_back(one);
+  }
+  return list;
+}
+
+// A kit drawn one task per call, so that the page can say how far it is
+// between tasks. A task's variants depend on the seed and its code (or its
+// file's name) alone, so the files are those of the whole request drawn at once.
+struct KitInSteps {
+  teaching::KitRequest request;
+  teaching::KitSources sources;
+  std::vector<teaching::TaskVariants> tasks;
+} kitInSteps;
+
+}  // namespace
+
+// The fields whose values a kit draws for task `code`, with their default
+// ranges, as JSON: [{"slot":1,"label":"...","low":"0.5","high":"2"}]. Null on
+// an error (see reactopt_error).
+REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
+  return Answered([&] { return FieldsJson(teaching::FieldsOf(code, EngineDataFile(), {}), true); });
+}
+
+// The same for a task file: {"name": "dimer-tank.toml", "text": "..."}.
+REACTOPT_EXPORT const char* reactopt_kit_scheme_fields(const char* requestJson) {
+  return Answered([&] {
+    const json request = Parsed(requestJson);
+    teaching::KitRequest kit;
+    kit.count = 1;
+    kit.schemes = {TextOf(request, "name")};
+    teaching::KitSources sources;
+    sources.schemes[kit.schemes.front()] = TextOf(request, "text");
+    teaching::CheckKitRequest(kit, sources);
+    const schemes::Scheme scheme = schemes::ParseScheme(TextOf(request, "text"), TextOf(request, "name"));
+    json list = json::array();
+    for (std::size_t j = 0; j < scheme.parameters.size(); ++j) {
+      const schemes::Parameter& p = scheme.parameters[j];
+      std::vector<std::string> offered = p.offeredTexts;
+      std::sort(offered.begin(), offered.end(), [](const std::string& a, const std::string& b) {
+        teaching::Decimal x, y;
+        teaching::ParseDecimal(a, x);
+        teaching::ParseDecimal(b, y);
+        return teaching::Compare(x, y) < 0;
+      });
+      list.push_back(
+          {{"slot", j + 1}, {"label", p.label}, {"low", offered.front()}, {"high", offered.back()}});
+    }
+    return list;
+  });
+}
+
+// The kit's files for a request given as JSON:
+// {"codes":[101,...],"schemes":[{"name":"dimer-tank.toml","text":"..."}],"count":30,"seed":"1",
+//  "ranges":[{"field":"1","low":"0.5","high":"2"}],"tolerance":"","key":false,
+//  "statements":{"101":"Задача 101\n..."}}
+// Returns {"files":[{"name":"answers-101.csv","text":"..."},...]}, the bytes
+// reactopt-batch --variants writes; null on an error (see reactopt_error).
+REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
+  return Answered([&] {
+    const json request = Parsed(requestJson);
+    return FilesJson(teaching::MakeKit(KitRequestOf(request), KitSourcesOf(request)));
+  });
+}
+
+// The same kit in steps: reactopt_kit_begin takes the request and returns
+// what to draw, {"codes":[101,...],"schemes":["dimer-tank.toml",...]}, in
+// order; reactopt_kit_task draws a code and reactopt_kit_scheme a task file,
+// each returning its variants' data,
+// {"code":101,"name":"","fields":[{"slot":1,"label":"..."}],"variants":[{"number":1,"data":["1","0.5"]}]}
+// ("code" 0 and "name" the file's stem for a task file); reactopt_kit_files
+// returns the files as reactopt_kit does. Each returns null on an error (see
+// reactopt_error), the kit's messages the same.
+REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
+  return Answered([&] {
+    const json request = Parsed(requestJson);
+    kitInSteps = {KitRequestOf(request), KitSourcesOf(request), {}};
+    teaching::CheckKitRequest(kitInSteps.request, kitInSteps.sources);
+    std::vector<int> codes = kitInSteps.request.codes;
+    std::sort(codes.begin(), codes.end());
+    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    std::vector<std::string> names;
+    for (const std::string& name : kitInSteps.request.schemes)
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    return json{{"codes", codes}, {"schemes", names}};
+  });
+}
+
+namespace {
+
+json DrawOne(teaching::KitRequest one) {
+  one.ranges.clear();
+  for (const teaching::RangeSetting& range : kitInSteps.request.ranges) {
+    teaching::KitRequest probe = one;
+    probe.ranges = {range};
+    try {
+      teaching::CheckKitRequest(probe, kitInSteps.sources);
+      one.ranges.push_back(range);
+    } catch (const teaching::KitRequestError&) {
+      // a range of another task asked for
+    }
+  }
+  kitInSteps.tasks.push_back(std::move(teaching::DrawVariants(one, kitInSteps.sources).front()));
+  const teaching::TaskVariants& task = kitInSteps.tasks.back();
+  json variants = json::array();
+  for (const teaching::Variant& variant : task.variants)
+    variants.push_back({{"number", variant.number}, {"data", variant.data}});
+  return {{"code", task.code},
+          {"name", task.name},
+          {"fields", FieldsJson(task.fields, false)},
+          {"variants", variants}};
+}
+
+}  // namespace
+
+REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
+  return Answered([&] {
+    teaching::KitRequest one = kitInSteps.request;
+    one.codes = {code};
+    one.schemes.clear();
+    return DrawOne(one);
+  });
+}
+
+REACTOPT_EXPORT const char* reactopt_kit_scheme(const char* fileName) {
+  return Answered([&] {
+    teaching::KitRequest one = kitInSteps.request;
+    one.codes.clear();
+    one.schemes = {fileName ? fileName : ""};
+    return DrawOne(one);
+  });
+}
+
+REACTOPT_EXPORT const char* reactopt_kit_files() {
+  return Answered([&] {
+    // The built-in tasks by code, then the task files in the order asked for.
+    std::vector<std::string> stems;
+    for (const std::string& name : kitInSteps.request.schemes) stems.push_back(teaching::SchemeStem(name));
+    const auto rank = [&](const teaching::TaskVariants& t) -> long {
+      if (t.code) return t.code;
+      return 1000 + (std::find(stems.begin(), stems.end(), t.name) - stems.begin());
+    };
+    std::stable_sort(
+        kitInSteps.tasks.begin(), kitInSteps.tasks.end(),
+        [&](const teaching::TaskVariants& a, const teaching::TaskVariants& b) { return rank(a) < rank(b); });
+    const json files = FilesJson(teaching::KitFiles(kitInSteps.tasks, kitInSteps.request));
+    kitInSteps = {};
+    return files;
+  });
+}
+
+// A student's answers to a variant, checked by the core:
+// {"code":101,"data":["1","0.5"],"answers":["0,343","0.586","0.243"],"tolerance":"","reveal":false},
+// or for a task file "scheme" (its text) and "name" (its file name) in place
+// of "code". Returns {"answers":[{"label":"CRmax","question":"...","number":true,"right":true}]},
+// with "value" and "tolerance" of each only when "reveal" is true, and then
+// "low" and "high" too where the exact optimum widens what is accepted; null
+// on an error (see reactopt_error), a refusal of the data included.
+REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
+  return Answered([&] {
+    const json request = Parsed(requestJson);
+    const bool reveal = request.value("reveal", false);
+    const std::vector<teaching::CheckedAnswer> checked =
+        request.contains("scheme")
+            ? teaching::CheckSchemeAnswers(TextOf(request, "scheme"), TextOf(request, "name"),
+                                           Texts(request, "data"), Texts(request, "answers"),
+                                           TextOf(request, "tolerance"), reveal)
+            : teaching::CheckAnswers(WholeNumber(request, "code", "задачи"), Texts(request, "data"),
+                                     Texts(request, "answers"), TextOf(request, "tolerance"), reveal);
+    json answers = json::array();
+    for (const teaching::CheckedAnswer& a : checked) {
+      json one = {{"label", a.label}, {"question", a.question}, {"number", a.number}, {"right", a.right}};
+      if (reveal) {
+        one["value"] = a.value;
+        one["tolerance"] = a.tolerance;
+        if (!a.low.empty()) {
+          one["low"] = a.low;
+          one["high"] = a.high;
+        }
+      }
+      answers.push_back(one);
+    }
+    return json{{"answers", answers}};
+  });
+}
+
+// The example task files shipped with the program:
+// [{"name":"dimer-tank","title":"...","text":"..."}], in name order.
+REACTOPT_EXPORT const char* reactopt_examples() {
+  return Answered([] {
+    json list = json::array();
+    for (const schemes::ExampleScheme& example : schemes::ExampleSchemes())
+      list.push_back({{"name", example.name},
+                      {"title", schemes::ParseScheme(example.text, example.name + ".toml").title},
+                      {"text", example.text}});
+    return list;
+  });
+}
