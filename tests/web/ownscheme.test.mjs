@@ -8,8 +8,18 @@ import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import { createRequire } from 'node:module';
 import { after, before, beforeEach, describe, it } from 'node:test';
-import { batchPath, downloadOf, missingPrerequisite, openBrowser, openPage, pageUrl } from './support.mjs';
+import {
+  batchPath,
+  downloadOf,
+  missingPrerequisite,
+  openBrowser,
+  openPage,
+  pageUrl,
+  root,
+  tasksDir,
+} from './support.mjs';
 
 const missing = missingPrerequisite();
 if (missing) {
@@ -149,7 +159,7 @@ for (const [size, options] of SIZES) {
       await page.getByRole('button', { name: 'Копировать ссылку' }).click();
       await page.locator('#notice', { hasText: '#s:' }).waitFor();
       const link = /(file:\S+)/.exec(await page.locator('#notice').textContent())[1];
-      assert.match(link, /#s:[A-Za-z0-9_-]+\?k1=1,5&k2=0\.3&Ca0=1$/);
+      assert.match(link, /#s:[A-Za-z0-9_-]+\?file=%D1%81%D0%B2%D0%BE%D1%8F&k1=1,5&k2=0\.3&Ca0=1$/);
       assert.ok(link.length < 1000, `a link of ${link.length} characters`);
       await page.waitForFunction((l) => location.href === l, link);
       await page.evaluate(() => localStorage.clear());
@@ -293,5 +303,98 @@ describe('a task file on disk', () => {
     });
     await page.locator('#notice', { hasText: 'не в кодировке UTF-8' }).waitFor();
     assert.equal(await page.getByLabel('Текст файла задачи').inputValue(), before);
+  });
+});
+
+describe("task files in the teacher's panel", () => {
+  let browser;
+  let page;
+  before(async () => {
+    browser = await openBrowser({ viewport: { width: 1366, height: 768 } });
+    ({ page } = await openPage(browser, '#variants'));
+  });
+  after(() => browser.close());
+
+  // The fields of each line of a CSV the kit writes.
+  const rows = (text) =>
+    text
+      .trim()
+      .split('\n')
+      .map((line) => Array.from(line.matchAll(/("(?:[^"]|"")*"|[^,]*)(?:,|$)/g), (m) => m[1]).slice(0, -1));
+
+  it('draws a task file beside a code as reactopt-batch does, its links carrying the file, its self-check marking', async () => {
+    const { unzipSync } = createRequire(path.join(root, 'web', 'package.json'))('fflate');
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-kit-own-'));
+    execFileSync(batchPath, ['--variants', '3', '--seed', '5', '--out', folder, 'dimer-tank.toml', '111'], {
+      cwd: tasksDir,
+    });
+    await page.getByRole('button', { name: 'Ни одной', exact: true }).click();
+    await page.locator('#kit-task-list input[value="111"]').check();
+    await page.getByLabel(/^dimer-tank\.toml /).check();
+    await page.getByLabel('Вариантов каждой задачи').fill('3');
+    await page.getByLabel('Зерно (начальное число)').fill('5');
+    // The file's fields join the range table, named by the file.
+    await page.locator('#kit-ranges summary').click();
+    assert.match(await page.locator('#kit-range-rows').textContent(), /Конц\. B на входе.*в задаче dimer-tank/);
+    const [download] = await Promise.all([
+      page.waitForEvent('download'),
+      page.getByRole('button', { name: 'Создать', exact: true }).click(),
+    ]);
+    const files = unzipSync(fs.readFileSync(await download.path()));
+    for (const name of fs.readdirSync(folder)) {
+      assert.ok(Buffer.from(files[name]).equals(fs.readFileSync(path.join(folder, name))), name);
+    }
+    const links = (await page.locator('#kit-links').inputValue()).split('\n');
+    assert.equal(links.length, 6);
+    assert.match(
+      links[3],
+      /^Задача dimer-tank, вариант 1: file:\S+#s:[A-Za-z0-9_-]+\?file=dimer-tank&k1=.*&variant=1$/,
+    );
+    const key = rows(fs.readFileSync(path.join(folder, 'answers-dimer-tank.csv'), 'utf8'));
+    fs.rmSync(folder, { recursive: true, force: true });
+
+    // The student opens the link in a browser of their own: the file comes
+    // with it, and the form marks the key right and a last digit off wrong.
+    const student = await openBrowser({ viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+    try {
+      const url = links[3].slice(links[3].indexOf(': ') + 2);
+      const { page: form, errors } = await openPage(student, url.slice(url.indexOf('#')));
+      await form.locator('#check-title', { hasText: 'задача dimer-tank, вариант 1' }).waitFor();
+      assert.equal(await form.getByLabel('Конст. k1, м3/(кмоль*с)', { exact: true }).inputValue(), key[1][1]);
+      const answers = key[1].slice(6);
+      for (const [i, value] of answers.entries()) await form.locator(`#answer${i + 1}`).fill(value);
+      await form.getByRole('button', { name: 'Проверить', exact: true }).click();
+      await form
+        .locator('.verdict.right')
+        .nth(answers.length - 1)
+        .waitFor();
+      const off = answers[0].replace(/\d$/, (d) => String((Number(d) + 2) % 10));
+      await form.locator('#answer1').fill(off);
+      await form.getByRole('button', { name: 'Проверить', exact: true }).click();
+      await form.locator('.verdict.wrong').first().waitFor();
+      assert.deepEqual(errors, []);
+    } finally {
+      await student.close();
+    }
+  });
+
+  it("adds «Своя задача» and files from disk, and names a faulty file's line", async () => {
+    await page.getByRole('button', { name: 'Добавить «Свою задачу»' }).click();
+    assert.equal(await page.getByLabel(/^своя\.toml /).isChecked(), true);
+    await page.locator('#kit-scheme-file').setInputFiles({
+      name: 'broken.toml',
+      mimeType: 'text/plain',
+      buffer: Buffer.from(SCHEME.replace('"A -> T : 0.1"', '"A -> T : k9"')),
+    });
+    await page.locator('#kit-scheme-message', { hasText: /broken\.toml, строка 5\b.*«k9»/ }).waitFor();
+    assert.equal(await page.getByLabel(/^broken\.toml /).count(), 0);
+    await page.locator('#kit-scheme-file').setInputFiles({
+      name: 'chain.toml',
+      mimeType: 'text/plain',
+      buffer: Buffer.from(SCHEME),
+    });
+    await page.getByLabel(/^chain\.toml /).waitFor();
+    assert.equal(await page.getByLabel(/^chain\.toml /).isChecked(), true);
+    assert.equal(await page.locator('#kit-scheme-message').isVisible(), false);
   });
 });

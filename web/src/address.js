@@ -15,6 +15,9 @@ export const isKitAddress = (hash) => hash === KIT_ADDRESS;
 // ("k1", "CA0", "V").
 const VARIANT = 'variant';
 const TOLERANCE = 'tolerance';
+// A task file's name without ".toml", in a link that carries the file.
+const FILE = 'file';
+const RESERVED = [VARIANT, TOLERANCE, FILE];
 
 // The short name of each field in links: the symbol its label gives ("k1" of
 // "Конст. k1, 1/с", "V" of "Объем V, м3"), or "P<slot>" where labels would
@@ -22,7 +25,7 @@ const TOLERANCE = 'tolerance';
 export function fieldKeys(fields) {
   const keys = fields.map((f) => {
     // A task file's parameters have names of their own.
-    if (f.name) return f.name === VARIANT || f.name === TOLERANCE ? `P${f.slot}` : f.name;
+    if (f.name) return RESERVED.includes(f.name) ? `P${f.slot}` : f.name;
     const head = f.label.split(',')[0].trim().split(/\s+/).pop() || '';
     return /^[A-Za-z][A-Za-z0-9()+-]*$/.test(head) ? head : `P${f.slot}`;
   });
@@ -34,11 +37,12 @@ const encode = (text) => encodeURIComponent(text).replace(/%2C/gi, ',');
 
 // What stands for a task in the address: its code, "ex:NAME" for an example
 // (the task's own id), "s:PACKED" for a task file of one's own given as
-// {packed}.
+// {packed, name}, its name (without ".toml") the first pair.
 const taskPart = (code) => (typeof code === 'object' && code !== null ? `s:${code.packed}` : String(code));
 
 // "#103?k1=1&k2=0,5" for task `code` and [[key, text], ...].
 export function formatAddress(code, pairs) {
+  if (code?.name) pairs = [[FILE, code.name], ...pairs];
   const query = pairs.map(([k, v]) => `${encode(k)}=${encode(v.trim())}`).join('&');
   return `#${taskPart(code)}${query ? `?${query}` : ''}`;
 }
@@ -74,7 +78,8 @@ export const MAX_PACKED_LENGTH = 24000;
 export const MAX_SCHEME_BYTES = 64 * 1024;
 
 // `code` is a task code, an example's "ex:NAME", or, for a task file in the
-// link, {packed} (its text still compressed, see unpackScheme).
+// link, {packed, name} (its text still compressed, see unpackScheme; the
+// name without ".toml", or '' where the link gives none).
 export function parseAddress(hash) {
   const m = /^#?(\d{3}|ex:[A-Za-z0-9_-]{1,60}|s:[A-Za-z0-9_-]*)(?:\?(.*))?$/s.exec(hash || '');
   if (!m) return null;
@@ -96,10 +101,15 @@ export function parseAddress(hash) {
   }
   const number = values.get(VARIANT);
   const tolerance = values.get(TOLERANCE) || '';
+  const file = values.get(FILE) || '';
   values.delete(VARIANT);
   values.delete(TOLERANCE);
+  values.delete(FILE);
   const variant = /^\d{1,4}$/.test(number || '') && Number(number) > 0 ? Number(number) : null;
-  const code = /^\d/.test(m[1]) ? Number(m[1]) : m[1].startsWith('s:') ? { packed: m[1].slice(2) } : m[1];
+  // A name that could not be a file's is no name.
+  const fileLike = file.length <= 60 && !/^\.|[/\\]/.test(file) && ![...file].some((c) => c.charCodeAt(0) < 32);
+  const name = fileLike ? file : '';
+  const code = /^\d/.test(m[1]) ? Number(m[1]) : m[1].startsWith('s:') ? { packed: m[1].slice(2), name } : m[1];
   return { code, values, variant, tolerance, tooLong };
 }
 

@@ -11,7 +11,7 @@ import { decodeCp1251, loadEngine } from './engine.js';
 import { resetFields } from './fields.js';
 import { addressNow, copyLink, startRouting, updateAddressSoon, waitForAddress } from './routing.js';
 import { allRuns, clearRuns, restoreRuns, runById, saveUnsaved } from './runs.js';
-import { flushSchemeEdit, schemeTasks, wireSchemeBox, withSchemes } from './scheme.js';
+import { flushSchemeEdit, ownScheme, schemeTasks, wireSchemeBox, withSchemes } from './scheme.js';
 import {
   downloadChart,
   drawPrintChart,
@@ -173,7 +173,14 @@ async function start() {
   wire();
   wireSchemeBox({ onChanged: updateAddressSoon });
   restoreRuns(engine, taskOf);
-  const showPanel = setUpTeacherPanel({ engine: core, tasks, currentCode });
+  const showPanel = setUpTeacherPanel({
+    engine: core,
+    tasks,
+    currentCode,
+    examples,
+    ownNow: ownScheme,
+    currentScheme: () => taskOf(currentCode())?.scheme,
+  });
 
   window.ReactOpt = Object.freeze({
     run: (code, values) => publicRun(engine, code, values),

@@ -29,6 +29,8 @@ const state = {
 };
 
 export const isSchemeTask = (task) => Boolean(task && task.scheme);
+// The text of «Своя задача» now: {name, text}.
+export const ownScheme = () => ({ ...state.own.scheme });
 const stemOf = (fileName) => fileName.replace(/\.toml$/i, '');
 
 // "своя" of "своя.toml": what a run's caption and a kit's files are named by.
@@ -187,9 +189,10 @@ function updateListEntry(task) {
   if (option) option.textContent = option.title = listLabel(task);
 }
 
-// The own scheme in a link: the text it carries takes the box.
-export function openOwnFromLink(text, values) {
-  setOwnText(text, state.own.scheme.name);
+// The own scheme in a link: the text it carries takes the box, under the
+// name the link gives.
+export function openOwnFromLink(text, values, name) {
+  setOwnText(text, name ? `${name}.toml` : state.own.scheme.name);
   return selectTask(OWN, { link: values });
 }
 
@@ -261,7 +264,8 @@ export const tooLargeToLink = () => (state.packed.get(state.own.scheme.text)?.le
 export function addressCodeOf(code) {
   if (code !== OWN) return code;
   const text = state.own.scheme.text;
-  if (state.packed.has(text)) return tooLargeToLink() ? null : { packed: state.packed.get(text) };
+  if (state.packed.has(text))
+    return tooLargeToLink() ? null : { packed: state.packed.get(text), name: stemOf(state.own.scheme.name) };
   packScheme(text).then((packed) => {
     state.packed.set(text, packed);
     if (state.own.scheme.text === text) state.onPacked();

@@ -17,15 +17,6 @@ function showError(text) {
   $('kit-scheme-message').hidden = !text;
 }
 
-// The ranges a kit draws a task file's parameters from by default: the
-// span of the three offered values, as for the built-in tasks.
-const rangesOf = (parsed) =>
-  parsed.fields.map((f) => ({
-    label: f.label,
-    low: String(Math.min(...f.offered)),
-    high: String(Math.max(...f.offered)),
-  }));
-
 // Lists `file` ({name, text}) ticked, or ticks the one of its name again
 // with the new text; false, with the core's message shown, for a file the
 // core refuses.
@@ -51,7 +42,9 @@ function addFile({ name, text }, { checked = true } = {}) {
     entry.box = box;
     kit.files.push(entry);
   }
-  Object.assign(entry, { text, title: parsed.title, fields: rangesOf(parsed) });
+  // The fields as the kit draws them: [{slot, label, low, high}].
+  const fields = kit.engine.kitSchemeFields({ name, text });
+  Object.assign(entry, { text, title: parsed.title, fields, keys: parsed.fields.map((f) => f.name) });
   entry.box.nextElementSibling.textContent = `${name}  ${parsed.title}`;
   entry.box.checked = entry.box.checked || checked;
   kit.onChange();
@@ -96,9 +89,14 @@ export function setUpKitSchemes({ engine, examples, ownNow, onChange }) {
   });
 }
 
-// The ticked files: [{name, text, title, fields}].
+// The ticked files: [{name, text, title, fields, keys}], keys the
+// parameters' names that links give their values by.
 export const chosenSchemes = () => kit.files.filter((f) => f.box.checked);
 
+// Ticks `scheme` ({name, text}), listing it where it is new.
+export const tickScheme = (scheme) => addFile(scheme);
+
+// Ticks every file or none.
 export function tickAllSchemes(checked) {
   for (const f of kit.files) f.box.checked = checked;
 }
