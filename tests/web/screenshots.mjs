@@ -3,7 +3,7 @@
 // web-task-and-data.png: a laptop screen with a task, its data and its result;
 // web-compare.png: three runs of one task on one chart; web-phone.png: the
 // answer on a phone after Run; web-teacher.png: the teacher's panel with the
-// files it made; web-self-check.png: a student's answers checked on a phone;
+// files it made (three tasks and a task file); web-self-check.png: a student's answers checked on a phone;
 // web-own-scheme.png: one's own task file run on a laptop, two runs pinned;
 // web-own-scheme-phone.png: a faulty task file's line on a phone.
 
@@ -53,6 +53,7 @@ try {
   await page.setViewportSize({ width: 1280, height: 1000 });
   await page.goto(`${page.url().split('#')[0]}#variants`);
   for (const code of ['101', '103', '107']) await page.locator(`#kit-task-list input[value="${code}"]`).check();
+  await page.getByLabel(/^dimer-tank\.toml /).check();
   await page.getByLabel('Зерно (начальное число)').fill('2024');
   await page.getByLabel('Адрес страницы для ссылок').fill('https://example.org/reactopt.html');
   await page.locator('#kit-ranges summary').click();
