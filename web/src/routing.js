@@ -109,7 +109,7 @@ function openSchemeLink(link) {
     showMessage(got.error);
     return true;
   }
-  if (!openOwnFromLink(got.text, link.values, link.code.name)) return false;
+  if (!openOwnFromLink(got.text, link.values, link.code.name, packed)) return false;
   return openedLink({ ...link, code: OWN });
 }
 

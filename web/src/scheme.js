@@ -25,6 +25,7 @@ const state = {
   own: null, // the task «Своя задача»
   parseTimer: null,
   packed: new Map(), // text -> its form in a link
+  linked: '', // the form of the own text last put in the address
   onPacked: () => {}, // the address rewritten once a text is packed
 };
 
@@ -56,7 +57,8 @@ export function schemeTasks(engine, examples) {
   });
   const kept = loadScheme();
   const start = kept || { name: OWN_NAME, text: examples[0]?.text ?? '' };
-  state.own = { code: OWN, fileName: start.name, scheme: { ...start } };
+  state.linked = kept?.linked ?? '';
+  state.own = { code: OWN, fileName: start.name, scheme: { name: start.name, text: start.text } };
   describe(state.own, engine.scheme.parse(start.text, start.name));
   return [...tasks, state.own];
 }
@@ -168,7 +170,7 @@ export function setOwnText(text, name = state.own.scheme.name) {
   const fieldsBefore = currentCode() === OWN ? schemeFields(state.engine, own) : null;
   own.scheme = { name, text };
   own.fileName = name;
-  saveScheme(own.scheme);
+  saveScheme(own.scheme, state.linked);
   const fields = schemeFields(state.engine, own);
   updateListEntry(own);
   if (currentCode() === OWN) {
@@ -189,9 +191,11 @@ function updateListEntry(task) {
   if (option) option.textContent = option.title = listLabel(task);
 }
 
-// The own scheme in a link: the text it carries takes the box, under the
-// name the link gives.
-export function openOwnFromLink(text, values, name) {
+// The own scheme in a link (its text `packed` there): the text it carries
+// takes the box, under the name the link gives. A reload of an address this
+// page wrote before the text's last change keeps the newer text.
+export function openOwnFromLink(text, values, name, packed) {
+  if (packed === state.linked && text !== state.own.scheme.text) return selectTask(OWN, { link: values });
   setOwnText(text, name ? `${name}.toml` : state.own.scheme.name);
   return selectTask(OWN, { link: values });
 }
@@ -264,8 +268,15 @@ export const tooLargeToLink = () => (state.packed.get(state.own.scheme.text)?.le
 export function addressCodeOf(code) {
   if (code !== OWN) return code;
   const text = state.own.scheme.text;
-  if (state.packed.has(text))
-    return tooLargeToLink() ? null : { packed: state.packed.get(text), name: stemOf(state.own.scheme.name) };
+  if (state.packed.has(text)) {
+    if (tooLargeToLink()) return null;
+    const packed = state.packed.get(text);
+    if (packed !== state.linked) {
+      state.linked = packed;
+      saveScheme(state.own.scheme, packed);
+    }
+    return { packed, name: stemOf(state.own.scheme.name) };
+  }
   packScheme(text).then((packed) => {
     state.packed.set(text, packed);
     if (state.own.scheme.text === text) state.onPacked();

@@ -119,24 +119,28 @@ export function saveRuns(counters, runs, isPinned) {
 
 const SCHEME_KEY = 'reactopt.scheme.1';
 
-// The text of «Своя задача» as last left ({name, text}), or null.
+// The text of «Своя задача» as last left ({name, text, linked}: linked the
+// form of a text that this page last put in the address), or null.
 export function loadScheme() {
   const s = store();
   if (!s) return null;
   try {
     const kept = JSON.parse(s.getItem(SCHEME_KEY) || 'null');
-    return isScheme(kept) ? { name: kept.name, text: kept.text } : null;
+    if (!isScheme(kept)) return null;
+    const linked = typeof kept.linked === 'string' && kept.linked.length <= 100000 ? kept.linked : '';
+    return { name: kept.name, text: kept.text, linked };
   } catch {
     return null;
   }
 }
 
-// Keeps `scheme` ({name, text}); false when the browser would not.
-export function saveScheme(scheme) {
+// Keeps `scheme` ({name, text}) and `linked`; false when the browser would
+// not.
+export function saveScheme(scheme, linked = '') {
   const s = store();
   if (!s || !isScheme(scheme)) return false;
   try {
-    s.setItem(SCHEME_KEY, JSON.stringify({ name: scheme.name, text: scheme.text }));
+    s.setItem(SCHEME_KEY, JSON.stringify({ name: scheme.name, text: scheme.text, linked }));
     return true;
   } catch {
     return false;
