@@ -253,36 +253,59 @@ std::vector<OptimumQuantity> SchemeQuantities(const schemes::Scheme& scheme, con
 }
 
 // A task file's statement as a sheet shows it: the title, then the file's
-// statement or, without one, the scheme written out.
+// statement or, without one, the scheme written out, with a note on what each
+// parameter is, which the sheet shows above the data.
 std::string SchemeStatement(const schemes::Scheme& scheme) {
   std::string text = scheme.title + "\n\n";
   if (!scheme.statement.empty()) return text + scheme.statement;
-  const auto quantity = [&](const schemes::Quantity& q) {
+  const auto& species = scheme.species;
+  const auto named = [&](const schemes::Quantity& q) {
     return q.parameter >= 0 ? scheme.parameters[static_cast<std::size_t>(q.parameter)].name
                             : ShortestText(q.number);
   };
+  // What each parameter stands for, in the words of its uses.
+  std::vector<std::string> uses(scheme.parameters.size());
+  const auto use = [&](const schemes::Quantity& q, const std::string& what) {
+    if (q.parameter < 0) return;
+    std::string& u = uses[static_cast<std::size_t>(q.parameter)];
+    u += (u.empty() ? "" : "; ") + what;
+  };
   text += "Схема реакций\n\n";
-  for (const schemes::Reaction& r : scheme.reactions) text += "        " + r.text + "\n";
-  text += "\nУсловие\n  ";
-  text += scheme.reactor == schemes::Reactor::StirredTank ? "Реактор идеального смешения"
-                                                          : "Реактор идеального вытеснения";
-  text += ", изотермический; скорости реакций по закону действующих масс.\n  На входе:";
+  for (const schemes::Reaction& r : scheme.reactions) {
+    text += "        " + r.text + "\n";
+    const std::string equation = r.text.substr(0, r.text.rfind(':'));
+    use(r.forward, "константа скорости " + std::string(r.reversible ? "прямой реакции " : "реакции ") +
+                       Trimmed(equation));
+    if (r.reversible) use(r.backward, "константа скорости обратной реакции " + Trimmed(equation));
+  }
+  text += "\nУсловие\n  В изотермическом реакторе идеального ";
+  text += scheme.reactor == schemes::Reactor::StirredTank ? "смешения" : "вытеснения";
+  text +=
+      " протекают реакции\n  по приведенной схеме, их скорости - по закону действующих масс.\n  На вход "
+      "подаются";
   bool first = true;
-  for (std::size_t i = 0; i < scheme.species.size(); ++i) {
+  for (std::size_t i = 0; i < species.size(); ++i) {
     const schemes::Quantity& q = scheme.inlet[i];
     if (q.parameter < 0 && q.number == 0) continue;
-    text += (first ? " C" : ", C") + scheme.species[i] + "0 = " + quantity(q);
+    text += (first ? " " : ", ") + species[i] + " (" + named(q) + " кмоль/м3)";
+    use(q, "концентрация " + species[i] + " на входе, кмоль/м3");
     first = false;
   }
-  text += " кмоль/м3, остальных веществ нет.\n";
-  if (scheme.flow == schemes::Flow::Feed)
-    text += "  Объемный расход W0 = " + quantity(scheme.flowValue) + ".\n";
-  if (scheme.flow == schemes::Flow::Volume)
-    text += "  Объем реактора V = " + quantity(scheme.flowValue) + ".\n";
-  const std::string& key = scheme.species[static_cast<std::size_t>(scheme.key)];
-  const std::string& target = scheme.species[static_cast<std::size_t>(scheme.target)];
-  text += "  Найти степень превращения " + key + ", при которой выход " + target +
-          " наибольший, этот выход и состав на выходе из реактора.\n";
+  text += ", остальных веществ\n  на входе нет.";
+  if (scheme.flow == schemes::Flow::Feed) {
+    text += " Объемный расход " + named(scheme.flowValue) + ".";
+    use(scheme.flowValue, "объемный расход");
+  }
+  if (scheme.flow == schemes::Flow::Volume) {
+    text += " Объем реактора " + named(scheme.flowValue) + ".";
+    use(scheme.flowValue, "объем реактора");
+  }
+  const std::string& key = species[static_cast<std::size_t>(scheme.key)];
+  const std::string& target = species[static_cast<std::size_t>(scheme.target)];
+  text += "\n  Найти степень превращения " + key + ", при которой выход " + target +
+          " наибольший,\n  этот выход и состав смеси на выходе из реактора.\n\nИсходные данные\n";
+  for (std::size_t j = 0; j < scheme.parameters.size(); ++j)
+    text += "  " + scheme.parameters[j].name + " - " + uses[j] + "\n";
   return text;
 }
 

@@ -43,7 +43,7 @@ struct EngineState {
   std::string message;  // the last error, UTF-8
   std::string fieldsJson;
   TaskResult run;         // the last run that ran; a refused one leaves it
-  std::string exactLine;  // the last run's exact optimum, "Точное решение: ..."
+  std::string exactLine;  // the answer of reactopt_exact
   double chartPoints[3 * kChartSize] = {};
   std::string chartCsv;
 } engine;
@@ -177,18 +177,6 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
     TaskResult run = RunTaskRequest(request);
     if (!run.refusal.empty()) throw std::runtime_error(run.refusal);
     if (!run.ran) throw std::runtime_error("Нет задачи " + std::to_string(code));
-    // The exact optimum of the values as run, those not given the first offered.
-    // A line that cannot be made is no fault of the run.
-    engine.exactLine.clear();
-    try {
-      std::vector<double> asRun;
-      const TTaskFieldTable fields =
-          engine.dataFile.empty() ? TTaskFieldTable{} : ReadTaskFields(code, &engine.dataFile);
-      for (int j = 1; j <= SlotCount(code); ++j)
-        asRun.push_back(j <= count && (given & (1 << (j - 1))) ? values[j - 1] : fields[j].Values[0]);
-      engine.exactLine = teaching::ExactLine(code, asRun, run.answers);
-    } catch (const std::exception&) {
-    }
     engine.run = std::move(run);
     engine.chartCsv = ChartCsv(engine.run.chart);
     for (std::size_t i = 0; i < engine.run.chart.size(); ++i) {
@@ -202,10 +190,8 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
 
 // The optimum of the last run as its report states it, as JSON:
 // {"quantities":[{"label":"CRmax","question":"...","value":"0.250","text":"...","maximum":true}],
-//  "conversion":0.5,"exact":"Точное решение: ..."}; "question" asks for the
-// quantity as the teacher's sheets do, "maximum" marks the value the sweep
-// maximised, "exact" states the exact optimum where a task file gives it
-// (empty otherwise).
+//  "conversion":0.5}; "question" asks for the quantity as the teacher's sheets
+// do, "maximum" marks the value the sweep maximised.
 REACTOPT_EXPORT const char* reactopt_optimum() {
   static std::string json;
   json = "{\"quantities\":[";
@@ -221,10 +207,36 @@ REACTOPT_EXPORT const char* reactopt_optimum() {
     AppendJsonString(json, q.line);
     json += q.maximum ? ",\"maximum\":true}" : ",\"maximum\":false}";
   }
-  json += "],\"conversion\":" + ShortestText(engine.run.optimumConversion) + ",\"exact\":";
-  AppendJsonString(json, engine.exactLine);
-  json += "}";
+  json += "],\"conversion\":" + ShortestText(engine.run.optimumConversion) + "}";
   return json.c_str();
+}
+
+// The exact optimum of task `code` with the values of reactopt_run, as the
+// line "Точное решение: CRmax = 0.3679 при Xa = 0.6321"; empty where no task
+// file states the task or it cannot be had. Asked apart from the run, which
+// it would slow by a run of the task file and one of the task.
+REACTOPT_EXPORT const char* reactopt_exact(int code, const double* values, int count, int given) {
+  engine.exactLine.clear();
+  try {
+    if (!IsTaskCode(code) || count < 0 || count > 10) return engine.exactLine.c_str();
+    TaskRequest request;
+    request.code = code;
+    std::vector<double> asRun;
+    const TTaskFieldTable fields =
+        engine.dataFile.empty() ? TTaskFieldTable{} : ReadTaskFields(code, &engine.dataFile);
+    for (int j = 1; j <= SlotCount(code); ++j) {
+      const bool typed = j <= count && (given & (1 << (j - 1)));
+      if (!typed && engine.dataFile.empty()) return engine.exactLine.c_str();
+      asRun.push_back(typed ? values[j - 1] : fields[j].Values[0]);
+    }
+    request.values.assign(asRun.begin(), asRun.end());
+    request.data = DataSource::None;
+    const TaskResult run = RunTaskRequest(request);
+    if (run.ran) engine.exactLine = teaching::ExactLine(code, asRun, run.answers);
+  } catch (const std::exception&) {
+    // no line, the run itself says what is wrong
+  }
+  return engine.exactLine.c_str();
 }
 
 REACTOPT_EXPORT const char* reactopt_report_data() { return engine.run.report.data(); }

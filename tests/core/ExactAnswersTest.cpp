@@ -320,7 +320,11 @@ TEST(SchemeKit, ATaskFileIsAVariantTaskLikeTheBuiltInOnes) {
   EXPECT_NE(sheets.find(scheme.statement.substr(0, 40)), std::string::npos);
   // Without a statement the sheet writes the scheme out.
   EXPECT_NE(sheets.find("A + B -&gt; R : k1"), std::string::npos);
-  EXPECT_NE(sheets.find("Реактор идеального смешения"), std::string::npos);
+  EXPECT_NE(sheets.find("реакторе идеального смешения"), std::string::npos);
+  EXPECT_NE(sheets.find("На вход подаются A (Ca0 кмоль/м3), B (Cb0 кмоль/м3)"), std::string::npos);
+  // ... and says what each parameter is, above the data.
+  EXPECT_NE(sheets.find("  k2 - константа скорости реакции 2R -&gt; S\n  Ca0 - концентрация A на входе"),
+            std::string::npos);
   EXPECT_NE(sheets.find("Концентрация B на выходе при максимальном выходе R, CB"), std::string::npos);
   EXPECT_NE(files[4].bytes.find("ReactOpt/Задача bare</text>"), std::string::npos);
   for (const std::string& name : names) EXPECT_TRUE(IsKitFileName(name)) << name;

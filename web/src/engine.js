@@ -52,10 +52,11 @@ export async function loadEngine(createModule, dataFileBytes) {
   }
 
   // Runs `code` with `values` in slot order (null or undefined: the default).
-  // Returns {report, text, chart, csv, optimum, optimumConversion, exact}; throws
+  // Returns {report, text, chart, csv, optimum, optimumConversion}; throws
   // the refusal's message.
-  function run(code, values) {
-    if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
+  // Calls fn(ptr, given) with the values in engine memory; given has bit i
+  // set for a value given (not null or undefined).
+  const withValues = (values, fn) => {
     const ptr = M._malloc(8 * 10);
     try {
       let given = 0;
@@ -64,10 +65,19 @@ export async function loadEngine(createModule, dataFileBytes) {
         M.HEAPF64[(ptr >> 3) + i] = v;
         given |= 1 << i;
       });
-      if (!M._reactopt_run(code, ptr, values.length, given)) throw new Error(lastError());
+      return fn(ptr, given);
     } finally {
       M._free(ptr);
     }
+  };
+
+  function run(code, values) {
+    if (values.length > 10) throw new Error('Не более 10 значений P1 ... P10');
+    const taken = [...values];
+    withValues(taken, (ptr, given) => {
+      if (!M._reactopt_run(code, ptr, taken.length, given)) throw new Error(lastError());
+    });
+    let exact;
     const optimum = JSON.parse(M.UTF8ToString(M._reactopt_optimum()));
     const data = M._reactopt_report_data();
     const report = M.HEAPU8.slice(data, data + M._reactopt_report_size());
@@ -88,8 +98,14 @@ export async function loadEngine(createModule, dataFileBytes) {
       optimum: optimum.quantities,
       optimumConversion: optimum.conversion,
       // "Точное решение: CRmax = 0.3679 при Xa = 0.6321" where a task file
-      // states the task, '' otherwise.
-      exact: typeof optimum.exact === 'string' ? optimum.exact : '',
+      // states the task, '' otherwise: made when first read, since it costs
+      // a run of the task file.
+      get exact() {
+        if (exact === undefined) {
+          exact = withValues(taken, (ptr, given) => M.UTF8ToString(M._reactopt_exact(code, ptr, taken.length, given)));
+        }
+        return exact;
+      },
     };
   }
 
