@@ -103,7 +103,7 @@ describe('the page in Firefox', () => {
     const titles = await page.$$eval('#tasks option', (options) =>
       options.map((o) => [o.value, o.textContent, o.title]),
     );
-    assert.equal(titles.length, 25);
+    assert.equal(titles.length, 29); // the 25, the three examples and one's own
     for (const [code, text, title] of titles) assert.equal(title, text, `the title of ${code} on hover`);
     // Firefox cuts the options at the list's width: the line under it gives
     // the whole title of the one under the pointer, then of the one chosen.
@@ -149,5 +149,32 @@ describe('the page in Firefox', () => {
     }
     assert.equal(await page.evaluate(() => window.ReactOpt.drawn().pins.length), 4);
     assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth));
+  });
+
+  it("lays one's own task file out as Chromium does: on a laptop with its fields and Run, on a phone one column wide", async () => {
+    const outside = () =>
+      page.evaluate(() =>
+        ['scheme-text', 'fields', 'run', 'optimum', 'chart'].filter((id) => {
+          const r = document.getElementById(id).getBoundingClientRect();
+          return !(r.width > 0 && r.top >= 0 && r.bottom <= innerHeight && r.right <= innerWidth);
+        }),
+      );
+    await page.setViewport({ width: 1280, height: 720 });
+    await page.evaluate(() => window.scrollTo(0, 0));
+    await page.select('#tasks', 'own');
+    await page.evaluate(() => document.getElementById('run').click());
+    await page.waitForFunction(() => /своя\.out/.test(document.getElementById('result-caption').textContent));
+    await page.evaluate(() => window.scrollTo(0, 0));
+    assert.deepEqual(await outside(), []);
+    await page.setViewport({ width: 390, height: 844 });
+    // A faulty line, long and unbroken, stays inside its panel.
+    await page.evaluate(() => {
+      const box = document.getElementById('scheme-text');
+      box.value = `${box.value}\nreactor = "${'x'.repeat(200)}"\n`;
+      box.dispatchEvent(new Event('input', { bubbles: true }));
+    });
+    await page.waitForFunction(() => !document.getElementById('scheme-line').hidden);
+    assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth));
+    assert.deepEqual(errors, []);
   });
 });

@@ -60,18 +60,21 @@ describe('on a laptop', () => {
   });
   after(async () => browser.close());
 
-  for (const [width, height] of LAPTOPS) {
-    it(`shows fields, Run, the optimum and the chart together at ${width}×${height}, before and after Run`, async () => {
-      const { page } = await openPage(browser);
-      await page.setViewportSize({ width, height });
-      // The task with the most fields.
-      await page.getByLabel('Задачи', { exact: true }).selectOption('103');
-      assert.deepEqual(await outsideViewport(page, IN_VIEW), []);
-      await run(page, 103);
-      assert.deepEqual(await outsideViewport(page, IN_VIEW), []);
-      assert.equal(await page.evaluate(() => scrollY), 0);
-      await page.close();
-    });
+  // The built-in task with the most fields, and one's own task file (its
+  // text box above its five fields).
+  for (const code of [103, 'own']) {
+    for (const [width, height] of LAPTOPS) {
+      it(`shows fields, Run, the optimum and the chart of ${code} together at ${width}×${height}, before and after Run`, async () => {
+        const { page } = await openPage(browser);
+        await page.setViewportSize({ width, height });
+        await page.getByLabel('Задачи', { exact: true }).selectOption(String(code));
+        assert.deepEqual(await outsideViewport(page, IN_VIEW), []);
+        await run(page, code);
+        assert.deepEqual(await outsideViewport(page, IN_VIEW), []);
+        assert.equal(await page.evaluate(() => scrollY), 0);
+        await page.close();
+      });
+    }
   }
 
   it('prints a run on one A4 page without lists, buttons or fields', async () => {
@@ -191,6 +194,16 @@ describe('on a phone', () => {
       });
       assert.deepEqual(report, { wider: true, scrolls: true, sign: true }, `task ${code}`);
     }
+    assert.deepEqual(await axeViolations(page), []);
+  });
+
+  it("fits one's own task file, its faulty line shown, to a finger without sideways scrolling", async () => {
+    await run(page, 'own');
+    const box = page.getByLabel('Текст файла задачи');
+    await box.fill(`${await box.inputValue()}\n[[parameter]]\nname = "k_with_a_rather_long_name_that_goes_on"\n`);
+    await page.locator('#scheme-message.error').waitFor();
+    assert.equal(await scrollsSideways(page), false);
+    assert.deepEqual(await smallTargets(page), []);
     assert.deepEqual(await axeViolations(page), []);
   });
 

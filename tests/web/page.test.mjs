@@ -43,11 +43,17 @@ async function chooseTask(code) {
 }
 
 describe('opened from disk', () => {
-  it('lists the 25 tasks by code and title and shows the statement chosen', async () => {
+  it("lists the 25 tasks by code and title, then the example task files and one's own, and shows the statement chosen", async () => {
     const options = await tasks().locator('option').allTextContents();
-    assert.equal(options.length, 25);
+    assert.equal(options.length, 29);
     assert.match(options[0], /^101\s+Последовательные реакции первого порядка в реакторе смешения$/);
     assert.match(options[24], /^125\s+/);
+    assert.deepEqual(options.slice(25), [
+      'Пример: dimer-tank',
+      'Пример: reversible-side-plug',
+      'Пример: third-product-plug',
+      'Своя задача (файл .toml)',
+    ]);
     await chooseTask(117);
     assert.match(await page.getByRole('region', { name: 'Условие задачи' }).textContent(), /^Задача 117/);
     assert.equal(page.url().startsWith('file://'), true);
@@ -678,4 +684,32 @@ describe('window.ReactOpt.run', () => {
     assert.match(messages[1], /99/);
     assert.match(messages[2], /abc/);
   });
+});
+
+describe('the exact optimum', () => {
+  // [task, its data, the line under the optimum ('' for none)]
+  const CASES = [
+    [111, [], 'Точное решение: CRmax = 0.3679 при Xa = 0.6321'],
+    [105, [], 'Точное решение: R = 0.3679 при Xopt = 0.6321'],
+    [101, ['1', '0,5'], 'Точное решение: CRmax = 0.3431 при Xa = 0.5858'],
+    // No task file states 112, and a task file's own run is exact already.
+    [112, [], ''],
+    ['own', [], ''],
+  ];
+  for (const [code, values, line] of CASES) {
+    it(`stands under the optimum of ${code} as the core states it${line ? '' : ': none'}`, async () => {
+      await tasks().selectOption(String(code));
+      for (const [i, v] of values.entries()) await page.locator(`#field${i + 1}`).fill(v);
+      await runButton().click();
+      await page.locator('#result-caption', { hasText: '( 1)' }).waitFor();
+      const exact = page.locator('#exact');
+      if (!line) {
+        assert.equal(await exact.isVisible(), false);
+        return;
+      }
+      assert.equal(await exact.textContent(), line);
+      // The report itself says nothing of it.
+      assert.doesNotMatch(await report().textContent(), /Точное/);
+    });
+  }
 });

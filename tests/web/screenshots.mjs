@@ -3,7 +3,9 @@
 // web-task-and-data.png: a laptop screen with a task, its data and its result;
 // web-compare.png: three runs of one task on one chart; web-phone.png: the
 // answer on a phone after Run; web-teacher.png: the teacher's panel with the
-// files it made; web-self-check.png: a student's answers checked on a phone;
+// files it made (three tasks and a task file); web-self-check.png: a student's answers checked on a phone;
+// web-own-scheme.png: one's own task file run on a laptop, two runs pinned;
+// web-own-scheme-phone.png: a faulty task file's line on a phone;
 // web-study.png: how the optimum of task 101 moves with k1, one point a gap.
 
 import path from 'node:path';
@@ -52,10 +54,20 @@ try {
 
   await study(page, 101);
   await page.locator('#study').screenshot({ path: path.join(out, 'web-study.png') });
+  await page.setViewportSize({ width: 1366, height: 768 });
+  await page.getByLabel('Задачи', { exact: true }).selectOption('own');
+  await page.getByLabel('Конст. k2, м3/(кмоль*с)', { exact: true }).fill('2');
+  await page.getByRole('button', { name: 'Рассчитать', exact: true }).click();
+  await page.getByRole('button', { name: 'Закрепить для сравнения' }).click();
+  await run(page, 'own', { field2: '0,5' });
+  await page.evaluate(() => scrollTo(0, 0));
+  await settle(page);
+  await page.screenshot({ path: path.join(out, 'web-own-scheme.png') });
 
   await page.setViewportSize({ width: 1280, height: 1000 });
   await page.goto(`${page.url().split('#')[0]}#variants`);
   for (const code of ['101', '103', '107']) await page.locator(`#kit-task-list input[value="${code}"]`).check();
+  await page.getByLabel(/^dimer-tank\.toml /).check();
   await page.getByLabel('Зерно (начальное число)').fill('2024');
   await page.getByLabel('Адрес страницы для ссылок').fill('https://example.org/reactopt.html');
   await page.locator('#kit-ranges summary').click();
@@ -81,6 +93,13 @@ try {
   const { page } = await openPage(phone);
   await run(page, 101);
   await page.screenshot({ path: path.join(out, 'web-phone.png') });
+
+  await page.getByLabel('Задачи', { exact: true }).selectOption('own');
+  const box = page.getByLabel('Текст файла задачи');
+  await box.fill((await box.inputValue()).replace('"2R -> S : k2"', '"2R -> S : k3"'));
+  await page.locator('#scheme-message.error').waitFor();
+  await page.locator('#scheme').scrollIntoViewIfNeeded();
+  await page.screenshot({ path: path.join(out, 'web-own-scheme-phone.png') });
 
   // Task 101, k1 = 1, k2 = 0.5: CRmax = 0.343, Xa = 0.586, CS = 0.243.
   await page.goto(`${page.url().split('#')[0]}#101?k1=1&k2=0.5&variant=7`);

@@ -1,6 +1,8 @@
 // The WebAssembly core behind plain JavaScript calls. Nothing here computes:
 // every number comes from the desktop core.
 
+import { schemeCalls } from './scheme-engine.js';
+
 const decoder = new TextDecoder('windows-1251');
 
 export function decodeCp1251(bytes) {
@@ -195,5 +197,25 @@ export async function loadEngine(createModule, dataFileBytes) {
     points: (request, first, last) => callStudy(request, (ptr) => M._reactopt_study_points(ptr, first, last)).points,
   };
 
-  return { taskCodes, fields, parse, run, kitFields, kitSchemeFields, kit, kitInSteps, check, examples, study };
+  // Task files: {parse(text, fileName), run(text, fileName, values)}.
+  const scheme = schemeCalls(M, withString, lastError);
+  const runScheme = (...args) => {
+    const result = scheme.run(...args);
+    return { ...result, text: decodeCp1251(result.report) };
+  };
+
+  return {
+    taskCodes,
+    fields,
+    parse,
+    run,
+    kitFields,
+    kitSchemeFields,
+    kit,
+    kitInSteps,
+    check,
+    examples,
+    scheme: { ...scheme, run: runScheme },
+    study,
+  };
 }

@@ -9,8 +9,9 @@ import { $, notify, showMessage } from './dom.js';
 import { saveReport, saveTable } from './downloads.js';
 import { decodeCp1251, loadEngine } from './engine.js';
 import { resetFields } from './fields.js';
-import { addressNow, copyLink, startRouting, updateAddressSoon } from './routing.js';
+import { addressNow, copyLink, startRouting, updateAddressSoon, waitForAddress } from './routing.js';
 import { allRuns, clearRuns, restoreRuns, runById, saveUnsaved } from './runs.js';
+import { flushSchemeEdit, ownScheme, schemeTasks, wireSchemeBox, withSchemes } from './scheme.js';
 import {
   downloadChart,
   drawPrintChart,
@@ -32,6 +33,7 @@ import {
   selectTask,
   setLive,
   setTasks,
+  taskIdOf,
   taskOf,
   variantNow,
   whenLiveValuesMoved,
@@ -109,11 +111,12 @@ function fitLists() {
 
 function wire() {
   $('tasks').addEventListener('change', () => {
-    selectTask(Number($('tasks').value));
+    selectTask(taskIdOf($('tasks').value));
     updateAddressSoon();
   });
   $('data').addEventListener('submit', (e) => {
     e.preventDefault();
+    flushSchemeEdit();
     runTask({ live: false });
   });
   $('live').addEventListener('change', () => setLive($('live').checked));
@@ -155,7 +158,10 @@ function wire() {
   window.addEventListener('beforeprint', drawPrintChart);
   printing.addEventListener('change', () => printing.matches && drawPrintChart());
   // The last word before the page goes: a tab closed, the phone's screen off.
-  window.addEventListener('pagehide', saveUnsaved);
+  window.addEventListener('pagehide', () => {
+    flushSchemeEdit();
+    saveUnsaved();
+  });
   document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && saveUnsaved());
   narrow.addEventListener('change', fitLists);
   wireChart();
@@ -163,7 +169,10 @@ function wire() {
 
 async function start() {
   const data = JSON.parse($('reactopt-data').textContent);
-  const engine = await loadEngine(globalThis.createReactOptEngine, fromBase64(data.dataFile));
+  const core = await loadEngine(globalThis.createReactOptEngine, fromBase64(data.dataFile));
+  // The task files take their place in the list and the runs like the built-in tasks.
+  const engine = withSchemes(core, taskOf);
+  const examples = core.examples();
   const known = new Set(engine.taskCodes());
   const tasks = data.tasks
     .filter((t) => known.has(t.code))
@@ -171,15 +180,23 @@ async function start() {
       const text = decodeCp1251(fromBase64(t.statement));
       return { code: t.code, fileName: t.fileName, statement: text, title: titleOf(text) };
     });
-  setTasks(engine, tasks);
+  setTasks(engine, [...tasks, ...schemeTasks(core, examples)]);
   setUpStudy(engine, studySource);
   whenTaskShown(studyTaskShown);
   whenLiveValuesMoved(studyValuesMoved);
   fitLists();
   drawChart($('chart'), {});
   wire();
+  wireSchemeBox({ onChanged: updateAddressSoon });
   restoreRuns(engine, taskOf);
-  const showPanel = setUpTeacherPanel({ engine, tasks, currentCode });
+  const showPanel = setUpTeacherPanel({
+    engine: core,
+    tasks,
+    currentCode,
+    examples,
+    ownNow: ownScheme,
+    currentScheme: () => taskOf(currentCode())?.scheme,
+  });
 
   window.ReactOpt = Object.freeze({
     run: (code, values) => publicRun(engine, code, values),
@@ -190,10 +207,11 @@ async function start() {
   const opened = startRouting({
     showKit: () => {
       showPanel();
-      $('close-kit').href = currentCode() ? addressNow() : '#';
+      $('close-kit').href = (currentCode() && addressNow()) || '#';
       $('kit-title').focus();
     },
   });
+  await waitForAddress();
   if (!variantNow() && $('kit').hidden) showLastRun({ withTask: !opened });
   if (!currentCode() && tasks.length) selectTask(tasks[0].code);
   document.body.dataset.readyMs = String(Math.round(performance.now()));

@@ -24,12 +24,17 @@ export const isPinned = (run) => model.pins.includes(run);
 export const pinsFull = () => model.pins.length >= MAX_PINS;
 export const runById = (value) => model.runs.find((r) => String(r.id) === value);
 
+// What a task's runs are captioned by: the first six characters of the
+// statement's name ("zad101"), or a task file's name without ".toml".
+export const runStem = (task) =>
+  task.scheme ? task.scheme.name.replace(/\.toml$/i, '').slice(0, 24) : task.fileName.slice(0, 6);
+
 // The caption of a task's run n: the desktop's for its result windows (first
 // 6 characters of the file name, ".out(", the counter right-aligned in 2
 // characters and cut to 2, ")"); past 99, where the desktop's repeat, the
 // whole number.
 function captionOf(task, n) {
-  const six = task.fileName.slice(0, 6);
+  const six = runStem(task);
   return n <= 99 ? `${six}.out(${String(n).padStart(2, ' ')})` : `${six}.out(${n})`;
 }
 
@@ -45,7 +50,7 @@ export function resultOf(run) {
       if (v === null) throw new Error(`Недопустимое числовое значение: «${text}»`);
       values[slot - 1] = v;
     }
-    run.result = model.engine.run(run.code, values);
+    run.result = model.engine.run(run.code, values, run.scheme);
   } catch (e) {
     showMessage(`${run.caption}: ${e.message}`);
     return null;
@@ -138,7 +143,15 @@ export function restoreRuns(engine, taskOf) {
   model.counters = saved.counters;
   for (const r of saved.runs) {
     if (!taskOf(r.code)) continue;
-    const run = { caption: r.caption, code: r.code, n: r.n, params: r.params, texts: r.texts, result: null };
+    const run = {
+      caption: r.caption,
+      code: r.code,
+      n: r.n,
+      params: r.params,
+      texts: r.texts,
+      scheme: r.scheme,
+      result: null,
+    };
     model.runs.push(run);
     addRunOption(run);
     if (r.pinned && model.pins.length < MAX_PINS) model.pins.push(run);

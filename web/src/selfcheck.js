@@ -34,8 +34,11 @@ function place(beforeRun) {
   $('answer').hidden = beforeRun;
 }
 
+// "101", or a task file's name without ".toml".
+const taskName = (variant) => (variant.scheme ? variant.scheme.name.replace(/\.toml$/i, '') : variant.code);
+
 function showRefusal(variant, message) {
-  $('check-title').textContent = `Проверить ответы: задача ${variant.code}, вариант ${variant.number}`;
+  $('check-title').textContent = `Проверить ответы: задача ${taskName(variant)}, вариант ${variant.number}`;
   $('check-note').textContent = 'Ответы по этой ссылке проверить нельзя: попросите у преподавателя новую ссылку.';
   $('check-fields').replaceChildren();
   $('check-error').textContent = message;
@@ -45,12 +48,15 @@ function showRefusal(variant, message) {
 }
 
 // Sets the form up for `variant` ({code, number, data: [text] in slot order,
-// tolerance: text, params: ["label = text"]}) and shows it. Data or a
+// tolerance: text, params: ["label = text"], and for a task file its
+// scheme: {name, text}}) and shows it. Data or a
 // tolerance the core refuses are shown in the form, with nothing to check.
 // Returns null.
 export function startSelfCheck(engine, variant) {
+  // A task file's variant is checked against the file's text itself.
+  const which = variant.scheme ? { scheme: variant.scheme.text, name: variant.scheme.name } : { code: variant.code };
   const request = (answers, reveal = false) =>
-    engine.check({ code: variant.code, data: variant.data, answers, tolerance: variant.tolerance, reveal });
+    engine.check({ ...which, data: variant.data, answers, tolerance: variant.tolerance, reveal });
   runOnScreen = false;
   document.body.classList.add('self-check');
   place(true);
@@ -65,7 +71,7 @@ export function startSelfCheck(engine, variant) {
   }
   $('check-error').hidden = true;
   $('check-form').hidden = false;
-  $('check-title').textContent = `Проверить ответы: задача ${variant.code}, вариант ${variant.number}`;
+  $('check-title').textContent = `Проверить ответы: задача ${taskName(variant)}, вариант ${variant.number}`;
   const precision = variant.tolerance
     ? `с допуском ${variant.tolerance} от значения`
     : 'с точностью до половины единицы последнего знака';

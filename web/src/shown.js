@@ -43,6 +43,10 @@ export function showRun(run, { announce = false, checking = false } = {}) {
   $('report-box').hidden = false;
   $('result-caption').textContent = run.caption;
   renderOptimum($('optimum'), items);
+  // The method's answer above, the exact one under it: the difference is
+  // the method's error.
+  $('exact').textContent = result.exact || '';
+  $('exact').hidden = !result.exact;
   $('report').textContent = result.text.replace(/\r\n/g, '\n');
   $('print-data').textContent = run.params.join('; ');
   $('readout').textContent = '';
@@ -65,6 +69,7 @@ export function clearShown() {
   $('optimum').innerHTML =
     '<p class="quiet">Оптимум скрыт: сначала проверьте свои ответы. «Рассчитать» покажет оптимум, график и отчёт.</p>';
   $('report-box').hidden = true;
+  $('exact').hidden = true;
   $('readout').textContent = '';
   for (const id of ['download-report', 'download-chart', 'download-table']) $(id).disabled = true;
   redrawChart();

@@ -5,8 +5,9 @@ import { fieldKeys, valueFor } from './address.js';
 import { $, notify, showMessage } from './dom.js';
 import { fillFields, inputsOf, readFields } from './fields.js';
 import { updateAddress, updateAddressSoon } from './routing.js';
-import { numberRun } from './runs.js';
 import { endSelfCheck } from './selfcheck.js';
+import { listLabel, showSchemeOf } from './scheme.js';
+import { numberRun, runStem } from './runs.js';
 import { showRun } from './shown.js';
 
 // A refusal in live mode waits this long after the last key: "0," on the way
@@ -33,6 +34,8 @@ export const fieldsNow = () => page.fields;
 export const keysNow = () => page.keys;
 export const variantNow = () => page.variant;
 export const setVariant = (variant) => (page.variant = variant);
+// The task of a list entry's value: a code, or a task file's id ("ex:NAME").
+export const taskIdOf = (value) => (/^\d+$/.test(value) ? Number(value) : value);
 
 // Who follows the task: told when a task is shown and when a value moves in
 // live mode.
@@ -48,7 +51,7 @@ export function setTasks(engine, tasks) {
   for (const task of tasks) {
     const option = document.createElement('option');
     option.value = String(task.code);
-    option.textContent = `${task.code}  ${task.title}`;
+    option.textContent = task.scheme ? listLabel(task) : `${task.code}  ${task.title}`;
     option.title = option.textContent;
     list.append(option);
   }
@@ -86,14 +89,16 @@ export function selectTask(code, { slots = null, link = null } = {}) {
   $('tasks').value = String(code);
   $('task-full').textContent = $('tasks').selectedOptions[0]?.textContent ?? '';
   $('statement').textContent = task.statement;
-  $('task-line').textContent = `Задача ${code}. ${task.title}`;
+  $('task-line').textContent = task.heading ?? `Задача ${code}. ${task.title}`;
+  showSchemeOf(task, fields);
   fillFields($('fields'), fields, onValueEdited);
   const inputs = inputsOf($('fields'));
   fields.fields.forEach((f, i) => {
     const text = link ? valueFor(link, fields.fields, page.keys, i) : slots?.get(f.slot);
     if (text !== null && text !== undefined) inputs[i].value = text;
   });
-  $('data').hidden = false;
+  // A task file the core refuses has no fields: its message says why.
+  $('data').hidden = Boolean(fields.error);
   followers.shown.forEach((fn) => fn());
   // The variant's link goes at once: a reload now opens this task. An
   // address followed (another variant's link, say) stays as it is.
@@ -131,11 +136,13 @@ export function runTask({ live }) {
   // A word about an earlier pin or link is not about this run.
   if (!live) notify('');
   const run = {
-    caption: `${task.fileName.slice(0, 6)}.out (живой)`,
+    caption: `${runStem(task)}.out (живой)`,
     code: task.code,
     n: 0,
     params: read.params,
     texts: read.texts,
+    // A task file's run keeps the text it ran: the box may change after.
+    scheme: task.scheme ? { ...task.scheme } : undefined,
     result,
   };
   if (!live) numberRun(run);

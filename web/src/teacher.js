@@ -4,9 +4,10 @@
 // draws no number and writes no byte of the kit's files: it passes the
 // request on, says how far the core is, and offers what it made.
 
-import { fieldKeys, linkTo, pageBase, variantAddress } from './address.js';
+import { fieldKeys, linkTo, packScheme, pageBase, variantAddress } from './address.js';
 import { saveText, saveZip, zipOf } from './downloads.js';
 import { $ } from './dom.js';
+import { chosenSchemes, setUpKitSchemes, tickAllSchemes, tickScheme } from './teacher-schemes.js';
 
 // The next frame drawn, so that the progress shows between two tasks; a
 // hidden tab draws no frames, and then a moment is enough.
@@ -21,6 +22,12 @@ const afterPaint = () =>
     requestAnimationFrame(() => setTimeout(go, 0));
     setTimeout(go, 100);
   });
+
+// "dimer-tank" of "dimer-tank.toml".
+const stemOf = (fileName) => fileName.replace(/\.toml$/i, '');
+
+// A drawn task by its code, or a task file's by its name.
+const taskName = (task) => (task.code ? String(task.code) : task.name);
 
 const escapeHtml = (text) =>
   String(text).replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
@@ -65,16 +72,21 @@ function linksBase(typed) {
   return { base: url.href, local: url.protocol === 'file:', note };
 }
 
-// The self-check link of every variant: [{code, title, labels, rows: [{number,
-// data, url}]}].
-function linksOf(drawn, engine, tasks, base, tolerance) {
+// The self-check link of every variant: [{code, name, title, labels, rows:
+// [{number, data, url}]}]. `schemes` are the task files asked for, each
+// with its text `packed` for its links, which carry it.
+function linksOf(drawn, engine, tasks, base, tolerance, schemes) {
   return drawn.map((task) => {
-    const fields = engine.fields(task.code).fields;
+    const scheme = task.code ? null : schemes.find((s) => stemOf(s.name) === task.name);
+    const fields = scheme
+      ? scheme.fields.map((f, i) => ({ ...f, name: scheme.keys[i] }))
+      : engine.fields(task.code).fields;
     const keys = fieldKeys(fields);
     const keyOf = new Map(fields.map((f, i) => [f.slot, keys[i]]));
     return {
       code: task.code,
-      title: tasks.find((t) => t.code === task.code)?.title || '',
+      name: task.name,
+      title: scheme ? scheme.title : tasks.find((t) => t.code === task.code)?.title || '',
       labels: task.fields.map((f) => f.label),
       rows: task.variants.map((v) => ({
         number: v.number,
@@ -82,7 +94,7 @@ function linksOf(drawn, engine, tasks, base, tolerance) {
         url: linkTo(
           base,
           variantAddress(
-            task.code,
+            scheme ? { packed: scheme.packed, name: task.name } : task.code,
             task.fields.map((f, i) => [keyOf.get(f.slot) || `P${f.slot}`, v.data[i]]),
             v.number,
             tolerance,
@@ -107,7 +119,9 @@ function linksPage(links, seed, local) {
   ];
   if (local) parts.push(`<p class="warning">${escapeHtml(LOCAL_WARNING)}</p>\n`);
   for (const task of links) {
-    parts.push(`<h2>Задача ${task.code}. ${escapeHtml(task.title)}</h2>\n<table>\n<thead><tr><th>Вариант</th>`);
+    parts.push(
+      `<h2>Задача ${escapeHtml(taskName(task))}. ${escapeHtml(task.title)}</h2>\n<table>\n<thead><tr><th>Вариант</th>`,
+    );
     for (const label of task.labels) parts.push(`<th>${escapeHtml(label)}</th>`);
     parts.push('<th>Ссылка</th></tr></thead>\n<tbody>\n');
     for (const row of task.rows) {
@@ -121,13 +135,16 @@ function linksPage(links, seed, local) {
   return parts.join('');
 }
 
-// "Задача 101, вариант 7: URL", one line a variant.
+// "Задача 101, вариант 7: URL", one line a variant ("Задача dimer-tank" for
+// a task file).
 const linksText = (links) =>
-  links.flatMap((t) => t.rows.map((r) => `Задача ${t.code}, вариант ${r.number}: ${r.url}`)).join('\n');
+  links.flatMap((t) => t.rows.map((r) => `Задача ${taskName(t)}, вариант ${r.number}: ${r.url}`)).join('\n');
 
 // "в задаче 120", "в задачах 101, 102, 105–114": runs of three or more
 // codes as a span.
-function inTasks(codes) {
+function inTasks(all) {
+  const codes = all.filter((c) => typeof c === 'number');
+  const names = all.filter((c) => typeof c !== 'number');
   const runs = [];
   for (const code of codes) {
     const last = runs.at(-1);
@@ -137,7 +154,8 @@ function inTasks(codes) {
   const text = runs
     .flatMap(([a, b]) => (b - a >= 2 ? [`${a}–${b}`] : b > a ? [String(a), String(b)] : [String(a)]))
     .join(', ');
-  return codes.length === 1 ? `в задаче ${text}` : `в задачах ${text}`;
+  const listed = [text, ...names].filter(Boolean).join(', ');
+  return all.length === 1 ? `в задаче ${listed}` : `в задачах ${listed}`;
 }
 
 const sizeText = (text) => {
@@ -152,14 +170,18 @@ const sizeText = (text) => {
 // was typed in a row stays while rows come and go.
 function rangeTable(engine) {
   const typed = new Map(); // label -> [low, high]
-  return function fillRanges(codes) {
+  return function fillRanges(codes, schemes) {
     for (const row of $('kit-range-rows').querySelectorAll('.kit-range')) {
       const [low, high] = row.querySelectorAll('input');
       typed.set(row.dataset.label, [low.value, high.value]);
     }
     const spans = new Map(); // label -> Map span -> [code]
-    for (const code of codes) {
-      for (const f of engine.kitFields(code)) {
+    const tasksOf = [
+      ...codes.map((code) => [code, engine.kitFields(code)]),
+      ...schemes.map((s) => [stemOf(s.name), s.fields]),
+    ];
+    for (const [code, fields] of tasksOf) {
+      for (const f of fields) {
         const span = `${f.low} – ${f.high}`;
         if (!spans.has(f.label)) spans.set(f.label, new Map());
         const of = spans.get(f.label);
@@ -213,7 +235,7 @@ function rangeTable(engine) {
 
 // The request of the form for the tasks `codes` of `tasks`, or a message
 // naming what is wrong with it.
-function requestOf(codes, tasks) {
+function requestOf(codes, tasks, schemes) {
   const count = $('kit-count').value.trim();
   if (!/^\d{1,6}$/.test(count)) throw new Error(`Вариантов каждой задачи: «${count}» — не целое число`);
   const ranges = [];
@@ -226,6 +248,7 @@ function requestOf(codes, tasks) {
   const base = linksBase($('kit-base').value);
   return {
     codes,
+    schemes: schemes.map(({ name, text }) => ({ name, text })),
     count: Number(count),
     seed: $('kit-seed').value.trim(),
     ranges,
@@ -257,23 +280,28 @@ function noteBase() {
 // Makes the kit of request `req` task by task, the progress shown between
 // tasks: {files, zip, zipName, links, base, variants, tasks}; throws what
 // the core refused.
-async function makeKit(engine, tasks, req) {
+async function makeKit(engine, tasks, req, schemes) {
   const { base, ...kit } = req;
   const progress = $('kit-progress');
   const steps = engine.kitInSteps(kit);
-  progress.max = steps.codes.length + 1;
+  // The built-in tasks first, then the task files, as the kit orders them.
+  const order = [...steps.codes, ...(steps.schemes || [])];
+  progress.max = order.length + 1;
   progress.value = 0;
   progress.hidden = false;
   const drawn = [];
-  for (const [i, code] of steps.codes.entries()) {
-    $('kit-status').textContent = `Задача ${code}: ${i + 1} из ${steps.codes.length}…`;
+  for (const [i, task] of order.entries()) {
+    $('kit-status').textContent =
+      `Задача ${typeof task === 'string' ? stemOf(task) : task}: ${i + 1} из ${order.length}…`;
     await afterPaint();
-    drawn.push(steps.draw(code));
+    drawn.push(steps.draw(task));
     progress.value = i + 1;
   }
   $('kit-status').textContent = 'Ключи, листы, тест и ссылки…';
   await afterPaint();
-  const links = linksOf(drawn, engine, tasks, base.base, kit.tolerance);
+  // A task file's links carry its text.
+  const packed = await Promise.all(schemes.map(async (s) => ({ ...s, packed: await packScheme(s.text) })));
+  const links = linksOf(drawn, engine, tasks, base.base, kit.tolerance, packed);
   const files = [...steps.files(), { name: 'links.html', text: linksPage(links, kit.seed, base.local) }];
   const zipName = `reactopt-variants-${kit.seed}.zip`;
   const made = { files, zip: zipOf(files), zipName, links, base };
@@ -325,7 +353,7 @@ async function copyLinks(made) {
 // Sets the panel up in the page's #kit; `engine` is the page's engine,
 // `tasks` its [{code, title, statement}], `currentCode()` the task open in
 // the page (checked when the panel first opens).
-export function setUpTeacherPanel({ engine, tasks, currentCode }) {
+export function setUpTeacherPanel({ engine, tasks, currentCode, examples, ownNow, currentScheme }) {
   const panel = {
     made: null, // what the last «Создать» made, to download again
     busy: false, // a kit is being made
@@ -349,7 +377,8 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
       .filter((b) => b.checked)
       .map((b) => Number(b.value));
   const fillTable = rangeTable(engine);
-  const fillRanges = () => fillTable(chosen());
+  const fillRanges = () => fillTable(chosen(), chosenSchemes());
+  setUpKitSchemes({ engine, examples, ownNow, onChange: fillRanges });
 
   function showError(text) {
     $('kit-message').textContent = text;
@@ -362,7 +391,7 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
     $('kit-status').textContent = '';
     let req;
     try {
-      req = requestOf(chosen(), tasks);
+      req = requestOf(chosen(), tasks, chosenSchemes());
     } catch (e) {
       showError(e.message);
       return;
@@ -372,7 +401,7 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
     $('kit-form').setAttribute('aria-busy', 'true');
     const t0 = performance.now();
     try {
-      const made = await makeKit(engine, tasks, req);
+      const made = await makeKit(engine, tasks, req, chosenSchemes());
       panel.made = made;
       const seconds = ((performance.now() - t0) / 1000).toFixed(1).replace('.', ',');
       $('kit-status').textContent =
@@ -403,6 +432,7 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
   });
   $('kit-none').addEventListener('click', () => {
     boxes().forEach((b) => (b.checked = false));
+    tickAllSchemes(false);
     fillRanges();
   });
   list.addEventListener('change', fillRanges);
@@ -437,6 +467,9 @@ export function setUpTeacherPanel({ engine, tasks, currentCode }) {
     if (panel.opened) return;
     panel.opened = true;
     for (const b of boxes()) b.checked = Number(b.value) === code;
+    // A task file open on the page is ticked among the files.
+    const scheme = currentScheme();
+    if (scheme) tickScheme(scheme);
     fillRanges();
   };
 }
