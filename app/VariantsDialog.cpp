@@ -21,13 +21,13 @@
 #include <new>
 #include <set>
 
-#include "app/VariantsRun.h"
-#include "app/Workspace.h"
 #include "base/Cp1251.h"
+#include "cli/VariantsRun.h"
 #include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
 #include "teaching/KitFiles.h"
 #include "window_services/Prompts.h"
+#include "workspace/Workspace.h"
 
 namespace {
 

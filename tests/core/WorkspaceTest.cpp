@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 
 namespace fs = std::filesystem;
 using workspace::EnterWorkspace;

@@ -6,12 +6,12 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "app/Workspace.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/WholeFile.h"
 #include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
+#include "workspace/Workspace.h"
 
 namespace fs = std::filesystem;
 

@@ -15,11 +15,11 @@
 #include <new>
 #include <stdexcept>
 
-#include "app/VariantsRun.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/NumberText.h"
 #include "base/WholeFile.h"
+#include "cli/VariantsRun.h"
 #include "initial_data/TaskData.h"
 #include "schemes/Scheme.h"
 #include "solvers/Report.h"
