@@ -11,12 +11,12 @@ PACKAGES := cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev qt6-tra
             libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev clang-format \
             fonts-liberation fonts-dejavu-core \
             dpkg-dev file desktop-file-utils appstream man-db lintian poppler-utils \
-            libxml2-utils strace libboost-dev libeigen3-dev libtomlplusplus-dev
+            libxml2-utils strace libboost-dev libeigen3-dev libtomlplusplus-dev nlohmann-json3-dev
 
 # The browser edition's tools. Debian's emscripten finds its JavaScript helpers
 # (acorn) among Debian's Node modules.
 WEB_PACKAGES := cmake ninja-build emscripten node-acorn binaryen chromium firefox-esr nodejs \
-                libboost-dev libeigen3-dev libtomlplusplus-dev
+                libboost-dev libeigen3-dev libtomlplusplus-dev nlohmann-json3-dev
 WEB_ENV := NODE_PATH=/usr/share/nodejs
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
