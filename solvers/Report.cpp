@@ -52,7 +52,7 @@ void TReportFile::Rewrite(const char* name) {
 }
 
 TReportFile& TReportFile::operator<<(const char* text) {
-  if (!open_) throw IoError(103);  // file not open
+  if (!open_) throw IoError(kIoFileNotOpen);
   const std::string_view utf8(text);
   std::size_t pos = 0;
   while (pos < utf8.size()) {
@@ -87,7 +87,7 @@ bool PrintsAboveOne(std::string_view digits) {
 }  // namespace
 
 TReportFile& TReportFile::operator<<(Result result) {
-  if (!open_) throw IoError(103);
+  if (!open_) throw IoError(kIoFileNotOpen);
   char buf[kFixedBufferSize];
   const std::size_t begin = bytes_.size();
   bytes_.append(buf, FormatFixed(buf, sizeof buf, Fixed(result.value, result.width, result.decimals)));
@@ -123,7 +123,7 @@ TReportFile& TReportFile::operator<<(Result result) {
 }
 
 TReportFile& TReportFile::operator<<(EndOfLine) {
-  if (!open_) throw IoError(103);
+  if (!open_) throw IoError(kIoFileNotOpen);
   bytes_.append("\r\n", 2);
   lineStart_ = bytes_.size();
   rowConversionBegin_ = rowConversionEnd_ = 0;
@@ -131,7 +131,7 @@ TReportFile& TReportFile::operator<<(EndOfLine) {
 }
 
 void TReportFile::Close() {
-  if (!open_) throw IoError(103);
+  if (!open_) throw IoError(kIoFileNotOpen);
   open_ = false;
   if (bad_.name) throw InvalidDataError(BadResultText());
   if (inMemory_) return;

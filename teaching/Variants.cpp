@@ -10,6 +10,7 @@
 #include "base/Errors.h"
 #include "base/NumberText.h"
 #include "base/TaskIdentity.h"
+#include "base/Text.h"
 #include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
@@ -57,7 +58,7 @@ bool Matches(const RangeSetting& range, const DrawnField& field) {
 Decimal Bound(const RangeSetting& range, const std::string& text) {
   double value = 0;
   Decimal d;
-  if (!ParseTypedNumber(text, value) || !ParseDecimal(text, d))
+  if (!ParseTypedDecimal(text, value, d))
     throw KitRequestError("Диапазон поля «" + range.field + "»: «" + text + "» — не число");
   if (d.negative)
     throw KitRequestError("Диапазон поля «" + range.field + "»: граница " + text + " отрицательна");
@@ -178,13 +179,8 @@ std::vector<std::string> Values(const std::vector<OptimumQuantity>& answers) {
 // "Задача 101 (Последовательные реакции ...)": the code and the statement's
 // second line, its title.
 std::string TaskName(int code, const std::string& statement) {
-  std::string name = "Задача " + std::to_string(code);
-  std::size_t start = statement.find('\n');
-  if (start == std::string::npos) return name;
-  ++start;
-  std::string title = statement.substr(start, statement.find('\n', start) - start);
-  if (!title.empty() && title.back() == '\r') title.pop_back();
-  title = Trimmed(title);
+  const std::string name = "Задача " + std::to_string(code);
+  const std::string title = StatementTitle(statement);
   return title.empty() ? name : name + " «" + title + "»";
 }
 
@@ -304,9 +300,7 @@ void CheckKitRequest(const KitRequest& request, const KitSources& sources) {
     throw KitRequestError("Число вариантов должно быть от 1 до " + std::to_string(kMaxCount));
   if (request.codes.empty()) throw KitRequestError("Не выбрано ни одной задачи");
   CheckTolerance(request.tolerance);
-  std::vector<int> codes = request.codes;
-  std::sort(codes.begin(), codes.end());
-  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  const std::vector<int> codes = SortedUnique(request.codes);
   for (int code : codes)
     if (!FindTask(code)) throw KitRequestError("Нет задачи " + std::to_string(code));
   // A range that no chosen task's field takes is a mistake the teacher would
@@ -325,11 +319,8 @@ bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range
 
 std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources) {
   CheckKitRequest(request, sources);
-  std::vector<int> codes = request.codes;
-  std::sort(codes.begin(), codes.end());
-  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
   std::vector<TaskVariants> tasks;
-  for (int code : codes) tasks.push_back(DrawTask(code, request, sources));
+  for (int code : SortedUnique(request.codes)) tasks.push_back(DrawTask(code, request, sources));
   return tasks;
 }
 
@@ -341,8 +332,8 @@ void CheckTolerance(const std::string& relative) {
   // syntax is refused by the same words.
   Decimal d;
   double value = 0;
-  if (!ParseTypedNumber(relative, value) || !ParseDecimal(relative, d) || d.negative ||
-      Compare(d, Decimal{false, "5", -1}) > 0 || (!d.IsZero() && d.LastPlace() < -kMaxToleranceDecimals))
+  if (!ParseTypedDecimal(relative, value, d) || d.negative || Compare(d, Decimal{false, "5", -1}) > 0 ||
+      (!d.IsZero() && d.LastPlace() < -kMaxToleranceDecimals))
     throw KitRequestError("Допуск «" + relative +
                           "» должен быть числом от 0 до 0,5 (доля значения) с не более чем " +
                           std::to_string(kMaxToleranceDecimals) + " знаками после запятой");
@@ -390,7 +381,7 @@ std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>
     double number = 0;
     Decimal given, key, allowed;
     const std::string text = i < typed.size() ? typed[i] : "";
-    answer.number = ParseTypedNumber(text, number) && ParseDecimal(text, given);
+    answer.number = ParseTypedDecimal(text, number, given);
     if (answer.number) {
       ParseDecimal(answers[i].value, key);
       ParseDecimal(limit, allowed);

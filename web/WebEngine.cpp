@@ -20,6 +20,7 @@
 #include "base/Errors.h"
 #include "base/NumberText.h"
 #include "base/TaskIdentity.h"
+#include "base/Text.h"
 #include "initial_data/TaskData.h"
 #include "schemes/Scheme.h"
 #include "solvers/Report.h"
@@ -56,7 +57,7 @@ struct KitInSteps {
 struct EngineState {
   std::string dataFile;
   std::string message;  // the last error, UTF-8
-  std::string reply;    // the JSON text the last entry point answered
+  std::string reply;    // the text (mostly JSON) the last entry point answered
   TaskResult run;       // the last run that ran; a refused one leaves it
   double chartPoints[3 * kChartSize] = {};
   std::string chartCsv;
@@ -290,6 +291,13 @@ REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
   });
 }
 
+// The title of a task statement (UTF-8), as the kit and the desktop's lists
+// name the task: its second line, trimmed.
+REACTOPT_EXPORT const char* reactopt_statement_title(const char* utf8) {
+  engine.reply = StatementTitle(utf8);
+  return engine.reply.c_str();
+}
+
 // The number a typed text stands for, as the dialog's OK reads it: the text
 // trimmed of blanks, then a complete number (decimal point or comma) or
 // nothing. Returns 1 and stores the value, or 0.
@@ -386,10 +394,7 @@ REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
     const Json request = ParseRequest(requestJson);
     engine.kit = {KitRequestOf(request), KitSourcesOf(request), {}};
     teaching::CheckKitRequest(engine.kit.request, engine.kit.sources);
-    std::vector<int> codes = engine.kit.request.codes;
-    std::sort(codes.begin(), codes.end());
-    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-    return Reply({{"codes", codes}});
+    return Reply({{"codes", SortedUnique(engine.kit.request.codes)}});
   });
 }
 
