@@ -75,6 +75,14 @@ QString FileNamePartOf(const QString& path) { return path.mid(path.lastIndexOf(Q
 
 void ParseTaskCodeOf(const QString& name) { ParseTaskCode(name.toStdString()); }
 
+// The open task's code, put back when a run is done: creating its result
+// window activates that window, whose activation derives a code from its
+// still empty caption.
+struct OpenTaskCode {
+  const std::int32_t code = TaskCode;
+  ~OpenTaskCode() { TaskCode = code; }
+};
+
 QToolButton* SpeedButton(QWidget* panel, int left, SpeedPicture picture, const QString& hint,
                          const char* name) {
   auto* button = new QToolButton(panel);
@@ -306,12 +314,10 @@ void TFrameForm::RunBtnClick() {
   }
   // The dispatcher's code of the task file's name; the run keeps the shared
   // state as it leaves it (the chart is drawn from its buffers) and writes
-  // the report, but the current TaskCode stays the window's.
-  const std::int32_t current = TaskCode;
-  ParseTaskCodeOf(TaskFileName);
+  // the report, but TaskCode stays the open task's.
+  const OpenTaskCode open;
   TaskRequest request;
-  request.code = TaskCode;
-  TaskCode = current;
+  request.code = TaskCodeOf(TaskFileName.toStdString());
   for (int j = 1; j <= 10; ++j) request.values.push_back(TaskParams.Slot(j));
   request.data = DataSource::None;  // the dialog's table names the fields
   request.keepSharedState = true;
@@ -347,16 +353,13 @@ void TFrameForm::RunBtnClick() {
   const std::int32_t count = ++ResultWindowCounter(request.code);
   const QString number = QStringLiteral("%1").arg(count, 2).left(2);
   TEditForm* child = CreateChild();
-  // The new window's activation derived a code from its empty caption; the
-  // open task's stays until the window is captioned.
-  TaskCode = current;
   // The report this run made, not the file read back: a batch run or another
   // instance of the program in this folder may have rewritten it already. The
   // window saves to the report file of this folder, written under the name
   // the solvers use on this case-sensitive file system.
   child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(run.report));
   child->setWindowTitle(prefix + QStringLiteral(".out(") + number + QLatin1Char(')'));
-  child->ChartDisplay(TaskCode);
+  child->ChartDisplay(open.code);
   child->SetExactLine(QString::fromUtf8(exact.data(), static_cast<qsizetype>(exact.size())));
   child->SetResultLayout(true);
   child->show();
@@ -366,11 +369,10 @@ void TFrameForm::RunBtnClick() {
 void TFrameForm::RunSchemeTask() {
   const std::optional<schemes::SchemeRun> run = schemeTask_->Run();
   if (!run) return;
-  const std::int32_t current = TaskCode;
+  const OpenTaskCode open;
   const QString number = QStringLiteral("%1").arg(schemeTask_->NextNumber(), 2).left(2);
   const QString caption = schemeTask_->Stem() + QStringLiteral(".out(") + number + QLatin1Char(')');
   TEditForm* child = CreateChild();
-  TaskCode = current;
   child->OpenWritten(QString::fromLatin1(kReportFileName), QByteArray::fromStdString(run->report));
   child->setWindowTitle(caption);
   child->ChartDisplay(run->chart);
@@ -381,10 +383,7 @@ void TFrameForm::RunSchemeTask() {
 
 void TFrameForm::StudyClick() {
   // The open task with the values a Run would take.
-  const std::int32_t current = TaskCode;
-  ParseTaskCodeOf(TaskFileName);
-  const int code = TaskCode;
-  TaskCode = current;
+  const int code = TaskCodeOf(TaskFileName.toStdString());
   std::vector<std::optional<double>> values;
   if (FindTask(code))
     for (int j = 1; j <= SlotCount(code); ++j) values.push_back(TaskParams.Slot(j));

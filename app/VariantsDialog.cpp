@@ -24,16 +24,17 @@
 #include <new>
 #include <set>
 
-#include "app/VariantsRun.h"
-#include "app/Workspace.h"
 #include "base/Cp1251.h"
+#include "base/Text.h"
 #include "base/WholeFile.h"
+#include "cli/VariantsRun.h"
 #include "initial_data/TaskData.h"
 #include "schemes/BuiltInTasks.h"
 #include "schemes/Scheme.h"
 #include "solvers/RunOpt.h"
 #include "teaching/KitFiles.h"
 #include "window_services/Prompts.h"
+#include "workspace/Workspace.h"
 
 namespace {
 
@@ -64,8 +65,8 @@ QString TaskCaption(int code, const teaching::KitSources& sources) {
   QString caption = QString::number(code);
   const auto it = sources.statements.find(code);
   if (it == sources.statements.end()) return caption;
-  const QStringList lines = Utf8(it->second).split(QLatin1Char('\n'));
-  if (lines.size() > 1 && !lines[1].trimmed().isEmpty()) caption += QStringLiteral("  ") + lines[1].trimmed();
+  const std::string title = StatementTitle(it->second);
+  if (!title.empty()) caption += QStringLiteral("  ") + Utf8(title);
   return caption;
 }
 

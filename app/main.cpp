@@ -5,7 +5,7 @@
 
 #include "SpeedIcons.h"
 #include "Startup.h"
-#include "Workspace.h"
+#include "workspace/Workspace.h"
 
 namespace {
 

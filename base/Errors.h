@@ -34,6 +34,11 @@ InOutError InvalidNumericInput();
 // A token of a data file that is not a number: its line, and the task whose
 // block holds that line.
 InOutError InvalidNumericInput(const std::string& path, long line, int task);
+// The run-time's codes of the I/O errors the program raises for itself: a
+// file that could not be opened as a stream ("invalid file access code"),
+// and a file written before it was opened.
+constexpr int kIoInvalidAccess = 12;
+constexpr int kIoFileNotOpen = 103;
 InOutError IoError(int code);
 // A failed read or write of the file `path`, with the system's reason.
 InOutError IoError(int code, const std::string& path, bool reading);

@@ -30,7 +30,7 @@ std::string_view FirstChars(std::string_view utf8, int count) {
   return utf8.substr(0, pos);
 }
 
-void ParseTaskCode(std::string_view name) {
+std::int32_t TaskCodeOf(std::string_view name) {
   // Characters 4 to 6 (counting from 1), fewer when the name is short.
   char32_t chars[3];
   int n = 0;
@@ -59,5 +59,7 @@ void ParseTaskCode(std::string_view name) {
     if (digit < 0) break;
     value = value * base + digit;
   }
-  TaskCode = negative ? -value : value;
+  return negative ? -value : value;
 }
+
+void ParseTaskCode(std::string_view name) { TaskCode = TaskCodeOf(name); }

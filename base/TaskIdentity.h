@@ -8,8 +8,10 @@
 // Number of the current task; 101 to 125 are tasks.
 extern std::int32_t TaskCode;
 
-// TaskCode := the number in characters 4 to 6 of `name` (UTF-8), read by the
-// run-time integer conversion with its error position ignored.
+// The number in characters 4 to 6 of `name` (UTF-8), read by the run-time
+// integer conversion with its error position ignored.
+std::int32_t TaskCodeOf(std::string_view name);
+// TaskCode := TaskCodeOf(name).
 void ParseTaskCode(std::string_view name);
 
 // The file-name part of a path (after the last '/').

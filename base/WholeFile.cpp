@@ -26,18 +26,21 @@ using Left = WholeFileError::Left;
 // The run-time's "disk write error" when the system gives no code.
 int ErrorCode() { return errno != 0 ? errno : 101; }
 
-// Returns 0 or the error code of the first failed write.
-int WriteAll(int fd, const char* p, std::size_t left) {
+}  // namespace
+
+int WriteAll(int fd, const char* p, std::size_t left, int unexplained) {
   while (left > 0) {
     errno = 0;
     const ssize_t n = ::write(fd, p, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return ErrorCode();
+    if (n <= 0) return errno != 0 ? errno : unexplained;
     p += n;
     left -= static_cast<std::size_t>(n);
   }
   return 0;
 }
+
+namespace {
 
 int WriteAllAt(int fd, const char* p, std::size_t left, off_t offset) {
   while (left > 0) {

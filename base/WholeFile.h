@@ -173,3 +173,8 @@ std::string ReadRegularFile(const std::string& path, std::size_t limit);
 // when they were killed (their process no longer exists); those of running
 // writers and of other machines stay.
 void RemoveLeftovers(const char* name);
+
+// Writes all `size` bytes at `p` to `fd`, again after an interrupted or short
+// write. Returns 0, or the error code of the failed write (`unexplained` when
+// the system gives none; 101 is the run-time's "disk write error").
+int WriteAll(int fd, const char* p, std::size_t size, int unexplained = 101);

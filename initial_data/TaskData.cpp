@@ -351,8 +351,7 @@ void ReadFromBytes(const std::string& bytes, bool blockRequired) {
   const std::size_t size = bytes.empty() ? 1 : bytes.size();
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(fmemopen(data, size, "rb"), std::fclose);
   // The run-time numbers a stream it cannot make as out of memory.
-  constexpr int kNoStream = 12;
-  if (!file) throw IoError(kNoStream);
+  if (!file) throw IoError(kIoInvalidAccess);
   ReadFromFile(file.get(), blockRequired);
 }
 

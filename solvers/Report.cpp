@@ -6,8 +6,6 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "RunOpt.h"
-#include "Sweep.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/NumberText.h"
@@ -54,7 +52,7 @@ void TReportFile::Rewrite(const char* name) {
 }
 
 TReportFile& TReportFile::operator<<(const char* text) {
-  if (!open_) throw IoError(103);  // file not open
+  if (!open_) throw IoError(kIoFileNotOpen);
   const std::string_view utf8(text);
   std::size_t pos = 0;
   while (pos < utf8.size()) {
@@ -89,7 +87,7 @@ bool PrintsAboveOne(std::string_view digits) {
 }  // namespace
 
 TReportFile& TReportFile::operator<<(Result result) {
-  if (!open_) throw IoError(103);
+  if (!open_) throw IoError(kIoFileNotOpen);
   char buf[kFixedBufferSize];
   const std::size_t begin = bytes_.size();
   bytes_.append(buf, FormatFixed(buf, sizeof buf, Fixed(result.value, result.width, result.decimals)));
@@ -125,7 +123,7 @@ TReportFile& TReportFile::operator<<(Result result) {
 }
 
 TReportFile& TReportFile::operator<<(EndOfLine) {
-  if (!open_) throw IoError(103);
+  if (!open_) throw IoError(kIoFileNotOpen);
   bytes_.append("\r\n", 2);
   lineStart_ = bytes_.size();
   rowConversionBegin_ = rowConversionEnd_ = 0;
@@ -133,9 +131,9 @@ TReportFile& TReportFile::operator<<(EndOfLine) {
 }
 
 void TReportFile::Close() {
-  if (!open_) throw IoError(103);
+  if (!open_) throw IoError(kIoFileNotOpen);
   open_ = false;
-  if (bad_.name) RefuseData(BadResultText());
+  if (bad_.name) throw InvalidDataError(BadResultText());
   if (inMemory_) return;
   ReplaceWholeFile(name_.c_str(), bytes_.data(), bytes_.size());
 }
@@ -205,21 +203,21 @@ TReportFile& BeginReport(Method method) {
   return ReportFile;
 }
 
-void EndReport(const SweepOptimum& optimum) {
+void EndReport(const SweepOptimum& optimum, const ChartToDraw& chart) {
   ReportFile.SetOptimum(optimum);
   // The points the chart will draw of this run; earlier runs' points were
   // checked when they were made. A bad result of the report is named before
   // any of them, by Close.
-  const int last = ReportFile.HoldsBadResult() ? -1 : ChartPointsToDraw(TaskCode);
+  const int last = ReportFile.HoldsBadResult() ? -1 : chart.last;
   for (int k = 0; k <= last; ++k) {
-    const char* what = !std::isfinite(ChartX[k])    ? "степень конверсии на графике"
-                       : !std::isfinite(ChartY1[k]) ? "селективность на графике"
-                       : !std::isfinite(ChartY2[k]) ? "выход на графике"
-                                                    : nullptr;
+    const char* what = !std::isfinite(chart.x[k])    ? "степень конверсии на графике"
+                       : !std::isfinite(chart.y1[k]) ? "селективность на графике"
+                       : !std::isfinite(chart.y2[k]) ? "выход на графике"
+                                                     : nullptr;
     if (!what) continue;
     std::string text = std::string(what) + " не является конечным числом";
-    if (std::isfinite(ChartX[k])) text += " при Xa =" + FormatFixed(ChartX[k], 6, 3);
-    RefuseData(text);
+    if (std::isfinite(chart.x[k])) text += " при Xa =" + FormatFixed(chart.x[k], 6, 3);
+    throw InvalidDataError(text);
   }
   ReportFile.Close();
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Real.h"
+#include "solvers/Chart.h"
 
 // A number printed as w:d: fixed notation rounded to d decimals, right-aligned
 // in at least w characters and never cut.
@@ -214,8 +215,8 @@ inline constexpr const char* kReportFileName = "opt.out";
 // The frame every solver opens with: a new report for "opt.out" and its first
 // line, "Исходные данные".
 TReportFile& BeginReport(Method method = Method::Direct);
-// The frame every solver ends with, given where its optimum lies: the file
-// written and closed, unless a result of the report is not finite or leaves
-// its bound or a chart point to be drawn is not finite; then the run is
-// refused as for any other data it cannot take.
-void EndReport(const SweepOptimum& optimum);
+// The frame every solver ends with, given where its optimum lies and the
+// chart it drew: the file written and closed, unless a result of the report
+// is not finite or leaves its bound or a chart point to be drawn is not
+// finite; then the run is refused as for any other data it cannot take.
+void EndReport(const SweepOptimum& optimum, const ChartToDraw& chart);

@@ -56,7 +56,7 @@ void Task101() {
       << Answer("CS", "Относительная концентрация продукта S при максимальном выходе R, CS", CSopt, 6, 3,
                 Bound::Fraction)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 void Task102() {
@@ -135,5 +135,5 @@ void Task102() {
       << Answer("CD", "Относительная концентрация D на выходе при максимальной концентрации R, CD", at.CD, 6,
                 3, Bound::Fraction)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }

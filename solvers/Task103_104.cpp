@@ -166,7 +166,7 @@ void Task103() {
       << Answer("Сt", "Концентрация T на выходе при максимальной производительности, Ct, кмоль/м3", at.ct, 6,
                 4, Bound::Amount)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 void Task104() {
@@ -248,5 +248,5 @@ void Task104() {
       << Answer("Ca", "Концентрация A на выходе при максимальном выходе R, Ca, кмоль/м3", at.Ca, 6, 3,
                 Bound::Amount)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }

@@ -99,7 +99,7 @@ void RunPlugFlowVolume(const PlugFlowVolumeTask& task) {
       << Answer("W0", task.feedQuestion, best.At().W0, 8, 5, Bound::Amount) << Eol;
   out << "Оптимальная степень конверсии                Xopt ="
       << Answer("Xopt", task.conversionQuestion, best.At().Xa, 6, 3, Bound::Conversion) << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 }  // namespace

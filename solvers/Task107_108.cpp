@@ -109,7 +109,7 @@ void RunStirredVolume(const StirredVolumeTask& task) {
       << Answer("Ca", task.questions[4], at.Ca, 6, 3, Bound::Fraction) << Eol;
   out << "                                           Cm ="
       << Answer("Cm", task.questions[5], at.Cm, 6, 3, Bound::Fraction) << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 }  // namespace

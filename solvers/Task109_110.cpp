@@ -118,7 +118,7 @@ void RunFourConstant(const FourConstantTask& task) {
       << Answer("CA", task.questions[3], at.CA, 6, 3, Bound::Fraction) << Eol;
   out << task.otherProductLabel
       << Answer(isR ? "CS" : "CR", task.questions[4], isR ? at.CS : at.CR, 6, 3, Bound::Fraction) << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 }  // namespace

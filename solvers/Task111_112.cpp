@@ -69,7 +69,7 @@ void Task111() {
       << Answer("CS", "Относительная концентрация продукта S при максимальном выходе R, CS", CS, 6, 3,
                 Bound::Fraction)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 void Task112() {
@@ -155,5 +155,5 @@ void Task112() {
       << Answer("производительность системы по продукту, кмоль/с",
                 "Производительность системы по продукту R, Fr, кмоль/с", G, 9, 5, Bound::Amount)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }

@@ -45,7 +45,7 @@ void WriteParallelConsecutiveSummary(TReportFile& out, const Optimum<AtMaximum>&
       << Answer("Cd", "Относительная концентрация D на выходе при максимальной концентрации R, Cd", at.CD, 6,
                 3, Bound::Fraction)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 // A row of both tasks: the conversion and the relative concentrations of R,

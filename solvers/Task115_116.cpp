@@ -92,7 +92,7 @@ void SweepUntilBRunsOut(const Data& d, const SummaryOrder& order, Method method,
   for (const OtherConcentration& other : order)
     out << other.label << Answer(other.symbol, other.question, best.At().*other.value, 7, 3, Bound::Amount)
         << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 }  // namespace

@@ -59,5 +59,5 @@ void Task117() {
       << Answer("W0", "Скорость подачи, при которой выход R максимален, W0, м3/с", best.At().W0, 7, 5,
                 Bound::Amount)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }

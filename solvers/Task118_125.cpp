@@ -115,7 +115,7 @@ void RunReversibleTank(const ReversibleTank& task) {
       << Answer(task.resultSymbol, task.resultQuestion, best.At().derived, task.resultWidth,
                 task.resultDecimals, Bound::Amount)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ void RunWithB(const WithBTask& task) {
       << Maximum(isR ? "Cr" : "Cs", task.maximumQuestion, best.Best(), 6, 3, Bound::Fraction) << Eol;
   out << "наблюдается при степени конверсии         Xa ="
       << Answer("Xa", task.conversionQuestion, best.At().X, 6, 3, Bound::Conversion) << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 }  // namespace

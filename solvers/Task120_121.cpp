@@ -93,7 +93,7 @@ void Task120() {
       << Answer("XA", "Степень конверсии A, при которой выход S максимален, XA", best.At().X, 6, 3,
                 Bound::Conversion)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }
 
 void Task121() {
@@ -157,5 +157,5 @@ void Task121() {
       << Answer("Wo", "Скорость подачи A, при которой концентрация R максимальна, W0, м3/с", best.At().W0, 6,
                 3, Bound::Amount)
       << Eol;
-  EndReport(best.Where());
+  EndReport(best.Where(), ChartOfRun(TaskCode));
 }

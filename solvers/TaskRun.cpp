@@ -6,7 +6,6 @@
 
 #include "RunOpt.h"
 #include "base/Errors.h"
-#include "base/NumberText.h"
 #include "base/TaskIdentity.h"
 
 namespace {
@@ -23,23 +22,15 @@ class SharedRunState {
       : code_(TaskCode),
         params_(TaskParams),
         fields_(TaskFieldTable),
-        pointCount_(ChartPointCount),
         succeeded_(RunSucceeded),
-        inMemory_(ReportFile.KeptInMemory()) {
-    std::copy(ChartX, ChartX + kChartSize, x_);
-    std::copy(ChartY1, ChartY1 + kChartSize, y1_);
-    std::copy(ChartY2, ChartY2 + kChartSize, y2_);
-  }
+        inMemory_(ReportFile.KeptInMemory()) {}
   ~SharedRunState() {
     TaskCode = code_;
     TaskParams = params_;
     TaskFieldTable = fields_;
-    ChartPointCount = pointCount_;
     RunSucceeded = succeeded_;
     ReportFile.KeepInMemory(inMemory_);
-    std::copy(x_, x_ + kChartSize, ChartX);
-    std::copy(y1_, y1_ + kChartSize, ChartY1);
-    std::copy(y2_, y2_ + kChartSize, ChartY2);
+    chart_.Restore();
   }
   SharedRunState(const SharedRunState&) = delete;
   SharedRunState& operator=(const SharedRunState&) = delete;
@@ -48,10 +39,9 @@ class SharedRunState {
   std::int32_t code_;
   TTaskParams params_;
   TTaskFieldTable fields_;
-  std::int32_t pointCount_;
   bool succeeded_;
   bool inMemory_;
-  double x_[kChartSize], y1_[kChartSize], y2_[kChartSize];
+  ChartBuffers chart_;
 };
 
 void ReadData(const TaskRequest& request) {
@@ -113,12 +103,16 @@ TaskResult RunTaskRequest(const TaskRequest& request) {
   }
   FillSlots(request);
   ReportFile.KeepInMemory(!request.writeReport);
+  // A run refused for its data leaves the chart as the last good run left it.
+  const ChartBuffers lastGood;
   try {
     RunCurrentTask();
   } catch (const InvalidDataError& e) {
+    lastGood.Restore();
     result.refusal = e.what();
     return result;
   } catch (const NumericalError& e) {
+    lastGood.Restore();
     result.refusal = e.what();
     return result;
   }
@@ -142,18 +136,4 @@ TTaskFieldTable ReadTaskFields(int code, const std::string* dataFile) {
   else
     ReadTaskData();
   return TaskFieldTable;
-}
-
-std::string ChartCsv(const std::vector<ChartPoint>& chart) {
-  std::string csv = "k,x,y1,y2\n";
-  char buf[64];
-  for (std::size_t k = 0; k < chart.size(); ++k) {
-    csv += std::to_string(k);
-    for (const double v : {chart[k].x, chart[k].y1, chart[k].y2}) {
-      csv += ',';
-      csv.append(buf, General17(buf, sizeof buf, v));
-    }
-    csv += '\n';
-  }
-  return csv;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "initial_data/TaskData.h"
+#include "solvers/Chart.h"
 #include "solvers/Report.h"
 
 // Where the data file a request needs comes from: none (the field table the
@@ -31,10 +32,6 @@ struct TaskRequest {
   bool writeReport = false;
 };
 
-struct ChartPoint {
-  double x, y1, y2;
-};
-
 struct TaskResult {
   bool ran = false;               // a solver ran and its report is complete
   std::string refusal;            // why the data were refused, the message to show; empty otherwise
@@ -46,7 +43,8 @@ struct TaskResult {
 };
 
 // Runs `request`. A code that is no task runs nothing (ran false, refusal
-// empty). Data the task cannot take are a refusal, never an exception; a data
+// empty). Data the task cannot take are a refusal, never an exception, and
+// leave the chart buffers as the last good run left them; a data
 // file that cannot be read when a slot needs its default, or a report that
 // cannot be written, raises InOutError.
 TaskResult RunTaskRequest(const TaskRequest& request);
@@ -55,7 +53,3 @@ TaskResult RunTaskRequest(const TaskRequest& request);
 // them, "DataFile.dat" in the working directory), leaving the program's own
 // table as it is. Raises InOutError as ReadTaskData does.
 TTaskFieldTable ReadTaskFields(int code, const std::string* dataFile);
-
-// The chart points as CSV: a line "k,x,y1,y2", then one line per point, each
-// number with 17 significant digits, so that it reads back as the very double.
-std::string ChartCsv(const std::vector<ChartPoint>& chart);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "initial_data/TaskData.h"
+
 namespace teaching {
 
 namespace {
@@ -171,6 +173,10 @@ Decimal HalfUnit(int place) { return {false, "5", place - 1}; }
 
 Decimal FromDigits(std::string_view digits, int exponent) {
   return Normalized(false, std::string(digits), exponent);
+}
+
+bool ParseTypedDecimal(std::string_view text, double& value, Decimal& digits) {
+  return ParseTypedNumber(text, value) && ParseDecimal(text, digits);
 }
 
 }  // namespace teaching

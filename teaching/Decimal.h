@@ -29,6 +29,10 @@ struct Decimal {
 // syntax is the one typed data take; exponents beyond ±1000 are refused.
 bool ParseDecimal(std::string_view text, Decimal& out);
 
+// A typed number read both ways at once: its value as the data dialog's OK
+// reads it, and its decimal digits. False unless both read it.
+bool ParseTypedDecimal(std::string_view text, double& value, Decimal& digits);
+
 // Plain decimal notation without exponent and without trailing zeros:
 // "0.05", "12", "-3.5", "0".
 std::string PlainText(const Decimal& d);

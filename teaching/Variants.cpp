@@ -12,6 +12,7 @@
 #include "base/Errors.h"
 #include "base/NumberText.h"
 #include "base/TaskIdentity.h"
+#include "base/Text.h"
 #include "initial_data/TaskData.h"
 #include "schemes/Scheme.h"
 #include "solvers/RunOpt.h"
@@ -61,7 +62,7 @@ bool Matches(const RangeSetting& range, const DrawnField& field) {
 Decimal Bound(const RangeSetting& range, const std::string& text) {
   double value = 0;
   Decimal d;
-  if (!ParseTypedNumber(text, value) || !ParseDecimal(text, d))
+  if (!ParseTypedDecimal(text, value, d))
     throw KitRequestError("Диапазон поля «" + range.field + "»: «" + text + "» — не число");
   if (d.negative)
     throw KitRequestError("Диапазон поля «" + range.field + "»: граница " + text + " отрицательна");
@@ -352,13 +353,8 @@ std::string TaskName(int code, const std::string& statement) {
     const std::string title = statement.substr(0, statement.find('\n'));
     return "Задача «" + title + "»";
   }
-  std::string name = "Задача " + std::to_string(code);
-  std::size_t start = statement.find('\n');
-  if (start == std::string::npos) return name;
-  ++start;
-  std::string title = statement.substr(start, statement.find('\n', start) - start);
-  if (!title.empty() && title.back() == '\r') title.pop_back();
-  title = Trimmed(title);
+  const std::string name = "Задача " + std::to_string(code);
+  const std::string title = StatementTitle(statement);
   return title.empty() ? name : name + " «" + title + "»";
 }
 
@@ -480,14 +476,6 @@ bool ParseSeed(const std::string& text, std::uint64_t& seed) {
 
 namespace {
 
-// The request's codes, each once, ascending.
-std::vector<int> Codes(const KitRequest& request) {
-  std::vector<int> codes = request.codes;
-  std::sort(codes.begin(), codes.end());
-  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-  return codes;
-}
-
 // The request's task files, each once, in the order asked for, read from the
 // sources. Throws KitRequestError for a name the sources lack or one that
 // cannot name the kit's files, schemes::SchemeError for a fault in a file.
@@ -534,7 +522,7 @@ void CheckKitRequest(const KitRequest& request, const KitSources& sources) {
     throw KitRequestError("Число вариантов должно быть от 1 до " + std::to_string(kMaxCount));
   if (request.codes.empty() && request.schemes.empty()) throw KitRequestError("Не выбрано ни одной задачи");
   CheckTolerance(request.tolerance);
-  const std::vector<int> codes = Codes(request);
+  const std::vector<int> codes = SortedUnique(request.codes);
   for (int code : codes)
     if (!FindTask(code)) throw KitRequestError("Нет задачи " + std::to_string(code));
   const auto schemes = Schemes(request, sources);
@@ -557,7 +545,7 @@ bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range
 std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSources& sources) {
   CheckKitRequest(request, sources);
   std::vector<TaskVariants> tasks;
-  for (int code : Codes(request)) {
+  for (int code : SortedUnique(request.codes)) {
     TaskVariants task;
     task.code = code;
     const auto statement = sources.statements.find(code);
@@ -583,8 +571,8 @@ void CheckTolerance(const std::string& relative) {
   // syntax is refused by the same words.
   Decimal d;
   double value = 0;
-  if (!ParseTypedNumber(relative, value) || !ParseDecimal(relative, d) || d.negative ||
-      Compare(d, Decimal{false, "5", -1}) > 0 || (!d.IsZero() && d.LastPlace() < -kMaxToleranceDecimals))
+  if (!ParseTypedDecimal(relative, value, d) || d.negative || Compare(d, Decimal{false, "5", -1}) > 0 ||
+      (!d.IsZero() && d.LastPlace() < -kMaxToleranceDecimals))
     throw KitRequestError("Допуск «" + relative +
                           "» должен быть числом от 0 до 0,5 (доля значения) с не более чем " +
                           std::to_string(kMaxToleranceDecimals) + " знаками после запятой");
@@ -668,7 +656,7 @@ std::vector<CheckedAnswer> Checked(const std::vector<OptimumQuantity>& answers,
     double number = 0;
     Decimal given, low, high;
     const std::string text = i < typed.size() ? typed[i] : "";
-    answer.number = ParseTypedNumber(text, number) && ParseDecimal(text, given);
+    answer.number = ParseTypedDecimal(text, number, given);
     if (answer.number) {
       ParseDecimal(accepted.low, low);
       ParseDecimal(accepted.high, high);

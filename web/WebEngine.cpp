@@ -1,83 +1,67 @@
 // The browser edition's engine: the desktop core behind a few C functions that
-// the page calls. A run goes through the same steps as reactopt-batch (task
-// code, parameter slots, RunCurrentTask, the report bytes, the chart buffers),
-// so the page shows the very report and points the desktop program makes.
+// the page calls. A run goes through the core's one entry point, so the page
+// shows the very report and points the desktop program makes.
 //
 // Text crosses the boundary as UTF-8, NUL-terminated; the report stays in
-// Windows-1251 bytes, as it is saved.
+// Windows-1251 bytes, as it is saved. Requests and answers that have a shape
+// are JSON. Each entry point is one small function: read its arguments, ask
+// the core, answer through Reply or a field of the state below.
 
 #include "web/WebEngine.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <map>
-#include <memory>
 #include <new>
+#include <nlohmann/json.hpp>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/NumberText.h"
 #include "base/TaskIdentity.h"
+#include "base/Text.h"
 #include "initial_data/TaskData.h"
 #include "schemes/Scheme.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
 #include "teaching/Exact.h"
-#include "teaching/KitFiles.h"
 #include "teaching/Variants.h"
 
 namespace {
 
-// There is no file system in the page: "DataFile.dat" is handed over once as
-// bytes and read from memory whenever a task is prepared. What the engine
-// keeps between calls, all of it here.
+// Answers keep their members in the order written, as the page reads them.
+using OrderedJson = nlohmann::ordered_json;
+
+// Everything the engine keeps between calls. There is no file system in the
+// page: "DataFile.dat" is handed over once as bytes and read from memory
+// whenever a task is prepared.
 struct EngineState {
   std::string dataFile;
-  std::string message;  // the last error, UTF-8
-  std::string fieldsJson;
+  std::string message;    // the last error, UTF-8
+  std::string reply;      // the text (mostly JSON) the last entry point answered
   TaskResult run;         // the last run that ran; a refused one leaves it
   std::string exactLine;  // the answer of reactopt_exact
   double chartPoints[3 * kChartSize] = {};
   std::string chartCsv;
+  schemes::SchemeRun schemeRun;  // the last task file that ran
+  std::string schemeChartCsv, schemeAnswersCsv;
 } engine;
 
-void AppendJsonString(std::string& out, std::string_view utf8) {
-  out += '"';
-  for (char c : utf8) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned char>(c));
-          out += buf;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
+// The answer's text, kept until the next call. A byte that is no UTF-8 is
+// written as U+FFFD, as the page would decode it anyway.
+const char* Reply(const OrderedJson& answer) {
+  engine.reply = answer.dump(-1, ' ', false, OrderedJson::error_handler_t::replace);
+  return engine.reply.c_str();
 }
-
-// The comma before an array's item, unless it is the first.
-void NextItem(std::string& json) {
-  if (json.back() != '[') json += ',';
-}
-
-bool IsTaskCode(int code) { return FindTask(code) != nullptr; }
 
 // What an entry point answers: `answer()`, or, when it throws, nothing (a
 // null text, a 0) with the reason kept for reactopt_error.
-template <typename Answer>
-auto Guarded(Answer answer) -> decltype(answer()) {
+template <typename Call>
+auto Guarded(Call answer) -> decltype(answer()) {
   try {
     return answer();
   } catch (const std::bad_alloc&) {
@@ -89,10 +73,119 @@ auto Guarded(Answer answer) -> decltype(answer()) {
   }
 }
 
+void CheckTaskCode(int code) {
+  if (FindTask(code) == nullptr) throw std::runtime_error("Нет задачи " + std::to_string(code));
+}
+
+// ---- Writing an answer -----------------------------------------------------
+
+OrderedJson TaskFieldsOf(int code) {
+  const TTaskFieldTable table = ReadTaskFields(code, &engine.dataFile);
+  OrderedJson fields = OrderedJson::array();
+  for (int j = 1; j <= 10; ++j) {
+    const TaskField& field = table[j];
+    if (field.Flag <= 0) continue;
+    OrderedJson values = OrderedJson::array();
+    for (int v = 0; v < 3; ++v) values.push_back(OfferedValueText(field.Values[v]));
+    fields.push_back(
+        {{"slot", j}, {"label", cp1251::ToUtf8(field.LabelText)}, {"values", std::move(values)}});
+  }
+  return {{"slots", SlotCount(code)}, {"fields", std::move(fields)}};
+}
+
+OrderedJson OptimumOf(const TaskResult& run) {
+  OrderedJson quantities = OrderedJson::array();
+  for (const OptimumQuantity& q : run.answers)
+    quantities.push_back({{"label", q.label},
+                          {"question", q.question},
+                          {"value", q.value},
+                          {"text", q.line},
+                          {"maximum", q.maximum}});
+  return {{"quantities", std::move(quantities)}, {"conversion", run.optimumConversion}};
+}
+
+OrderedJson SchemeOf(const schemes::Scheme& s) {
+  OrderedJson fields = OrderedJson::array();
+  for (const schemes::Parameter& p : s.parameters)
+    fields.push_back({{"name", p.name}, {"label", p.label}, {"offered", p.offered}});
+  return {{"title", s.title},
+          {"statement", s.statement},
+          {"reactor", s.reactor == schemes::Reactor::PlugFlow ? "plug-flow" : "stirred-tank"},
+          {"species", s.species},
+          {"fields", std::move(fields)}};
+}
+
 }  // namespace
+
+// ---- Reading a request (for every source of the engine) ---------------------
+
+// A request's text as JSON. Nesting deeper than any request has is refused,
+// like text that is no JSON, by the byte where it goes wrong.
+Json ParseRequest(const char* text) {
+  constexpr int kDeepest = 16;
+  const auto notTooDeep = [](int depth, Json::parse_event_t, Json&) {
+    if (depth > kDeepest)
+      throw teaching::KitRequestError("Запрос не в формате JSON (слишком глубокая вложенность)");
+    return true;
+  };
+  try {
+    return Json::parse(text, notTooDeep);
+  } catch (const Json::parse_error& e) {
+    throw teaching::KitRequestError("Запрос не в формате JSON (символ " + std::to_string(e.byte) + ")");
+  }
+}
+
+// A member of an object; null when it is missing or `v` is no object.
+const Json& Member(const Json& v, const char* key) {
+  static const Json none;
+  if (!v.is_object()) return none;
+  const auto it = v.find(key);
+  return it == v.end() ? none : *it;
+}
+
+// The items of an array; none when `v` is no array.
+const Json& Items(const Json& v) {
+  static const Json none = Json::array();
+  return v.is_array() ? v : none;
+}
+
+bool Flag(const Json& v) { return v.is_boolean() && v.get<bool>(); }
+
+// A number or a string holding one, as its text; anything else is empty.
+std::string TextOf(const Json& v) {
+  if (v.is_string()) return v.get<std::string>();
+  if (v.is_number_unsigned()) return std::to_string(v.get<std::uint64_t>());
+  if (v.is_number_integer()) return std::to_string(v.get<std::int64_t>());
+  if (v.is_number_float()) return v.dump();
+  return "";
+}
+
+int WholeNumber(const Json& v, const char* what) {
+  const std::string text = TextOf(v);
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
+    throw teaching::KitRequestError(std::string("В запросе нет целого числа ") + what);
+  return std::stoi(text);
+}
+
+std::uint64_t Seed(const Json& v) {
+  if (v.is_null()) return 1;
+  const std::string text = TextOf(v);
+  std::uint64_t seed = 0;
+  if (!teaching::ParseSeed(text, seed))
+    throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1: " + text);
+  return seed;
+}
+
+std::vector<std::string> Texts(const Json& v) {
+  std::vector<std::string> texts;
+  for (const Json& item : Items(v)) texts.push_back(TextOf(item));
+  return texts;
+}
 
 const std::string& EngineDataFile() { return engine.dataFile; }
 void SetEngineError(const std::string& message) { engine.message = message; }
+
+// ---- The built-in tasks -----------------------------------------------------
 
 // Gives the engine the bytes of "DataFile.dat". Returns a buffer of `size`
 // bytes for the caller to fill.
@@ -105,14 +198,9 @@ REACTOPT_EXPORT const char* reactopt_error() { return engine.message.c_str(); }
 
 // The codes of the table of tasks, as JSON: [101,102,...].
 REACTOPT_EXPORT const char* reactopt_task_codes() {
-  static std::string json;
-  json = "[";
-  for (const TaskEntry& task : AllTasks()) {
-    NextItem(json);
-    json += std::to_string(task.code);
-  }
-  json += "]";
-  return json.c_str();
+  OrderedJson codes = OrderedJson::array();
+  for (const TaskEntry& task : AllTasks()) codes.push_back(task.code);
+  return Reply(codes);
 }
 
 // The fields of a task as the data dialog shows them, as JSON:
@@ -120,27 +208,17 @@ REACTOPT_EXPORT const char* reactopt_task_codes() {
 // every record in use, in slot order. Null on an error (see reactopt_error).
 REACTOPT_EXPORT const char* reactopt_task_fields(int code) {
   return Guarded([&] {
-    if (!IsTaskCode(code)) throw std::runtime_error("Нет задачи " + std::to_string(code));
+    CheckTaskCode(code);
     if (engine.dataFile.empty()) throw FileNotFound();
-    const TTaskFieldTable table = ReadTaskFields(code, &engine.dataFile);
-    std::string json = "{\"slots\":" + std::to_string(SlotCount(code)) + ",\"fields\":[";
-    for (int j = 1; j <= 10; ++j) {
-      const TaskField& field = table[j];
-      if (field.Flag <= 0) continue;
-      NextItem(json);
-      json += "{\"slot\":" + std::to_string(j) + ",\"label\":";
-      AppendJsonString(json, cp1251::ToUtf8(field.LabelText));
-      json += ",\"values\":[";
-      for (int v = 0; v < 3; ++v) {
-        NextItem(json);
-        AppendJsonString(json, OfferedValueText(field.Values[v]));
-      }
-      json += "]}";
-    }
-    json += "]}";
-    engine.fieldsJson = std::move(json);
-    return engine.fieldsJson.c_str();
+    return Reply(TaskFieldsOf(code));
   });
+}
+
+// The title of a task statement (UTF-8), as the kit and the desktop's lists
+// name the task: its second line, trimmed.
+REACTOPT_EXPORT const char* reactopt_statement_title(const char* utf8) {
+  engine.reply = StatementTitle(utf8);
+  return engine.reply.c_str();
 }
 
 // The number a typed text stands for, as the dialog's OK reads it: the text
@@ -159,7 +237,7 @@ REACTOPT_EXPORT int reactopt_parse_number(const char* utf8, double* value) {
 // error (see reactopt_error); an error leaves the last report and chart.
 REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int given) {
   return Guarded([&] {
-    if (!IsTaskCode(code)) throw std::runtime_error("Нет задачи " + std::to_string(code));
+    CheckTaskCode(code);
     if (count < 0 || count > 10) throw std::runtime_error("Не более 10 значений P1 ... P10");
     TaskRequest request;
     request.code = code;
@@ -192,24 +270,18 @@ REACTOPT_EXPORT int reactopt_run(int code, const double* values, int count, int 
 // {"quantities":[{"label":"CRmax","question":"...","value":"0.250","text":"...","maximum":true}],
 //  "conversion":0.5}; "question" asks for the quantity as the teacher's sheets
 // do, "maximum" marks the value the sweep maximised.
-REACTOPT_EXPORT const char* reactopt_optimum() {
-  static std::string json;
-  json = "{\"quantities\":[";
-  for (const OptimumQuantity& q : engine.run.answers) {
-    NextItem(json);
-    json += "{\"label\":";
-    AppendJsonString(json, q.label);
-    json += ",\"question\":";
-    AppendJsonString(json, q.question);
-    json += ",\"value\":";
-    AppendJsonString(json, q.value);
-    json += ",\"text\":";
-    AppendJsonString(json, q.line);
-    json += q.maximum ? ",\"maximum\":true}" : ",\"maximum\":false}";
-  }
-  json += "],\"conversion\":" + ShortestText(engine.run.optimumConversion) + "}";
-  return json.c_str();
-}
+REACTOPT_EXPORT const char* reactopt_optimum() { return Reply(OptimumOf(engine.run)); }
+
+REACTOPT_EXPORT const char* reactopt_report_data() { return engine.run.report.data(); }
+REACTOPT_EXPORT int reactopt_report_size() { return static_cast<int>(engine.run.report.size()); }
+// The chart of the last run: points 0 to reactopt_chart_last(), each three
+// doubles (x, y1, y2) in reactopt_chart_points().
+REACTOPT_EXPORT int reactopt_chart_last() { return static_cast<int>(engine.run.chart.size()) - 1; }
+REACTOPT_EXPORT const double* reactopt_chart_points() { return engine.chartPoints; }
+
+// The chart points of the last run as CSV, the very bytes of
+// "reactopt-batch --chart": a header, then k,x,y1,y2 with 17 digits.
+REACTOPT_EXPORT const char* reactopt_chart_csv() { return engine.chartCsv.c_str(); }
 
 // The exact optimum of task `code` with the values of reactopt_run, as the
 // line "Точное решение: CRmax = 0.3679 при Xa = 0.6321"; empty where no task
@@ -218,7 +290,7 @@ REACTOPT_EXPORT const char* reactopt_optimum() {
 REACTOPT_EXPORT const char* reactopt_exact(int code, const double* values, int count, int given) {
   engine.exactLine.clear();
   try {
-    if (!IsTaskCode(code) || count < 0 || count > 10) return engine.exactLine.c_str();
+    if (FindTask(code) == nullptr || count < 0 || count > 10) return engine.exactLine.c_str();
     TaskRequest request;
     request.code = code;
     std::vector<double> asRun;
@@ -239,76 +311,25 @@ REACTOPT_EXPORT const char* reactopt_exact(int code, const double* values, int c
   return engine.exactLine.c_str();
 }
 
-REACTOPT_EXPORT const char* reactopt_report_data() { return engine.run.report.data(); }
-REACTOPT_EXPORT int reactopt_report_size() { return static_cast<int>(engine.run.report.size()); }
-// The chart of the last run: points 0 to reactopt_chart_last(), each three
-// doubles (x, y1, y2) in reactopt_chart_points().
-REACTOPT_EXPORT int reactopt_chart_last() { return static_cast<int>(engine.run.chart.size()) - 1; }
-REACTOPT_EXPORT const double* reactopt_chart_points() { return engine.chartPoints; }
-
-// The chart points of the last run as CSV, the very bytes of
-// "reactopt-batch --chart": a header, then k,x,y1,y2 with 17 digits.
-REACTOPT_EXPORT const char* reactopt_chart_csv() { return engine.chartCsv.c_str(); }
-
 // The teacher's kit, the students' self-check and the shipped examples are in
-// WebKit.cpp.
+// WebKit.cpp; the parameter studies in WebStudy.cpp.
 
-// ---------------------------------------------------------------------------
-// Task files: a scheme in the TOML task language, run by the engine of
-// schemes. The page hands over the file's text with each call, so nothing of
-// one file outlives its call but the last run's results below.
-
-namespace {
-
-std::string schemeJson;
-schemes::SchemeRun schemeRun;
-std::string schemeChartCsv, schemeAnswersCsv;
-
-void AppendJsonNumber(std::string& json, double v) {
-  char buf[64];
-  json.append(buf, General17(buf, sizeof buf, v));
-}
-
-}  // namespace
+// ---- Task files ---------------------------------------------------------------
+// A scheme in the TOML task language, run by the engine of schemes. The page
+// hands over the file's text with each call, so nothing of one file outlives
+// its call but the last run's results.
 
 // The scheme of a task file as JSON: {"title", "statement", "reactor",
 // "species", "fields": [{"name", "label", "offered": [3 numbers]}]}; or,
 // for a file it refuses, {"error": text, "line": n, "column": n}.
 REACTOPT_EXPORT const char* reactopt_scheme_parse(const char* utf8, const char* fileName) {
-  try {
-    const schemes::Scheme s = schemes::ParseScheme(utf8, fileName);
-    schemeJson = "{\"title\":";
-    AppendJsonString(schemeJson, s.title);
-    schemeJson += ",\"statement\":";
-    AppendJsonString(schemeJson, s.statement);
-    schemeJson += std::string(",\"reactor\":\"") +
-                  (s.reactor == schemes::Reactor::PlugFlow ? "plug-flow" : "stirred-tank") +
-                  "\",\"species\":[";
-    for (const std::string& name : s.species) {
-      NextItem(schemeJson);
-      AppendJsonString(schemeJson, name);
+  return Guarded([&] {
+    try {
+      return Reply(SchemeOf(schemes::ParseScheme(utf8, fileName)));
+    } catch (const schemes::SchemeError& e) {
+      return Reply({{"error", e.what()}, {"line", e.line}, {"column", e.column}});
     }
-    schemeJson += "],\"fields\":[";
-    for (const schemes::Parameter& p : s.parameters) {
-      NextItem(schemeJson);
-      schemeJson += "{\"name\":";
-      AppendJsonString(schemeJson, p.name);
-      schemeJson += ",\"label\":";
-      AppendJsonString(schemeJson, p.label);
-      schemeJson += ",\"offered\":[";
-      for (double v : p.offered) {
-        NextItem(schemeJson);
-        AppendJsonNumber(schemeJson, v);
-      }
-      schemeJson += "]}";
-    }
-    schemeJson += "]}";
-  } catch (const schemes::SchemeError& e) {
-    schemeJson = "{\"error\":";
-    AppendJsonString(schemeJson, e.what());
-    schemeJson += ",\"line\":" + std::to_string(e.line) + ",\"column\":" + std::to_string(e.column) + "}";
-  }
-  return schemeJson.c_str();
+  });
 }
 
 // Runs a task file with its first `count` values given, the rest the first
@@ -322,16 +343,16 @@ REACTOPT_EXPORT int reactopt_scheme_run(const char* utf8, const char* fileName, 
       throw std::runtime_error(std::string(fileName) + " takes " + std::to_string(s.parameters.size()) +
                                " values, " + std::to_string(count) + " given");
     const std::vector<double> given(values, values + count);
-    schemeRun = schemes::RunScheme(s, schemes::ValuesWithDefaults(s, given));
-    schemeChartCsv = schemes::SchemeChartCsv(schemeRun);
-    schemeAnswersCsv = schemes::SchemeAnswersCsv(schemeRun);
+    engine.schemeRun = schemes::RunScheme(s, schemes::ValuesWithDefaults(s, given));
+    engine.schemeChartCsv = schemes::SchemeChartCsv(engine.schemeRun);
+    engine.schemeAnswersCsv = schemes::SchemeAnswersCsv(engine.schemeRun);
     return 1;
   });
 }
 
 // The last scheme run: its report (Windows-1251 bytes), its chart and
 // answers as the CSV of reactopt-batch --chart and --answer.
-REACTOPT_EXPORT const char* reactopt_scheme_report_data() { return schemeRun.report.data(); }
-REACTOPT_EXPORT int reactopt_scheme_report_size() { return static_cast<int>(schemeRun.report.size()); }
-REACTOPT_EXPORT const char* reactopt_scheme_chart_csv() { return schemeChartCsv.c_str(); }
-REACTOPT_EXPORT const char* reactopt_scheme_answers_csv() { return schemeAnswersCsv.c_str(); }
+REACTOPT_EXPORT const char* reactopt_scheme_report_data() { return engine.schemeRun.report.data(); }
+REACTOPT_EXPORT int reactopt_scheme_report_size() { return static_cast<int>(engine.schemeRun.report.size()); }
+REACTOPT_EXPORT const char* reactopt_scheme_chart_csv() { return engine.schemeChartCsv.c_str(); }
+REACTOPT_EXPORT const char* reactopt_scheme_answers_csv() { return engine.schemeAnswersCsv.c_str(); }

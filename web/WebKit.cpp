@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Text.h"
 #include "schemes/BuiltInTasks.h"
 #include "schemes/Scheme.h"
 #include "teaching/KitFiles.h"
@@ -41,82 +42,35 @@ const char* Answered(Answer answer) {
   return nullptr;
 }
 
-json Parsed(const char* text) {
-  json request = json::parse(text ? text : "");
-  if (!request.is_object()) throw teaching::KitRequestError("Запрос не в формате JSON");
-  return request;
-}
-
-// A member that is a string or a number, as its text; empty otherwise.
-std::string TextOf(const json& object, const char* key) {
-  const auto found = object.find(key);
-  if (found == object.end()) return "";
-  if (found->is_string()) return found->get<std::string>();
-  if (found->is_number()) return found->dump();
-  return "";
-}
-
-int WholeNumber(const json& object, const char* key, const char* what) {
-  const std::string text = TextOf(object, key);
-  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
-    throw teaching::KitRequestError(std::string("В запросе нет целого числа ") + what);
-  return std::stoi(text);
-}
-
-std::vector<std::string> Texts(const json& object, const char* key) {
-  std::vector<std::string> texts;
-  const auto found = object.find(key);
-  if (found == object.end() || !found->is_array()) return texts;
-  for (const json& item : *found)
-    texts.push_back(item.is_string() ? item.get<std::string>() : item.is_number() ? item.dump() : "");
-  return texts;
-}
-
-std::uint64_t Seed(const json& request) {
-  const auto found = request.find("seed");
-  if (found == request.end() || found->is_null()) return 1;
-  const std::string text = TextOf(request, "seed");
-  std::uint64_t seed = 0;
-  if (!teaching::ParseSeed(text, seed))
-    throw teaching::KitRequestError("Зерно должно быть целым числом от 0 до 2^64-1: " + text);
-  return seed;
-}
-
 // The request's task files, [{"name": "dimer-tank.toml", "text": "..."}].
-const json& SchemesOf(const json& request) {
-  static const json none = json::array();
-  const auto found = request.find("schemes");
-  return found != request.end() && found->is_array() ? *found : none;
-}
+const json& SchemesOf(const json& request) { return Items(Member(request, "schemes")); }
 
 teaching::KitRequest KitRequestOf(const json& request) {
   teaching::KitRequest kit;
-  if (request.contains("codes") && request["codes"].is_array())
-    for (const json& code : request["codes"]) {
-      const json one = {{"code", code}};
-      kit.codes.push_back(WholeNumber(one, "code", "в списке задач"));
-    }
-  for (const json& scheme : SchemesOf(request)) kit.schemes.push_back(TextOf(scheme, "name"));
-  kit.count = WholeNumber(request, "count", "вариантов");
-  kit.seed = Seed(request);
-  if (request.contains("ranges") && request["ranges"].is_array())
-    for (const json& range : request["ranges"])
-      kit.ranges.push_back({TextOf(range, "field"), TextOf(range, "low"), TextOf(range, "high")});
-  kit.tolerance = TextOf(request, "tolerance");
-  kit.key = request.value("key", false);
+  for (const json& code : Items(Member(request, "codes")))
+    kit.codes.push_back(WholeNumber(code, "в списке задач"));
+  for (const json& scheme : SchemesOf(request)) kit.schemes.push_back(TextOf(Member(scheme, "name")));
+  kit.count = WholeNumber(Member(request, "count"), "вариантов");
+  kit.seed = Seed(Member(request, "seed"));
+  for (const json& range : Items(Member(request, "ranges")))
+    kit.ranges.push_back(
+        {TextOf(Member(range, "field")), TextOf(Member(range, "low")), TextOf(Member(range, "high"))});
+  kit.tolerance = TextOf(Member(request, "tolerance"));
+  kit.key = Flag(Member(request, "key"));
   return kit;
 }
 
 teaching::KitSources KitSourcesOf(const json& request) {
   teaching::KitSources sources;
   sources.dataFile = EngineDataFile();
-  if (request.contains("statements") && request["statements"].is_object())
-    for (const auto& [code, text] : request["statements"].items())
+  const json& statements = Member(request, "statements");
+  if (statements.is_object())
+    for (const auto& [code, text] : statements.items())
       if (!code.empty() && code.size() <= 3 && code.find_first_not_of("0123456789") == std::string::npos &&
           text.is_string())
         sources.statements[std::stoi(code)] = text.get<std::string>();
   for (const json& scheme : SchemesOf(request))
-    sources.schemes[TextOf(scheme, "name")] = TextOf(scheme, "text");
+    sources.schemes[TextOf(Member(scheme, "name"))] = TextOf(Member(scheme, "text"));
   return sources;
 }
 
@@ -160,14 +114,15 @@ REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
 // The same for a task file: {"name": "dimer-tank.toml", "text": "..."}.
 REACTOPT_EXPORT const char* reactopt_kit_scheme_fields(const char* requestJson) {
   return Answered([&] {
-    const json request = Parsed(requestJson);
+    const json request = ParseRequest(requestJson);
     teaching::KitRequest kit;
     kit.count = 1;
-    kit.schemes = {TextOf(request, "name")};
+    kit.schemes = {TextOf(Member(request, "name"))};
     teaching::KitSources sources;
-    sources.schemes[kit.schemes.front()] = TextOf(request, "text");
+    sources.schemes[kit.schemes.front()] = TextOf(Member(request, "text"));
     teaching::CheckKitRequest(kit, sources);
-    const schemes::Scheme scheme = schemes::ParseScheme(TextOf(request, "text"), TextOf(request, "name"));
+    const schemes::Scheme scheme =
+        schemes::ParseScheme(TextOf(Member(request, "text")), TextOf(Member(request, "name")));
     json list = json::array();
     for (std::size_t j = 0; j < scheme.parameters.size(); ++j) {
       const schemes::Parameter& p = scheme.parameters[j];
@@ -193,7 +148,7 @@ REACTOPT_EXPORT const char* reactopt_kit_scheme_fields(const char* requestJson) 
 // reactopt-batch --variants writes; null on an error (see reactopt_error).
 REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
   return Answered([&] {
-    const json request = Parsed(requestJson);
+    const json request = ParseRequest(requestJson);
     return FilesJson(teaching::MakeKit(KitRequestOf(request), KitSourcesOf(request)));
   });
 }
@@ -208,12 +163,10 @@ REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
 // reactopt_error), the kit's messages the same.
 REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
   return Answered([&] {
-    const json request = Parsed(requestJson);
+    const json request = ParseRequest(requestJson);
     kitInSteps = {KitRequestOf(request), KitSourcesOf(request), {}};
     teaching::CheckKitRequest(kitInSteps.request, kitInSteps.sources);
-    std::vector<int> codes = kitInSteps.request.codes;
-    std::sort(codes.begin(), codes.end());
-    codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+    const std::vector<int> codes = SortedUnique(kitInSteps.request.codes);
     std::vector<std::string> names;
     for (const std::string& name : kitInSteps.request.schemes)
       if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
@@ -293,15 +246,16 @@ REACTOPT_EXPORT const char* reactopt_kit_files() {
 // on an error (see reactopt_error), a refusal of the data included.
 REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
   return Answered([&] {
-    const json request = Parsed(requestJson);
-    const bool reveal = request.value("reveal", false);
+    const json request = ParseRequest(requestJson);
+    const bool reveal = Flag(Member(request, "reveal"));
     const std::vector<teaching::CheckedAnswer> checked =
-        request.contains("scheme")
-            ? teaching::CheckSchemeAnswers(TextOf(request, "scheme"), TextOf(request, "name"),
-                                           Texts(request, "data"), Texts(request, "answers"),
-                                           TextOf(request, "tolerance"), reveal)
-            : teaching::CheckAnswers(WholeNumber(request, "code", "задачи"), Texts(request, "data"),
-                                     Texts(request, "answers"), TextOf(request, "tolerance"), reveal);
+        Member(request, "scheme").is_string()
+            ? teaching::CheckSchemeAnswers(TextOf(Member(request, "scheme")), TextOf(Member(request, "name")),
+                                           Texts(Member(request, "data")), Texts(Member(request, "answers")),
+                                           TextOf(Member(request, "tolerance")), reveal)
+            : teaching::CheckAnswers(WholeNumber(Member(request, "code"), "задачи"),
+                                     Texts(Member(request, "data")), Texts(Member(request, "answers")),
+                                     TextOf(Member(request, "tolerance")), reveal);
     json answers = json::array();
     for (const teaching::CheckedAnswer& a : checked) {
       json one = {{"label", a.label}, {"question", a.question}, {"number", a.number}, {"right", a.right}};

@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "app/BatchRun.h"
 #include "base/Cp1251.h"
+#include "cli/BatchRun.h"
 
 extern char** environ;
 

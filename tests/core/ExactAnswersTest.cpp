@@ -13,8 +13,8 @@
 #include <sstream>
 
 #include "TestSupport.h"
-#include "app/BatchRun.h"
 #include "base/NumberText.h"
+#include "cli/BatchRun.h"
 #include "schemes/BuiltInTasks.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"

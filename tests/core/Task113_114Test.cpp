@@ -32,8 +32,11 @@ TEST_F(Task113, PlugFlowOptima) {
 }
 
 TEST_F(Task113, ChartStartsAtTheInitialSelectivityAndHas21Points) {
+  // The solver alone: a run through the entry point prepares the count for the chart.
   ChartPointCount = 7;
-  RunWith(113, {1, 1, 3});
+  SetParams({1, 1, 3});
+  TaskCode = 113;
+  RunCurrentTask();
   EXPECT_EQ(ChartY1[0], 0.25);
   EXPECT_EQ(ChartY2[0], 0.0);
   EXPECT_EQ(ChartX[20], 0.999);

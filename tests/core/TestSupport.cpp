@@ -4,6 +4,7 @@
 #include "base/Errors.h"
 #include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
+#include "solvers/TaskRun.h"
 
 void InTempDir::SetUp() {
   folder_.emplace();
@@ -43,37 +44,39 @@ void SetParams(const std::vector<double>& values) {
   for (double v : values) TaskParams.Slot(j++) = v;
 }
 
-std::vector<std::string> RunWith(int code, const std::vector<double>& params) {
+namespace {
+
+// A run as the desktop's Run makes it: `params` in the first slots, the rest
+// as TaskParams holds them, the report written and the shared state left as
+// the run leaves it.
+TaskResult RunAsTheDesktop(int code, const std::vector<double>& params) {
   SetParams(params);
-  TaskCode = code;
-  RunCurrentTask();
-  EXPECT_TRUE(RunSucceeded);
+  TaskRequest request;
+  request.code = code;
+  for (int j = 1; j <= 10; ++j) request.values.push_back(TaskParams.Slot(j));
+  request.data = DataSource::None;
+  request.keepSharedState = true;
+  request.writeReport = true;
+  return RunTaskRequest(request);
+}
+
+}  // namespace
+
+std::vector<std::string> RunWith(int code, const std::vector<double>& params) {
+  const TaskResult run = RunAsTheDesktop(code, params);
+  EXPECT_TRUE(run.ran) << code << ": " << run.refusal;
   return ReportLines();
 }
 
 std::string RefusalOf(int code, std::initializer_list<double> params) {
   const std::string previous = "previous report";
   WriteFile("opt.out", previous);
-  SetParams(params);
-  TaskCode = code;
-  std::string message;
-  try {
-    RunCurrentTask();
-    ADD_FAILURE() << code << " ran on data it must refuse";
-  } catch (const InvalidDataError& e) {
-    message = e.what();
-  }
+  const TaskResult run = RunAsTheDesktop(code, params);
+  EXPECT_FALSE(run.ran) << code << " ran on data it must refuse";
   EXPECT_EQ(ReadFile("opt.out"), previous) << code;
-  return message;
+  return run.refusal;
 }
 
 std::string DataErrorOf(int code, std::initializer_list<double> params) {
-  SetParams(params);
-  TaskCode = code;
-  try {
-    RunCurrentTask();
-  } catch (const InvalidDataError& e) {
-    return e.what();
-  }
-  return "";
+  return RunAsTheDesktop(code, params).refusal;
 }

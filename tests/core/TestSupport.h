@@ -38,11 +38,12 @@ std::vector<std::string> ReportLines();
 // P1, P2, ... := values.
 void SetParams(const std::vector<double>& values);
 
-// Runs the solver of `code` with `params` and returns the report lines.
+// Runs task `code` as the desktop's Run does, with `params` in its first
+// slots, and returns the report lines.
 std::vector<std::string> RunWith(int code, const std::vector<double>& params);
 
-// Runs the solver of `code` on data it must refuse and returns the error's
-// text; fails the test when the run is not refused or touches "opt.out".
+// Runs task `code` on data it must refuse and returns the refusal's text;
+// fails the test when the run is not refused or touches "opt.out".
 std::string RefusalOf(int code, std::initializer_list<double> params);
 
 // The message of a run of `code` with `params` refused for its data, or ""

@@ -10,9 +10,9 @@
 #include <sstream>
 
 #include "TestSupport.h"
-#include "app/BatchRun.h"
-#include "app/VariantsRun.h"
 #include "base/Errors.h"
+#include "cli/BatchRun.h"
+#include "cli/VariantsRun.h"
 #include "initial_data/TaskData.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"

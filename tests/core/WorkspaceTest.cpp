@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 
 namespace fs = std::filesystem;
 using workspace::EnterWorkspace;
@@ -251,6 +251,16 @@ TEST(ShippedTasks, AreFoundBesideAnInstalledProgramOrInTheSourceTree) {
   EXPECT_EQ(workspace::ShippedTasksFolder(sources / "build" / "reactopt"),
             fs::path(REACTOPT_TASKS_DIR).lexically_normal());
   EXPECT_EQ(workspace::ShippedTasksFolder(sources / "tasks" / "nothing" / "reactopt"), fs::path());
+}
+
+TEST(ShippedTasks, AreFoundThroughTheLinkOfABuildFolderOutsideTheSources) {
+  const TempFolder folder;
+  ASSERT_FALSE(folder.path().empty());
+  const fs::path build = fs::path(folder.path()) / "elsewhere";
+  fs::create_directories(build);
+  EXPECT_EQ(workspace::ShippedTasksFolder(build / "reactopt-batch"), fs::path());
+  fs::create_directory_symlink(REACTOPT_TASKS_DIR, build / "tasks");
+  EXPECT_EQ(workspace::ShippedTasksFolder(build / "reactopt-batch"), fs::canonical(REACTOPT_TASKS_DIR));
 }
 
 TEST(ShippedTasks, TheWholeSetIsCopied) {

@@ -10,7 +10,7 @@
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
 #include "app/Startup.h"
-#include "app/Workspace.h"
+#include "workspace/Workspace.h"
 
 class StartupTest : public QObject {
   Q_OBJECT

@@ -15,8 +15,8 @@
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
 #include "app/VariantsDialog.h"
-#include "app/VariantsRun.h"
 #include "base/TaskIdentity.h"
+#include "cli/VariantsRun.h"
 #include "schemes/BuiltInTasks.h"
 
 class VariantsDialogTest : public QObject {

@@ -38,6 +38,11 @@ export async function loadEngine(createModule, dataFileBytes) {
     return JSON.parse(M.UTF8ToString(json));
   }
 
+  // The title of a task statement, as the core names the task.
+  function title(statement) {
+    return withString(String(statement), (ptr) => M.UTF8ToString(M._reactopt_statement_title(ptr)));
+  }
+
   // The value of a typed text as the dialog's OK reads it, or null.
   function parse(text) {
     return withString(String(text), (ptr) => {
@@ -207,6 +212,7 @@ export async function loadEngine(createModule, dataFileBytes) {
   return {
     taskCodes,
     fields,
+    title,
     parse,
     run,
     kitFields,

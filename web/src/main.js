@@ -51,16 +51,6 @@ function fromBase64(text) {
   return bytes;
 }
 
-// The line that names a task: the first non-empty one after "Задача NNN".
-function titleOf(text) {
-  const lines = text
-    .split(/\r?\n/)
-    .map((l) => l.trim())
-    .filter((l) => l);
-  const rest = lines.filter((l) => !/^Задача\s+\d+/.test(l));
-  return rest[0] || lines[0] || '';
-}
-
 // ---- the scriptable engine --------------------------------------------------
 
 function publicRun(engine, code, values = []) {
@@ -178,7 +168,7 @@ async function start() {
     .filter((t) => known.has(t.code))
     .map((t) => {
       const text = decodeCp1251(fromBase64(t.statement));
-      return { code: t.code, fileName: t.fileName, statement: text, title: titleOf(text) };
+      return { code: t.code, fileName: t.fileName, statement: text, title: engine.title(text) };
     });
   setTasks(engine, [...tasks, ...schemeTasks(core, examples)]);
   setUpStudy(engine, studySource);

@@ -35,9 +35,10 @@ extern const char* const kManifestName;
 bool IsTaskFolder(const std::filesystem::path& dir);
 
 // The folder of statements shipped with the program at `program` (the path of
-// its executable): `../share/reactopt/tasks` beside it once installed, or the
-// source tree's `tasks/` when it runs from a build folder inside the sources.
-// Empty when neither holds task files.
+// its executable), its links resolved: `../share/reactopt/tasks` beside it
+// once installed, the source tree's `tasks/` when it runs from a build folder
+// inside the sources, or `tasks/` beside it, the link to the sources' that a
+// build folder anywhere else holds. Empty when none holds task files.
 std::filesystem::path ShippedTasksFolder(const std::filesystem::path& program);
 
 // The workspace folder: $REACTOPT_WORKSPACE when set (a leading "~" stands for

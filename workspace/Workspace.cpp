@@ -12,6 +12,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "base/Errors.h"
+#include "base/Text.h"
 #include "base/WholeFile.h"
 #include "solvers/RunOpt.h"
 
@@ -28,12 +30,6 @@ namespace {
 // is not read into memory.
 constexpr std::size_t kMaxTaskFileSize = 4u << 20;
 constexpr std::size_t kMaxManifestSize = 1u << 20;
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
-}
 
 bool IsDataFileName(const std::string& name) { return Lower(name) == "datafile.dat"; }
 
@@ -83,8 +79,6 @@ Fingerprint FingerprintOf(const std::string& bytes) {
   return {h, bytes.size()};
 }
 
-std::string SystemMessage(int code) { return std::generic_category().message(code); }
-
 // Reads a regular file of at most `limit` bytes; false otherwise.
 bool ReadSmallFile(const fs::path& file, std::size_t limit, std::string& bytes) {
   std::error_code ec;
@@ -113,7 +107,7 @@ bool WriteWhole(const fs::path& folder, const std::string& name, const std::stri
     return file.Commit();
   } catch (const InOutError& e) {
     throw WorkspaceError("не удалось записать " + target.string() + ": " +
-                         (e.Code() ? SystemMessage(e.Code()) : std::string("это не обычный файл")));
+                         (e.Code() ? SystemErrorText(e.Code()) : std::string("это не обычный файл")));
   }
 }
 
@@ -184,7 +178,8 @@ void PrepareFolder(const fs::path& folder) {
     throw WorkspaceError(named + " не является папкой");
   }
   if (::access(folder.c_str(), W_OK | X_OK) != 0) {
-    throw WorkspaceError("нет права записи в рабочую папку " + folder.string() + ": " + SystemMessage(errno));
+    throw WorkspaceError("нет права записи в рабочую папку " + folder.string() + ": " +
+                         SystemErrorText(errno));
   }
 }
 
@@ -227,9 +222,13 @@ bool IsTaskFolder(const fs::path& dir) {
 
 fs::path ShippedTasksFolder(const fs::path& program) {
   const fs::path bin = program.parent_path();
-  for (const fs::path& candidate : {bin / ".." / "share" / "reactopt" / "tasks", bin / ".." / "tasks"}) {
+  for (const fs::path& candidate :
+       {bin / ".." / "share" / "reactopt" / "tasks", bin / ".." / "tasks", bin / "tasks"}) {
     const fs::path folder = candidate.lexically_normal();
-    if (IsTaskFolder(folder)) return folder;
+    if (!IsTaskFolder(folder)) continue;
+    std::error_code ec;
+    const fs::path resolved = fs::canonical(folder, ec);
+    return ec ? folder : resolved;
   }
   return {};
 }

@@ -6,12 +6,13 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "app/Workspace.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "base/WholeFile.h"
 #include "initial_data/TaskData.h"
 #include "solvers/RunOpt.h"
+#include "workspace/Workspace.h"
 
 namespace fs = std::filesystem;
 
@@ -39,21 +40,9 @@ fs::path FindFile(const fs::path& folder, const std::string& name) {
   std::error_code ec;
   if (folder.empty()) return {};
   if (fs::exists(fs::symlink_status(folder / name, ec))) return folder / name;
-  const auto lower = [](std::string s) {
-    for (char& c : s)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return s;
-  };
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    if (lower(it->path().filename().string()) == lower(name)) return it->path();
+    if (Lower(it->path().filename().string()) == Lower(name)) return it->path();
   return {};
-}
-
-bool AllDigits(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
 }
 
 std::uint64_t Seed(const std::string& text) {
@@ -141,13 +130,6 @@ Options ParseArguments(const std::vector<std::string>& args) {
   return o;
 }
 
-std::vector<int> Codes(const std::vector<int>& codes) {
-  std::vector<int> sorted = codes;
-  std::sort(sorted.begin(), sorted.end());
-  sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-  return sorted;
-}
-
 }  // namespace
 
 bool AsksForVariants(const std::vector<std::string>& args) {
@@ -175,7 +157,7 @@ teaching::KitSources ReadKitSources(const std::vector<int>& codes, const fs::pat
                                     const fs::path& fallback) {
   teaching::KitSources sources;
   sources.dataFile = ReadTaskFile(kDataFileName, folder, fallback);
-  for (int code : Codes(codes))
+  for (int code : SortedUnique(codes))
     sources.statements[code] =
         cp1251::ToUtf8(ReadTaskFile("zad" + std::to_string(code) + ".txt", folder, fallback));
   return sources;

@@ -15,17 +15,19 @@
 #include <new>
 #include <stdexcept>
 
-#include "app/VariantsRun.h"
 #include "base/Cp1251.h"
 #include "base/Errors.h"
 #include "base/NumberText.h"
+#include "base/Text.h"
 #include "base/WholeFile.h"
+#include "cli/VariantsRun.h"
 #include "initial_data/TaskData.h"
 #include "schemes/Scheme.h"
 #include "solvers/Report.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
 #include "teaching/Study.h"
+#include "workspace/Workspace.h"
 
 #ifndef REACTOPT_INSTALLED_TASKS
 #define REACTOPT_INSTALLED_TASKS "/usr/share/reactopt/tasks"
@@ -66,13 +68,6 @@ struct Options {
   std::string task;
   std::vector<double> values;
 };
-
-bool AllDigits(const std::string& s) {
-  if (s.empty()) return false;
-  for (char c : s)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 Options ParseArguments(const std::vector<std::string>& args) {
   Options o;
@@ -128,12 +123,6 @@ std::string PrintedReport(const std::string& report) {
   for (std::size_t i = 0; i < text.size(); ++i)
     if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
   return lf;
-}
-
-std::string Lower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return s;
 }
 
 // The absolute path of `path` with its folder resolved, or "" when the folder
@@ -309,15 +298,7 @@ void WriteStream(const UserOutput& o, std::ostream& out) {
     const int flags = ::fcntl(fd, F_GETFL);
     if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   }
-  int failure = 0;
-  for (std::size_t done = 0; done < o.bytes.size() && failure == 0;) {
-    const ssize_t n = ::write(fd, o.bytes.data() + done, o.bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      failure = errno != 0 ? errno : EIO;
-    else
-      done += static_cast<std::size_t>(n);
-  }
+  int failure = WriteAll(fd, o.bytes.data(), o.bytes.size(), EIO);
   if (fd != o.fd && ::close(fd) != 0 && failure == 0 && errno != EINTR) failure = errno;
   if (failure != 0) throw StreamError(o.path, failure);
 }
@@ -343,20 +324,8 @@ void WriteOutputs(const std::string& report, std::vector<UserOutput>& outputs, s
 
 // Where the statements and DataFile.dat installed with the program are.
 std::string InstalledTasksFolder() {
-  char exe[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-  if (n > 0) {
-    const std::string program(exe, static_cast<std::size_t>(n));
-    const std::string bin = program.substr(0, program.rfind('/'));
-    for (const std::string& candidate : {bin + "/../share/reactopt/tasks", bin + "/../tasks"}) {
-      char* real = ::realpath(candidate.c_str(), nullptr);
-      if (!real) continue;
-      const std::string folder(real);
-      std::free(real);
-      if (::access((folder + "/" + kDataFileName).c_str(), R_OK) == 0) return folder;
-    }
-  }
-  return REACTOPT_INSTALLED_TASKS;
+  const std::filesystem::path shipped = workspace::ShippedTasksFolder(workspace::RunningProgram(nullptr));
+  return shipped.empty() ? REACTOPT_INSTALLED_TASKS : shipped.string();
 }
 
 // The message of a failed file operation, in the runner's words.
