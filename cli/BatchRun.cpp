@@ -69,6 +69,18 @@ struct Options {
   std::vector<double> values;
 };
 
+// What follows the options: the task code or task file, then its values.
+void ReadTaskAndValues(const std::vector<std::string>& args, std::size_t i, Options& o) {
+  if (i == args.size()) throw UsageError("missing task code or task file");
+  o.task = args[i++];
+  if (args.size() - i > 10) throw UsageError("at most 10 values P1 ... P10");
+  for (; i < args.size(); ++i) {
+    double v = 0;
+    if (!ParseTypedNumber(args[i], v)) throw UsageError("not a number: " + args[i]);
+    o.values.push_back(v);
+  }
+}
+
 Options ParseArguments(const std::vector<std::string>& args) {
   Options o;
   std::size_t i = 0;
@@ -89,14 +101,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
       break;
     }
   }
-  if (i == args.size()) throw UsageError("missing task code or task file");
-  o.task = args[i++];
-  if (args.size() - i > 10) throw UsageError("at most 10 values P1 ... P10");
-  for (; i < args.size(); ++i) {
-    double v = 0;
-    if (!ParseTypedNumber(args[i], v)) throw UsageError("not a number: " + args[i]);
-    o.values.push_back(v);
-  }
+  ReadTaskAndValues(args, i, o);
   return o;
 }
 
@@ -468,15 +473,8 @@ Options ParseStudyArguments(const std::vector<std::string>& args, teaching::Stud
       break;
     }
   }
-  if (i == args.size()) throw UsageError("missing task code or task file");
-  o.task = args[i++];
-  if (args.size() - i > 10) throw UsageError("at most 10 values P1 ... P10");
-  for (; i < args.size(); ++i) {
-    double v = 0;
-    if (!ParseTypedNumber(args[i], v)) throw UsageError("not a number: " + args[i]);
-    o.values.push_back(v);
-    request.values.push_back(v);
-  }
+  ReadTaskAndValues(args, i, o);
+  request.values.assign(o.values.begin(), o.values.end());
   return o;
 }
 

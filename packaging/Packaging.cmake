@@ -18,7 +18,7 @@ set(packaging_out ${PROJECT_BINARY_DIR}/packaging)
 install(TARGETS reactopt-batch RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/tasks/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/reactopt/tasks
-        FILES_MATCHING PATTERN "zad*.txt" PATTERN "DataFile.dat")
+        FILES_MATCHING PATTERN "zad*.txt" PATTERN "*.toml" PATTERN "DataFile.dat")
 
 # Debian keeps manual pages and the changelog compressed; -n leaves no time
 # stamp in the archive, so the package is the same from one build to the next.

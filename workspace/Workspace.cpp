@@ -46,11 +46,13 @@ bool IsStatementName(const std::string& name) {
   return FindTask(code) != nullptr;
 }
 
-// What the program ships and copies: statements under any zad*.txt name and
-// the data file.
+// What the program ships and copies: statements under any zad*.txt name, the
+// data file, and the task files (the built-in tasks' and the examples), so
+// that Open finds a task file to start from beside the statements.
 bool IsTaskFileName(const std::string& name) {
   const std::string n = Lower(name);
   if (IsDataFileName(n)) return true;
+  if (n.size() > 5 && n.compare(n.size() - 5, 5, ".toml") == 0) return true;
   return n.size() > 7 && n.compare(0, 3, "zad") == 0 && n.compare(n.size() - 4, 4, ".txt") == 0;
 }
 

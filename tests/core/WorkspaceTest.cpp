@@ -57,6 +57,7 @@ class Workspace : public InTempDir {
     fs::create_directories(start_);
     Ship("DataFile.dat", "data 1\r\n");
     Ship("zad101.txt", "statement 101\r\n");
+    Ship("dimer-tank.toml", "title = \"dimer\"\n");
     Ship("zad102.txt", "statement 102\r\n");
     home.Set(home_);
     chosen.Unset();
@@ -92,8 +93,9 @@ TEST_F(Workspace, FirstStartCreatesTheWorkspaceFillsItAndStartsThere) {
   EXPECT_EQ(InSpace("DataFile.dat"), "data 1\r\n");
   EXPECT_EQ(InSpace("zad101.txt"), "statement 101\r\n");
   EXPECT_EQ(InSpace("zad102.txt"), "statement 102\r\n");
-  // Only the statements, the data file and the record of the copies.
-  EXPECT_EQ(std::distance(fs::directory_iterator(Space()), fs::directory_iterator()), 4);
+  EXPECT_EQ(InSpace("dimer-tank.toml"), "title = \"dimer\"\n");
+  // Only the statements, the task file, the data file and the record of the copies.
+  EXPECT_EQ(std::distance(fs::directory_iterator(Space()), fs::directory_iterator()), 5);
 }
 
 TEST_F(Workspace, AnExistingWorkspaceKeepsTheStudentsFiles) {

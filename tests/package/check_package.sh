@@ -66,6 +66,7 @@ contents)
     grep -q " ./usr/share/reactopt/tasks/zad$code.txt\$" "$tmp/list" || fail "zad$code.txt is not in the package"
     code=$((code + 1))
   done
+  grep -q " ./usr/share/reactopt/tasks/dimer-tank.toml\$" "$tmp/list" || fail "the example task files are not in the package"
   # Programs executable by all, everything owned by root.
   grep ' ./usr/bin/reactopt$' "$tmp/list" | grep -q '^-rwxr-xr-x root/root' || fail "reactopt is not rwxr-xr-x root/root"
   if grep -v ' root/root ' "$tmp/list"; then fail "files not owned by root"; fi
