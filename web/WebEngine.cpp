@@ -31,25 +31,12 @@
 #include "teaching/Exact.h"
 #include "teaching/Variants.h"
 
+EngineState engine;
+
 namespace {
 
 // Answers keep their members in the order written, as the page reads them.
 using OrderedJson = nlohmann::ordered_json;
-
-// Everything the engine keeps between calls. There is no file system in the
-// page: "DataFile.dat" is handed over once as bytes and read from memory
-// whenever a task is prepared.
-struct EngineState {
-  std::string dataFile;
-  std::string message;    // the last error, UTF-8
-  std::string reply;      // the text (mostly JSON) the last entry point answered
-  TaskResult run;         // the last run that ran; a refused one leaves it
-  std::string exactLine;  // the answer of reactopt_exact
-  double chartPoints[3 * kChartSize] = {};
-  std::string chartCsv;
-  schemes::SchemeRun schemeRun;  // the last task file that ran
-  std::string schemeChartCsv, schemeAnswersCsv;
-} engine;
 
 // The answer's text, kept until the next call. A byte that is no UTF-8 is
 // written as U+FFFD, as the page would decode it anyway.
@@ -181,9 +168,6 @@ std::vector<std::string> Texts(const Json& v) {
   for (const Json& item : Items(v)) texts.push_back(TextOf(item));
   return texts;
 }
-
-const std::string& EngineDataFile() { return engine.dataFile; }
-void SetEngineError(const std::string& message) { engine.message = message; }
 
 // ---- The built-in tasks -----------------------------------------------------
 

@@ -1,11 +1,18 @@
 #pragma once
-// What the browser engine's sources share: the export of an entry point and
-// the state every entry point reads.
+// What the browser engine's sources share: the export of an entry point, the
+// state every entry point reads and the reading of a request.
 
 #include <cstdint>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "schemes/Scheme.h"
+#include "solvers/Chart.h"
+#include "solvers/TaskRun.h"
+#include "teaching/Study.h"
+#include "teaching/Variants.h"
 
 #if defined(__EMSCRIPTEN__)
 #include <emscripten/emscripten.h>
@@ -14,10 +21,34 @@
 #define REACTOPT_EXPORT extern "C"
 #endif
 
-// The bytes of "DataFile.dat" the page handed over; empty before.
-const std::string& EngineDataFile();
-// Keeps `message` (UTF-8) for reactopt_error.
-void SetEngineError(const std::string& message);
+// Everything the engine keeps between calls. There is no file system in the
+// page: "DataFile.dat" is handed over once as bytes and read from memory
+// whenever a task is prepared.
+struct EngineState {
+  std::string dataFile;
+  std::string message;    // the last error, UTF-8
+  std::string reply;      // the text (mostly JSON) the last entry point answered
+  TaskResult run;         // the last run that ran; a refused one leaves it
+  std::string exactLine;  // the answer of reactopt_exact
+  double chartPoints[3 * kChartSize] = {};
+  std::string chartCsv;
+  schemes::SchemeRun schemeRun;  // the last task file that ran
+  std::string schemeChartCsv, schemeAnswersCsv;
+  // A kit drawn one task per call, so that the page can say how far it is
+  // between tasks. A task's variants depend on the seed and its code (or its
+  // file's name) alone, so the files are those of the whole request drawn at
+  // once.
+  struct {
+    teaching::KitRequest request;
+    teaching::KitSources sources;
+    std::vector<teaching::TaskVariants> tasks;
+  } kit;
+  // The last study planned, with the request's text, kept for the runs of its
+  // points: a page asks for a study in parts, and planning again for each
+  // would run the task once more.
+  std::optional<std::pair<std::string, teaching::Study>> study;
+};
+extern EngineState engine;
 
 // Reading a request, alike in every entry point: a request's text as JSON, a
 // text that is none refused by the byte where it goes wrong; a member of an

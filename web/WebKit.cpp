@@ -23,21 +23,19 @@ using nlohmann::json;
 
 namespace {
 
-std::string kitJson;
-
 // What an entry point answers: the JSON `answer()` gives, kept until the next
 // call, or, when it throws, null with the reason kept for reactopt_error.
 template <typename Answer>
 const char* Answered(Answer answer) {
   try {
-    kitJson = answer().dump(-1, ' ', false, json::error_handler_t::replace);
-    return kitJson.c_str();
+    engine.reply = answer().dump(-1, ' ', false, json::error_handler_t::replace);
+    return engine.reply.c_str();
   } catch (const std::bad_alloc&) {
-    SetEngineError("Недостаточно памяти");
+    engine.message = "Недостаточно памяти";
   } catch (const json::exception&) {
-    SetEngineError("Запрос не в формате JSON");
+    engine.message = "Запрос не в формате JSON";
   } catch (const std::exception& e) {
-    SetEngineError(e.what());
+    engine.message = e.what();
   }
   return nullptr;
 }
@@ -62,7 +60,7 @@ teaching::KitRequest KitRequestOf(const json& request) {
 
 teaching::KitSources KitSourcesOf(const json& request) {
   teaching::KitSources sources;
-  sources.dataFile = EngineDataFile();
+  sources.dataFile = engine.dataFile;
   const json& statements = Member(request, "statements");
   if (statements.is_object())
     for (const auto& [code, text] : statements.items())
@@ -93,22 +91,13 @@ json FieldsJson(const std::vector<teaching::DrawnField>& fields, bool ranges) {
   return list;
 }
 
-// A kit drawn one task per call, so that the page can say how far it is
-// between tasks. A task's variants depend on the seed and its code (or its
-// file's name) alone, so the files are those of the whole request drawn at once.
-struct KitInSteps {
-  teaching::KitRequest request;
-  teaching::KitSources sources;
-  std::vector<teaching::TaskVariants> tasks;
-} kitInSteps;
-
 }  // namespace
 
 // The fields whose values a kit draws for task `code`, with their default
 // ranges, as JSON: [{"slot":1,"label":"...","low":"0.5","high":"2"}]. Null on
 // an error (see reactopt_error).
 REACTOPT_EXPORT const char* reactopt_kit_fields(int code) {
-  return Answered([&] { return FieldsJson(teaching::FieldsOf(code, EngineDataFile(), {}), true); });
+  return Answered([&] { return FieldsJson(teaching::FieldsOf(code, engine.dataFile, {}), true); });
 }
 
 // The same for a task file: {"name": "dimer-tank.toml", "text": "..."}.
@@ -164,11 +153,11 @@ REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
 REACTOPT_EXPORT const char* reactopt_kit_begin(const char* requestJson) {
   return Answered([&] {
     const json request = ParseRequest(requestJson);
-    kitInSteps = {KitRequestOf(request), KitSourcesOf(request), {}};
-    teaching::CheckKitRequest(kitInSteps.request, kitInSteps.sources);
-    const std::vector<int> codes = SortedUnique(kitInSteps.request.codes);
+    engine.kit = {KitRequestOf(request), KitSourcesOf(request), {}};
+    teaching::CheckKitRequest(engine.kit.request, engine.kit.sources);
+    const std::vector<int> codes = SortedUnique(engine.kit.request.codes);
     std::vector<std::string> names;
-    for (const std::string& name : kitInSteps.request.schemes)
+    for (const std::string& name : engine.kit.request.schemes)
       if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
     return json{{"codes", codes}, {"schemes", names}};
   });
@@ -178,18 +167,18 @@ namespace {
 
 json DrawOne(teaching::KitRequest one) {
   one.ranges.clear();
-  for (const teaching::RangeSetting& range : kitInSteps.request.ranges) {
+  for (const teaching::RangeSetting& range : engine.kit.request.ranges) {
     teaching::KitRequest probe = one;
     probe.ranges = {range};
     try {
-      teaching::CheckKitRequest(probe, kitInSteps.sources);
+      teaching::CheckKitRequest(probe, engine.kit.sources);
       one.ranges.push_back(range);
     } catch (const teaching::KitRequestError&) {
       // a range of another task asked for
     }
   }
-  kitInSteps.tasks.push_back(std::move(teaching::DrawVariants(one, kitInSteps.sources).front()));
-  const teaching::TaskVariants& task = kitInSteps.tasks.back();
+  engine.kit.tasks.push_back(std::move(teaching::DrawVariants(one, engine.kit.sources).front()));
+  const teaching::TaskVariants& task = engine.kit.tasks.back();
   json variants = json::array();
   for (const teaching::Variant& variant : task.variants)
     variants.push_back({{"number", variant.number}, {"data", variant.data}});
@@ -203,7 +192,7 @@ json DrawOne(teaching::KitRequest one) {
 
 REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
   return Answered([&] {
-    teaching::KitRequest one = kitInSteps.request;
+    teaching::KitRequest one = engine.kit.request;
     one.codes = {code};
     one.schemes.clear();
     return DrawOne(one);
@@ -212,7 +201,7 @@ REACTOPT_EXPORT const char* reactopt_kit_task(int code) {
 
 REACTOPT_EXPORT const char* reactopt_kit_scheme(const char* fileName) {
   return Answered([&] {
-    teaching::KitRequest one = kitInSteps.request;
+    teaching::KitRequest one = engine.kit.request;
     one.codes.clear();
     one.schemes = {fileName ? fileName : ""};
     return DrawOne(one);
@@ -223,16 +212,16 @@ REACTOPT_EXPORT const char* reactopt_kit_files() {
   return Answered([&] {
     // The built-in tasks by code, then the task files in the order asked for.
     std::vector<std::string> stems;
-    for (const std::string& name : kitInSteps.request.schemes) stems.push_back(teaching::SchemeStem(name));
+    for (const std::string& name : engine.kit.request.schemes) stems.push_back(teaching::SchemeStem(name));
     const auto rank = [&](const teaching::TaskVariants& t) -> long {
       if (t.code) return t.code;
       return 1000 + (std::find(stems.begin(), stems.end(), t.name) - stems.begin());
     };
     std::stable_sort(
-        kitInSteps.tasks.begin(), kitInSteps.tasks.end(),
+        engine.kit.tasks.begin(), engine.kit.tasks.end(),
         [&](const teaching::TaskVariants& a, const teaching::TaskVariants& b) { return rank(a) < rank(b); });
-    const json files = FilesJson(teaching::KitFiles(kitInSteps.tasks, kitInSteps.request));
-    kitInSteps = {};
+    const json files = FilesJson(teaching::KitFiles(engine.kit.tasks, engine.kit.request));
+    engine.kit = {};
     return files;
   });
 }

@@ -41,7 +41,7 @@ teaching::StudyRequest RequestOf(const std::string& text) {
     study.schemeName = request.value("name", std::string("task.toml"));
   } else {
     study.code = request.at("code").get<int>();
-    study.dataFile = EngineDataFile();
+    study.dataFile = engine.dataFile;
   }
   int field = 0;
   for (const json& v : request.value("values", json::array())) {
@@ -67,27 +67,19 @@ teaching::StudyRequest RequestOf(const std::string& text) {
   return study;
 }
 
-// The last plan, kept for the runs of its points: a page asks for a study
-// in parts, and planning again for each would run the task once more.
-struct Planned {
-  std::string request;
-  teaching::Study study;
-};
-std::optional<Planned> last;
-
 const teaching::Study& PlanOf(const std::string& text, const teaching::StudyRequest& request) {
-  if (!last || last->request != text) {
-    last.reset();
-    last = Planned{text, teaching::PlanStudy(request)};
+  if (!engine.study || engine.study->first != text) {
+    engine.study.reset();
+    engine.study.emplace(text, teaching::PlanStudy(request));
   }
-  return last->study;
+  return engine.study->second;
 }
 
 // `answer()` as JSON text, or {"error": why} when it throws, the reason also
 // kept for reactopt_error as the other entry points keep theirs.
 template <typename Answer>
 const char* Answered(Answer answer) {
-  static std::string text;
+  std::string& text = engine.reply;
   std::string why;
   try {
     text = answer().dump(-1, ' ', false, json::error_handler_t::replace);
@@ -99,7 +91,7 @@ const char* Answered(Answer answer) {
   } catch (const std::exception& e) {
     why = e.what();
   }
-  SetEngineError(why);
+  engine.message = why;
   text = json{{"error", why}}.dump(-1, ' ', false, json::error_handler_t::replace);
   return text.c_str();
 }
