@@ -417,15 +417,15 @@ constexpr int kStudyDefaultPoints = 11;
 
 // NAME=LO:HI[:N][:log] into the request: the name up to the last "=", the
 // bounds with a decimal point or comma.
-void ParseStudySpec(const std::string& spec, teaching::StudyRequest& request) {
-  const std::size_t equals = spec.rfind('=');
+void ParseStudyRange(const std::string& range, teaching::StudyRequest& request) {
+  const std::size_t equals = range.rfind('=');
   if (equals == std::string::npos || equals == 0)
-    throw UsageError("--study " + spec + ": expected NAME=LO:HI[:N][:log]");
-  request.parameter = spec.substr(0, equals);
+    throw UsageError("--study " + range + ": expected NAME=LO:HI[:N][:log]");
+  request.parameter = range.substr(0, equals);
   std::vector<std::string> parts;
   for (std::size_t start = equals + 1;;) {
-    const std::size_t colon = spec.find(':', start);
-    parts.push_back(spec.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
+    const std::size_t colon = range.find(':', start);
+    parts.push_back(range.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
     if (colon == std::string::npos) break;
     start = colon + 1;
   }
@@ -434,15 +434,15 @@ void ParseStudySpec(const std::string& spec, teaching::StudyRequest& request) {
     parts.pop_back();
   }
   if (parts.size() < 2 || parts.size() > 3)
-    throw UsageError("--study " + spec + ": expected NAME=LO:HI[:N][:log]");
+    throw UsageError("--study " + range + ": expected NAME=LO:HI[:N][:log]");
   if (!ParseTypedNumber(parts[0], request.low))
-    throw UsageError("--study " + spec + ": not a number: " + parts[0]);
+    throw UsageError("--study " + range + ": not a number: " + parts[0]);
   if (!ParseTypedNumber(parts[1], request.high))
-    throw UsageError("--study " + spec + ": not a number: " + parts[1]);
+    throw UsageError("--study " + range + ": not a number: " + parts[1]);
   request.count = kStudyDefaultPoints;
   if (parts.size() == 3) {
     if (!AllDigits(parts[2]) || parts[2].size() > 4)
-      throw UsageError("--study " + spec + ": the count of points " + parts[2] + " is not a whole number");
+      throw UsageError("--study " + range + ": the count of points " + parts[2] + " is not a whole number");
     request.count = std::stoi(parts[2]);
   }
 }
@@ -456,7 +456,7 @@ Options ParseStudyArguments(const std::vector<std::string>& args, teaching::Stud
     if (args[i] == "--study") {
       if (studied) throw UsageError("one --study at a time");
       if (++i == args.size() || args[i].empty()) throw UsageError("--study needs NAME=LO:HI[:N][:log]");
-      ParseStudySpec(args[i], request);
+      ParseStudyRange(args[i], request);
       studied = true;
     } else if (args[i] == "--out") {
       if (!o.outputs.empty()) throw UsageError("one --out at a time");
