@@ -88,22 +88,6 @@ SoftExtended SoftExtended::RoundPack(bool negative, Uint128 m, int e, bool stick
   return x;
 }
 
-SoftExtended SoftExtended::RoundInRange(bool negative, std::uint64_t m, std::uint64_t rest, bool sticky,
-                                        int e) {
-  if (rest > kTopBit || (rest == kTopBit && (sticky || (m & 1)))) {
-    if (++m == 0) {
-      m = kTopBit;
-      ++e;
-    }
-  }
-  SoftExtended x;
-  x.kind_ = Kind::Finite;
-  x.negative_ = negative;
-  x.significand_ = m;
-  x.exponent_ = e;
-  return x;
-}
-
 SoftExtended SoftExtended::FromParts(bool negative, std::uint64_t significand, int exponent) {
   return RoundPack(negative, wide::Make(0, significand), exponent, false);
 }
@@ -135,7 +119,7 @@ void SoftExtended::FromUnusualDouble(std::uint64_t bits) {
   }
 }
 
-SoftExtended::operator double() const {
+double SoftExtended::ToDoubleGenerally() const {
   double result = 0;
   std::uint64_t bits = static_cast<std::uint64_t>(negative_) << 63;
   if (kind_ == Kind::NotANumber) {
@@ -180,59 +164,14 @@ SoftExtended::operator double() const {
   return result;
 }
 
-SoftExtended operator-(const SoftExtended& a) {
-  SoftExtended x = a;
-  x.negative_ = !x.negative_;
-  return x;
-}
-
-SoftExtended operator+(const SoftExtended& a, const SoftExtended& b) {
-  using Kind = SoftExtended::Kind;
-  if (SoftExtended::InRange(a, b)) {
-    const bool aLarger =
-        a.exponent_ > b.exponent_ || (a.exponent_ == b.exponent_ && a.significand_ >= b.significand_);
-    const SoftExtended& big = aLarger ? a : b;
-    const SoftExtended& small = aLarger ? b : a;
-    const int d = big.exponent_ - small.exponent_;
-    if (d < 64) {
-      // The smaller significand aligned over two words, exactly.
-      const std::uint64_t B = big.significand_, S = small.significand_;
-      const std::uint64_t hi = d == 0 ? S : S >> d, lo = d == 0 ? 0 : S << (64 - d);
-      if (a.negative_ == b.negative_) {
-        const std::uint64_t sum = B + hi;
-        if (sum >= B) return SoftExtended::RoundInRange(a.negative_, sum, lo, false, big.exponent_);
-        // A carry: one place up, the bit shifted out on top of the rest.
-        return SoftExtended::RoundInRange(a.negative_, kTopBit | sum >> 1, (sum << 63) | lo >> 1, lo & 1,
-                                          big.exponent_ + 1);
-      }
-      // B * 2^64 - (hi * 2^64 + lo), not negative, exact.
-      std::uint64_t dh = B - hi - (lo != 0 ? 1 : 0);
-      std::uint64_t dl = 0 - lo;
-      if (dh == 0 && dl == 0) return SoftExtended();  // exact zero is +0
-      int e = big.exponent_;
-      if (dh == 0) {
-        dh = dl;
-        dl = 0;
-        e -= 64;
-      }
-      const int z = 63 - wide::HighestBit(wide::Make(0, dh));
-      if (z > 0) {
-        dh = dh << z | dl >> (64 - z);
-        dl <<= z;
-        e -= z;
-      }
-      return SoftExtended::RoundInRange(big.negative_, dh, dl, false, e);
-    }
-  }
-  if (a.kind_ == Kind::NotANumber || b.kind_ == Kind::NotANumber)
-    return SoftExtended::Special(Kind::NotANumber, true);
+SoftExtended SoftExtended::AddGenerally(const SoftExtended& a, const SoftExtended& b) {
+  if (a.kind_ == Kind::NotANumber || b.kind_ == Kind::NotANumber) return Special(Kind::NotANumber, true);
   if (a.kind_ == Kind::Infinite || b.kind_ == Kind::Infinite) {
     if (a.kind_ == Kind::Infinite && b.kind_ == Kind::Infinite && a.negative_ != b.negative_)
-      return SoftExtended::Special(Kind::NotANumber, true);
+      return Special(Kind::NotANumber, true);
     return a.kind_ == Kind::Infinite ? a : b;
   }
-  if (a.kind_ == Kind::Zero && b.kind_ == Kind::Zero)
-    return SoftExtended::Special(Kind::Zero, a.negative_ && b.negative_);
+  if (a.kind_ == Kind::Zero && b.kind_ == Kind::Zero) return Special(Kind::Zero, a.negative_ && b.negative_);
   if (a.kind_ == Kind::Zero) return b;
   if (b.kind_ == Kind::Zero) return a;
 
@@ -254,68 +193,39 @@ SoftExtended operator+(const SoftExtended& a, const SoftExtended& b) {
     sticky = !wide::IsZero(wide::LowBits(full, d));
   }
   const int e = big.exponent_ - 126;
-  if (a.negative_ == b.negative_) return SoftExtended::RoundPack(a.negative_, wide::Add(x, y), e, sticky);
+  if (a.negative_ == b.negative_) return RoundPack(a.negative_, wide::Add(x, y), e, sticky);
   // x - (y + fraction) = (x - y - 1) + (1 - fraction)
   Uint128 difference = wide::Subtract(x, y);
   if (sticky) difference = wide::Subtract(difference, wide::Make(0, 1));
   if (wide::IsZero(difference) && !sticky) return SoftExtended();  // exact zero is +0
-  return SoftExtended::RoundPack(big.negative_, difference, e, sticky);
+  return RoundPack(big.negative_, difference, e, sticky);
 }
 
-SoftExtended operator*(const SoftExtended& a, const SoftExtended& b) {
-  using Kind = SoftExtended::Kind;
+SoftExtended SoftExtended::MultiplyGenerally(const SoftExtended& a, const SoftExtended& b) {
   const bool negative = a.negative_ != b.negative_;
-  if (a.kind_ == Kind::NotANumber || b.kind_ == Kind::NotANumber)
-    return SoftExtended::Special(Kind::NotANumber, true);
+  if (a.kind_ == Kind::NotANumber || b.kind_ == Kind::NotANumber) return Special(Kind::NotANumber, true);
   if (a.kind_ == Kind::Infinite || b.kind_ == Kind::Infinite) {
-    if (a.kind_ == Kind::Zero || b.kind_ == Kind::Zero) return SoftExtended::Special(Kind::NotANumber, true);
-    return SoftExtended::Special(Kind::Infinite, negative);
+    if (a.kind_ == Kind::Zero || b.kind_ == Kind::Zero) return Special(Kind::NotANumber, true);
+    return Special(Kind::Infinite, negative);
   }
-  if (a.kind_ == Kind::Zero || b.kind_ == Kind::Zero) return SoftExtended::Special(Kind::Zero, negative);
-  if (SoftExtended::InRange(a, b)) {
-    // Two significands with their top bits set: a product of 127 or 128 bits.
-    const Uint128 p = wide::Multiply(a.significand_, b.significand_);
-    const std::uint64_t hi = wide::High(p), lo = wide::Low(p);
-    if (hi >> 63) return SoftExtended::RoundInRange(negative, hi, lo, false, a.exponent_ + b.exponent_ + 1);
-    return SoftExtended::RoundInRange(negative, hi << 1 | lo >> 63, lo << 1, false,
-                                      a.exponent_ + b.exponent_);
-  }
-  return SoftExtended::RoundPack(negative, wide::Multiply(a.significand_, b.significand_),
-                                 a.exponent_ + b.exponent_ - 126, false);
+  if (a.kind_ == Kind::Zero || b.kind_ == Kind::Zero) return Special(Kind::Zero, negative);
+  return RoundPack(negative, wide::Multiply(a.significand_, b.significand_), a.exponent_ + b.exponent_ - 126,
+                   false);
 }
 
-SoftExtended operator/(const SoftExtended& a, const SoftExtended& b) {
-  using Kind = SoftExtended::Kind;
+SoftExtended SoftExtended::DivideGenerally(const SoftExtended& a, const SoftExtended& b) {
   const bool negative = a.negative_ != b.negative_;
-  if (a.kind_ == Kind::NotANumber || b.kind_ == Kind::NotANumber)
-    return SoftExtended::Special(Kind::NotANumber, true);
+  if (a.kind_ == Kind::NotANumber || b.kind_ == Kind::NotANumber) return Special(Kind::NotANumber, true);
   if (a.kind_ == Kind::Infinite) {
-    if (b.kind_ == Kind::Infinite) return SoftExtended::Special(Kind::NotANumber, true);
-    return SoftExtended::Special(Kind::Infinite, negative);
+    if (b.kind_ == Kind::Infinite) return Special(Kind::NotANumber, true);
+    return Special(Kind::Infinite, negative);
   }
-  if (b.kind_ == Kind::Infinite) return SoftExtended::Special(Kind::Zero, negative);
+  if (b.kind_ == Kind::Infinite) return Special(Kind::Zero, negative);
   if (b.kind_ == Kind::Zero) {
-    if (a.kind_ == Kind::Zero) return SoftExtended::Special(Kind::NotANumber, true);
-    return SoftExtended::Special(Kind::Infinite, negative);
+    if (a.kind_ == Kind::Zero) return Special(Kind::NotANumber, true);
+    return Special(Kind::Infinite, negative);
   }
-  if (a.kind_ == Kind::Zero) return SoftExtended::Special(Kind::Zero, negative);
-
-  if (SoftExtended::InRange(a, b)) {
-    const std::uint64_t sa = a.significand_, sb = b.significand_;
-    const bool top = sa >= sb;
-    std::uint64_t q = 0, r = 0;
-    wide::DivideTop(top ? sa - sb : sa, sb, q, r);
-    // The bit below the last place and whether anything is left below it,
-    // as a `rest` that compares with half a place alike.
-    if (top) {
-      const std::uint64_t rest = (q & 1 ? kTopBit : 0) | (r != 0 ? 1 : 0);
-      return SoftExtended::RoundInRange(negative, kTopBit | q >> 1, rest, false, a.exponent_ - b.exponent_);
-    }
-    const bool guard = r >= sb - r;  // 2r >= sb
-    const std::uint64_t left = guard ? r - (sb - r) : r << 1;
-    const std::uint64_t rest = (guard ? kTopBit : 0) | (left != 0 ? 1 : 0);
-    return SoftExtended::RoundInRange(negative, q, rest, false, a.exponent_ - b.exponent_ - 1);
-  }
+  if (a.kind_ == Kind::Zero) return Special(Kind::Zero, negative);
 
   std::uint64_t sa = 0, sb = 0;
   int ea = 0, eb = 0;
@@ -337,7 +247,7 @@ SoftExtended operator/(const SoftExtended& a, const SoftExtended& b) {
   } else {
     r = wide::Low(twice);
   }
-  return SoftExtended::RoundPack(negative, q, ea - eb - 65, r != 0);
+  return RoundPack(negative, q, ea - eb - 65, r != 0);
 }
 
 int Compare(const SoftExtended& a, const SoftExtended& b) {

@@ -97,6 +97,37 @@ inline int HighestBit(Uint128 x) {
 #endif
 }
 
+// The number of zero bits above the highest set bit of a word; x not 0.
+inline int LeadingZeros(std::uint64_t x) {
+#if defined(__GNUC__) || defined(__clang__)
+  return __builtin_clzll(x);
+#else
+  int n = 0;
+  while (!(x >> 63)) {
+    x <<= 1;
+    ++n;
+  }
+  return n;
+#endif
+}
+
+// The full product of two words. WebAssembly has no 64 x 64 -> 128 bit
+// multiplication, and the compiler calls a generic 128 x 128 bit routine for
+// one; four products of 32-bit halves cost less.
+inline void MultiplyWords(std::uint64_t a, std::uint64_t b, std::uint64_t& hi, std::uint64_t& lo) {
+#if defined(__SIZEOF_INT128__) && !defined(__wasm__) && !defined(REACTOPT_PORTABLE_UINT128)
+  const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+  hi = static_cast<std::uint64_t>(p >> 64);
+  lo = static_cast<std::uint64_t>(p);
+#else
+  const std::uint64_t a0 = a & 0xFFFFFFFFu, a1 = a >> 32, b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
+  const std::uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+  const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+  hi = p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32);
+  lo = (middle << 32) | (p00 & 0xFFFFFFFFu);
+#endif
+}
+
 // (hi * 2^64) / d and its remainder, for d with its top bit set and hi < d,
 // so that the quotient fits one word: long division in two digits of 32
 // bits on the machine's 64-bit division, where a division of 128 bits calls

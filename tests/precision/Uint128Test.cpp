@@ -33,6 +33,9 @@ TEST(PortableUint128, AgreesWithTheCompilersWords) {
     ASSERT_EQ(ToNative(portable_wide::Subtract(x, y)), nx - ny);
     ASSERT_EQ(portable_wide::Less(x, y), nx < ny);
     ASSERT_EQ(ToNative(portable_wide::Multiply(a, c)), static_cast<Native>(a) * c);
+    std::uint64_t hi = 0, lo = 0;  // the halves' product, as WebAssembly takes it
+    portable_wide::MultiplyWords(a, c, hi, lo);
+    ASSERT_EQ(ToNative(portable_wide::Make(hi, lo)), static_cast<Native>(a) * c);
     portable_wide::Uint128 q;
     std::uint64_t r = 0;
     portable_wide::Divide(x, d, q, r);
