@@ -51,16 +51,21 @@ const data = {
   tasks,
 };
 
-const bundle = await build({
-  entryPoints: [path.join(here, 'src', 'main.js')],
-  bundle: true,
-  format: 'iife',
-  target: ['chrome100', 'firefox100', 'safari15'],
-  minify: true,
-  write: false,
-  charset: 'utf8',
-  legalComments: 'none',
-});
+const bundled = (entry) =>
+  build({
+    entryPoints: [path.join(here, 'src', entry)],
+    bundle: true,
+    format: 'iife',
+    target: ['chrome100', 'firefox100', 'safari15'],
+    minify: true,
+    write: false,
+    charset: 'utf8',
+    legalComments: 'none',
+  });
+const bundle = await bundled('main.js');
+// The study's workers: the page starts them from the engine's text and this
+// one's, both kept in the page.
+const worker = await bundled('study-worker.js');
 
 const template = fs.readFileSync(path.join(here, 'src', 'page.html'), 'utf8');
 const parts = {
@@ -68,6 +73,7 @@ const parts = {
   // JSON in a script element: "<" escaped so that no text can end the element.
   '/*DATA*/': JSON.stringify(data).replace(/</g, '\\u003c'),
   '/*ENGINE*/': inlineScript(fs.readFileSync(enginePath, 'utf8')),
+  '/*WORKER*/': inlineScript(worker.outputFiles[0].text),
   '/*PAGE*/': inlineScript(bundle.outputFiles[0].text),
 };
 // The npm packages bundled into the page keep their licence notices in it.

@@ -11,7 +11,8 @@ import path from 'node:path';
 import { createRequire } from 'node:module';
 import { pathToFileURL } from 'node:url';
 import { after, before, describe, it } from 'node:test';
-import { htmlPath, missingPrerequisite, nativeRun, root } from './support.mjs';
+import { execFileSync } from 'node:child_process';
+import { batchPath, htmlPath, missingPrerequisite, nativeRun, root, tasksDir } from './support.mjs';
 
 const firefoxPath = process.env.REACTOPT_FIREFOX || '/usr/bin/firefox-esr';
 const require = createRequire(path.join(root, 'web', 'package.json'));
@@ -176,5 +177,33 @@ describe('the page in Firefox', () => {
     await page.waitForFunction(() => !document.getElementById('scheme-line').hidden);
     assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= innerWidth));
     assert.deepEqual(errors, []);
+  });
+
+  it("computes a study in the page's workers with the desktop's digits", async () => {
+    const study = await browser.newPage();
+    await study.goto(`${pathToFileURL(htmlPath).href}#103`);
+    await study.waitForFunction(() => document.body.dataset.ready === 'true', { timeout: 15000 });
+    await study.focus('#study-count');
+    await study.waitForFunction(() => Number(document.getElementById('study').dataset.workersReady) > 0);
+    await study.evaluate(() => {
+      document.getElementById('study-low').value = '0.25';
+      document.getElementById('study-high').value = '4';
+      document.getElementById('study-count').value = '41';
+      document.getElementById('study-run').click();
+    });
+    await study.waitForFunction(() => document.getElementById('study').dataset.state === 'done');
+    const shown = await study.evaluate(() => ({
+      workers: Number(document.getElementById('study').dataset.workers),
+      rows: Array.from(document.querySelectorAll('#study-table tbody tr'), (tr) =>
+        [tr.dataset.value, ...Array.from(tr.querySelectorAll('td'), (td) => td.textContent)].join(','),
+      ),
+    }));
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'reactopt-study-'));
+    fs.copyFileSync(path.join(tasksDir, 'DataFile.dat'), path.join(dir, 'DataFile.dat'));
+    const native = execFileSync(batchPath, ['--study', '1=0.25:4:41', '103'], { cwd: dir }).toString();
+    fs.rmSync(dir, { recursive: true, force: true });
+    assert.ok(shown.workers > 0, `workers ${shown.workers}`);
+    assert.deepEqual(shown.rows, native.trim().split('\n').slice(1));
+    await study.close();
   });
 });

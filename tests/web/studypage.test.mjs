@@ -17,6 +17,7 @@ import {
   missingPrerequisite,
   openBrowser,
   openPage,
+  pageUrl,
   tasksDir,
 } from './support.mjs';
 
@@ -28,7 +29,12 @@ if (missing) {
 
 const SCREENS = {
   laptop: { viewport: { width: 1366, height: 768 } },
-  phone: { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true, deviceScaleFactor: 2 },
+  phone: {
+    viewport: { width: 390, height: 844 },
+    hasTouch: true,
+    isMobile: true,
+    deviceScaleFactor: 2,
+  },
 };
 
 // Fills the request and presses «Исследовать»; waits until it is done.
@@ -201,6 +207,27 @@ describe('study requests and their order', () => {
       (await labelsNow(page)).map((l) => single[l]),
     );
     await page.close();
+  });
+
+  it('computes the points beside the page, in workers, with the digits of the page alone', async () => {
+    // 101 points of task 103, the slowest: with the workers the page starts
+    // when the student comes to the form, and in a browser without workers.
+    const expected = nativeStudy(['1=0.25:4:101', '103']);
+    for (const withWorkers of [true, false]) {
+      const page = await browser.context.newPage();
+      if (!withWorkers) await page.addInitScript(() => delete window.Worker);
+      await page.goto(`${pageUrl}#103`);
+      await page.waitForFunction(() => document.body.dataset.ready === 'true');
+      await page.focus('#study-count');
+      if (withWorkers)
+        await page.waitForFunction(() => Number(document.getElementById('study').dataset.workersReady) > 0);
+      await study(page, { parameter: '1', low: '0.25', high: '4', count: 101 });
+      const workers = Number(await page.getAttribute('#study', 'data-workers'));
+      assert.ok(withWorkers ? workers > 0 : workers === 0, `workers ${workers}`);
+      const csv = await downloadOf(page, page.locator('#study-csv'));
+      assert.deepEqual(csv.bytes, expected, withWorkers ? 'with workers' : 'without');
+      await page.close();
+    }
   });
 
   it('cancels an older request for a newer one', async () => {

@@ -159,7 +159,8 @@ function wire() {
 
 async function start() {
   const data = JSON.parse($('reactopt-data').textContent);
-  const core = await loadEngine(globalThis.createReactOptEngine, fromBase64(data.dataFile));
+  const dataFile = fromBase64(data.dataFile);
+  const core = await loadEngine(globalThis.createReactOptEngine, dataFile);
   // The task files take their place in the list and the runs like the built-in tasks.
   const engine = withSchemes(core, taskOf);
   const examples = core.examples();
@@ -171,7 +172,7 @@ async function start() {
       return { code: t.code, fileName: t.fileName, statement: text, title: engine.title(text) };
     });
   setTasks(engine, [...tasks, ...schemeTasks(core, examples)]);
-  setUpStudy(engine, studySource);
+  setUpStudy(engine, studySource, dataFile);
   whenTaskShown(studyTaskShown);
   whenLiveValuesMoved(studyValuesMoved);
   fitLists();

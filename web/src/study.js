@@ -1,16 +1,24 @@
 // «Исследовать»: how the optimum moves with one parameter. The core plans
-// the points and runs them; the page asks for them a slice at a time, each
-// shorter than a frame, and draws them once per frame as they come, so that
-// it never stops answering. A newer request (a second press, a value moved in live mode, a
-// task changed) cancels the older one at its next slice.
+// the points and runs them: the page computes the first slice itself, so that
+// they are on screen at once, and hands the rest in slices to workers beside
+// it (or, without workers, computes them a slice at a time, each shorter
+// than a frame). It draws them once per frame as they come, in order, and
+// never stops answering. A newer request (a second press, a value moved in
+// live mode, a task changed) cancels the older one: its slices still under
+// way are dropped when they come.
 
 import { $ } from './dom.js';
 import { download } from './downloads.js';
 import { readFields } from './fields.js';
+import { createStudyPool } from './study-pool.js';
 import { drawStudy, shortNumber, studyPicture } from './studychart.js';
 
-// How long one slice may compute before the page draws and answers.
+// How long one slice may compute on the page before it draws and answers,
+// and about how long a worker's slice takes: long enough that handing it
+// over costs little, short enough that the last slices end together.
 const SLICE_MS = 10;
+const WORKER_SLICE_MS = 15;
+const MAX_WORKER_SLICE = 16;
 
 // The next slice goes as a task of its own, at once after what waits (a key,
 // a frame to draw), not a frame later: a frame of 16 ms would take only one
@@ -24,7 +32,13 @@ const study = {
   generation: 0, // each request's number; an older one stops at its next slice
   request: null, // the request of the study shown
   plan: null, // what the core planned for it
-  points: [], // its points as far as they are computed
+  points: [], // its points as far as they are computed, in order
+  waiting: new Map(), // points computed beyond those, by index
+  todo: [], // the slices not yet handed out: [first, last]
+  nextIndex: 0, // the first point no slice holds
+  msPerPoint: 1, // as the page's first slice took them
+  pool: null, // the workers
+  helpers: new Set(), // those that computed points of this study
   code: 0, // the task it belongs to
   next: null, // the next slice
   drawQueued: false, // the points drawn with the next frame
@@ -196,43 +210,123 @@ export function startStudy({ live = false } = {}) {
   progress.max = plan.values.length;
   progress.value = 0;
   progress.hidden = false;
+  study.waiting = new Map();
+  study.todo = [];
+  study.nextIndex = 0;
+  study.helpers = new Set();
   // The first slice at once, so that the first points are on screen with
-  // the next frame.
-  slice(generation);
+  // the next frame; the workers take the rest.
+  study.pool?.start();
+  onPage(generation);
   return true;
 }
 
-function slice(generation) {
-  if (generation !== study.generation) return;
-  const { plan, request } = study;
-  const total = plan.values.length;
-  const t0 = performance.now();
+// The next slice to compute: one given back by a worker that went, or the
+// next `count` points.
+function takeSlice(count) {
+  if (study.todo.length) return study.todo.shift();
+  const total = study.plan.values.length;
+  if (study.nextIndex >= total) return null;
+  const first = study.nextIndex;
+  study.nextIndex = Math.min(total, first + count);
+  return [first, study.nextIndex];
+}
+
+// Points computed, in whatever order: the table grows by those that follow
+// the ones it has.
+function arrived(first, points) {
+  points.forEach((p, i) => study.waiting.set(first + i, p));
   const body = $('study-table').tBodies[0];
+  const { plan } = study;
+  while (study.waiting.has(study.points.length)) {
+    const index = study.points.length;
+    const p = study.waiting.get(index);
+    study.waiting.delete(index);
+    study.points.push(p);
+    body.append(rowOf(plan, p));
+  }
+}
+
+function failed(message) {
+  cancel();
+  refuse(message);
+  $('study').dataset.state = 'failed';
+}
+
+// A slice on the page's own thread: while no worker is ready, or none can
+// be had.
+function onPage(generation) {
+  if (generation !== study.generation) return;
+  const { request } = study;
+  const t0 = performance.now();
+  let count = 0;
   try {
-    while (study.points.length < total && performance.now() - t0 < SLICE_MS) {
-      const first = study.points.length;
-      const points = study.engine.study.points(request, first, first + 1);
-      for (const p of points) {
-        study.points.push(p);
-        body.append(rowOf(plan, p));
-      }
+    while (performance.now() - t0 < SLICE_MS && (count === 0 || !workersReady())) {
+      const part = takeSlice(1);
+      if (!part) break;
+      arrived(part[0], study.engine.study.points(request, part[0], part[1]));
+      ++count;
     }
   } catch (e) {
-    cancel();
-    refuse(e.message);
-    $('study').dataset.state = 'failed';
+    failed(e.message);
     return;
   }
-  const done = study.points.length;
-  if (done < total) {
-    drawSoon(generation);
-    study.next = () => slice(generation);
-    nextSlice.port2.postMessage(0);
+  if (count) study.msPerPoint = Math.max(0.05, (performance.now() - t0) / count);
+  progressed(generation);
+}
+
+const workersReady = () => Boolean(study.pool && !study.pool.broken && study.pool.readyCount() > 0);
+
+// Hands slices to the idle workers, or goes on on the page while none is
+// ready; finishes when every point has come.
+function progressed(generation) {
+  if (generation !== study.generation) return;
+  const total = study.plan.values.length;
+  if (study.points.length === total) {
+    finish();
+    return;
+  }
+  drawSoon(generation);
+  if (!workersReady()) {
+    if (study.todo.length || study.nextIndex < total) {
+      study.next = () => onPage(generation);
+      nextSlice.port2.postMessage(0);
+    }
     return;
   }
   study.next = null;
+  const { pool, request } = study;
+  for (const worker of pool.idle()) {
+    // Slices of about WORKER_SLICE_MS, and small enough at the end that
+    // every worker has one.
+    const left = total - study.nextIndex;
+    const share = Math.ceil(left / Math.max(1, pool.readyCount()));
+    const count = Math.max(1, Math.min(MAX_WORKER_SLICE, Math.round(WORKER_SLICE_MS / study.msPerPoint), share));
+    const part = takeSlice(count);
+    if (!part) break;
+    pool.send(worker, request, part[0], part[1], {
+      done: (answer) => {
+        if (generation !== study.generation) return;
+        study.helpers.add(worker);
+        if (answer.error !== undefined) failed(answer.error);
+        else arrived(part[0], answer.points);
+      },
+      lost: () => generation === study.generation && study.todo.push(part),
+    });
+  }
+}
+
+// A worker is free, ready or gone: the study under way goes on.
+function workerIdle() {
+  $('study').dataset.workersReady = String(study.pool.readyCount());
+  if (study.plan && study.next === null && $('study').dataset.state === 'running') progressed(study.generation);
+}
+
+function finish() {
+  study.next = null;
   redraw();
   $('study-progress').hidden = true;
+  const total = study.plan.values.length;
   const gaps = study.points.filter((p) => !p.ran).length;
   const ran = total - gaps;
   say(
@@ -240,6 +334,8 @@ function slice(generation) {
       ? `Ни одна из ${total} точек не посчитана: ${study.points[0]?.refusal ?? ''}`
       : `Готово: ${total} точек${gaps ? `, из них ${gaps} — пробелы (эти данные задача не принимает)` : ''}.`,
   );
+  // How many workers computed points of it: 0 where the page did alone.
+  $('study').dataset.workers = String(study.helpers.size);
   $('study').dataset.state = 'done';
   setDownloads(ran > 0);
 }
@@ -251,7 +347,7 @@ function drawSoon(generation) {
   study.drawQueued = true;
   requestAnimationFrame(() => {
     study.drawQueued = false;
-    if (generation !== study.generation || study.next === null) return;
+    if (generation !== study.generation || $('study').dataset.state !== 'running') return;
     redraw();
     $('study-progress').value = study.points.length;
     say(`Считаю: ${study.points.length} из ${study.plan.values.length} точек…`);
@@ -371,10 +467,20 @@ export function studyValuesMoved() {
 }
 
 // `source()` gives what is open: {code, source: the request's task part
-// ({code} or {scheme, name}), fields: the engine's fields} or null.
-export function setUpStudy(engine, source) {
+// ({code} or {scheme, name}), fields: the engine's fields} or null;
+// `dataFile` the bytes the engine was loaded with, for the workers' engines.
+export function setUpStudy(engine, source, dataFile) {
   study.engine = engine;
   study.source = source;
+  study.pool = createStudyPool({
+    engineText: () => $('reactopt-engine')?.textContent ?? '',
+    workerText: () => $('reactopt-study-worker')?.textContent ?? '',
+    dataFile,
+    onIdle: workerIdle,
+  });
+  // The workers start while the student is still choosing the range.
+  for (const type of ['focusin', 'pointerover'])
+    $('study').addEventListener(type, () => study.pool.start(), { once: true });
   $('study-form').addEventListener('submit', (e) => {
     e.preventDefault();
     startStudy();
