@@ -383,11 +383,18 @@ void TFrameForm::RunSchemeTask() {
 
 void TFrameForm::StudyClick() {
   // The open task with the values a Run would take.
-  const int code = TaskCodeOf(TaskFileName.toStdString());
-  std::vector<std::optional<double>> values;
-  if (FindTask(code))
-    for (int j = 1; j <= SlotCount(code); ++j) values.push_back(TaskParams.Slot(j));
-  QMdiSubWindow* window = AskStudy(this, code, values);
+  QMdiSubWindow* window = nullptr;
+  if (schemeTask_->Current()) {
+    // A fault of the file is shown as Run shows it, and no dialog opens.
+    if (const std::optional<teaching::StudyRequest> task = schemeTask_->StudyTask())
+      window = AskStudy(this, *task, schemeTask_->Stem());
+  } else {
+    const int code = TaskCodeOf(TaskFileName.toStdString());
+    std::vector<std::optional<double>> values;
+    if (FindTask(code))
+      for (int j = 1; j <= SlotCount(code); ++j) values.push_back(TaskParams.Slot(j));
+    window = AskStudy(this, code, values);
+  }
   if (!window) return;
   HideMemoBegin();
   MdiArea->addSubWindow(window);

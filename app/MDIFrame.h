@@ -43,7 +43,8 @@ class TFrameForm : public QMainWindow, public TFrameCalls, public TActivatable {
   void NewChild() override;
   void RunBtnClick();
   void EditDataBtnClick();
-  // "Исследование параметра...": a study of the open task in a window of its own.
+  // "Исследование параметра...": a study of the open task, built-in or a task
+  // file, in a window of its own.
   void StudyClick();
   void Exit1Click() override;
   void Tile1Click();

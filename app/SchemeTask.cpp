@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "base/Errors.h"
 #include "base/WholeFile.h"
@@ -67,7 +68,7 @@ TSchemeDataForm* TSchemeTask::Dialog() const { return dialog_; }
 
 void TSchemeTask::ShowError(const QString& text) const { prompts::Error(frame_, text); }
 
-std::optional<schemes::Scheme> TSchemeTask::Parse() {
+std::optional<schemes::Scheme> TSchemeTask::Parse(std::string* parsed) {
   std::string text;
   try {
     // The text in the window is what runs, saved or not: the teacher tries an
@@ -76,7 +77,9 @@ std::optional<schemes::Scheme> TSchemeTask::Parse() {
       text = doctext::EncodeUtf8(window_->Text(), false).toStdString();
     else
       text = ReadRegularFile(QFile::encodeName(path_).toStdString(), kTaskFileLimit);
-    return schemes::ParseScheme(text, path_.toStdString());
+    schemes::Scheme scheme = schemes::ParseScheme(text, path_.toStdString());
+    if (parsed) *parsed = std::move(text);
+    return scheme;
   } catch (const schemes::SchemeError& e) {
     if (window_) MarkFault(*window_, e.line);
     ShowError(Utf8(e.what()));
@@ -113,13 +116,8 @@ void TSchemeTask::EditData() {
 std::optional<schemes::SchemeRun> TSchemeTask::Run() {
   const std::optional<schemes::Scheme> scheme = Parse();
   if (!scheme) return std::nullopt;
-  // Values confirmed for this file stand while its parameters stay those
-  // they were confirmed for; an edit that changes them runs the defaults.
-  const bool confirmed =
-      confirmedPath_ == path_ && confirmedNames_ == NamesOf(*scheme) && !confirmedValues_.empty();
   try {
-    schemes::SchemeRun run =
-        schemes::RunScheme(*scheme, confirmed ? confirmedValues_ : schemes::ValuesWithDefaults(*scheme, {}));
+    schemes::SchemeRun run = schemes::RunScheme(*scheme, RunValues(*scheme));
     // The report is written whole, as every run writes it.
     ReplaceWholeFile(kReportFileName, run.report.data(), run.report.size());
     return run;
@@ -130,4 +128,22 @@ std::optional<schemes::SchemeRun> TSchemeTask::Run() {
     ShowError(Utf8(e.what()));
   }
   return std::nullopt;
+}
+
+std::vector<double> TSchemeTask::RunValues(const schemes::Scheme& scheme) const {
+  // Values confirmed for this file stand while its parameters stay those
+  // they were confirmed for; an edit that changes them runs the defaults.
+  const bool confirmed =
+      confirmedPath_ == path_ && confirmedNames_ == NamesOf(scheme) && !confirmedValues_.empty();
+  return confirmed ? confirmedValues_ : schemes::ValuesWithDefaults(scheme, {});
+}
+
+std::optional<teaching::StudyRequest> TSchemeTask::StudyTask() {
+  teaching::StudyRequest task;
+  const std::optional<schemes::Scheme> scheme = Parse(&task.scheme);
+  if (!scheme) return std::nullopt;
+  task.code = 0;
+  task.schemeName = QFileInfo(path_).fileName().toStdString();
+  for (double v : RunValues(*scheme)) task.values.emplace_back(v);
+  return task;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "schemes/Scheme.h"
+#include "teaching/Study.h"
 
 class QWidget;
 class TEditForm;
@@ -37,6 +38,10 @@ class TSchemeTask {
   // Nothing when the file has a fault, its data are refused or the report
   // cannot be written: the message is shown and the old report stays.
   std::optional<schemes::SchemeRun> Run();
+  // What a study of the file starts from: the text and the values Run would
+  // take now, and the file's name. Nothing when the file has a fault: it is
+  // shown as Run shows it.
+  std::optional<teaching::StudyRequest> StudyTask();
 
   // The file's name without ".toml", which the result windows' captions begin
   // with.
@@ -52,7 +57,11 @@ class TSchemeTask {
  private:
   // The scheme of the file's text as it stands; a fault is shown, with the
   // window's caret on its line, and gives nothing.
-  std::optional<schemes::Scheme> Parse();
+  // The text parsed is put in `text` when given.
+  std::optional<schemes::Scheme> Parse(std::string* text = nullptr);
+  // The values Run takes for `scheme`: those confirmed with OK, or the
+  // defaults.
+  std::vector<double> RunValues(const schemes::Scheme& scheme) const;
   void ShowError(const QString& text) const;
 
   QWidget* frame_;

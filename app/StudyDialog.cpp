@@ -17,6 +17,7 @@
 #include "base/Errors.h"
 #include "base/WholeFile.h"
 #include "initial_data/TaskData.h"
+#include "schemes/Scheme.h"
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
 #include "window_services/Prompts.h"
@@ -36,14 +37,23 @@ constexpr std::size_t kDataFileLimit = 1 << 20;
 
 TStudyDialog::TStudyDialog(teaching::StudyRequest task, QWidget* parent)
     : QDialog(parent), task_(std::move(task)) {
-  setWindowTitle(QStringLiteral("Исследование параметра: задача %1").arg(task_.code));
-  const TTaskFieldTable table = ReadTaskFields(task_.code, &task_.dataFile);
-  for (int j = 1; j <= SlotCount(task_.code); ++j) {
-    const TaskField& record = table[j];
-    if (record.Flag <= 0) continue;
-    fields_.push_back({j,
-                       Utf8(cp1251::ToUtf8(record.LabelText)).trimmed(),
-                       {record.Values[0], record.Values[1], record.Values[2]}});
+  if (task_.code == 0) {
+    // A task file's parameters, in the order of its data fields.
+    setWindowTitle(QStringLiteral("Исследование параметра: %1").arg(Utf8(task_.schemeName)));
+    const schemes::Scheme scheme = schemes::ParseScheme(task_.scheme, task_.schemeName);
+    int slot = 0;
+    for (const schemes::Parameter& p : scheme.parameters)
+      fields_.push_back({++slot, Utf8(p.label), p.offered});
+  } else {
+    setWindowTitle(QStringLiteral("Исследование параметра: задача %1").arg(task_.code));
+    const TTaskFieldTable table = ReadTaskFields(task_.code, &task_.dataFile);
+    for (int j = 1; j <= SlotCount(task_.code); ++j) {
+      const TaskField& record = table[j];
+      if (record.Flag <= 0) continue;
+      fields_.push_back({j,
+                         Utf8(cp1251::ToUtf8(record.LabelText)).trimmed(),
+                         {record.Values[0], record.Values[1], record.Values[2]}});
+    }
   }
 
   ParameterBox = new QComboBox(this);
@@ -88,6 +98,7 @@ void TStudyDialog::OfferRange() {
   const int at = ParameterBox->currentIndex();
   if (at < 0 || at >= static_cast<int>(fields_.size())) return;
   const std::vector<double>& offered = fields_[static_cast<std::size_t>(at)].offered;
+  if (offered.empty()) return;
   const double least = *std::min_element(offered.begin(), offered.end());
   const double most = *std::max_element(offered.begin(), offered.end());
   QStringList texts;
@@ -138,9 +149,18 @@ QMdiSubWindow* AskStudy(QWidget* parent, int code, const std::vector<std::option
   task.values = values;
   try {
     task.dataFile = ReadRegularFile("DataFile.dat", kDataFileLimit);
+  } catch (const std::exception& e) {
+    prompts::Error(parent, QString::fromUtf8(e.what()));
+    return nullptr;
+  }
+  return AskStudy(parent, task, QStringLiteral("zad%1").arg(code));
+}
+
+QMdiSubWindow* AskStudy(QWidget* parent, const teaching::StudyRequest& task, const QString& name) {
+  try {
     TStudyDialog dialog(task, parent);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
-    return new TStudyWindow(dialog.Result(), dialog.Request(), QStringLiteral("zad%1").arg(code));
+    return new TStudyWindow(dialog.Result(), dialog.Request(), name);
   } catch (const std::exception& e) {
     prompts::Error(parent, QString::fromUtf8(e.what()));
     return nullptr;

@@ -20,8 +20,9 @@ class QSpinBox;
 class TStudyDialog : public QDialog {
   Q_OBJECT
  public:
-  // The fields of `task` (its code, values and the bytes of its data file)
-  // in the list, the first chosen with its offered range.
+  // The fields of `task` in the list, the first chosen with its offered
+  // range: a built-in task's from its code and the bytes of its data file,
+  // a task file's (code 0) from its text. Throws for a task file with a fault.
   explicit TStudyDialog(teaching::StudyRequest task, QWidget* parent = nullptr);
 
   // The request as the fields give it; throws teaching::StudyError naming a
@@ -60,3 +61,7 @@ class QMdiSubWindow;
 // the data file read from the working folder, and returns its window, not
 // yet shown; null when there is no task to study or the dialog was left.
 QMdiSubWindow* AskStudy(QWidget* parent, int code, const std::vector<std::optional<double>>& values);
+// Asks for a study of `task` as it is given (a task file's, or a built-in
+// task's with its data file) and returns its window, `name` in its caption
+// ("zad103: исследование k2"), not yet shown; null when the dialog was left.
+QMdiSubWindow* AskStudy(QWidget* parent, const teaching::StudyRequest& task, const QString& name);

@@ -337,8 +337,9 @@ void TStudyWindow::SavePngClick() {
 
 QStringList TStudyWindow::PrintedLines() const {
   QStringList lines;
+  // A task file is named by its file name, a built-in task by its code.
   lines << QStringLiteral("Задача %1. Исследование: %2 от %3 до %4, точек %5%6")
-               .arg(request_.code)
+               .arg(request_.code == 0 ? Utf8(request_.schemeName) : QString::number(request_.code))
                .arg(Utf8(study_.parameterLabel), Short(request_.low), Short(request_.high))
                .arg(study_.points.size())
                .arg(request_.logarithmic ? QStringLiteral(", логарифмическая шкала") : QString());

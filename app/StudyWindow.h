@@ -37,7 +37,8 @@ class TStudyChart : public QWidget {
 class TStudyWindow : public QMdiSubWindow {
   Q_OBJECT
  public:
-  // `task` names the task in the caption ("zad103").
+  // `task` names the task in the caption: "zad103", or a task file's stem
+  // ("dimer-tank").
   TStudyWindow(teaching::Study study, const teaching::StudyRequest& request, const QString& task,
                QWidget* parent = nullptr);
 

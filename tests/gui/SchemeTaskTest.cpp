@@ -1,20 +1,27 @@
 // A task file of one's own in the main window: opened, edited and saved like
 // a statement, its parameters in Data Edit, run into a numbered result window
 // and "opt.out", and a fault in it shown with its line before anything runs.
-// And the exact optimum beside a built-in task's report.
+// And the exact optimum beside a built-in task's report, and a parameter
+// study of the file as Run would take it.
 
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolButton>
+#include <functional>
 #include <memory>
 
 #include "GuiTestSupport.h"
 #include "app/MDIFrame.h"
+#include "app/StudyDialog.h"
+#include "app/StudyWindow.h"
 #include "base/Cp1251.h"
 #include "data_dialog/DataForm.h"
 #include "data_dialog/SchemeDataForm.h"
@@ -86,6 +93,30 @@ class SchemeTaskTest : public QObject {
     QCoreApplication::processEvents();
     TSchemeDataForm* dialog = SchemeDialog();
     return dialog && dialog->isVisible() ? dialog : nullptr;
+  }
+  // Task → «Исследование параметра...» from `task`'s window: `answer` gets
+  // the dialog from the event loop it runs and closes it. The study window
+  // it opens, or null; `asked` tells whether a dialog opened at all.
+  TStudyWindow* StudyFrom(TEditForm* task, const std::function<void(TStudyDialog&)>& answer,
+                          bool* asked = nullptr) {
+    Focus(task->Memo1);
+    const qsizetype before = WindowCount();
+    bool opened = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<TStudyDialog*>(QApplication::activeModalWidget());
+      if (!dialog) return;
+      poll.stop();
+      opened = true;
+      answer(*dialog);
+    });
+    poll.start();
+    frame_->StudyClick();
+    poll.stop();
+    if (asked) *asked = opened;
+    return WindowCount() > before ? qobject_cast<TStudyWindow*>(frame_->MdiArea->subWindowList().last())
+                                  : nullptr;
   }
   void Type(TEditForm* window, int line, const QString& text) {
     QTextCursor cursor(window->Memo1->document()->findBlockByNumber(line - 1));
@@ -369,6 +400,76 @@ class SchemeTaskTest : public QObject {
     QVERIFY(label.top() >= result->ChartOpt->geometry().bottom());
     QVERIFY(label.top() >= result->Memo1->geometry().bottom());
     QVERIFY(label.width() >= result->ExactLabel->sizeHint().width());
+  }
+
+  // The study of a task file takes the text in its window, saved or not,
+  // and the values confirmed with OK: each point is the engine's run of
+  // them with the parameter at the point's value. Enter studies, Escape
+  // leaves the dialog with nothing opened.
+  void aStudyTakesWhatRunTakes() {
+    TEditForm* task = OpenExample();
+    TSchemeDataForm* data = DataEditFrom(task);
+    QVERIFY(data);
+    data->ComboBox(1)->setEditText(QStringLiteral("2.5"));
+    data->ComboBox(5)->setCurrentIndex(2);
+    data->ButtonOkClick();
+    QVERIFY(data->isHidden());
+    QString text = task->Text();
+    text.replace(QStringLiteral("\"stirred-tank\""), QStringLiteral("\"plug-flow\""));
+    task->Memo1->setPlainText(text);
+
+    TStudyWindow* window = StudyFrom(task, [](TStudyDialog& dialog) {
+      QTest::keyClick(dialog.ParameterBox, Qt::Key_Down);  // k2
+      dialog.LowEdit->setText(QStringLiteral("0.5"));
+      dialog.HighEdit->setText(QStringLiteral("2.5"));
+      dialog.CountBox->setValue(5);
+      QTest::keyClick(dialog.CountBox, Qt::Key_Return);
+    });
+    QVERIFY(window);
+    QVERIFY(prompts_->errors.isEmpty());
+    QCOMPARE(window->windowTitle(), QStringLiteral("dimer-tank: исследование k2"));
+    const teaching::Study& study = window->Study();
+    QCOMPARE(study.current, 1.0);
+    QCOMPARE(study.points.size(), std::size_t{5});
+    const schemes::Scheme scheme = schemes::ParseScheme(text.toStdString(), "");
+    QCOMPARE(scheme.reactor, schemes::Reactor::PlugFlow);
+    for (const teaching::StudyPoint& p : study.points) {
+      const schemes::SchemeRun run = schemes::RunScheme(scheme, {2.5, p.value, 1, 1.5, 0.02});
+      QVERIFY(p.ran);
+      QCOMPARE(p.conversion, run.optimumConversion);
+      QCOMPARE(p.answers.size(), run.answers.size());
+      for (std::size_t i = 0; i < run.answers.size(); ++i) QCOMPARE(p.answers[i], run.answers[i].value);
+    }
+    QVERIFY(window->PrintedLines()[0].startsWith(QStringLiteral("Задача dimer-tank.toml. Исследование: ")));
+    // The study changes neither the file nor the report.
+    QCOMPARE(ReadBytes(task->FileName()), ShippedTaskFile(QStringLiteral("dimer-tank.toml")));
+    QCOMPARE(ReadBytes(QStringLiteral("opt.out")), QByteArray("<missing>"));
+
+    bool asked = false;
+    QVERIFY(!StudyFrom(
+        task, [](TStudyDialog& dialog) { QTest::keyClick(dialog.ParameterBox, Qt::Key_Escape); }, &asked));
+    QVERIFY(asked);
+  }
+
+  // An unsaved edit that breaks the file is shown as Run shows it, with its
+  // line selected, and no dialog opens.
+  void aStudyOfAFaultyFileShowsTheFault() {
+    TEditForm* task = OpenExample();
+    QString text = task->Text();
+    text.replace(QStringLiteral("2R -> S : k2"), QStringLiteral("2R -> S : k9"));
+    task->Memo1->setPlainText(text);
+    const qsizetype before = WindowCount();
+    bool asked = false;
+    QVERIFY(!StudyFrom(
+        task, [](TStudyDialog& dialog) { dialog.reject(); }, &asked));
+    QVERIFY(!asked);
+    QCOMPARE(WindowCount(), before);
+    QCOMPARE(prompts_->errors.size(), 1);
+    const QString error = prompts_->errors.first();
+    QVERIFY2(error.startsWith(task->FileName() + QStringLiteral(", строка 10")), qPrintable(error));
+    QVERIFY2(error.contains(QStringLiteral("«k9»")), qPrintable(error));
+    QCOMPARE(task->Memo1->textCursor().blockNumber() + 1, 10);
+    QVERIFY(task->Memo1->textCursor().hasSelection());
   }
 
   // With the task file's window closed, and no other window taking its

@@ -2,7 +2,7 @@
 // at: the start screen, a task window with its data dialog, a result window,
 // and, in a main window of 1366 by 768 pixels, three result windows tiled and
 // one maximised; a parameter study's dialog and window; then a task file of
-// one's own, its data dialog and its result window. Run through
+// one's own, its data dialog, its result window and its study. Run through
 // take_screenshots.sh.
 
 #include <QApplication>
@@ -16,6 +16,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <clocale>
 
@@ -187,6 +188,40 @@ int main(int argc, char** argv) {
     run->move(std::min(300, own.MdiArea->viewport()->width() - run->width() - 10), 60);
     Settle();
     ok = Save(own.grab(), out, QStringLiteral("taskfile-result.png")) && ok;
+
+    // Its study over k2, asked from the file's window; the dialog is answered
+    // from the event loop it runs.
+    own.MdiArea->setActiveSubWindow(file);
+    TActivationTracker::Instance().Activate(file);
+    Settle();
+    bool asked = false;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* asking = qobject_cast<TStudyDialog*>(QApplication::activeModalWidget());
+      if (!asking) return;
+      poll.stop();
+      asked = true;
+      asking->ParameterBox->setCurrentIndex(1);
+      asking->CountBox->setValue(41);
+      Settle();
+      ok = Save(WithDialog(own, *asking), out, QStringLiteral("taskfile-study-dialog.png")) && ok;
+      if (asking->RunStudy())
+        asking->accept();
+      else
+        asking->reject();
+    });
+    poll.start();
+    own.StudyClick();
+    poll.stop();
+    QMdiSubWindow* study = own.MdiArea->subWindowList().last();
+    if (asked && study != run) {
+      study->setGeometry(400, 20, 900, 660);
+      Settle();
+      ok = Save(own.grab(), out, QStringLiteral("taskfile-study.png")) && ok;
+    } else {
+      ok = false;
+    }
   }
 
   prompts::SetScript(nullptr);

@@ -33,6 +33,12 @@ class StudyWindowTest : public QObject {
     task.dataFile = ReadRegularFile(REACTOPT_TASKS_DIR "/DataFile.dat", 1 << 20);
     return task;
   }
+  static teaching::StudyRequest TaskFile(const char* name) {
+    teaching::StudyRequest task;
+    task.scheme = ReadRegularFile(std::string(REACTOPT_TASKS_DIR "/") + name, 1 << 20);
+    task.schemeName = name;
+    return task;
+  }
   static void Ask(TStudyDialog& dialog, const QString& low, const QString& high, int count,
                   bool log = false) {
     dialog.LowEdit->setText(low);
@@ -51,6 +57,38 @@ class StudyWindowTest : public QObject {
     QCOMPARE(dialog.HighEdit->text(), QStringLiteral("4"));
     dialog.ParameterBox->setCurrentIndex(1);
     QCOMPARE(dialog.Request().parameter, std::string("2"));
+  }
+
+  // A task file's parameters by their labels, each with the span of its
+  // offered values widened as a built-in field's.
+  void offersATaskFilesParameters_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("low");
+    QTest::addColumn<QString>("high");
+    QTest::newRow("k1: 1, 0.5, 2") << 0 << "Конст. k1, м3/(кмоль*с)"
+                                   << "0.25"
+                                   << "4";
+    QTest::newRow("Cb0: 1.5, 1, 2") << 3 << "Конц. B на входе, кмоль/м3"
+                                    << "0.5"
+                                    << "4";
+    QTest::newRow("W0: 0.01, 0.005, 0.02") << 4 << "Скорость подачи, м3/с"
+                                           << "0.0025"
+                                           << "0.04";
+  }
+  void offersATaskFilesParameters() {
+    QFETCH(int, index);
+    QFETCH(QString, label);
+    QFETCH(QString, low);
+    QFETCH(QString, high);
+    TStudyDialog dialog(TaskFile("dimer-tank.toml"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Исследование параметра: dimer-tank.toml"));
+    QCOMPARE(dialog.ParameterBox->count(), 5);
+    dialog.ParameterBox->setCurrentIndex(index);
+    QCOMPARE(dialog.ParameterBox->currentText(), label);
+    QCOMPARE(dialog.LowEdit->text(), low);
+    QCOMPARE(dialog.HighEdit->text(), high);
+    QCOMPARE(dialog.Request().parameter, std::to_string(index + 1));
   }
 
   void refusesABadRangeWithAMessage_data() {
