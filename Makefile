@@ -110,7 +110,8 @@ fuzz: deps $(FUZZ_DIR)/build.ninja
 	done
 
 # Solver timings with the default data, on one core: the x87 build, then the
-# software extended type that other platforms use.
+# software extended type that other platforms use; last the page's studies,
+# whose workers take every core.
 bench: build
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench --benchmark_min_time=0.2
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-bench-soft --benchmark_min_time=0.2 --benchmark_filter='/Report|AllTasks' 
@@ -118,6 +119,7 @@ bench: build
 	taskset -c 0 ./$(BUILD_DIR)/reactopt-study-bench --benchmark_min_time=0.2
 	@if [ -f $(WEB_DIR)/reactopt-engine.js ]; then taskset -c 0 node tests/bench/schemes_bench.mjs $(WEB_DIR)/reactopt-engine.js; fi
 	@if [ -f $(WEB_DIR)/reactopt-engine.js ]; then taskset -c 0 node tests/bench/study_bench.mjs $(WEB_DIR)/reactopt-engine.js tasks; fi
+	@if [ -f $(WEB_DIR)/reactopt.html ]; then REACTOPT_HTML=$(CURDIR)/$(WEB_DIR)/reactopt.html node tests/bench/study_page_bench.mjs; fi
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WEB_DIR) $(PACKAGE_DIR)
