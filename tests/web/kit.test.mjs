@@ -244,6 +244,59 @@ describe('the teacher kit in the browser engine', () => {
     assert.equal(engine.check({ code: 111, data, answers: ['0.3705'] })[0].right, false);
   });
 
+  it('asks the study question with the bytes reactopt-batch gives, at once or a task at a time, and checks it', () => {
+    const folder = path.join(out, 'study');
+    execFileSync(
+      batchPath,
+      [
+        '--variants',
+        '3',
+        '--seed',
+        '4',
+        '--key',
+        '--study-question',
+        'Подача v, м3/с:0,5',
+        '--out',
+        folder,
+        '101',
+        '103',
+      ],
+      { cwd: tasksDir },
+    );
+    const request = {
+      codes: [101, 103],
+      count: 3,
+      seed: '4',
+      key: true,
+      study: { field: 'Подача v, м3/с', factor: '0,5' },
+      statements,
+    };
+    const steps = engine.kitInSteps(request);
+    steps.draw(101);
+    steps.draw(103);
+    for (const files of [engine.kit(request), steps.files()]) {
+      assert.deepEqual(files.map((f) => f.name).sort(), fs.readdirSync(folder).sort());
+      for (const f of files) {
+        assert.ok(Buffer.from(f.text, 'utf8').equals(fs.readFileSync(path.join(folder, f.name))), f.name);
+      }
+    }
+    const key = csvRows(fs.readFileSync(path.join(folder, 'answers-103.csv'), 'utf8'));
+    assert.equal(key[0].at(-1), 'Fr при v × 0.5');
+    const checked = engine.check({
+      code: 103,
+      data: key[1].slice(1, 7),
+      answers: key[1].slice(7),
+      study: { field: 'v', factor: '0.5' },
+    });
+    assert.equal(checked.length, 8);
+    assert.ok(checked.every((a) => a.right));
+    assert.match(
+      checked[7].question,
+      /^Какой станет максимальная производительность .*, если уменьшить v вдвое \(v = /,
+    );
+    assert.throws(() => engine.kit({ ...request, study: { field: 'v', factor: '1' } }), /множитель «1»/);
+  });
+
   it('lists the examples shipped with the program', () => {
     const names = fs
       .readdirSync(tasksDir)
@@ -291,7 +344,7 @@ describe('the teacher kit in the page', () => {
   };
 
   // Fills the panel and creates; returns the files of the zip it downloads.
-  async function create({ codes, count, seed, key = false, tolerance = '', ranges = {}, base = '' }) {
+  async function create({ codes, count, seed, key = false, tolerance = '', ranges = {}, base = '', study = null }) {
     await page.getByRole('button', { name: 'Ни одной', exact: true }).click();
     if (codes === 'all') await page.getByRole('button', { name: 'Все', exact: true }).click();
     else for (const code of codes) await page.locator(`#kit-task-list input[value="${code}"]`).check();
@@ -300,6 +353,11 @@ describe('the teacher kit in the page', () => {
     await page.getByLabel('Допуск ответа (доля значения)').fill(tolerance);
     await page.getByLabel('Ответы на листах заданий').setChecked(key);
     await page.getByLabel('Адрес страницы для ссылок').fill(base);
+    await page.getByLabel('Вопрос об исследовании').setChecked(Boolean(study));
+    if (study) {
+      await page.getByLabel('Поле', { exact: true }).selectOption(study[0]);
+      await page.getByLabel('Множитель', { exact: true }).fill(study[1]);
+    }
     if (Object.keys(ranges).length) await openRanges();
     for (const [label, [low, high]] of Object.entries(ranges)) {
       await page.getByRole('textbox', { name: `${label} от`, exact: true }).fill(low);
@@ -368,6 +426,20 @@ describe('the teacher kit in the page', () => {
       await page.locator('#kit-links').inputValue(),
       /^Задача 102, вариант 1: file:.*#102\?.*&variant=1&tolerance=0.02$/m,
     );
+  });
+
+  it('asks the study question that its box, field and factor give', async () => {
+    const folder = path.join(out, 'study');
+    execFileSync(
+      batchPath,
+      ['--variants', '3', '--seed', '5', '--study-question', 'Конст. k2, 1/с:3', '--out', folder, '101', '103'],
+      { cwd: tasksDir },
+    );
+    const made = await create({ codes: [101, 103], count: 3, seed: '5', study: ['Конст. k2, 1/с', '3'] });
+    sameAs(made.files, folder);
+    assert.match(Buffer.from(made.files['sheets.html']).toString(), /если увеличить k2 втрое/);
+    await page.getByLabel('Вопрос об исследовании').setChecked(false);
+    assert.equal(await page.getByLabel('Поле', { exact: true }).isDisabled(), true);
   });
 
   it('says which ticked task is the one open on the page', async () => {
