@@ -244,57 +244,13 @@ describe('the teacher kit in the browser engine', () => {
     assert.equal(engine.check({ code: 111, data, answers: ['0.3705'] })[0].right, false);
   });
 
-  it('asks the study question with the bytes reactopt-batch gives, at once or a task at a time, and checks it', () => {
-    const folder = path.join(out, 'study');
-    execFileSync(
-      batchPath,
-      [
-        '--variants',
-        '3',
-        '--seed',
-        '4',
-        '--key',
-        '--study-question',
-        'Подача v, м3/с:0,5',
-        '--out',
-        folder,
-        '101',
-        '103',
-      ],
-      { cwd: tasksDir },
-    );
-    const request = {
-      codes: [101, 103],
-      count: 3,
-      seed: '4',
-      key: true,
-      study: { field: 'Подача v, м3/с', factor: '0,5' },
-      statements,
-    };
-    const steps = engine.kitInSteps(request);
-    steps.draw(101);
-    steps.draw(103);
-    for (const files of [engine.kit(request), steps.files()]) {
-      assert.deepEqual(files.map((f) => f.name).sort(), fs.readdirSync(folder).sort());
-      for (const f of files) {
-        assert.ok(Buffer.from(f.text, 'utf8').equals(fs.readFileSync(path.join(folder, f.name))), f.name);
-      }
-    }
-    const key = csvRows(fs.readFileSync(path.join(folder, 'answers-103.csv'), 'utf8'));
-    assert.equal(key[0].at(-1), 'Fr при v × 0.5');
-    const checked = engine.check({
-      code: 103,
-      data: key[1].slice(1, 7),
-      answers: key[1].slice(7),
-      study: { field: 'v', factor: '0.5' },
-    });
-    assert.equal(checked.length, 8);
-    assert.ok(checked.every((a) => a.right));
-    assert.match(
-      checked[7].question,
-      /^Какой станет максимальная производительность .*, если уменьшить v вдвое \(v = /,
-    );
-    assert.throws(() => engine.kit({ ...request, study: { field: 'v', factor: '1' } }), /множитель «1»/);
+  it("checks the study question's answer after the others", () => {
+    // Task 103 with v = 0.04 halved: Fr = 0.00593 at v = 0.02.
+    const request = { code: 103, data: ['1', '0.3', '0.2', '0.8', '3', '0.04'], study: { field: 'v', factor: '0.5' } };
+    const asked = engine.check({ ...request, answers: [], reveal: true }).at(-1);
+    assert.deepEqual([asked.label, asked.value], ['Fr при v × 0.5', '0.00593']);
+    assert.match(asked.question, /, если уменьшить v вдвое \(v = 0,02\)\?$/);
+    assert.equal(engine.check({ ...request, answers: [...Array(7).fill(''), '0,00593'] }).at(-1).right, true);
   });
 
   it('lists the examples shipped with the program', () => {
