@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
@@ -121,6 +122,17 @@ TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
   ToleranceEdit = new QLineEdit(this);
   ToleranceEdit->setPlaceholderText(QStringLiteral("половина единицы последнего знака"));
   KeyBox = new QCheckBox(QStringLiteral("Ответы на листах заданий"), this);
+  StudyBox = new QCheckBox(QStringLiteral("Вопрос об исследовании"), this);
+  StudyBox->setToolTip(QStringLiteral(
+      "Ещё один вопрос в каждом варианте: каким станет максимум, если умножить поле на множитель"));
+  StudyFieldBox = new QComboBox(this);
+  StudyFieldBox->setEnabled(false);
+  StudyFieldBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  StudyFieldBox->setMinimumContentsLength(16);
+  StudyFactorEdit = new QLineEdit(QStringLiteral("2"), this);
+  StudyFactorEdit->setEnabled(false);
+  StudyFactorEdit->setMaximumWidth(90);
+  StudyFactorEdit->setToolTip(QStringLiteral("Больше 0, не 1; 0.5 — уменьшить вдвое"));
   FolderEdit = new QLineEdit(QDir::current().filePath(QString::fromUtf8(variants::kDefaultFolder)), this);
   auto* chooseButton = new QPushButton(QStringLiteral("Выбрать..."), this);
   StatusLabel = new QLabel(this);
@@ -134,6 +146,12 @@ TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
   form->addRow(QStringLiteral("Зерно (начальное число):"), SeedEdit);
   form->addRow(QStringLiteral("Допуск ответа (доля):"), ToleranceEdit);
   form->addRow(QString(), KeyBox);
+  auto* studyRow = new QHBoxLayout;
+  studyRow->addWidget(StudyBox);
+  studyRow->addWidget(StudyFieldBox, 1);
+  studyRow->addWidget(new QLabel(QStringLiteral("×"), this));
+  studyRow->addWidget(StudyFactorEdit);
+  form->addRow(QString(), studyRow);
   form->addRow(QStringLiteral("Папка:"), folderRow);
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* createButton = buttons->addButton(QStringLiteral("Создать"), QDialogButtonBox::AcceptRole);
@@ -161,6 +179,8 @@ TVariantsDialog::TVariantsDialog(QWidget* parent) : QDialog(parent) {
   connect(SchemeList, &QListWidget::itemChanged, this, &TVariantsDialog::FillRanges);
   connect(addButton, &QPushButton::clicked, this, &TVariantsDialog::AddTaskFiles);
   connect(chooseButton, &QPushButton::clicked, this, &TVariantsDialog::ChooseFolder);
+  connect(StudyBox, &QCheckBox::toggled, StudyFieldBox, &QWidget::setEnabled);
+  connect(StudyBox, &QCheckBox::toggled, StudyFactorEdit, &QWidget::setEnabled);
   connect(createButton, &QPushButton::clicked, this, &TVariantsDialog::CreateFiles);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   resize(640, 800);
@@ -272,6 +292,12 @@ void TVariantsDialog::FillRanges() {
     RangeTable->setItem(row, 2, new QTableWidgetItem(typed[label].first));
     RangeTable->setItem(row, 3, new QTableWidgetItem(typed[label].second));
   }
+  // The study question takes a field of the chosen tasks, kept while it stays.
+  const QString chosen = StudyFieldBox->currentText();
+  StudyFieldBox->clear();
+  for (const QString& label : labels) StudyFieldBox->addItem(label);
+  const int kept = StudyFieldBox->findText(chosen);
+  if (kept >= 0) StudyFieldBox->setCurrentIndex(kept);
 }
 
 teaching::KitRequest TVariantsDialog::Request() const {
@@ -296,6 +322,13 @@ teaching::KitRequest TVariantsDialog::Request() const {
   }
   request.tolerance = ToleranceEdit->text().trimmed().toStdString();
   request.key = KeyBox->isChecked();
+  if (StudyBox->isChecked()) {
+    if (StudyFieldBox->currentText().isEmpty())
+      throw teaching::KitRequestError("Вопрос об исследовании: не выбрано поле");
+    const QString factor = StudyFactorEdit->text().trimmed();
+    request.study = teaching::StudySetting{StudyFieldBox->currentText().toStdString(),
+                                           factor.isEmpty() ? std::string("2") : factor.toStdString()};
+  }
   return request;
 }
 

@@ -12,6 +12,7 @@
 #include "teaching/Variants.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -40,6 +41,11 @@ class TVariantsDialog : public QDialog {
   QTableWidget* RangeTable;  // label, offered span, from, to; empty: the span
   QLineEdit* ToleranceEdit;  // relative; empty: half a unit of the last digit
   QCheckBox* KeyBox;         // the answers on the sheets
+  // The study question: whether it is asked, the field (the chosen tasks'
+  // labels) and its factor (empty: 2).
+  QCheckBox* StudyBox;
+  QComboBox* StudyFieldBox;
+  QLineEdit* StudyFactorEdit;
   QLineEdit* FolderEdit;
   QLabel* StatusLabel;
   // Opens the written folder; tests replace it.

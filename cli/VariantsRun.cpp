@@ -59,6 +59,18 @@ teaching::RangeSetting Range(const std::string& text) {
   return {text.substr(0, equals), text.substr(equals + 1, colon - equals - 1), text.substr(colon + 1)};
 }
 
+// FIELD[:FACTOR], the factor 2 unless given; the factor follows the last
+// colon.
+teaching::StudySetting StudyQuestion(const std::string& text) {
+  teaching::StudySetting study;
+  const std::size_t colon = text.rfind(':');
+  study.field = text.substr(0, colon);
+  if (colon != std::string::npos) study.factor = text.substr(colon + 1);
+  if (study.field.find_first_not_of(' ') == std::string::npos)
+    throw UsageError("--study-question needs FIELD[:FACTOR]: " + text);
+  return study;
+}
+
 struct Options {
   teaching::KitRequest request;
   std::vector<std::string> schemePaths;  // as typed, in order
@@ -100,6 +112,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
       if (o.folder.empty()) throw UsageError("--out needs a folder name");
     } else if (a == "--key") {
       o.request.key = true;
+    } else if (a == "--study-question") {
+      o.request.study = StudyQuestion(value());
     } else if (a.size() > 1 && a[0] == '-') {
       throw UsageError("unknown option with --variants: " + a);
     } else if (IsTaskFileName(a)) {

@@ -13,7 +13,7 @@ namespace variants {
 
 inline constexpr const char* kUsage =
     "usage: reactopt-batch --variants N [--seed S] [--range LABEL_OR_INDEX=LO:HI ...] [--tolerance REL] "
-    "[--key] [--out DIR] CODE_OR_TASKFILE [CODE_OR_TASKFILE ...]";
+    "[--key] [--study-question FIELD[:FACTOR]] [--out DIR] CODE_OR_TASKFILE [CODE_OR_TASKFILE ...]";
 
 // The folder the kit writes into unless told otherwise, in the current folder.
 inline constexpr const char* kDefaultFolder = "variants";

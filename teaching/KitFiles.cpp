@@ -137,10 +137,9 @@ std::string TaskId(const TaskVariants& task) { return task.code ? std::to_string
 // The accepted answers of a cloze field: the printed value within its
 // tolerance first (the one the quiz shows as right), and, where the exact
 // value widens what is accepted, the whole range as a second answer.
-std::string ClozeAnswer(const Variant& v, std::size_t i, const std::string& tolerance) {
-  const OptimumQuantity& q = v.answers[i];
-  const Acceptance accepted =
-      AcceptanceOf(q.value, i < v.exact.size() ? v.exact[i] : std::nullopt, tolerance);
+std::string ClozeAnswer(const OptimumQuantity& q, const std::optional<double>& exact,
+                        const std::string& tolerance) {
+  const Acceptance accepted = AcceptanceOf(q.value, exact, tolerance);
   std::string field = "{1:NUMERICAL:=" + q.value + ":" + accepted.tolerance;
   if (accepted.widened) {
     Decimal low, high;
@@ -164,11 +163,14 @@ std::string AnswersCsv(const TaskVariants& task) {
   for (const DrawnField& field : task.fields) csv += "," + CsvLabel(field.label);
   if (!task.variants.empty())
     for (const OptimumQuantity& q : task.variants.front().answers) csv += "," + CsvLabel(q.label);
+  if (!task.variants.empty() && task.variants.front().study)
+    csv += "," + CsvLabel(task.variants.front().study->heading);
   csv += "\n";
   for (const Variant& v : task.variants) {
     csv += std::to_string(v.number);
     for (const std::string& value : v.data) csv += "," + CsvField(value);
     for (const OptimumQuantity& q : v.answers) csv += "," + CsvField(q.value);
+    if (v.study) csv += "," + CsvField(v.study->answer.value);
     csv += "\n";
   }
   return csv;
@@ -226,11 +228,17 @@ std::string Sheets(const std::vector<TaskVariants>& tasks, const KitRequest& req
       html += "<h2>Найти</h2>\n<table class=\"find\">\n";
       for (const OptimumQuantity& q : v.answers)
         html += "<tr><td>" + Escaped(QuestionOf(q)) + "</td><td class=\"blank\"></td></tr>\n";
+      if (v.study)
+        html +=
+            "<tr class=\"study\"><td>" + Escaped(v.study->question) + "</td><td class=\"blank\"></td></tr>\n";
       html += "</table>\n";
       if (request.key) {
         html += "<div class=\"key\"><b>Ответы:</b> ";
         for (const OptimumQuantity& q : v.answers)
           html += "<span>" + Escaped(SymbolOf(q)) + " = " + Escaped(q.value) + "</span>";
+        if (v.study)
+          html += "<span>" + Escaped(SymbolOf(v.study->answer)) + " при " + Escaped(v.study->change) + " = " +
+                  Escaped(v.study->answer.value) + "</span>";
         html += "</div>\n";
       }
       html += "</section>\n";
@@ -251,7 +259,11 @@ std::string ClozeText(const TaskVariants& task, const StatementParts& parts, con
   html += DataTable(task, v, true);
   html += "<p><b>Найти</b> (дробную часть отделяйте точкой)</p>\n";
   for (std::size_t i = 0; i < v.answers.size(); ++i)
-    html += "<p>" + Escaped(QuestionOf(v.answers[i]), true) + " " + ClozeAnswer(v, i, tolerance) + "</p>\n";
+    html += "<p>" + Escaped(QuestionOf(v.answers[i]), true) + " " +
+            ClozeAnswer(v.answers[i], i < v.exact.size() ? v.exact[i] : std::nullopt, tolerance) + "</p>\n";
+  if (v.study)
+    html += "<p>" + Escaped(v.study->question, true) + " " +
+            ClozeAnswer(v.study->answer, v.study->exact, tolerance) + "</p>\n";
   return html;
 }
 

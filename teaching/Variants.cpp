@@ -18,6 +18,7 @@
 #include "solvers/RunOpt.h"
 #include "solvers/TaskRun.h"
 #include "teaching/Exact.h"
+#include "teaching/Study.h"
 
 namespace teaching {
 
@@ -28,6 +29,10 @@ namespace {
 constexpr int kMaxCount = 1000;
 constexpr int kMaxDigits = 3;
 constexpr int kMaxToleranceDecimals = 6;
+// A study question multiplies a field by a factor a student can picture; a
+// larger one would only print long values that no task takes.
+constexpr int kMaxFactorDecimals = 6;
+constexpr const char* kMaxFactor = "1000";
 
 std::string Trimmed(const std::string& text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -378,7 +383,82 @@ std::uint64_t NameHash(const std::string& name) {
   return hash;
 }
 
-TaskVariants DrawTask(const TaskSource& source, TaskVariants task, const KitRequest& request) {
+// The field a study question changes in one task: its slot, how the sheet
+// names it and the factor.
+struct StudyField {
+  int slot = 0;
+  std::string name;
+  std::string factor;  // as typed
+};
+
+Decimal FactorOf(const std::string& text) {
+  double value = 0;
+  Decimal d;
+  ParseTypedDecimal(text, value, d);
+  return d;
+}
+
+std::optional<StudyField> BuiltInStudyField(int code, const std::string& dataFile,
+                                            const StudySetting& study) {
+  StudyRequest plan;
+  plan.code = code;
+  plan.dataFile = dataFile;
+  plan.parameter = study.field;
+  plan.low = 0;
+  plan.high = 1;
+  plan.count = kStudyMinPoints;
+  try {
+    const Study planned = PlanStudy(plan);
+    // A field whose label gives no symbol is named by its label.
+    const bool symbol = planned.parameterKey != "P" + std::to_string(planned.slot);
+    return StudyField{planned.slot, symbol ? planned.parameterKey : "«" + planned.parameterLabel + "»",
+                      study.factor};
+  } catch (const StudyError&) {
+    return std::nullopt;
+  }
+}
+
+std::optional<StudyField> SchemeStudyField(const schemes::Scheme& scheme, const StudySetting& study) {
+  const std::string wanted = Trimmed(study.field);
+  int number = 0;
+  const bool byNumber = IsFieldNumber(wanted, number);
+  for (std::size_t j = 0; j < scheme.parameters.size(); ++j) {
+    const schemes::Parameter& p = scheme.parameters[j];
+    const int slot = static_cast<int>(j) + 1;
+    if (byNumber ? number == slot : wanted == p.name || wanted == Trimmed(p.label))
+      return StudyField{slot, p.name, study.factor};
+  }
+  return std::nullopt;
+}
+
+// The study question of a variant with `data`: nothing when the task refuses
+// the changed data, or, with `interiorWanted`, leaves the optimum at an end of
+// the sweep, or states no maximum.
+std::optional<StudyQuestion> AskStudy(const TaskSource& source, const StudyField& field,
+                                      const std::vector<std::string>& data, bool interiorWanted) {
+  const std::size_t at = static_cast<std::size_t>(field.slot - 1);
+  Decimal value;
+  if (at >= data.size() || !ParseDecimal(data[at], value)) return std::nullopt;
+  std::vector<std::string> changed = data;
+  changed[at] = PlainText(Multiply(value, FactorOf(field.factor)));
+  RunResult run = RunOf(source, changed);
+  if (!run.taken || (interiorWanted && !run.interior)) return std::nullopt;
+  for (std::size_t i = 0; i < run.answers.size(); ++i) {
+    if (!run.answers[i].maximum) continue;
+    StudyQuestion study;
+    study.value = changed[at];
+    study.answer = run.answers[i];
+    study.exact = i < run.exact.size() ? run.exact[i] : std::nullopt;
+    study.question = StudyQuestionText(study.answer, field.name, field.factor, study.value);
+    study.change = field.name + " × " + PlainText(FactorOf(field.factor));
+    study.heading = study.answer.label + " при " + study.change;
+    return study;
+  }
+  return std::nullopt;
+}
+
+TaskVariants DrawTask(const TaskSource& source, TaskVariants task, const KitRequest& request,
+                      const std::optional<StudyField>& study) {
   const int code = source.code;
   RunResult defaults;
   if (source.scheme) {
@@ -410,20 +490,30 @@ TaskVariants DrawTask(const TaskSource& source, TaskVariants task, const KitRequ
     if (data.size() != task.fields.size() || !tried.insert(data).second) continue;
     RunResult run = RunOf(source, data);
     if (!run.taken || (interiorWanted && !run.interior)) continue;
-    if (!answerSets.insert(Values(run.answers)).second) continue;
+    std::vector<std::string> answers = Values(run.answers);
+    if (answerSets.count(answers)) continue;
+    std::optional<StudyQuestion> asked;
+    if (study) {
+      asked = AskStudy(source, *study, data, interiorWanted);
+      if (!asked) continue;
+    }
+    answerSets.insert(std::move(answers));
     Variant variant;
     variant.number = static_cast<int>(task.variants.size()) + 1;
     variant.data = std::move(data);
     variant.answers = std::move(run.answers);
     variant.exact = std::move(run.exact);
+    variant.study = std::move(asked);
     task.variants.push_back(std::move(variant));
   }
   if (static_cast<int>(task.variants.size()) < request.count)
     throw NotEnoughVariantsError(
         TaskName(task.code, task.statement) + ": из заданных диапазонов получено только " +
         std::to_string(task.variants.size()) + " различных вариантов из " + std::to_string(request.count) +
-        " (с оптимумом внутри перебора и разными ответами); расширьте диапазоны "
-        "или уменьшите число вариантов");
+        (study ? " (с оптимумом внутри перебора и разными ответами, в том числе при измененном значении " +
+                     study->name + ")"
+               : std::string(" (с оптимумом внутри перебора и разными ответами)")) +
+        "; расширьте диапазоны или уменьшите число вариантов");
   return task;
 }
 
@@ -534,6 +624,17 @@ void CheckKitRequest(const KitRequest& request, const KitSources& sources) {
         std::none_of(schemes.begin(), schemes.end(),
                      [&](const auto& s) { return SchemeTakesRange(s.second, range); }))
       throw KitRequestError("Ни у одной из выбранных задач нет поля «" + range.field + "»");
+  if (request.study) {
+    CheckStudyFactor(request.study->factor);
+    if (std::none_of(codes.begin(), codes.end(),
+                     [&](int code) {
+                       return BuiltInStudyField(code, sources.dataFile, *request.study).has_value();
+                     }) &&
+        std::none_of(schemes.begin(), schemes.end(),
+                     [&](const auto& s) { return SchemeStudyField(s.second, *request.study).has_value(); }))
+      throw KitRequestError("Вопрос об исследовании: ни у одной из выбранных задач нет поля «" +
+                            request.study->field + "»");
+  }
 }
 
 bool TakesRange(int code, const std::string& dataFile, const RangeSetting& range) {
@@ -551,14 +652,18 @@ std::vector<TaskVariants> DrawVariants(const KitRequest& request, const KitSourc
     const auto statement = sources.statements.find(code);
     if (statement != sources.statements.end()) task.statement = statement->second;
     task.fields = FieldsOf(code, sources.dataFile, request.ranges);
-    tasks.push_back(DrawTask({code, nullptr, sources.dataFile}, std::move(task), request));
+    const std::optional<StudyField> study =
+        request.study ? BuiltInStudyField(code, sources.dataFile, *request.study) : std::nullopt;
+    tasks.push_back(DrawTask({code, nullptr, sources.dataFile}, std::move(task), request, study));
   }
   for (const auto& [stem, scheme] : Schemes(request, sources)) {
     TaskVariants task;
     task.name = stem;
     task.statement = SchemeStatement(scheme);
     task.fields = SchemeFields(scheme, request.ranges);
-    tasks.push_back(DrawTask({0, &scheme, ""}, std::move(task), request));
+    const std::optional<StudyField> study =
+        request.study ? SchemeStudyField(scheme, *request.study) : std::nullopt;
+    tasks.push_back(DrawTask({0, &scheme, ""}, std::move(task), request, study));
   }
   return tasks;
 }
@@ -576,6 +681,102 @@ void CheckTolerance(const std::string& relative) {
     throw KitRequestError("Допуск «" + relative +
                           "» должен быть числом от 0 до 0,5 (доля значения) с не более чем " +
                           std::to_string(kMaxToleranceDecimals) + " знаками после запятой");
+}
+
+void CheckStudyFactor(const std::string& factor) {
+  Decimal d, one, most;
+  double value = 0;
+  ParseDecimal("1", one);
+  ParseDecimal(kMaxFactor, most);
+  if (!ParseTypedDecimal(factor, value, d) || d.negative || d.IsZero() || Compare(d, one) == 0 ||
+      Compare(d, most) > 0 || d.LastPlace() < -kMaxFactorDecimals)
+    throw KitRequestError("Вопрос об исследовании: множитель «" + factor +
+                          "» должен быть числом больше 0, не равным 1, не больше " + std::string(kMaxFactor) +
+                          " и с не более чем " + std::to_string(kMaxFactorDecimals) +
+                          " знаками после запятой");
+}
+
+namespace {
+
+// A number in a sentence, with the decimal comma.
+std::string CommaText(const Decimal& d) {
+  std::string text = PlainText(d);
+  const std::size_t point = text.find('.');
+  if (point != std::string::npos) text[point] = ',';
+  return text;
+}
+
+// "раз" or "раза" after the count `n` (a whole number) or a fraction.
+std::string Times(const Decimal& n) {
+  if (n.LastPlace() < 0) return "раза";
+  const std::string digits = PlainText(n);
+  const int last = digits.back() - '0';
+  const int tens = digits.size() > 1 ? digits[digits.size() - 2] - '0' : 0;
+  return tens != 1 && last >= 2 && last <= 4 ? "раза" : "раз";
+}
+
+// What is done to the field, as the verb and how much: {"увеличить",
+// "вдвое"}, {"уменьшить", "в 4 раза"}, or {"умножить", "на 0,7"} where the
+// reciprocal of a factor below 1 has no short decimal.
+std::pair<std::string, std::string> FactorWords(const Decimal& factor) {
+  Decimal one;
+  ParseDecimal("1", one);
+  const auto amount = [](const Decimal& n) {
+    const std::string text = PlainText(n);
+    if (text == "2") return std::string("вдвое");
+    if (text == "3") return std::string("втрое");
+    return "в " + CommaText(n) + " " + Times(n);
+  };
+  if (Compare(factor, one) > 0) return {"увеличить", amount(factor)};
+  // A factor below 1 as a division: its digits D times 10^e have the
+  // reciprocal 10^-e / D, a decimal when D is 2^a 5^b (then 10^max(a, b) / D
+  // is whole), and a short one at most six decimals long: 0.5 is 2, 0.8 is
+  // 1.25, 0.7 is none.
+  std::uint64_t d = 0;
+  for (char c : factor.digits) d = d * 10 + static_cast<std::uint64_t>(c - '0');
+  int twos = 0, fives = 0;
+  std::uint64_t rest = d;
+  for (; rest % 2 == 0; rest /= 2) ++twos;
+  for (; rest % 5 == 0; rest /= 5) ++fives;
+  const int k = std::max(twos, fives);
+  if (rest == 1 && k <= 18) {
+    const Decimal reciprocal = FromUnits(Power10(k) / d, -factor.exponent - k);
+    if (reciprocal.LastPlace() >= -kMaxFactorDecimals) return {"уменьшить", amount(reciprocal)};
+  }
+  return {"умножить", "на " + CommaText(factor)};
+}
+
+// "максимальный выход" of "Максимальный выход": the first letter in lower
+// case, as the middle of a sentence takes it.
+std::string LowerFirst(const std::string& text) {
+  std::size_t pos = 0;
+  const char32_t first = cp1251::NextCodePoint(text, pos);
+  if (first < 0x410 || first > 0x42F) return text;
+  std::string out;
+  cp1251::AppendUtf8(out, first + 0x20);
+  return out + text.substr(pos);
+}
+
+bool EndsWith(const std::string& text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+std::string StudyQuestionText(const OptimumQuantity& maximum, const std::string& field,
+                              const std::string& factor, const std::string& value) {
+  const std::string asked = maximum.question.empty() ? maximum.label : maximum.question;
+  // "Каким станет" agrees with the quantity's first word.
+  const std::string word = asked.substr(0, asked.find(' '));
+  const std::string which = EndsWith(word, "ая")   ? "Какой станет "
+                            : EndsWith(word, "ые") ? "Какими станут "
+                                                   : "Каким станет ";
+  const auto [verb, amount] = FactorWords(FactorOf(factor));
+  Decimal changed;
+  ParseDecimal(value, changed);
+  return which + LowerFirst(asked) + ", если " + verb + " " + field + " " + amount + " (" + field + " = " +
+         CommaText(changed) + ")?";
 }
 
 namespace {
@@ -677,9 +878,37 @@ std::vector<CheckedAnswer> Checked(const std::vector<OptimumQuantity>& answers,
 
 }  // namespace
 
+namespace {
+
+// The answers with the study question's answer after them, as one more
+// quantity asked by its own question.
+void AddStudy(const TaskSource& source, const std::optional<StudyField>& field,
+              const std::vector<std::string>& data, std::vector<OptimumQuantity>& answers,
+              std::vector<std::optional<double>>& exact) {
+  const std::optional<StudyQuestion> study = AskStudy(source, *field, data, false);
+  if (!study)
+    throw KitRequestError("Вопрос об исследовании: задача не решается при измененном значении " +
+                          field->name);
+  exact.resize(answers.size());
+  OptimumQuantity asked = study->answer;
+  asked.label = study->heading;
+  asked.question = study->question;
+  answers.push_back(std::move(asked));
+  exact.push_back(study->exact);
+}
+
+std::optional<StudyField> CheckedStudyField(std::optional<StudyField> field, const StudySetting& study) {
+  CheckStudyFactor(study.factor);
+  if (!field) throw KitRequestError("Вопрос об исследовании: у задачи нет поля «" + study.field + "»");
+  return field;
+}
+
+}  // namespace
+
 std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>& data,
                                         const std::vector<std::string>& typed, const std::string& tolerance,
-                                        bool reveal) {
+                                        bool reveal, const std::optional<StudySetting>& study,
+                                        const std::string& dataFile) {
   if (!FindTask(code)) throw KitRequestError("Нет задачи " + std::to_string(code));
   if (static_cast<int>(data.size()) != SlotCount(code))
     throw KitRequestError("Задаче " + std::to_string(code) + " нужно " + std::to_string(SlotCount(code)) +
@@ -698,13 +927,19 @@ std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>
   if (!run.refusal.empty()) throw InvalidDataError(InvalidDataError::Message{}, run.refusal);
   std::vector<double> values;
   for (const std::optional<double>& v : request.values) values.push_back(*v);
-  return Checked(run.answers, ExactOf(code, values, run.answers), typed, tolerance, reveal);
+  std::vector<OptimumQuantity> answers = run.answers;
+  std::vector<std::optional<double>> exact = ExactOf(code, values, run.answers);
+  if (study)
+    AddStudy({code, nullptr, dataFile}, CheckedStudyField(BuiltInStudyField(code, dataFile, *study), *study),
+             data, answers, exact);
+  return Checked(answers, exact, typed, tolerance, reveal);
 }
 
 std::vector<CheckedAnswer> CheckSchemeAnswers(const std::string& schemeText, const std::string& fileName,
                                               const std::vector<std::string>& data,
                                               const std::vector<std::string>& typed,
-                                              const std::string& tolerance, bool reveal) {
+                                              const std::string& tolerance, bool reveal,
+                                              const std::optional<StudySetting>& study) {
   const schemes::Scheme scheme = schemes::ParseScheme(schemeText, fileName);
   if (data.size() != scheme.parameters.size())
     throw KitRequestError("Задаче из файла " + fileName + " нужно " +
@@ -719,8 +954,12 @@ std::vector<CheckedAnswer> CheckSchemeAnswers(const std::string& schemeText, con
     values.push_back(value);
   }
   const schemes::SchemeRun run = schemes::RunScheme(scheme, values);
-  const std::vector<OptimumQuantity> answers = SchemeQuantities(scheme, run);
-  return Checked(answers, std::vector<std::optional<double>>(answers.size()), typed, tolerance, reveal);
+  std::vector<OptimumQuantity> answers = SchemeQuantities(scheme, run);
+  std::vector<std::optional<double>> exact(answers.size());
+  if (study)
+    AddStudy({0, &scheme, ""}, CheckedStudyField(SchemeStudyField(scheme, *study), *study), data, answers,
+             exact);
+  return Checked(answers, exact, typed, tolerance, reveal);
 }
 
 }  // namespace teaching

@@ -52,6 +52,16 @@ struct RangeSetting {
   std::string low, high;  // decimal texts
 };
 
+// An optional question on every variant: what the task's maximum becomes
+// when one field's value is multiplied by `factor`.
+struct StudySetting {
+  // As a range names it (its label or its number 1 to 10), or its symbol
+  // ("k2"); it applies to every chosen task that has such a field.
+  std::string field;
+  // A decimal text above 0, not 1, at most 6 decimals: "0.5" halves.
+  std::string factor = "2";
+};
+
 struct KitRequest {
   std::vector<int> codes;
   // Task files asked for beside the codes, by their names among
@@ -67,6 +77,7 @@ struct KitRequest {
   std::string tolerance;
   // Whether the sheets show the answers after the blanks.
   bool key = false;
+  std::optional<StudySetting> study;
 };
 
 // What the kit reads: the bytes of "DataFile.dat" and the statements
@@ -88,6 +99,16 @@ struct DrawnField {
   int place = 0;   // the finest decimal place a value may use
 };
 
+// A variant's study question and its answer.
+struct StudyQuestion {
+  std::string question;         // as the sheets ask it
+  std::string change;           // the change made: "k2 × 2"
+  std::string heading;          // the key's column: "CRmax при k2 × 2"
+  std::string value;            // the changed field's value text
+  OptimumQuantity answer;       // the maximum at the changed value
+  std::optional<double> exact;  // its exact value, where known
+};
+
 struct Variant {
   int number = 0;                        // 1, 2, ...
   std::vector<std::string> data;         // the value texts, in slot order
@@ -95,6 +116,8 @@ struct Variant {
   // Per answer, the exact value where the task's own method may leave it
   // (a built-in task that a task file states); nothing for the others.
   std::vector<std::optional<double>> exact;
+  // When the request asks a study question and the task has its field.
+  std::optional<StudyQuestion> study;
 };
 
 struct TaskVariants {
@@ -163,6 +186,16 @@ Acceptance AcceptanceOf(const std::string& value, const std::optional<double>& e
 // Checks a request's tolerance; throws KitRequestError naming the problem.
 void CheckTolerance(const std::string& relative);
 
+// Checks a study question's factor; throws KitRequestError naming it.
+void CheckStudyFactor(const std::string& factor);
+
+// The study question as a student reads it: `maximum` is the maximised
+// answer (its question is reused), `field` the field as the sheet names it,
+// `value` the changed value's text: «Каким станет максимальный выход R, CRmax,
+// кмоль/м3, если увеличить k2 вдвое (k2 = 0,4)?».
+std::string StudyQuestionText(const OptimumQuantity& maximum, const std::string& field,
+                              const std::string& factor, const std::string& value);
+
 // A student's answer to one quantity.
 struct CheckedAnswer {
   std::string label;      // as the report prints it
@@ -180,10 +213,15 @@ struct CheckedAnswer {
 // compares each typed answer (decimal point or comma) with the answer the
 // report prints, as AcceptanceOf accepts it. Refusals of the data pass through as
 // InvalidDataError; a wrong count of values is a KitRequestError. The shared
-// state of the current task is left as it was.
+// state of the current task is left as it was. With `study`, the study
+// question's answer follows the others, typed after them; a task without its
+// field, a bad factor or a changed run refused is a KitRequestError.
+// With `study`, `dataFile` is the bytes of "DataFile.dat", whose labels name
+// the fields; one without the task is an InOutError.
 std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>& data,
                                         const std::vector<std::string>& typed, const std::string& tolerance,
-                                        bool reveal);
+                                        bool reveal, const std::optional<StudySetting>& study = std::nullopt,
+                                        const std::string& dataFile = "");
 
 // CheckAnswers for a task file: `schemeText` (UTF-8) named `fileName`, run
 // with the variant's `data`. A fault of the file passes through as
@@ -191,6 +229,7 @@ std::vector<CheckedAnswer> CheckAnswers(int code, const std::vector<std::string>
 std::vector<CheckedAnswer> CheckSchemeAnswers(const std::string& schemeText, const std::string& fileName,
                                               const std::vector<std::string>& data,
                                               const std::vector<std::string>& typed,
-                                              const std::string& tolerance, bool reveal);
+                                              const std::string& tolerance, bool reveal,
+                                              const std::optional<StudySetting>& study = std::nullopt);
 
 }  // namespace teaching

@@ -8,6 +8,7 @@
 #include <map>
 #include <new>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -43,6 +44,17 @@ const char* Answered(Answer answer) {
 // The request's task files, [{"name": "dimer-tank.toml", "text": "..."}].
 const json& SchemesOf(const json& request) { return Items(Member(request, "schemes")); }
 
+// The study question, {"field": "k2", "factor": "2"} (no factor: 2), or
+// nothing without one.
+std::optional<teaching::StudySetting> StudyOf(const json& request) {
+  const json& study = Member(request, "study");
+  if (!study.is_object()) return std::nullopt;
+  teaching::StudySetting setting;
+  setting.field = TextOf(Member(study, "field"));
+  if (!Member(study, "factor").is_null()) setting.factor = TextOf(Member(study, "factor"));
+  return setting;
+}
+
 teaching::KitRequest KitRequestOf(const json& request) {
   teaching::KitRequest kit;
   for (const json& code : Items(Member(request, "codes")))
@@ -55,6 +67,7 @@ teaching::KitRequest KitRequestOf(const json& request) {
         {TextOf(Member(range, "field")), TextOf(Member(range, "low")), TextOf(Member(range, "high"))});
   kit.tolerance = TextOf(Member(request, "tolerance"));
   kit.key = Flag(Member(request, "key"));
+  kit.study = StudyOf(request);
   return kit;
 }
 
@@ -132,7 +145,8 @@ REACTOPT_EXPORT const char* reactopt_kit_scheme_fields(const char* requestJson) 
 // The kit's files for a request given as JSON:
 // {"codes":[101,...],"schemes":[{"name":"dimer-tank.toml","text":"..."}],"count":30,"seed":"1",
 //  "ranges":[{"field":"1","low":"0.5","high":"2"}],"tolerance":"","key":false,
-//  "statements":{"101":"Задача 101\n..."}}
+//  "study":{"field":"k2","factor":"2"},"statements":{"101":"Задача 101\n..."}}
+// ("study" optional)
 // Returns {"files":[{"name":"answers-101.csv","text":"..."},...]}, the bytes
 // reactopt-batch --variants writes; null on an error (see reactopt_error).
 REACTOPT_EXPORT const char* reactopt_kit(const char* requestJson) {
@@ -175,6 +189,16 @@ json DrawOne(teaching::KitRequest one) {
       one.ranges.push_back(range);
     } catch (const teaching::KitRequestError&) {
       // a range of another task asked for
+    }
+  }
+  // The study question likewise, where its field is another task's.
+  if (one.study) {
+    teaching::KitRequest probe = one;
+    probe.ranges.clear();
+    try {
+      teaching::CheckKitRequest(probe, engine.kit.sources);
+    } catch (const teaching::KitRequestError&) {
+      one.study.reset();
     }
   }
   engine.kit.tasks.push_back(std::move(teaching::DrawVariants(one, engine.kit.sources).front()));
@@ -229,10 +253,11 @@ REACTOPT_EXPORT const char* reactopt_kit_files() {
 // A student's answers to a variant, checked by the core:
 // {"code":101,"data":["1","0.5"],"answers":["0,343","0.586","0.243"],"tolerance":"","reveal":false},
 // or for a task file "scheme" (its text) and "name" (its file name) in place
-// of "code". Returns {"answers":[{"label":"CRmax","question":"...","number":true,"right":true}]},
-// with "value" and "tolerance" of each only when "reveal" is true, and then
-// "low" and "high" too where the exact optimum widens what is accepted; null
-// on an error (see reactopt_error), a refusal of the data included.
+// of "code", and "study" as the kit's request has it for the study
+// question's answer typed after the others. Returns
+// {"answers":[{"label":"CRmax","question":"...","number":true,"right":true}]}, with "value" and "tolerance"
+// of each only when "reveal" is true, and then "low" and "high" too where the exact optimum widens what is
+// accepted; null on an error (see reactopt_error), a refusal of the data included.
 REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
   return Answered([&] {
     const json request = ParseRequest(requestJson);
@@ -241,10 +266,11 @@ REACTOPT_EXPORT const char* reactopt_check(const char* requestJson) {
         Member(request, "scheme").is_string()
             ? teaching::CheckSchemeAnswers(TextOf(Member(request, "scheme")), TextOf(Member(request, "name")),
                                            Texts(Member(request, "data")), Texts(Member(request, "answers")),
-                                           TextOf(Member(request, "tolerance")), reveal)
+                                           TextOf(Member(request, "tolerance")), reveal, StudyOf(request))
             : teaching::CheckAnswers(WholeNumber(Member(request, "code"), "задачи"),
                                      Texts(Member(request, "data")), Texts(Member(request, "answers")),
-                                     TextOf(Member(request, "tolerance")), reveal);
+                                     TextOf(Member(request, "tolerance")), reveal, StudyOf(request),
+                                     engine.dataFile);
     json answers = json::array();
     for (const teaching::CheckedAnswer& a : checked) {
       json one = {{"label", a.label}, {"question", a.question}, {"number", a.number}, {"right", a.right}};

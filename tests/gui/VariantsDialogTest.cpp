@@ -3,6 +3,7 @@
 // error box and writes nothing.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -101,6 +102,35 @@ class VariantsDialogTest : public QObject {
                        "заданных диапазонов получено только 1 различных вариантов из 30")));
     QVERIFY(!QFileInfo::exists(dir.path(QStringLiteral("kit"))));
     QVERIFY(!opened);
+  }
+
+  // The study question's box, field and factor reach the kit; the field list
+  // is the chosen tasks' fields.
+  void theStudyQuestionReachesTheKit() {
+    TempWorkDir dir;
+    CopyTasks(dir);
+    ScriptedPrompts prompts;
+    TVariantsDialog dialog;
+    dialog.openFolder = [](const QString&) {};
+    QVERIFY(!dialog.StudyFieldBox->isEnabled());
+    Check(dialog, {101, 103});
+    QCOMPARE(dialog.StudyFieldBox->count(), dialog.RangeTable->rowCount());
+    dialog.StudyBox->setChecked(true);
+    QVERIFY(dialog.StudyFieldBox->isEnabled() && dialog.StudyFactorEdit->isEnabled());
+    dialog.StudyFieldBox->setCurrentIndex(dialog.StudyFieldBox->findText(QStringLiteral("Подача v, м3/с")));
+    dialog.StudyFactorEdit->setText(QStringLiteral("0,5"));
+    dialog.CountBox->setValue(2);
+    dialog.FolderEdit->setText(dir.path(QStringLiteral("kit")));
+    QVERIFY2(dialog.CreateFiles(), qPrintable(prompts.errors.join(QLatin1Char('\n'))));
+    const QByteArray key = ReadBytes(dir.path(QStringLiteral("kit/answers-103.csv")));
+    QVERIFY2(key.startsWith("variant,") && key.left(key.indexOf('\n')).endsWith("Fr при v × 0.5"),
+             key.constData());
+    QVERIFY(ReadBytes(dir.path(QStringLiteral("kit/sheets.html"))).contains("если уменьшить v вдвое"));
+    Check(dialog, {111});
+    dialog.StudyFactorEdit->setText(QStringLiteral("1"));
+    QVERIFY(!dialog.CreateFiles());
+    QVERIFY2(prompts.errors.last().contains(QStringLiteral("множитель «1»")),
+             qPrintable(prompts.errors.last()));
   }
 
   void theFolderButtonOffersTheTypedFolderAndKeepsItOnCancel() {

@@ -244,6 +244,15 @@ describe('the teacher kit in the browser engine', () => {
     assert.equal(engine.check({ code: 111, data, answers: ['0.3705'] })[0].right, false);
   });
 
+  it("checks the study question's answer after the others", () => {
+    // Task 103 with v = 0.04 halved: Fr = 0.00593 at v = 0.02.
+    const request = { code: 103, data: ['1', '0.3', '0.2', '0.8', '3', '0.04'], study: { field: 'v', factor: '0.5' } };
+    const asked = engine.check({ ...request, answers: [], reveal: true }).at(-1);
+    assert.deepEqual([asked.label, asked.value], ['Fr при v × 0.5', '0.00593']);
+    assert.match(asked.question, /, если уменьшить v вдвое \(v = 0,02\)\?$/);
+    assert.equal(engine.check({ ...request, answers: [...Array(7).fill(''), '0,00593'] }).at(-1).right, true);
+  });
+
   it('lists the examples shipped with the program', () => {
     const names = fs
       .readdirSync(tasksDir)
@@ -291,7 +300,7 @@ describe('the teacher kit in the page', () => {
   };
 
   // Fills the panel and creates; returns the files of the zip it downloads.
-  async function create({ codes, count, seed, key = false, tolerance = '', ranges = {}, base = '' }) {
+  async function create({ codes, count, seed, key = false, tolerance = '', ranges = {}, base = '', study = null }) {
     await page.getByRole('button', { name: 'Ни одной', exact: true }).click();
     if (codes === 'all') await page.getByRole('button', { name: 'Все', exact: true }).click();
     else for (const code of codes) await page.locator(`#kit-task-list input[value="${code}"]`).check();
@@ -300,6 +309,11 @@ describe('the teacher kit in the page', () => {
     await page.getByLabel('Допуск ответа (доля значения)').fill(tolerance);
     await page.getByLabel('Ответы на листах заданий').setChecked(key);
     await page.getByLabel('Адрес страницы для ссылок').fill(base);
+    await page.getByLabel('Вопрос об исследовании').setChecked(Boolean(study));
+    if (study) {
+      await page.getByLabel('Поле', { exact: true }).selectOption(study[0]);
+      await page.getByLabel('Множитель', { exact: true }).fill(study[1]);
+    }
     if (Object.keys(ranges).length) await openRanges();
     for (const [label, [low, high]] of Object.entries(ranges)) {
       await page.getByRole('textbox', { name: `${label} от`, exact: true }).fill(low);
@@ -368,6 +382,20 @@ describe('the teacher kit in the page', () => {
       await page.locator('#kit-links').inputValue(),
       /^Задача 102, вариант 1: file:.*#102\?.*&variant=1&tolerance=0.02$/m,
     );
+  });
+
+  it('asks the study question that its box, field and factor give', async () => {
+    const folder = path.join(out, 'study');
+    execFileSync(
+      batchPath,
+      ['--variants', '3', '--seed', '5', '--study-question', 'Конст. k2, 1/с:3', '--out', folder, '101', '103'],
+      { cwd: tasksDir },
+    );
+    const made = await create({ codes: [101, 103], count: 3, seed: '5', study: ['Конст. k2, 1/с', '3'] });
+    sameAs(made.files, folder);
+    assert.match(Buffer.from(made.files['sheets.html']).toString(), /если увеличить k2 втрое/);
+    await page.getByLabel('Вопрос об исследовании').setChecked(false);
+    assert.equal(await page.getByLabel('Поле', { exact: true }).isDisabled(), true);
   });
 
   it('says which ticked task is the one open on the page', async () => {

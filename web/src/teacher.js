@@ -228,7 +228,32 @@ function rangeTable(engine) {
       rows.append(row);
     }
     $('kit-no-ranges').hidden = spans.size > 0;
+    fillStudyFields([...spans.keys()]);
   };
+}
+
+// The study question's field list: the chosen tasks' labels, the one chosen
+// kept while it stays.
+function fillStudyFields(labels) {
+  const select = $('kit-study-field');
+  const chosen = select.value;
+  select.replaceChildren(
+    ...labels.map((label) => {
+      const option = document.createElement('option');
+      option.value = label;
+      option.textContent = label;
+      return option;
+    }),
+  );
+  if (labels.includes(chosen)) select.value = chosen;
+}
+
+// The study question of the form, or none when it is not asked.
+function studyOf() {
+  if (!$('kit-study').checked) return undefined;
+  const field = $('kit-study-field').value;
+  if (!field) throw new Error('Вопрос об исследовании: не выбрано поле');
+  return { field, factor: $('kit-study-factor').value.trim() || '2' };
 }
 
 // ---- the request ------------------------------------------------------------
@@ -245,6 +270,7 @@ function requestOf(codes, tasks, schemes) {
     if (!low || !high) throw new Error(`Диапазон поля «${row.dataset.label}»: нужны обе границы`);
     ranges.push({ field: row.dataset.label, low, high });
   }
+  const study = studyOf();
   const base = linksBase($('kit-base').value);
   return {
     codes,
@@ -254,6 +280,7 @@ function requestOf(codes, tasks, schemes) {
     ranges,
     tolerance: $('kit-tolerance').value.trim(),
     key: $('kit-key').checked,
+    ...(study ? { study } : {}),
     statements: Object.fromEntries(tasks.filter((t) => codes.includes(t.code)).map((t) => [t.code, t.statement])),
     base,
   };
@@ -436,6 +463,10 @@ export function setUpTeacherPanel({ engine, tasks, currentCode, examples, ownNow
     fillRanges();
   });
   list.addEventListener('change', fillRanges);
+  $('kit-study').addEventListener('change', () => {
+    $('kit-study-field').disabled = !$('kit-study').checked;
+    $('kit-study-factor').disabled = !$('kit-study').checked;
+  });
   $('kit-new-seed').addEventListener('click', () => {
     $('kit-seed').value = freshSeed();
   });
