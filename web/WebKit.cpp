@@ -206,10 +206,14 @@ json DrawOne(teaching::KitRequest one) {
   json variants = json::array();
   for (const teaching::Variant& variant : task.variants)
     variants.push_back({{"number", variant.number}, {"data", variant.data}});
+  // The study question as this task's variants ask it, for their links.
+  json study = nullptr;
+  if (one.study) study = {{"field", one.study->field}, {"factor", one.study->factor}};
   return {{"code", task.code},
           {"name", task.name},
           {"fields", FieldsJson(task.fields, false)},
-          {"variants", variants}};
+          {"variants", variants},
+          {"study", study}};
 }
 
 }  // namespace

@@ -394,6 +394,22 @@ describe('the teacher kit in the page', () => {
     const made = await create({ codes: [101, 103], count: 3, seed: '5', study: ['Конст. k2, 1/с', '3'] });
     sameAs(made.files, folder);
     assert.match(Buffer.from(made.files['sheets.html']).toString(), /если увеличить k2 втрое/);
+    // A student's link asks it too, after the others, and marks its answer
+    // as the key has it.
+    const link = /^Задача 101, вариант 2: (\S+)$/m.exec(await page.locator('#kit-links').inputValue())[1];
+    assert.match(link, /&study=/);
+    const [header, , second] = fs.readFileSync(path.join(folder, 'answers-101.csv'), 'utf8').trim().split('\n');
+    assert.match(header, /CRmax при k2 × 3$/);
+    const student = await page.context().newPage();
+    await student.goto(link);
+    await student.waitForFunction(() => document.body.dataset.ready === 'true');
+    const labels = await student.locator('#check-fields label').allTextContents();
+    assert.equal(labels.length, 4);
+    assert.match(labels[3], /если увеличить k2 втрое/);
+    await student.fill('#answer4', second.split(',').at(-1));
+    await student.getByRole('button', { name: 'Проверить', exact: true }).click();
+    assert.equal(await student.textContent('#verdict4'), 'верно');
+    await student.close();
     await page.getByLabel('Вопрос об исследовании').setChecked(false);
     assert.equal(await page.getByLabel('Поле', { exact: true }).isDisabled(), true);
   });

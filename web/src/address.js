@@ -1,7 +1,8 @@
 // The page's address: "#103?k1=1&k2=0,5" names a task and the texts of its
 // fields, so that a link opens the task with the data one ran;
 // "&variant=7&tolerance=0.01" after them makes it a student's variant with
-// the form that checks the answers; "#variants" is the teacher's panel.
+// the form that checks the answers ("&study=k2&factor=2" with the teacher's
+// study question); "#variants" is the teacher's panel.
 // A task file travels in the address itself, "#s:" and its text compressed
 // (deflate, base64url), before the same pairs; an example shipped with the
 // program goes by name, "#ex:dimer-tank?k1=2". Every reading and writing of
@@ -17,7 +18,10 @@ const VARIANT = 'variant';
 const TOLERANCE = 'tolerance';
 // A task file's name without ".toml", in a link that carries the file.
 const FILE = 'file';
-const RESERVED = [VARIANT, TOLERANCE, FILE];
+// The study question's field and factor.
+const STUDY = 'study';
+const FACTOR = 'factor';
+const RESERVED = [VARIANT, TOLERANCE, FILE, STUDY, FACTOR];
 
 // The short name of each field in links: the symbol its label gives ("k1" of
 // "Конст. k1, 1/с", "V" of "Объем V, м3"), or "P<slot>" where labels would
@@ -48,10 +52,12 @@ export function formatAddress(code, pairs) {
 }
 
 // The address of variant `number` of task `code` with its data [[key,
-// text], ...] and the teacher's tolerance (empty: the kit's own).
-export function variantAddress(code, pairs, number, tolerance = '') {
+// text], ...], the teacher's tolerance (empty: the kit's own) and study
+// question ({field, factor} or null).
+export function variantAddress(code, pairs, number, tolerance = '', study = null) {
   const extra = [[VARIANT, String(number)]];
   if (tolerance.trim()) extra.push([TOLERANCE, tolerance]);
+  if (study) extra.push([STUDY, study.field], [FACTOR, study.factor]);
   return formatAddress(code, [...pairs, ...extra]);
 }
 
@@ -69,7 +75,7 @@ export const MAX_VALUE_LENGTH = 100;
 const MAX_PAIRS = 40;
 
 // {code, values: Map key -> text, variant: number or null, tolerance: text,
-// tooLong: [key]} of an address such as location.hash, or null when it names
+// study: {field, factor} or null, tooLong: [key]} of an address such as location.hash, or null when it names
 // no task. Pairs that cannot be decoded are left out; so are the values
 // longer than MAX_VALUE_LENGTH, their names in tooLong.
 // A task file in a link is read only up to these sizes: the address (as
@@ -102,15 +108,14 @@ export function parseAddress(hash) {
   const number = values.get(VARIANT);
   const tolerance = values.get(TOLERANCE) || '';
   const file = values.get(FILE) || '';
-  values.delete(VARIANT);
-  values.delete(TOLERANCE);
-  values.delete(FILE);
+  const study = values.get(STUDY) ? { field: values.get(STUDY), factor: values.get(FACTOR) || '2' } : null;
+  for (const name of RESERVED) values.delete(name);
   const variant = /^\d{1,4}$/.test(number || '') && Number(number) > 0 ? Number(number) : null;
   // A name that could not be a file's is no name.
   const fileLike = file.length <= 60 && !/^\.|[/\\]/.test(file) && ![...file].some((c) => c.charCodeAt(0) < 32);
   const name = fileLike ? file : '';
   const code = /^\d/.test(m[1]) ? Number(m[1]) : m[1].startsWith('s:') ? { packed: m[1].slice(2), name } : m[1];
-  return { code, values, variant, tolerance, tooLong };
+  return { code, values, variant, tolerance, study, tooLong };
 }
 
 // The text for field i of `fields` in `values`, by its key or by "P<slot>".

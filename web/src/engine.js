@@ -149,8 +149,9 @@ export async function loadEngine(createModule, dataFileBytes) {
   // The same kit a task at a time, so that the page can say how far it is:
   // {codes, schemes, draw(codeOrName), files()}. draw takes a code or a task
   // file's name and gives the variants of that task, {code, name, fields:
-  // [{slot, label}], variants: [{number, data: [text]}]} (code 0 and name the
-  // file's stem for a task file); files, once every task is drawn, the files
+  // [{slot, label}], variants: [{number, data: [text]}], study: the study
+  // question {field, factor} where its variants ask it, else null} (code 0
+  // and name the file's stem for a task file); files, once every task is drawn, the files
   // kit(request) gives. Each throws the kit's message.
   function kitInSteps(request) {
     const seed = request.seed === undefined ? undefined : String(request.seed);

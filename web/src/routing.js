@@ -143,6 +143,7 @@ function openVariant(link) {
     number: link.variant,
     data,
     tolerance: link.tolerance,
+    study: link.study,
     params: read.params,
     scheme: scheme ? { ...scheme } : undefined,
   };

@@ -48,15 +48,23 @@ function showRefusal(variant, message) {
 }
 
 // Sets the form up for `variant` ({code, number, data: [text] in slot order,
-// tolerance: text, params: ["label = text"], and for a task file its
-// scheme: {name, text}}) and shows it. Data or a
+// tolerance: text, study: the study question's {field, factor} or null,
+// params: ["label = text"], and for a task file its scheme: {name, text}})
+// and shows it. Data or a
 // tolerance the core refuses are shown in the form, with nothing to check.
 // Returns null.
 export function startSelfCheck(engine, variant) {
   // A task file's variant is checked against the file's text itself.
   const which = variant.scheme ? { scheme: variant.scheme.text, name: variant.scheme.name } : { code: variant.code };
   const request = (answers, reveal = false) =>
-    engine.check({ ...which, data: variant.data, answers, tolerance: variant.tolerance, reveal });
+    engine.check({
+      ...which,
+      data: variant.data,
+      answers,
+      tolerance: variant.tolerance,
+      reveal,
+      ...(variant.study ? { study: variant.study } : {}),
+    });
   runOnScreen = false;
   document.body.classList.add('self-check');
   place(true);

@@ -98,6 +98,7 @@ function linksOf(drawn, engine, tasks, base, tolerance, schemes) {
             task.fields.map((f, i) => [keyOf.get(f.slot) || `P${f.slot}`, v.data[i]]),
             v.number,
             tolerance,
+            task.study,
           ),
         ),
       })),
