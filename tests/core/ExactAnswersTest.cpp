@@ -12,6 +12,7 @@
 #include <optional>
 #include <sstream>
 
+#include "BatchInProcess.h"
 #include "TestSupport.h"
 #include "base/NumberText.h"
 #include "cli/BatchRun.h"
@@ -374,9 +375,8 @@ TEST_F(SchemeKitBatch, TakesTaskFilesBesideCodes) {
   fs::copy_file(std::string(REACTOPT_TASKS_DIR) + "/DataFile.dat", "DataFile.dat");
   fs::copy_file(std::string(REACTOPT_TASKS_DIR) + "/zad101.txt", "zad101.txt");
   const auto batch = [](const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = BatchMain(args, out, err);
-    return std::make_pair(status, err.str());
+    const BatchOutcome o = BatchInProcess(args);
+    return std::make_pair(o.status, o.err);
   };
   ASSERT_EQ(batch({"--variants", "3", "mine/dimer-tank.toml", "101"}).first, 0);
   EXPECT_TRUE(fs::exists("variants/answers-dimer-tank.csv"));

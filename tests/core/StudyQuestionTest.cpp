@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "BatchInProcess.h"
 #include "TestSupport.h"
 #include "cli/BatchRun.h"
 #include "cli/VariantsRun.h"
@@ -29,15 +30,8 @@ class StudyQuestions : public InTempDir {
     sources_ = variants::ReadKitSources({101, 103, 115}, ".", "");
     sources_.schemes["dimer-tank.toml"] = ReadFile("dimer-tank.toml");
   }
-  struct Outcome {
-    int status;
-    std::string out, err;
-  };
-  static Outcome Batch(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = BatchMain(args, out, err);
-    return {status, out.str(), err.str()};
-  }
+  using Outcome = BatchOutcome;
+  static Outcome Batch(const std::vector<std::string>& args) { return BatchInProcess(args); }
   // The answers of one run of a variant's data, by the self-check's run.
   std::vector<CheckedAnswer> RunOf(const TaskVariants& task, const std::vector<std::string>& data) const {
     return task.code ? CheckAnswers(task.code, data, {}, "", true)

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "BatchInProcess.h"
 #include "TestSupport.h"
 #include "base/Errors.h"
 #include "cli/BatchRun.h"
@@ -30,15 +31,8 @@ class Variants : public InTempDir {
     for (const auto& entry : fs::directory_iterator(REACTOPT_TASKS_DIR))
       fs::copy_file(entry.path(), entry.path().filename());
   }
-  struct Outcome {
-    int status;
-    std::string out, err;
-  };
-  static Outcome Batch(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = BatchMain(args, out, err);
-    return {status, out.str(), err.str()};
-  }
+  using Outcome = BatchOutcome;
+  static Outcome Batch(const std::vector<std::string>& args) { return BatchInProcess(args); }
 };
 
 std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
