@@ -19,6 +19,9 @@ import { drawStudy, shortNumber, studyPicture } from './studychart.js';
 const SLICE_MS = 10;
 const WORKER_SLICE_MS = 15;
 const MAX_WORKER_SLICE = 16;
+// The chart drawn again at most this often while points come: drawing takes
+// the page's time, and on a machine of two cores the workers' too.
+const DRAW_EVERY_MS = 50;
 
 // The next slice goes as a task of its own, at once after what waits (a key,
 // a frame to draw), not a frame later: a frame of 16 ms would take only one
@@ -42,6 +45,7 @@ const study = {
   code: 0, // the task it belongs to
   next: null, // the next slice
   drawQueued: false, // the points drawn with the next frame
+  drawnAt: -Infinity, // when they were drawn last
   liveQueued: false, // a live restart waits for the next frame
 };
 
@@ -340,14 +344,19 @@ function finish() {
   setDownloads(ran > 0);
 }
 
-// The points so far, drawn and counted once per frame however many slices
-// it holds.
+// The points so far, drawn and counted with the next frame at least
+// DRAW_EVERY_MS after the last drawing, however many slices came meanwhile.
 function drawSoon(generation) {
   if (study.drawQueued) return;
   study.drawQueued = true;
-  requestAnimationFrame(() => {
+  requestAnimationFrame(function frame(now) {
+    if (now - study.drawnAt < DRAW_EVERY_MS) {
+      requestAnimationFrame(frame);
+      return;
+    }
     study.drawQueued = false;
     if (generation !== study.generation || $('study').dataset.state !== 'running') return;
+    study.drawnAt = now;
     redraw();
     $('study-progress').value = study.points.length;
     say(`Считаю: ${study.points.length} из ${study.plan.values.length} точек…`);
