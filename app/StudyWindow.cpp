@@ -317,22 +317,22 @@ bool TStudyWindow::SavePng(const QString& name) {
   }
 }
 
-void TStudyWindow::SaveCsvClick() {
-  const QString preset =
-      QDir::current().filePath(QStringLiteral("study-%1-%2.csv").arg(task_, Utf8(study_.parameterKey)));
+QString TStudyWindow::AskFileName(const QString& suffix) {
+  const QString preset = QDir::current().filePath(
+      QStringLiteral("study-%1-%2.%3").arg(task_, Utf8(study_.parameterKey), suffix));
   QString name = prompts::SaveImageFileName(this, preset);
-  if (name.isEmpty()) return;
-  if (QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".csv");
-  SaveCsv(name);
+  if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += QLatin1Char('.') + suffix;
+  return name;
+}
+
+void TStudyWindow::SaveCsvClick() {
+  const QString name = AskFileName(QStringLiteral("csv"));
+  if (!name.isEmpty()) SaveCsv(name);
 }
 
 void TStudyWindow::SavePngClick() {
-  const QString preset =
-      QDir::current().filePath(QStringLiteral("study-%1-%2.png").arg(task_, Utf8(study_.parameterKey)));
-  QString name = prompts::SaveImageFileName(this, preset);
-  if (name.isEmpty()) return;
-  if (QFileInfo(name).suffix().isEmpty()) name += QStringLiteral(".png");
-  SavePng(name);
+  const QString name = AskFileName(QStringLiteral("png"));
+  if (!name.isEmpty()) SavePng(name);
 }
 
 QStringList TStudyWindow::PrintedLines() const {

@@ -62,6 +62,10 @@ class TStudyWindow : public QMdiSubWindow {
   void PrintClick();
 
  private:
+  // Asks where to save, offering "study-TASK-KEY.suffix" in the working
+  // folder; the suffix is added to a name typed without one. Empty: left.
+  QString AskFileName(const QString& suffix);
+
   teaching::Study study_;
   teaching::StudyRequest request_;
   QString task_;

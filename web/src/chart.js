@@ -223,14 +223,19 @@ export function paintChart(ctx, w, h, { current = null, pins = [], mark = null, 
 export function drawChart(canvas, view, size = null, minRatio = 1) {
   const w = size?.w || canvas.clientWidth || 420;
   const h = size?.h || canvas.clientHeight || 460;
-  const ratio = Math.max(window.devicePixelRatio || 1, minRatio);
+  paintChart(sharpContext(canvas, w, h, Math.max(window.devicePixelRatio || 1, minRatio)), w, h, view);
+}
+
+// The 2D context of `canvas` drawing in CSS pixels, w by h of them, its
+// backing store `ratio` times as fine (resized only when that changes).
+export function sharpContext(canvas, w, h, ratio) {
   if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
     canvas.width = Math.round(w * ratio);
     canvas.height = Math.round(h * ratio);
   }
   const ctx = canvas.getContext('2d');
   ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
-  paintChart(ctx, w, h, view);
+  return ctx;
 }
 
 // The index of the drawn point nearest to the pointer at clientX, or null.

@@ -4,7 +4,7 @@
 // each point the task refuses left as a gap (a grey band with a cross), never
 // as a number. Also the study as a picture to keep.
 
-import { BLUE, RED } from './chart.js';
+import { BLUE, RED, sharpContext } from './chart.js';
 
 const FONT = 'Arial, "Liberation Sans", sans-serif';
 const GREY = '#9a9a9a';
@@ -236,14 +236,7 @@ export function paintStudy(ctx, w, h, view) {
 export function drawStudy(canvas, view) {
   const w = canvas.clientWidth || 600;
   const h = canvas.clientHeight || 360;
-  const ratio = window.devicePixelRatio || 1;
-  if (canvas.width !== Math.round(w * ratio) || canvas.height !== Math.round(h * ratio)) {
-    canvas.width = Math.round(w * ratio);
-    canvas.height = Math.round(h * ratio);
-  }
-  const ctx = canvas.getContext('2d');
-  ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
-  paintStudy(ctx, w, h, view);
+  paintStudy(sharpContext(canvas, w, h, window.devicePixelRatio || 1), w, h, view);
 }
 
 // The study as a picture: `lines` of text over the chart of `view`, and a
